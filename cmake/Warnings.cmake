@@ -1,0 +1,11 @@
+# Warnings every target of ours links; -Werror only when asked (CI asks).
+add_library(alveran_warnings INTERFACE)
+target_compile_options(alveran_warnings INTERFACE
+  -Wall -Wextra -Wpedantic      # the usual set
+  -Wshadow                      # a local hiding a field is a classic engine bug
+  -Wconversion -Wno-sign-conversion  # silent narrowing of doubles; sign noise off
+  $<$<BOOL:${ALVERAN_WERROR}>:-Werror>)
+
+# Results must not change between Debug and Release: no fused multiply-add contraction.
+add_library(alveran_fp INTERFACE)
+target_compile_options(alveran_fp INTERFACE -ffp-contract=off)

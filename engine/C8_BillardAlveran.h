@@ -1,0 +1,90 @@
+#pragma once
+// The shot engine: the cue strike, the trajectory computation, its records, the scoring of
+// the point, and the position files and clipboard text of a shot.
+
+#include "engine/C7_Mouvements.h"
+
+#include <cstdint>
+#include <string>
+
+class TBillardAlveran;
+
+/// A notification with a sender: a plain function and its context (no allocation).
+struct TNotification {
+    void (*Proc)(void* contexte, TBillardAlveran& sender) = nullptr;
+    void* Contexte = nullptr;
+    explicit operator bool() const { return Proc != nullptr; }
+};
+
+/// Result of reading a shot from clipboard text.
+struct TResultatCollage {
+    std::string Manquants; ///< " Vq m …": each missing or empty key, preceded by a blank
+    std::string Erreur;    ///< conversion error text; empty when the paste went through
+    bool Arrete() const { return !Erreur.empty(); }
+};
+
+class TBillardAlveran : public TAlveranMouvements {
+public:
+    static constexpr int NbEnrMax = 1200;   ///< last record index
+    static constexpr int NbPasMax = 2000000; ///< analysis steps after which a shot is cut short
+
+    TBillardAlveran();
+
+    // Published properties.
+    TModeDeJeu ModeDeJeu = j3Bandes;
+    TNotification ApresQueueBille;    ///< raised at the end of the cue strike
+    TNotification ApresCalculTrajets; ///< raised at the end of the trajectory computation
+
+    // Results and records. Ball arrays are indexed 1..3 (index 0 unused) so that
+    // Trajets[1][0] is the cue ball's initial state, as everywhere in the program.
+    bool PointReussi = false;
+    int32_t IndicePoint = 0;
+    bool QueueInsoluble = false;
+    TCinematique Trajets[4][NbEnrMax + 1] = {};
+    TMouvement EtatsEnr[4][NbEnrMax + 1] = {};
+    double Temps[NbEnrMax + 1] = {};
+    double Adherences[NbEnrMax + 1] = {};
+    TTypeChoc TypesChoc[NbEnrMax + 1] = {};
+    int32_t Contres[NbEnrMax + 1] = {};
+
+    // The stroke.
+    double Vq = 0.0;         ///< cue speed (cm/s)
+    double m = 520.0;        ///< cue mass (g)
+    double Effet = 0.0;      ///< side offset of the cue tip (cm)
+    double Hauteur = 0.0;    ///< height of the cue tip above the centre (cm)
+    double AngleOx = 0.0;    ///< aim, from +x towards +y (rad)
+    double AngleTapis = 0.0; ///< cue inclination below the horizontal (rad)
+
+    int32_t NbEnr = 0;      ///< index of the last record written
+    std::string NomFichier; ///< last position file read or written
+    int64_t NbPas = 0;      ///< analysis steps of the last computation (for measurements)
+
+    /// Cue strike, then trajectories.
+    void TireCoup();
+    /// Cue strike alone: ball 1's velocity and rotation in record 0.
+    void ChocQueueBille();
+    /// Trajectory computation from record 0.
+    void CalculeTrajets();
+    /// Appends one record (does nothing once the records are full).
+    void Enregistre(const TEtatBille& B1, const TEtatBille& B2, const TEtatBille& B3, double t,
+                    TTypeChoc Kind);
+
+    // The three point callbacks (one is installed on the cue ball by the game mode).
+    void PointLibre(TEtatBille& bille);
+    void Point1Bande(TEtatBille& bille);
+    void Point3Bandes(TEtatBille& bille);
+
+    // Position files. Numbers use "." whatever the user's settings.
+    /// Writes the stroke and the three positions (".alv"). Returns 1, or 0 with `erreur` set.
+    int EcritPositionQueue(const std::string& nom, std::string& erreur);
+    /// Writes positions, velocities and rotations (".alv2"). Returns 2, or 0 with `erreur` set.
+    int EcritPositionVitesses(const std::string& nom, std::string& erreur);
+    /// Reads a file by its extension: 1 (".alv"), 2 (".alv2"), 0 (other: nothing read).
+    int LitPosition(const std::string& nom);
+
+    // Clipboard text of a shot (the clipboard itself is reached by the main window).
+    /// The 17 lines of the stroke and positions, CR LF separated, none after the last.
+    std::string TextePressePapiers() const;
+    /// Takes the keys found in `texte` into the engine.
+    TResultatCollage CollePressePapiersTexte(const std::string& texte);
+};
