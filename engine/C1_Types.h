@@ -7,16 +7,16 @@
 
 /// One cushion: its nose line (a horizontal line at height HautBdes) and its number.
 struct TBande {
-    TVecteur Tangente; ///< unit vector along the cushion
-    TVecteur Point;    ///< a point of the nose line (cm)
-    TVecteur Normale;  ///< unit normal pointing into the playing surface
+    TVecteur Tangente;  ///< unit vector along the cushion
+    TVecteur Point;     ///< a point of the nose line (cm)
+    TVecteur Normale;   ///< unit normal pointing into the playing surface
     int32_t Numero = 0; ///< 1 to 4, counter-clockwise from the long cushion at +x
 };
 
 /// The physical constants of the simulation. The three dimensions are written only through
 /// SetDimension, which keeps the derived fields and the cushions consistent.
 class TPARAMPHYS {
-public:
+  public:
     TPARAMPHYS();
 
     static constexpr int NbParametres = 19;
@@ -31,8 +31,8 @@ public:
     /// The default value of the published property of that index.
     static double Defaut(int index);
 
-    double largeurJeu() const { return FlargeurJeu; } ///< width of the playing surface (cm)
-    double HautBdes() const { return FHautBdes; }     ///< height of the cushion nose (cm)
+    double largeurJeu() const { return FlargeurJeu; }   ///< width of the playing surface (cm)
+    double HautBdes() const { return FHautBdes; }       ///< height of the cushion nose (cm)
     double RayonBilles() const { return FRayonBilles; } ///< ball radius R (cm)
 
     /// 0 = largeurJeu, 1 = HautBdes, 2 = RayonBilles; any other index only re-clamps.
@@ -40,22 +40,22 @@ public:
     /// Rebuilds Bandes from largeurJeu and HautBdes.
     void CalculeBandes();
 
-    double MasseBilles = 215.0;     ///< ball mass M (g)
-    double VzRebondNul = 0.5;       ///< vertical speed under which a ball does not bounce (cm/s)
-    double FrotBiTapGlisse = 0.15;  ///< ball–cloth sliding friction
-    double FrotBiTapPivot = 0.015;  ///< ball–cloth pivoting friction, a length (cm)
-    double FrotBiTapRoule = 0.006;  ///< ball–cloth rolling resistance
-    double FrotBiTapChoc = 0.2;     ///< ball–cloth friction during an impact
-    double FrotBiBi = 0.03;         ///< ball–ball friction
-    double FrotBiBde = 0.3;         ///< ball–cushion friction
-    double ElastBiTap = 0.5;        ///< ball–cloth restitution
-    double ElastBiBi = 0.87;        ///< ball–ball restitution
-    double ElastBiBde = 0.8;        ///< ball–cushion restitution
-    double PerteEcQB = 0.13;        ///< kinetic energy fraction lost in the cue–ball impact
-    double dtAnal = 0.01;           ///< largest analysis step (s)
-    double dtEnr = 0.05;            ///< interval of periodic records (s)
-    double TLIM = 12.0;             ///< maximum duration shown to the user (s); unused by the engine
-    double G = 981.0;               ///< gravity (cm/s²)
+    double MasseBilles = 215.0;    ///< ball mass M (g)
+    double VzRebondNul = 0.5;      ///< vertical speed under which a ball does not bounce (cm/s)
+    double FrotBiTapGlisse = 0.15; ///< ball–cloth sliding friction
+    double FrotBiTapPivot = 0.015; ///< ball–cloth pivoting friction, a length (cm)
+    double FrotBiTapRoule = 0.006; ///< ball–cloth rolling resistance
+    double FrotBiTapChoc = 0.2;    ///< ball–cloth friction during an impact
+    double FrotBiBi = 0.03;        ///< ball–ball friction
+    double FrotBiBde = 0.3;        ///< ball–cushion friction
+    double ElastBiTap = 0.5;       ///< ball–cloth restitution
+    double ElastBiBi = 0.87;       ///< ball–ball restitution
+    double ElastBiBde = 0.8;       ///< ball–cushion restitution
+    double PerteEcQB = 0.13;       ///< kinetic energy fraction lost in the cue–ball impact
+    double dtAnal = 0.01;          ///< largest analysis step (s)
+    double dtEnr = 0.05;           ///< interval of periodic records (s)
+    double TLIM = 12.0;            ///< maximum duration shown to the user (s); unused by the engine
+    double G = 981.0;              ///< gravity (cm/s²)
 
     // Derived fields, kept by SetDimension.
     double DiamBilles = 0.0;   ///< 2·R (cm)
@@ -63,14 +63,21 @@ public:
     double DiamBilles2 = 0.0;  ///< (2·R)² (cm²)
     TBande Bandes[4];          ///< storage order: cushions 1, 3, 2, 4
 
-private:
+  private:
     double FlargeurJeu = 142.25;
     double FHautBdes = 3.7;
     double FRayonBilles = 3.075;
 };
 
 /// Motion state of a ball (one byte). 4 and 5 are final.
-enum TMouvement : uint8_t { mVole = 0, mGlisse = 1, mRoule = 2, mPivotSeul = 3, mArret = 4, mDehors = 5 };
+enum TMouvement : uint8_t {
+    mVole = 0,
+    mGlisse = 1,
+    mRoule = 2,
+    mPivotSeul = 3,
+    mArret = 4,
+    mDehors = 5
+};
 /// Kind of an impact (one byte).
 enum TTypeChoc : uint8_t { cAucun = 0, cBilleBille = 1, cBilleTapis = 2, cBilleBande = 3 };
 /// Game mode; any value outside 0..2 scores as jLibre.
@@ -94,18 +101,18 @@ using TProcPoint = void (TAlveranChocTapis::*)(TEtatBille&);
 
 /// Working state of one ball during a trajectory computation.
 struct TEtatBille {
-    TVecteur Position;      ///< cm
-    TVecteur Vitesse;       ///< cm/s
-    TVecteur Rotation;      ///< rad/s
-    TVecteur DemiAccVol;    ///< Uz·G/2 (cm/s²)
-    TVecteur AccVol;        ///< Uz·G (cm/s²)
-    TVecteur DemiAccGlisse; ///< AccGlisse/2
-    TVecteur AccGlisse;     ///< sliding deceleration (cm/s²)
-    TVecteur AccRotGlisse;  ///< angular acceleration while sliding (rad/s²)
-    TVecteur DemiAccRoule;  ///< AccRoule/2
-    TVecteur AccRoule;      ///< rolling deceleration (cm/s²)
-    TVecteur FacteurRoule;  ///< Uz/R: while rolling Rotation = FacteurRoule × Vitesse (1/cm)
-    double Adherence = 0.0; ///< adhesion coefficient of the last impact
+    TVecteur Position;       ///< cm
+    TVecteur Vitesse;        ///< cm/s
+    TVecteur Rotation;       ///< rad/s
+    TVecteur DemiAccVol;     ///< Uz·G/2 (cm/s²)
+    TVecteur AccVol;         ///< Uz·G (cm/s²)
+    TVecteur DemiAccGlisse;  ///< AccGlisse/2
+    TVecteur AccGlisse;      ///< sliding deceleration (cm/s²)
+    TVecteur AccRotGlisse;   ///< angular acceleration while sliding (rad/s²)
+    TVecteur DemiAccRoule;   ///< AccRoule/2
+    TVecteur AccRoule;       ///< rolling deceleration (cm/s²)
+    TVecteur FacteurRoule;   ///< Uz/R: while rolling Rotation = FacteurRoule × Vitesse (1/cm)
+    double Adherence = 0.0;  ///< adhesion coefficient of the last impact
     double TFinGlisse = 0.0; ///< absolute end of sliding (s)
     double TFinRoule = 0.0;  ///< absolute end of rolling (s)
     double TFinPivot = 0.0;  ///< absolute end of the spin about z (s)

@@ -5,7 +5,7 @@
 #include "engine/C1_Types.h"
 
 class TAlveranChocTapis {
-public:
+  public:
     TPARAMPHYS Fisik; ///< physical constants, read at the moment of use
 
     /// The ball is at cloth level (z < R + 0.001) and moving down.

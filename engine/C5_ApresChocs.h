@@ -4,7 +4,7 @@
 #include "engine/C4_ChocBande.h"
 
 class TAlveranApresChocs : public TAlveranChocBande {
-public:
+  public:
     /// Chooses the ball's phase and computes its coefficients and absolute end times; T is
     /// the current shot time (s).
     void ApresChoc(TEtatBille& bille, double T);

@@ -24,7 +24,7 @@ struct TRacines {
 };
 
 class TAlveranDetecteChocs : public TAlveranApresChocs {
-public:
+  public:
     static constexpr double DtJamais = 10000.0; ///< "never" as a detection time (s)
 
     static TRacines RacinesTrinome(double a, double b, double c);

@@ -4,7 +4,7 @@
 #include "engine/C6_DetecteChocs.h"
 
 class TAlveranMouvements : public TAlveranDetecteChocs {
-public:
+  public:
     /// Advances `bille` from absolute time t to t + dt (dt may be slightly negative).
     void Deplace(TEtatBille& bille, double t, double dt) const;
 };

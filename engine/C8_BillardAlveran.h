@@ -24,8 +24,8 @@ struct TResultatCollage {
 };
 
 class TBillardAlveran : public TAlveranMouvements {
-public:
-    static constexpr int NbEnrMax = 1200;   ///< last record index
+  public:
+    static constexpr int NbEnrMax = 1200;    ///< last record index
     static constexpr int NbPasMax = 2000000; ///< analysis steps after which a shot is cut short
 
     TBillardAlveran();
