@@ -1,0 +1,56 @@
+// The tolerance window's initial grid (counts 5, 5, 5, 2, 2, 0; increments 0.1 cm, 0.1 cm,
+// 0.1°, 10 cm/s, 2°, 10 g: 33 275 trials) around the default shot: the serial enumeration, and
+// the parallel evaluation on 1 thread and on every core. Wall-clock times.
+
+#include "analysis/ToleranceCalcul.h"
+#include "bench/PositionDefaut.h"
+
+#include <benchmark/benchmark.h>
+
+#include <thread>
+
+namespace {
+
+TGrilleTolerance GrilleDefaut(const TBillardAlveran& moteur) {
+    TGrilleTolerance g;
+    g.Centres = {moteur.Effet, moteur.Hauteur,    moteur.AngleOx,
+                 moteur.Vq,    moteur.AngleTapis, moteur.m};
+    g.Increments = {0.1, 0.1, DegresVersRadians(0.1), 10, DegresVersRadians(2), 10};
+    g.Nombres = {5, 5, 5, 2, 2, 0};
+    return g;
+}
+
+void Compteurs(benchmark::State& state, const TResultatTolerance& r) {
+    state.counters["NbReussis"] = static_cast<double>(r.NbReussis);
+    state.counters["essais/s"] = benchmark::Counter(static_cast<double>(r.NbEssaisTotal) *
+                                                        static_cast<double>(state.iterations()),
+                                                    benchmark::Counter::kIsRate);
+}
+
+void GrilleSerie(benchmark::State& state) {
+    auto moteur = MoteurPositionDefaut();
+    const auto g = GrilleDefaut(*moteur);
+    TResultatTolerance r;
+    for (auto _ : state) r = EvalueTolerance(*moteur, g);
+    Compteurs(state, r);
+}
+BENCHMARK(GrilleSerie)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+void GrilleParallele(benchmark::State& state) {
+    auto moteur = MoteurPositionDefaut();
+    const auto g = GrilleDefaut(*moteur);
+    TResultatTolerance r;
+    for (auto _ : state) r = EvalueToleranceParallele(*moteur, g, static_cast<int>(state.range(0)));
+    Compteurs(state, r);
+}
+BENCHMARK(GrilleParallele)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(static_cast<int64_t>(std::max(1u, std::thread::hardware_concurrency())))
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);
+
+} // namespace
+
+BENCHMARK_MAIN();
