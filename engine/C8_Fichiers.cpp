@@ -1,0 +1,251 @@
+// Position files and the clipboard text of a shot: the stroke and the state of record 0
+// written as "key=value" lines with "." as decimal separator.
+
+#include "engine/C8_BillardAlveran.h"
+#include "engine/Nombres.h"
+#include "engine/ProfilIni.h"
+
+#include <cctype>
+#include <optional>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace {
+
+constexpr const char* SectionQueue = "Queue";
+constexpr const char* SectionPositions = "Positions";
+constexpr const char* SectionVitesses = "Vitesses";
+constexpr const char* SectionRotations = "Rotations";
+
+/// The stroke keys of the "Queue" section, in file order.
+struct TCleQueue {
+    const char* Nom;
+    double TBillardAlveran::*Champ;
+};
+constexpr TCleQueue ClesQueue[] = {
+    {"Vq", &TBillardAlveran::Vq},           {"m", &TBillardAlveran::m},
+    {"AngleOx", &TBillardAlveran::AngleOx}, {"AngleTapis", &TBillardAlveran::AngleTapis},
+    {"Effet", &TBillardAlveran::Effet},     {"Hauteur", &TBillardAlveran::Hauteur},
+};
+
+/// One vector key per ball and component: P1x … P3z (or V…, R…), in file order.
+struct TCleVecteur {
+    std::string Nom;
+    int Bille;      ///< 1 to 3
+    int Composante; ///< 0 = x, 1 = y, 2 = z
+};
+
+std::vector<TCleVecteur> ClesVecteur(char prefixe) {
+    std::vector<TCleVecteur> cles;
+    for (int b = 1; b <= 3; ++b)
+        for (int c = 0; c < 3; ++c)
+            cles.push_back({std::string{prefixe, static_cast<char>('0' + b), "xyz"[c]}, b, c});
+    return cles;
+}
+
+double& Composante(TVecteur& v, int c) {
+    return c == 0 ? v.x : (c == 1 ? v.y : v.z);
+}
+double Composante(const TVecteur& v, int c) {
+    return c == 0 ? v.x : (c == 1 ? v.y : v.z);
+}
+
+/// The vector of record 0 that a key prefix stands for.
+TVecteur& VecteurDe(TCinematique& k, char prefixe) {
+    return prefixe == 'P' ? k.Position : (prefixe == 'V' ? k.Vitesse : k.Rotation);
+}
+
+void EcritVecteurs(TProfilIni& ini, const TBillardAlveran& moteur, const char* section,
+                   char prefixe) {
+    for (const TCleVecteur& cle : ClesVecteur(prefixe)) {
+        TCinematique k = moteur.Trajets[cle.Bille][0];
+        ini.Ecrit(section, cle.Nom, TexteNombre(Composante(VecteurDe(k, prefixe), cle.Composante)));
+    }
+}
+
+/// A missing key, an empty value or one that does not convert gives `defaut`.
+double LitValeur(const TProfilIni& ini, const char* section, std::string_view cle, double defaut) {
+    double valeur = defaut;
+    if (const auto texte = ini.Lit(section, cle)) LitNombre(*texte, valeur);
+    return valeur;
+}
+
+void LitVecteurs(const TProfilIni& ini, TBillardAlveran& moteur, const char* section,
+                 char prefixe) {
+    for (const TCleVecteur& cle : ClesVecteur(prefixe)) {
+        TVecteur& v = VecteurDe(moteur.Trajets[cle.Bille][0], prefixe);
+        Composante(v, cle.Composante) = LitValeur(ini, section, cle.Nom, 0.0);
+    }
+}
+
+std::string Majuscules(std::string_view t) {
+    std::string r(t);
+    for (char& c : r) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return r;
+}
+
+/// Reads the existing file (absent: empty text), lets `remplit` set the keys, then replaces
+/// the file at once. On failure the file is as it was and `erreur` says so.
+template <class F> bool MetAJourFichier(const std::string& nom, std::string& erreur, F remplit) {
+    namespace fs = std::filesystem;
+    std::string ancien;
+    std::error_code ec;
+    // An existing file that cannot be read is not overwritten: its other lines would be lost.
+    const bool present = fs::exists(fs::symlink_status(nom, ec)) && fs::exists(nom, ec);
+    if (present && !ChargeTexte(nom, ancien)) {
+        erreur = "Impossible d'écrire dans " + nom;
+        return false;
+    }
+    TProfilIni ini(ancien);
+    remplit(ini);
+    if (!RemplaceFichier(nom, ini.Texte())) {
+        erreur = "Impossible d'écrire dans " + nom;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int TBillardAlveran::EcritPositionQueue(const std::string& nom, std::string& erreur) {
+    const bool ok = MetAJourFichier(nom, erreur, [this](TProfilIni& ini) {
+        for (const TCleQueue& cle : ClesQueue)
+            ini.Ecrit(SectionQueue, cle.Nom, TexteNombre(this->*cle.Champ));
+        EcritVecteurs(ini, *this, SectionPositions, 'P');
+    });
+    if (!ok) return 0;
+    NomFichier = nom;
+    return 1;
+}
+
+int TBillardAlveran::EcritPositionVitesses(const std::string& nom, std::string& erreur) {
+    const bool ok = MetAJourFichier(nom, erreur, [this](TProfilIni& ini) {
+        EcritVecteurs(ini, *this, SectionPositions, 'P');
+        EcritVecteurs(ini, *this, SectionVitesses, 'V');
+        EcritVecteurs(ini, *this, SectionRotations, 'R');
+    });
+    if (!ok) return 0;
+    NomFichier = nom;
+    return 2;
+}
+
+int TBillardAlveran::LitPosition(const std::string& nom) {
+    const std::size_t point = nom.rfind('.');
+    const std::string extension = point == std::string::npos
+                                      ? std::string()
+                                      : Majuscules(std::string_view(nom).substr(point));
+    int variante = 0;
+    if (extension == ".ALV")
+        variante = 1;
+    else if (extension == ".ALV2")
+        variante = 2;
+    else
+        return 0;
+
+    // A missing or unreadable file reads as an empty one: every key takes its default.
+    std::string texte;
+    ChargeTexte(nom, texte);
+    const TProfilIni ini(texte);
+    if (variante == 1) {
+        for (const TCleQueue& cle : ClesQueue) {
+            // The cue speed and mass keep their current value when absent; the rest is 0.
+            const bool garde =
+                cle.Champ == &TBillardAlveran::Vq || cle.Champ == &TBillardAlveran::m;
+            this->*cle.Champ =
+                LitValeur(ini, SectionQueue, cle.Nom, garde ? this->*cle.Champ : 0.0);
+        }
+        LitVecteurs(ini, *this, SectionPositions, 'P');
+    } else {
+        LitVecteurs(ini, *this, SectionPositions, 'P');
+        LitVecteurs(ini, *this, SectionVitesses, 'V');
+        LitVecteurs(ini, *this, SectionRotations, 'R');
+    }
+    NomFichier = nom;
+    return variante;
+}
+
+std::string TBillardAlveran::TextePressePapiers() const {
+    std::string texte = std::string("[") + SectionQueue + "]";
+    for (const TCleQueue& cle : ClesQueue)
+        texte += std::string("\r\n") + cle.Nom + "=" + TexteNombre(this->*cle.Champ);
+    texte += std::string("\r\n[") + SectionPositions + "]";
+    for (const TCleVecteur& cle : ClesVecteur('P'))
+        texte += "\r\n" + cle.Nom + "=" +
+                 TexteNombre(Composante(Trajets[cle.Bille][0].Position, cle.Composante));
+    return texte;
+}
+
+namespace {
+
+/// The lines of a pasted text, split at CR, LF or CR LF.
+std::vector<std::string_view> Lignes(std::string_view texte) {
+    std::vector<std::string_view> lignes;
+    std::size_t debut = 0;
+    while (debut <= texte.size()) {
+        const std::size_t fin = texte.find_first_of("\r\n", debut);
+        if (fin == std::string_view::npos) {
+            lignes.push_back(texte.substr(debut));
+            break;
+        }
+        lignes.push_back(texte.substr(debut, fin - debut));
+        debut = fin +
+                ((texte[fin] == '\r' && fin + 1 < texte.size() && texte[fin + 1] == '\n') ? 2 : 1);
+    }
+    return lignes;
+}
+
+/// Letter case aside, the same text; blanks count (a line "Vq =1" is not the key Vq).
+bool MemeCle(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+/// The value of the first line whose text before its first "=" is `cle`; nothing if none.
+std::optional<std::string_view> ValeurCollee(const std::vector<std::string_view>& lignes,
+                                             std::string_view cle) {
+    for (const std::string_view ligne : lignes) {
+        const std::size_t egal = ligne.find('=');
+        if (egal != std::string_view::npos && MemeCle(ligne.substr(0, egal), cle))
+            return ligne.substr(egal + 1);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+TResultatCollage TBillardAlveran::CollePressePapiersTexte(const std::string& texte) {
+    TResultatCollage resultat;
+    // A decimal comma is taken as the point; a thousands comma then spoils the number.
+    std::string points = texte;
+    for (char& c : points)
+        if (c == ',') c = '.';
+    const std::vector<std::string_view> lignes = Lignes(points);
+
+    // Takes one key; false when its value does not convert and the paste stops there.
+    auto prend = [&](std::string_view cle, double& champ) {
+        const auto valeur = ValeurCollee(lignes, cle);
+        if (!valeur || valeur->empty()) {
+            resultat.Manquants += ' ';
+            resultat.Manquants += cle;
+            return true;
+        }
+        if (!LitNombre(*valeur, champ)) {
+            resultat.Erreur =
+                "'" + std::string(*valeur) + "' n'est pas une valeur en virgule flottante correcte";
+            return false;
+        }
+        return true;
+    };
+    for (const TCleQueue& cle : ClesQueue)
+        if (!prend(cle.Nom, this->*cle.Champ)) return resultat;
+    for (const TCleVecteur& cle : ClesVecteur('P'))
+        if (!prend(cle.Nom, Composante(Trajets[cle.Bille][0].Position, cle.Composante)))
+            return resultat;
+    return resultat;
+}
