@@ -217,6 +217,17 @@ std::optional<std::string_view> ValeurCollee(const std::vector<std::string_view>
     return std::nullopt;
 }
 
+/// The error of a pasted value that does not convert.
+std::string MessageConversion(std::string_view valeur) {
+    constexpr std::string_view Suite = "' n'est pas une valeur en virgule flottante correcte";
+    std::string message;
+    message.reserve(valeur.size() + Suite.size() + 1);
+    message.push_back('\'');
+    message.append(valeur.data(), valeur.size());
+    message.append(Suite.data(), Suite.size());
+    return message;
+}
+
 } // namespace
 
 TResultatCollage TBillardAlveran::CollePressePapiersTexte(const std::string& texte) {
@@ -236,8 +247,7 @@ TResultatCollage TBillardAlveran::CollePressePapiersTexte(const std::string& tex
             return true;
         }
         if (!LitNombre(*valeur, champ)) {
-            resultat.Erreur =
-                "'" + std::string(*valeur) + "' n'est pas une valeur en virgule flottante correcte";
+            resultat.Erreur = MessageConversion(*valeur);
             return false;
         }
         return true;

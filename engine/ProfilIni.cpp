@@ -5,6 +5,7 @@
 #include <iterator>
 #include <random>
 #include <system_error>
+#include <utility>
 
 namespace {
 
@@ -103,7 +104,9 @@ void TProfilIni::Ecrit(std::string_view section, std::string_view cle, std::stri
     if (!plage) {
         // A last line without its break gets one, or the new section would join it.
         if (!Lignes.empty() && Lignes.back().Fin.empty()) Lignes.back().Fin = "\r\n";
-        Lignes.push_back({"[" + std::string(section) + "]", "\r\n"});
+        std::string entete = "[";
+        entete.append(section).append("]");
+        Lignes.push_back({std::move(entete), "\r\n"});
         Lignes.push_back({nouvelle, "\r\n"});
         return;
     }
