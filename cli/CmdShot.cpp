@@ -1,0 +1,78 @@
+// alveran-cli shot FILE [--mode libre|1bande|3bandes] [--set NAME=VALUE]... [--records]
+
+#include "cli/CmdShot.h"
+#include "cli/Commandes.h"
+#include "cli/Options.h"
+
+#include <memory>
+
+namespace {
+
+void EcritVecteur(TJson& json, std::string_view nom, const TVecteur& v) {
+    json.Cle(nom).DebutTableau().Nombre(v.x).Nombre(v.y).Nombre(v.z).FinTableau();
+}
+
+void EcritEnregistrement(TJson& json, const TBillardAlveran& moteur, int i) {
+    json.DebutObjet()
+        .Membre("i", int64_t{i})
+        .Membre("Temps", moteur.Temps[i])
+        .Membre("TypeChoc", int64_t{moteur.TypesChoc[i]})
+        .Membre("Contre", int64_t{moteur.Contres[i]})
+        .Membre("Adherence", moteur.Adherences[i]);
+    json.Cle("Billes").DebutTableau();
+    for (int b = 1; b <= 3; ++b) {
+        const TCinematique& k = moteur.Trajets[b][i];
+        json.DebutObjet().Membre("Etat", int64_t{moteur.EtatsEnr[b][i]});
+        EcritVecteur(json, "Position", k.Position);
+        EcritVecteur(json, "Vitesse", k.Vitesse);
+        EcritVecteur(json, "Rotation", k.Rotation);
+        json.FinObjet();
+    }
+    json.FinTableau().FinObjet();
+}
+
+} // namespace
+
+void EcritResultatCoup(TJson& json, const TBillardAlveran& moteur, bool enregistrements) {
+    json.Membre("PointReussi", moteur.PointReussi)
+        .Membre("IndicePoint", int64_t{moteur.IndicePoint})
+        .Membre("QueueInsoluble", moteur.QueueInsoluble)
+        .Membre("NbEnr", int64_t{moteur.NbEnr})
+        .Membre("Duree", moteur.Temps[moteur.NbEnr]);
+    if (!enregistrements) return;
+    json.Cle("Enregistrements").DebutTableau();
+    for (int i = 0; i <= moteur.NbEnr; ++i) EcritEnregistrement(json, moteur, i);
+    json.FinTableau();
+}
+
+std::string CmdShot(const TArguments& arguments) {
+    TOptionsMoteur options;
+    std::string fichier;
+    bool enregistrements = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& a = arguments[i];
+        if (LitOptionMoteur(arguments, i, options)) continue;
+        if (a == "--records") {
+            enregistrements = true;
+        } else if (a.size() > 1 && a[0] == '-') {
+            throw TErreurCommande{"option inconnue : " + a};
+        } else if (fichier.empty()) {
+            fichier = a;
+        } else {
+            throw TErreurCommande{"un seul fichier attendu, en trop : " + a};
+        }
+    }
+    if (fichier.empty()) throw TErreurCommande{"fichier de position manquant"};
+
+    // The engine holds its records in fixed arrays (several hundred kB): not on the stack.
+    const auto moteur = std::make_unique<TBillardAlveran>();
+    AppliqueOptions(options, *moteur);
+    const int variante = ChargeCoup(*moteur, fichier);
+    TireCoupCharge(*moteur, variante);
+
+    TJson json;
+    json.DebutObjet();
+    EcritResultatCoup(json, *moteur, enregistrements);
+    json.FinObjet();
+    return json.Texte() + "\n";
+}

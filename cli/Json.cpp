@@ -1,0 +1,128 @@
+#include "cli/Json.h"
+
+#include <charconv>
+#include <cmath>
+
+std::string TJson::TexteNombre(double valeur) {
+    if (!std::isfinite(valeur)) return "null";
+    char tampon[32];
+    // Without a format, to_chars gives the shortest form that reads back exactly; its
+    // "1e+20" and "-0" are valid JSON numbers.
+    const auto r = std::to_chars(tampon, tampon + sizeof tampon, valeur);
+    return std::string(tampon, r.ptr);
+}
+
+std::string TJson::TexteChaine(std::string_view texte) {
+    static constexpr char Hex[] = "0123456789abcdef";
+    std::string s = "\"";
+    for (const char c : texte) {
+        switch (c) {
+        case '"':
+            s += "\\\"";
+            break;
+        case '\\':
+            s += "\\\\";
+            break;
+        case '\n':
+            s += "\\n";
+            break;
+        case '\r':
+            s += "\\r";
+            break;
+        case '\t':
+            s += "\\t";
+            break;
+        case '\b':
+            s += "\\b";
+            break;
+        case '\f':
+            s += "\\f";
+            break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                s += "\\u00";
+                s += Hex[(c >> 4) & 0xF];
+                s += Hex[c & 0xF];
+            } else {
+                s += c; // UTF-8 bytes pass through
+            }
+        }
+    }
+    s += '"';
+    return s;
+}
+
+void TJson::AvantValeur() {
+    if (ApresCle) {
+        ApresCle = false;
+        return;
+    }
+    if (!Premiers.empty()) {
+        if (!Premiers.back()) Sortie += ',';
+        Premiers.back() = false;
+    }
+}
+
+TJson& TJson::DebutObjet() {
+    AvantValeur();
+    Sortie += '{';
+    Premiers.push_back(true);
+    return *this;
+}
+
+TJson& TJson::FinObjet() {
+    Sortie += '}';
+    Premiers.pop_back();
+    return *this;
+}
+
+TJson& TJson::DebutTableau() {
+    AvantValeur();
+    Sortie += '[';
+    Premiers.push_back(true);
+    return *this;
+}
+
+TJson& TJson::FinTableau() {
+    Sortie += ']';
+    Premiers.pop_back();
+    return *this;
+}
+
+TJson& TJson::Cle(std::string_view nom) {
+    AvantValeur();
+    Sortie += TexteChaine(nom);
+    Sortie += ':';
+    ApresCle = true;
+    return *this;
+}
+
+TJson& TJson::Nombre(double valeur) {
+    AvantValeur();
+    Sortie += TexteNombre(valeur);
+    return *this;
+}
+
+TJson& TJson::Entier(int64_t valeur) {
+    AvantValeur();
+    Sortie += std::to_string(valeur);
+    return *this;
+}
+
+TJson& TJson::Booleen(bool valeur) {
+    AvantValeur();
+    Sortie += valeur ? "true" : "false";
+    return *this;
+}
+
+TJson& TJson::Chaine(std::string_view texte) {
+    AvantValeur();
+    Sortie += TexteChaine(texte);
+    return *this;
+}
+
+TJson& TJson::Nul() {
+    AvantValeur();
+    Sortie += "null";
+    return *this;
+}

@@ -1,0 +1,50 @@
+#pragma once
+// What the subcommands that run the engine share: the game mode, the physical constants
+// set by name, and reading a shot file into an engine.
+
+#include "engine/C8_BillardAlveran.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+/// A problem with the command line or its inputs: one line on stderr, exit status 2.
+struct TErreurCommande {
+    std::string Message;
+};
+
+/// --mode and --set, as given on the command line.
+struct TOptionsMoteur {
+    TModeDeJeu Mode = j3Bandes;
+    /// Published index and value of each --set, in the order given (a later one wins).
+    std::vector<std::pair<int, double>> Constantes;
+};
+
+/// "libre", "1bande" or "3bandes".
+TModeDeJeu LitMode(std::string_view texte);
+/// "NAME=VALUE" with NAME one of the 19 published constants (exact case).
+std::pair<int, double> LitConstante(std::string_view texte);
+/// A finite decimal number with "."; `quoi` names it in the error.
+double LitValeurCommande(std::string_view texte, std::string_view quoi);
+
+/// The value of an option: "--opt VALUE" (advancing `i`) or "--opt=VALUE". Nothing when
+/// arguments[i] is not that option.
+bool ValeurOption(const std::vector<std::string>& arguments, std::size_t& i,
+                  std::string_view option, std::string& valeur);
+
+/// Takes arguments[i] when it is --mode or --set (with its value, advancing `i`).
+bool LitOptionMoteur(const std::vector<std::string>& arguments, std::size_t& i,
+                     TOptionsMoteur& options);
+
+/// Sets the game mode and the constants (dimensions through their clamping setter).
+void AppliqueOptions(const TOptionsMoteur& options, TBillardAlveran& moteur);
+
+/// Reads a ".alv" or ".alv2" file (any letter case) into the engine: returns 1 or 2.
+/// A missing or unreadable file or another extension is a TErreurCommande.
+int ChargeCoup(TBillardAlveran& moteur, const std::string& fichier);
+
+/// Fires what the file held: the cue strike and trajectories for variant 1, the
+/// trajectories alone from the stored velocities and rotations for variant 2.
+void TireCoupCharge(TBillardAlveran& moteur, int variante);

@@ -1,0 +1,343 @@
+// alveran-cli: the JSON writer, the shared option parsing, and the shot subcommand run as
+// a separate program on the committed samples.
+
+#include "cli/Json.h"
+#include "cli/Options.h"
+
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <map>
+#include <memory>
+#include <random>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <variant>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A small JSON reader, strict enough to reject what a careless writer produces
+// (trailing commas, bare NaN, unescaped control characters).
+struct Valeur;
+using Objet = std::map<std::string, Valeur>;
+using Tableau = std::vector<Valeur>;
+struct Valeur {
+    std::variant<std::nullptr_t, bool, double, std::string, Tableau, Objet> v;
+    const Valeur& operator[](const std::string& cle) const { return std::get<Objet>(v).at(cle); }
+    const Valeur& operator[](std::size_t i) const { return std::get<Tableau>(v).at(i); }
+    double nombre() const { return std::get<double>(v); }
+    bool booleen() const { return std::get<bool>(v); }
+    std::size_t taille() const { return std::get<Tableau>(v).size(); }
+    bool contient(const std::string& cle) const { return std::get<Objet>(v).count(cle) > 0; }
+};
+
+class Lecteur {
+  public:
+    explicit Lecteur(std::string_view t) : T(t) {}
+    Valeur Tout() {
+        Valeur v = Lit();
+        Blancs();
+        if (P != T.size()) throw std::runtime_error("texte après la valeur");
+        return v;
+    }
+
+  private:
+    void Blancs() {
+        while (P < T.size() && std::string_view(" \t\r\n").find(T[P]) != std::string_view::npos)
+            ++P;
+    }
+    void Attend(char c) {
+        Blancs();
+        if (P >= T.size() || T[P] != c) throw std::runtime_error(std::string("attendu ") + c);
+        ++P;
+    }
+    bool Mot(std::string_view m) {
+        if (T.substr(P, m.size()) != m) return false;
+        P += m.size();
+        return true;
+    }
+    std::string Chaine() {
+        Attend('"');
+        std::string s;
+        while (P < T.size() && T[P] != '"') {
+            if (static_cast<unsigned char>(T[P]) < 0x20) throw std::runtime_error("contrôle brut");
+            if (T[P] == '\\') {
+                const char e = T.at(++P);
+                if (e == 'u') {
+                    s += static_cast<char>(std::stoi(std::string(T.substr(P + 1, 4)), nullptr, 16));
+                    P += 4;
+                } else {
+                    const std::string_view de = "\"\\/bfnrt", vers = "\"\\/\b\f\n\r\t";
+                    const auto k = de.find(e);
+                    if (k == std::string_view::npos) throw std::runtime_error("échappement");
+                    s += vers[k];
+                }
+            } else {
+                s += T[P];
+            }
+            ++P;
+        }
+        Attend('"');
+        return s;
+    }
+    Valeur Lit() {
+        Blancs();
+        if (P >= T.size()) throw std::runtime_error("fin du texte");
+        const char c = T[P];
+        if (c == '{') {
+            ++P;
+            Objet o;
+            Blancs();
+            if (T.at(P) == '}') return ++P, Valeur{o};
+            do {
+                std::string cle = Chaine();
+                Attend(':');
+                o.emplace(cle, Lit());
+                Blancs();
+            } while (T.at(P) == ',' && ++P);
+            Attend('}');
+            return Valeur{o};
+        }
+        if (c == '[') {
+            ++P;
+            Tableau a;
+            Blancs();
+            if (T.at(P) == ']') return ++P, Valeur{a};
+            do {
+                a.push_back(Lit());
+                Blancs();
+            } while (T.at(P) == ',' && ++P);
+            Attend(']');
+            return Valeur{a};
+        }
+        if (c == '"') return Valeur{Chaine()};
+        if (Mot("true")) return Valeur{true};
+        if (Mot("false")) return Valeur{false};
+        if (Mot("null")) return Valeur{nullptr};
+        const std::size_t fin = std::min(T.find_first_not_of("-+.0123456789eE", P), T.size());
+        const std::string_view n = T.substr(P, fin - P);
+        if (n.empty() || n[0] == '+' || n[0] == '.') throw std::runtime_error("nombre");
+        double d = 0;
+        const auto r = std::from_chars(n.data(), n.data() + n.size(), d);
+        if (r.ec != std::errc() || r.ptr != n.data() + n.size()) throw std::runtime_error("nombre");
+        P = fin;
+        return Valeur{d};
+    }
+    std::string_view T;
+    std::size_t P = 0;
+};
+
+Valeur LitJson(std::string_view texte) {
+    return Lecteur(texte).Tout();
+}
+
+struct Execution {
+    int Code = -1;
+    std::string Sortie;
+    std::string Erreurs;
+};
+
+std::string Contenu(const fs::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+std::string Cite(const std::string& s) {
+    std::string r = "'";
+    for (const char c : s) r += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return r + "'";
+}
+
+Execution Lance(const std::vector<std::string>& arguments) {
+    const fs::path dossier = fs::temp_directory_path();
+    const std::string base = "alveran-cli-test-" + std::to_string(getpid()) + "-" +
+                             ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    const fs::path sortie = dossier / (base + ".out"), erreurs = dossier / (base + ".err");
+    std::string commande = Cite(ALVERAN_CLI);
+    for (const std::string& a : arguments) commande.append(" ").append(Cite(a));
+    commande.append(" >").append(Cite(sortie.string()));
+    commande.append(" 2>").append(Cite(erreurs.string()));
+    const int statut = std::system(commande.c_str());
+    Execution e;
+    e.Code = WIFEXITED(statut) ? WEXITSTATUS(statut) : -1;
+    e.Sortie = Contenu(sortie);
+    e.Erreurs = Contenu(erreurs);
+    fs::remove(sortie);
+    fs::remove(erreurs);
+    return e;
+}
+
+const std::string Echantillon = ALVERAN_SOURCE_DIR "/samples/defaut.alv";
+const std::string Echantillon2 = ALVERAN_SOURCE_DIR "/samples/defaut.alv2";
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+// JSON writer
+
+TEST(Json, NumbersReadBackExactlyAndNonFiniteIsNull) {
+    std::mt19937_64 alea(7);
+    for (int n = 0; n < 20000; ++n) {
+        uint64_t bits = alea();
+        double x;
+        std::memcpy(&x, &bits, sizeof x);
+        const std::string t = TJson::TexteNombre(x);
+        if (!std::isfinite(x)) {
+            EXPECT_EQ(t, "null");
+            continue;
+        }
+        ASSERT_EQ(LitJson(t).nombre(), x) << t;
+    }
+    EXPECT_EQ(TJson::TexteNombre(0.1), "0.1");
+    EXPECT_EQ(TJson::TexteNombre(430), "430");
+    EXPECT_EQ(TJson::TexteNombre(std::numeric_limits<double>::quiet_NaN()), "null");
+    EXPECT_EQ(TJson::TexteNombre(-std::numeric_limits<double>::infinity()), "null");
+}
+
+TEST(Json, StringsAreEscaped) {
+    const std::string brut = "a\"b\\c\nd\te\x01\x1f é/";
+    EXPECT_EQ(TJson::TexteChaine(brut), "\"a\\\"b\\\\c\\nd\\te\\u0001\\u001f é/\"");
+    EXPECT_EQ(std::get<std::string>(LitJson(TJson::TexteChaine(brut)).v), brut);
+}
+
+TEST(Json, NestedStructuresGetTheirCommas) {
+    TJson j;
+    j.DebutObjet().Membre("a", int64_t{1}).Cle("b").DebutTableau();
+    j.DebutObjet().FinObjet().DebutTableau().FinTableau().Nombre(2.5).Nul().Booleen(false);
+    j.FinTableau().Membre("c", "x").Cle("d").DebutObjet().Membre("e", true).FinObjet().FinObjet();
+    EXPECT_EQ(j.Texte(), R"({"a":1,"b":[{},[],2.5,null,false],"c":"x","d":{"e":true}})");
+}
+
+// ---------------------------------------------------------------------------------------
+// Shared options
+
+TEST(OptionsCommande, ModeAndConstants) {
+    EXPECT_EQ(LitMode("libre"), jLibre);
+    EXPECT_EQ(LitMode("1bande"), j1Bande);
+    EXPECT_EQ(LitMode("3bandes"), j3Bandes);
+    EXPECT_THROW(LitMode("3Bandes"), TErreurCommande);
+    EXPECT_THROW(LitMode(""), TErreurCommande);
+
+    EXPECT_EQ(LitConstante("G=500"), (std::pair<int, double>{18, 500}));
+    EXPECT_EQ(LitConstante("largeurJeu=1E2"), (std::pair<int, double>{0, 100}));
+    for (const char* mauvais : {"G", "G=", "g=5", "Inconnue=1", "G=1,5", "G=nan", "=3"})
+        EXPECT_THROW(LitConstante(mauvais), TErreurCommande) << mauvais;
+
+    // Both spellings, a later --set winning, dimensions going through their clamping.
+    const std::vector<std::string> a = {"--mode", "libre", "--set=RayonBilles=0", "--set",  "G=1",
+                                        "--set",  "G=2",   "--mode=1bande",       "fichier"};
+    TOptionsMoteur o;
+    std::size_t i = 0;
+    for (; i < a.size() && LitOptionMoteur(a, i, o); ++i) {
+    }
+    EXPECT_EQ(a[i], "fichier");
+    auto moteur = std::make_unique<TBillardAlveran>();
+    AppliqueOptions(o, *moteur);
+    EXPECT_EQ(moteur->ModeDeJeu, j1Bande);
+    EXPECT_EQ(moteur->Fisik.G, 2);
+    EXPECT_EQ(moteur->Fisik.RayonBilles(), 0.001) << "the radius is clamped by its setter";
+
+    std::size_t j = 0;
+    EXPECT_THROW(LitOptionMoteur({"--set"}, j, o), TErreurCommande) << "value missing";
+}
+
+// ---------------------------------------------------------------------------------------
+// The program
+
+TEST(CommandeShot, PrintsTheResultOfTheSampleShot) {
+    const Execution e = Lance({"shot", Echantillon});
+    ASSERT_EQ(e.Code, 0) << e.Erreurs;
+    EXPECT_EQ(e.Erreurs, "");
+    const Valeur r = LitJson(e.Sortie);
+    for (const char* cle : {"PointReussi", "IndicePoint", "QueueInsoluble", "NbEnr", "Duree"})
+        EXPECT_TRUE(r.contient(cle)) << cle;
+    EXPECT_FALSE(r.contient("Enregistrements"));
+    EXPECT_FALSE(r["QueueInsoluble"].booleen());
+    EXPECT_GT(r["NbEnr"].nombre(), 1);
+    EXPECT_GT(r["Duree"].nombre(), 0);
+
+    // The ".alv2" sample holds the same shot just after the strike: computing without a
+    // new strike (there is no cue speed in it) plays the same shot.
+    const Execution e2 = Lance({"shot", Echantillon2});
+    ASSERT_EQ(e2.Code, 0) << e2.Erreurs;
+    const Valeur r2 = LitJson(e2.Sortie);
+    EXPECT_EQ(r2["PointReussi"].booleen(), r["PointReussi"].booleen());
+    EXPECT_EQ(r2["IndicePoint"].nombre(), r["IndicePoint"].nombre());
+    EXPECT_NEAR(r2["Duree"].nombre(), r["Duree"].nombre(), 1E-6);
+}
+
+TEST(CommandeShot, RecordsListEveryIndexWithThreeBalls) {
+    const Execution e = Lance({"shot", Echantillon, "--records", "--mode", "libre"});
+    ASSERT_EQ(e.Code, 0) << e.Erreurs;
+    const Valeur r = LitJson(e.Sortie);
+    const auto nbEnr = static_cast<std::size_t>(r["NbEnr"].nombre());
+    const Valeur& enr = r["Enregistrements"];
+    ASSERT_EQ(enr.taille(), nbEnr + 1);
+    for (std::size_t i = 0; i <= nbEnr; ++i) {
+        EXPECT_EQ(enr[i]["i"].nombre(), static_cast<double>(i));
+        for (const char* cle : {"Temps", "TypeChoc", "Contre", "Adherence"})
+            EXPECT_TRUE(enr[i].contient(cle)) << cle;
+        ASSERT_EQ(enr[i]["Billes"].taille(), 3u);
+        for (std::size_t b = 0; b < 3; ++b)
+            for (const char* v : {"Position", "Vitesse", "Rotation"})
+                EXPECT_EQ(enr[i]["Billes"][b][v].taille(), 3u);
+    }
+    EXPECT_EQ(r["Duree"].nombre(), enr[nbEnr]["Temps"].nombre());
+    // Record 0 holds the file's positions exactly.
+    EXPECT_EQ(enr[0]["Billes"][0]["Position"][0].nombre(), 18.279125);
+    EXPECT_EQ(enr[0]["Billes"][1]["Position"][1].nombre(), 71.125);
+    EXPECT_EQ(enr[0]["Temps"].nombre(), 0);
+}
+
+TEST(CommandeShot, ConstantsAreSetBeforeTheShot) {
+    // A record interval ten times longer leaves fewer periodic records for the same shot.
+    const Execution normal = Lance({"shot", Echantillon});
+    const Execution espace = Lance({"shot", Echantillon, "--set", "dtEnr=0.5"});
+    ASSERT_EQ(normal.Code, 0);
+    ASSERT_EQ(espace.Code, 0) << espace.Erreurs;
+    EXPECT_LT(LitJson(espace.Sortie)["NbEnr"].nombre(), LitJson(normal.Sortie)["NbEnr"].nombre());
+}
+
+TEST(CommandeShot, ProblemsExitWith2AndPrintNothing) {
+    const fs::path dossier =
+        fs::temp_directory_path() / ("alveran-cli-" + std::to_string(getpid()));
+    fs::create_directories(dossier / "dossier.alv");
+    std::ofstream(dossier / "coup.txt") << "[Queue]\r\nVq=1\r\n";
+    const std::vector<std::vector<std::string>> cas = {
+        {},
+        {"inconnue"},
+        {"shot"},
+        {"shot", (dossier / "absent.alv").string()},
+        {"shot", (dossier / "dossier.alv").string()},
+        {"shot", (dossier / "coup.txt").string()},
+        {"shot", Echantillon, "--mode", "carambole"},
+        {"shot", Echantillon, "--mode"},
+        {"shot", Echantillon, "--set", "Gravite=9"},
+        {"shot", Echantillon, "--set", "G=9,81"},
+        {"shot", Echantillon, "--set", "G"},
+        {"shot", Echantillon, "--vite"},
+        {"shot", Echantillon, Echantillon2},
+    };
+    for (const auto& arguments : cas) {
+        std::string texte;
+        for (const auto& a : arguments) texte += a + " ";
+        const Execution e = Lance(arguments);
+        EXPECT_EQ(e.Code, 2) << texte;
+        EXPECT_EQ(e.Sortie, "") << texte;
+        EXPECT_FALSE(e.Erreurs.empty()) << texte;
+        if (!arguments.empty()) {
+            EXPECT_EQ(std::count(e.Erreurs.begin(), e.Erreurs.end(), '\n'), 1) << e.Erreurs;
+        }
+    }
+    fs::remove_all(dossier);
+}
