@@ -1,0 +1,168 @@
+// alveran-cli tolerance FILE.alv [--mode …] [--set NAME=VALUE]... [--counts e,h,a,v,i,m]
+//   [--increments de,dh,da,dv,di,dm] [--threads N] [--shard K/N]
+//
+// The tolerance window's count without the window: the stroke of the file is the centre of
+// the grid (engine units), the increments are typed as in the window (aim and inclination in
+// degrees), and the grid is evaluated on several threads, or only one share of it.
+
+#include "analysis/ToleranceCalcul.h"
+#include "cli/Commandes.h"
+#include "cli/Json.h"
+#include "cli/Options.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string_view>
+#include <thread>
+
+namespace {
+
+constexpr int NbThreadsMax = 1024;
+
+/// The text split at commas (empty pieces kept, so that "1,,2" has three).
+std::vector<std::string_view> Morceaux(std::string_view texte) {
+    std::vector<std::string_view> morceaux;
+    for (;;) {
+        const std::size_t virgule = texte.find(',');
+        morceaux.push_back(texte.substr(0, virgule));
+        if (virgule == std::string_view::npos) return morceaux;
+        texte.remove_prefix(virgule + 1);
+    }
+}
+
+/// A whole decimal integer, nothing before or after it.
+bool LitEntier(std::string_view texte, int64_t& valeur) {
+    const char* fin = texte.data() + texte.size();
+    const auto r = std::from_chars(texte.data(), fin, valeur);
+    return !texte.empty() && r.ec == std::errc() && r.ptr == fin;
+}
+
+std::array<int32_t, NbNiveauxTolerance> LitNombres(std::string_view texte) {
+    const auto morceaux = Morceaux(texte);
+    if (morceaux.size() != NbNiveauxTolerance)
+        throw TErreurCommande{"--counts attend six nombres d'essais e,h,a,v,i,m : '" +
+                              std::string(texte) + "'"};
+    std::array<int32_t, NbNiveauxTolerance> nombres{};
+    for (int k = 0; k < NbNiveauxTolerance; ++k) {
+        int64_t n = 0;
+        if (!LitEntier(morceaux[k], n) || n < 0 || n > NombreMaxTolerance)
+            throw TErreurCommande{"--counts : nombre d'essais entre 0 et " +
+                                  std::to_string(NombreMaxTolerance) + " attendu, pas '" +
+                                  std::string(morceaux[k]) + "'"};
+        nombres[k] = static_cast<int32_t>(n);
+    }
+    return nombres;
+}
+
+std::array<double, NbNiveauxTolerance> LitIncrements(std::string_view texte) {
+    const auto morceaux = Morceaux(texte);
+    if (morceaux.size() != NbNiveauxTolerance)
+        throw TErreurCommande{"--increments attend six incréments de,dh,da,dv,di,dm : '" +
+                              std::string(texte) + "'"};
+    std::array<double, NbNiveauxTolerance> increments{};
+    for (int k = 0; k < NbNiveauxTolerance; ++k)
+        increments[k] = LitValeurCommande(morceaux[k], "--increments");
+    return increments;
+}
+
+int LitThreads(std::string_view texte) {
+    int64_t n = 0;
+    if (!LitEntier(texte, n) || n < 1 || n > NbThreadsMax)
+        throw TErreurCommande{"--threads : entier entre 1 et " + std::to_string(NbThreadsMax) +
+                              " attendu, pas '" + std::string(texte) + "'"};
+    return static_cast<int>(n);
+}
+
+TPartageTolerance LitPartage(std::string_view texte) {
+    const std::size_t barre = texte.find('/');
+    TPartageTolerance partage;
+    if (barre == std::string_view::npos || !LitEntier(texte.substr(0, barre), partage.Indice) ||
+        !LitEntier(texte.substr(barre + 1), partage.Nombre) || partage.Nombre < 1 ||
+        partage.Indice < 0 || partage.Indice >= partage.Nombre)
+        throw TErreurCommande{"--shard attend K/N avec 0 <= K < N : '" + std::string(texte) + "'"};
+    return partage;
+}
+
+bool ExtensionAlv(std::string_view fichier) {
+    if (fichier.size() < 4) return false;
+    std::string extension(fichier.substr(fichier.size() - 4));
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == ".alv";
+}
+
+} // namespace
+
+std::string CmdTolerance(const TArguments& arguments) {
+    TOptionsMoteur options;
+    std::string fichier;
+    // The window's initial counts and increments.
+    std::array<int32_t, NbNiveauxTolerance> nombres = {5, 5, 5, 2, 2, 0};
+    std::array<double, NbNiveauxTolerance> increments = {0.1, 0.1, 0.1, 10, 2, 10};
+    int threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    TPartageTolerance partage;
+
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& a = arguments[i];
+        std::string valeur;
+        if (LitOptionMoteur(arguments, i, options)) continue;
+        if (ValeurOption(arguments, i, "--counts", valeur)) {
+            nombres = LitNombres(valeur);
+        } else if (ValeurOption(arguments, i, "--increments", valeur)) {
+            increments = LitIncrements(valeur);
+        } else if (ValeurOption(arguments, i, "--threads", valeur)) {
+            threads = LitThreads(valeur);
+        } else if (ValeurOption(arguments, i, "--shard", valeur)) {
+            partage = LitPartage(valeur);
+        } else if (a.size() > 1 && a[0] == '-') {
+            throw TErreurCommande{"option inconnue : " + a};
+        } else if (fichier.empty()) {
+            fichier = a;
+        } else {
+            throw TErreurCommande{"un seul fichier attendu, en trop : " + a};
+        }
+    }
+    if (fichier.empty()) throw TErreurCommande{"fichier de position manquant"};
+    // Only a stroke file has a centre to vary.
+    if (!ExtensionAlv(fichier))
+        throw TErreurCommande{"la tolérance demande un fichier de coup .alv : " + fichier};
+
+    const auto moteur = std::make_unique<TBillardAlveran>();
+    AppliqueOptions(options, *moteur);
+    ChargeCoup(*moteur, fichier);
+
+    TGrilleTolerance grille;
+    for (int k = 1; k <= NbNiveauxTolerance; ++k)
+        grille.Centres[k - 1] = ParametreNiveau(*moteur, k);
+    grille.Increments = increments;
+    grille.Increments[2] = DegresVersRadians(increments[2]);
+    grille.Increments[4] = DegresVersRadians(increments[4]);
+    grille.Nombres = nombres;
+    if (const std::string probleme = VerifieGrille(grille); !probleme.empty())
+        throw TErreurCommande{probleme};
+    if (partage.Nombre > 1 && !TirsIndependants(*moteur))
+        std::fputs("alveran-cli: attention : la bille de queue n'est pas posée sur le tapis, "
+                   "chaque essai dépend des précédents ; les parts ne reproduisent pas "
+                   "exactement le compte de la grille entière\n",
+                   stderr);
+
+    const auto debut = std::chrono::steady_clock::now();
+    TEvaluationParallele<TBillardAlveran> evaluation;
+    evaluation.Demarre(*moteur, grille, threads, partage);
+    const TResultatTolerance resultat = evaluation.Attend();
+    const std::chrono::duration<double> duree = std::chrono::steady_clock::now() - debut;
+
+    TJson json;
+    json.DebutObjet()
+        .Membre("NbReussis", resultat.NbReussis)
+        .Membre("NbEssaisTotal", resultat.NbEssaisTotal)
+        .Membre("NbEssaisFaits", resultat.NbEssaisFaits)
+        .Membre("Secondes", duree.count())
+        .Membre("Threads", int64_t{evaluation.NbThreads()})
+        .FinObjet();
+    return json.Texte() + "\n";
+}
