@@ -1,0 +1,147 @@
+#include "dbalv/BaseCoups.h"
+
+#include "engine/C1_Types.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QStringList>
+#include <QUuid>
+#include <QVariant>
+
+#include <span>
+
+namespace {
+
+/// Decoded columns, in the order of the block.
+QStringList ColonnesDecodees() {
+    QStringList c{"coup1", "coup2",  "coup3",    "coup4", "coup5", "coup6", "b1x", "b1y",
+                  "b1z",   "b2x",    "b2y",      "b2z",   "b3x",   "b3y",   "b3z", "type",
+                  "point", "contre", "sequence", "d13",   "p13",   "d"};
+    for (int i = 0; i < NbConstantesDb; ++i) c << QString::fromLatin1(TPARAMPHYS::Noms[i]);
+    return c;
+}
+
+QVariantList ValeursDecodees(const TCoupDb& b) {
+    QVariantList v;
+    for (double x : b.Coup) v << x;
+    for (const TVecteur& p : b.Positions) v << p.x << p.y << p.z;
+    v << b.Type << int(b.Point) << int(b.Contre) << QString::fromLatin1(b.TexteSequence().c_str())
+      << b.D13 << b.P13 << b.d;
+    for (double x : b.Constantes) v << x;
+    return v;
+}
+
+TCoupDb Decode(const QByteArray& bloc) {
+    const auto* octets = reinterpret_cast<const uint8_t*>(bloc.constData());
+    return DecodeCoupDb(std::span<const uint8_t, TailleCoupDb>(octets, TailleCoupDb));
+}
+
+TCoupStocke LitLigne(const QSqlQuery& q) {
+    TCoupStocke c;
+    c.Id = q.value(0).toLongLong();
+    c.Recu = QDateTime::fromString(q.value(1).toString(), Qt::ISODateWithMs);
+    c.Expediteur = static_cast<quint64>(q.value(2).toLongLong());
+    c.Bloc = q.value(3).toByteArray();
+    if (c.Bloc.size() == static_cast<qsizetype>(TailleCoupDb)) c.Coup = Decode(c.Bloc);
+    return c;
+}
+
+void Erreur(QString* erreur, const QString& texte) {
+    if (erreur) *erreur = texte;
+}
+
+} // namespace
+
+TBaseCoups::TBaseCoups()
+    : NomConnexion(QStringLiteral("dbalv-") + QUuid::createUuid().toString(QUuid::WithoutBraces)) {}
+
+TBaseCoups::~TBaseCoups() {
+    if (QSqlDatabase::contains(NomConnexion)) {
+        QSqlDatabase::database(NomConnexion, false).close();
+        QSqlDatabase::removeDatabase(NomConnexion);
+    }
+}
+
+bool TBaseCoups::Ouvre(const QString& chemin, QString* erreur) {
+    QSqlDatabase db = QSqlDatabase::contains(NomConnexion)
+                          ? QSqlDatabase::database(NomConnexion, false)
+                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), NomConnexion);
+    db.close();
+    db.setDatabaseName(chemin);
+    if (!db.open()) {
+        Erreur(erreur, db.lastError().text());
+        return false;
+    }
+    QStringList colonnes;
+    for (const QString& c : ColonnesDecodees())
+        colonnes << (c == "sequence"                                ? c + " TEXT NOT NULL"
+                     : c == "type" || c == "point" || c == "contre" ? c + " INTEGER NOT NULL"
+                                                                    : c + " REAL");
+    QSqlQuery q(db);
+    const QString creation = QStringLiteral("CREATE TABLE IF NOT EXISTS coups ("
+                                            "id INTEGER PRIMARY KEY AUTOINCREMENT, "
+                                            "recu TEXT NOT NULL, "
+                                            "expediteur INTEGER NOT NULL, "
+                                            "bloc BLOB NOT NULL CHECK (length(bloc) = 296), %1)")
+                                 .arg(colonnes.join(QStringLiteral(", ")));
+    if (!q.exec(creation)) {
+        Erreur(erreur, q.lastError().text());
+        db.close();
+        return false;
+    }
+    CheminFichier = chemin;
+    return true;
+}
+
+bool TBaseCoups::EstOuverte() const {
+    return QSqlDatabase::contains(NomConnexion) &&
+           QSqlDatabase::database(NomConnexion, false).isOpen();
+}
+
+qint64 TBaseCoups::Ajoute(const QByteArray& bloc, quint64 expediteur, const QDateTime& recu,
+                          QString* erreur) {
+    if (bloc.size() != static_cast<qsizetype>(TailleCoupDb)) {
+        Erreur(erreur, QStringLiteral("bloc de %1 octets au lieu de 296").arg(bloc.size()));
+        return 0;
+    }
+    if (!EstOuverte()) {
+        Erreur(erreur, QStringLiteral("base non ouverte"));
+        return 0;
+    }
+    const QStringList colonnes = ColonnesDecodees();
+    QStringList marques;
+    for (qsizetype i = 0; i < colonnes.size(); ++i) marques << QStringLiteral("?");
+    QSqlQuery q(QSqlDatabase::database(NomConnexion, false));
+    q.prepare(QStringLiteral("INSERT INTO coups (recu, expediteur, bloc, %1) VALUES (?, ?, ?, %2)")
+                  .arg(colonnes.join(QStringLiteral(", ")), marques.join(QStringLiteral(", "))));
+    q.addBindValue(recu.toUTC().toString(Qt::ISODateWithMs));
+    q.addBindValue(static_cast<qint64>(expediteur));
+    q.addBindValue(bloc);
+    for (const QVariant& v : ValeursDecodees(Decode(bloc))) q.addBindValue(v);
+    if (!q.exec()) {
+        Erreur(erreur, q.lastError().text());
+        return 0;
+    }
+    return q.lastInsertId().toLongLong();
+}
+
+std::vector<TCoupStocke> TBaseCoups::Liste() const {
+    std::vector<TCoupStocke> coups;
+    if (!EstOuverte()) return coups;
+    QSqlQuery q(QSqlDatabase::database(NomConnexion, false));
+    if (!q.exec(QStringLiteral("SELECT id, recu, expediteur, bloc FROM coups ORDER BY id")))
+        return coups;
+    while (q.next()) coups.push_back(LitLigne(q));
+    return coups;
+}
+
+std::optional<TCoupStocke> TBaseCoups::Coup(qint64 id) const {
+    if (!EstOuverte()) return std::nullopt;
+    QSqlQuery q(QSqlDatabase::database(NomConnexion, false));
+    q.prepare(QStringLiteral("SELECT id, recu, expediteur, bloc FROM coups WHERE id = ?"));
+    q.addBindValue(id);
+    if (!q.exec() || !q.next()) return std::nullopt;
+    return LitLigne(q);
+}

@@ -1,0 +1,43 @@
+// dbAlv: the database application that stores the shots Alveran exports and sends them back.
+
+#include "dbalv/FenetreDbAlv.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QMessageBox>
+#include <QStandardPaths>
+
+#include <cstdio>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Alveran"));
+    QCoreApplication::setApplicationName(QStringLiteral("dbalv"));
+
+    QCommandLineParser options;
+    options.setApplicationDescription(
+        QStringLiteral("Base de coups : reçoit les coups d'Alveran, les garde et les renvoie."));
+    options.addHelpOption();
+    const QCommandLineOption base(QStringLiteral("db"), QStringLiteral("Fichier SQLite des coups."),
+                                  QStringLiteral("CHEMIN"));
+    options.addOption(base);
+    options.process(app);
+
+    QString chemin = options.value(base);
+    if (chemin.isEmpty()) {
+        const QString dossier = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        QDir().mkpath(dossier);
+        chemin = QDir(dossier).filePath(QStringLiteral("coups.sqlite"));
+    }
+
+    TFenetreDbAlv fenetre(chemin);
+    QString erreur;
+    if (!fenetre.Demarre(&erreur)) {
+        std::fprintf(stderr, "dbalv: %s\n", erreur.toLocal8Bit().constData());
+        QMessageBox::critical(nullptr, QStringLiteral("dbAlv V.1"), erreur);
+        return 1;
+    }
+    fenetre.show();
+    return app.exec();
+}
