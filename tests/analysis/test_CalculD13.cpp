@@ -247,8 +247,8 @@ TEST(CalculeD13, DeDeuxMinimaEgauxLePremierReste) {
     EXPECT_NEAR(CalculeD13(*c, 2, k), 5.0, Tol);
     EXPECT_EQ(k, 2);
     k = 1;
-    EXPECT_NEAR(CalculeD13(*c, 3, k), std::hypot(68.0, 110.0), Tol) << "ball 2 for F = 3";
-    EXPECT_EQ(k, 1);
+    EXPECT_NEAR(CalculeD13(*c, 3, k), std::hypot(5.0, 112.0), Tol) << "ball 2 for F = 3";
+    EXPECT_EQ(k, 2);
 }
 
 TEST(RecherchesVersLeBas, SansMouvementLEnregistrementZeroEstPris) {

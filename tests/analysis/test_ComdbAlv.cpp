@@ -245,15 +245,15 @@ TEST(RecoitCoupDb, LesDimensionsPassentParLeurSetter) {
     auto m = std::make_unique<TBillardAlveran>();
     TCoupDb bloc = PrepareCoupDb(*m, TCaracteristiques{}, true);
     bloc.Constantes[0] = 100.0; // largeurJeu
-    bloc.Constantes[2] = 2.0;   // RayonBilles
-    bloc.Constantes[1] = 3.7;   // HautBdes, written before the radius
+    bloc.Constantes[1] = 1.5;   // HautBdes, written before the radius
+    bloc.Constantes[2] = 1.0;   // RayonBilles
     RecoitCoupDb(*m, bloc);
     EXPECT_EQ(m->Fisik.largeurJeu(), 100.0);
-    EXPECT_EQ(m->Fisik.RayonBilles(), 2.0);
-    EXPECT_EQ(m->Fisik.DiamBilles, 4.0);
-    EXPECT_EQ(m->Fisik.RayonBilles2, 4.0);
+    EXPECT_EQ(m->Fisik.RayonBilles(), 1.0);
+    EXPECT_EQ(m->Fisik.DiamBilles, 2.0);
+    EXPECT_EQ(m->Fisik.RayonBilles2, 1.0);
     EXPECT_EQ(m->Fisik.Bandes[2].Point.y, 100.0) << "cushions rebuilt for the new width";
-    // The height is re-clamped against the radius as each dimension is written: 3.7 is kept
-    // against the old radius, then cut to 0.98 of the new diameter.
-    EXPECT_DOUBLE_EQ(m->Fisik.HautBdes(), 0.98 * 4.0);
+    // The height is re-clamped against the radius of the moment as each dimension is
+    // written: 1.5 is raised to the old radius 3.075, then cut to 0.98 of the new diameter.
+    EXPECT_DOUBLE_EQ(m->Fisik.HautBdes(), 0.98 * 2.0);
 }
