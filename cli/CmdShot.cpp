@@ -1,7 +1,10 @@
-// alveran-cli shot FILE [--mode libre|1bande|3bandes] [--set NAME=VALUE]... [--records]
+// alveran-cli shot FILE|--bloc PATH [--mode libre|1bande|3bandes] [--set NAME=VALUE]... [--records]
 
 #include "cli/CmdShot.h"
+#include "analysis/CalculD13.h"
+#include "analysis/ComdbAlv.h"
 #include "cli/Commandes.h"
+#include "cli/FichierBloc.h"
 #include "cli/Options.h"
 
 #include <memory>
@@ -31,6 +34,22 @@ void EcritEnregistrement(TJson& json, const TBillardAlveran& moteur, int i) {
     json.FinTableau().FinObjet();
 }
 
+/// The whole contact sequence and the characteristics; d is 0 when not significant.
+void EcritAnalyseCoup(TJson& json, const TBillardAlveran& moteur) {
+    json.Membre("Sequence", SequenceContacts(moteur));
+    TCaracteristiques c;
+    CalculeCaracteristiques(moteur, c);
+    json.Cle("Caracteristiques")
+        .DebutObjet()
+        .Membre("Significatif", c.Significatif)
+        .Membre("D13", c.D13)
+        .Membre("P13", c.P13)
+        .Membre("d", c.d)
+        .Membre("Contre", c.Contre)
+        .Membre("Bandes", c.Bandes)
+        .FinObjet();
+}
+
 } // namespace
 
 void EcritResultatCoup(TJson& json, const TBillardAlveran& moteur, bool enregistrements) {
@@ -39,6 +58,7 @@ void EcritResultatCoup(TJson& json, const TBillardAlveran& moteur, bool enregist
         .Membre("QueueInsoluble", moteur.QueueInsoluble)
         .Membre("NbEnr", int64_t{moteur.NbEnr})
         .Membre("Duree", moteur.Temps[moteur.NbEnr]);
+    EcritAnalyseCoup(json, moteur);
     if (!enregistrements) return;
     json.Cle("Enregistrements").DebutTableau();
     for (int i = 0; i <= moteur.NbEnr; ++i) EcritEnregistrement(json, moteur, i);
@@ -47,12 +67,14 @@ void EcritResultatCoup(TJson& json, const TBillardAlveran& moteur, bool enregist
 
 std::string CmdShot(const TArguments& arguments) {
     TOptionsMoteur options;
-    std::string fichier;
+    std::string fichier, bloc;
     bool enregistrements = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& a = arguments[i];
         if (LitOptionMoteur(arguments, i, options)) continue;
-        if (a == "--records") {
+        if (ValeurOption(arguments, i, "--bloc", bloc)) {
+            if (bloc.empty()) throw TErreurCommande{"--bloc sans chemin"};
+        } else if (a == "--records") {
             enregistrements = true;
         } else if (a.size() > 1 && a[0] == '-') {
             throw TErreurCommande{"option inconnue : " + a};
@@ -62,13 +84,25 @@ std::string CmdShot(const TArguments& arguments) {
             throw TErreurCommande{"un seul fichier attendu, en trop : " + a};
         }
     }
-    if (fichier.empty()) throw TErreurCommande{"fichier de position manquant"};
+    if (!fichier.empty() && !bloc.empty())
+        throw TErreurCommande{"un fichier de position ou --bloc, pas les deux"};
+    if (fichier.empty() && bloc.empty()) throw TErreurCommande{"fichier de position manquant"};
 
     // The engine holds its records in fixed arrays (several hundred kB): not on the stack.
     const auto moteur = std::make_unique<TBillardAlveran>();
     AppliqueOptions(options, *moteur);
-    const int variante = ChargeCoup(*moteur, fichier);
-    TireCoupCharge(*moteur, variante);
+    if (bloc.empty()) {
+        const int variante = ChargeCoup(*moteur, fichier);
+        TireCoupCharge(*moteur, variante);
+    } else {
+        // As the main window does with a block sent back by the database application: a
+        // stroke is fired, a ball state is computed on without a cue strike. The block's
+        // constants replace those of --set that it carries.
+        if (RecoitCoupDb(*moteur, LitFichierBloc(bloc)) == tcQueue)
+            moteur->TireCoup();
+        else
+            moteur->CalculeTrajets();
+    }
 
     TJson json;
     json.DebutObjet();
