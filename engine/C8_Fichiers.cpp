@@ -144,9 +144,11 @@ int TBillardAlveran::LitPosition(const std::string& nom) {
     else
         return 0;
 
-    // A missing or unreadable file reads as an empty one: every key takes its default.
+    // A missing file reads as an empty one: every key takes its default. A file that is
+    // there but cannot be read (a folder, no permission, an I/O error) changes nothing.
     std::string texte;
-    ChargeTexte(nom, texte);
+    std::error_code ec;
+    if (!ChargeTexte(nom, texte) && std::filesystem::exists(nom, ec)) return 0;
     const TProfilIni ini(texte);
     if (variante == 1) {
         for (const TCleQueue& cle : ClesQueue) {

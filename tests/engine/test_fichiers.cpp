@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -538,4 +539,40 @@ TEST(PressePapiers, AVariant2FileChangesOnlyThePositions) {
     EXPECT_EQ(b->Vq, 300);
     EXPECT_EQ(b->Trajets[3][0].Position.z, 9);
     EXPECT_EQ(b->Trajets[1][0].Vitesse.x, 1);
+}
+
+TEST_F(PositionFichier, AFileThatCannotBeReadChangesNothing) {
+    // A folder stands for any file that exists but cannot be read.
+    fs::create_directories(Racine / "dossier.alv");
+    fs::create_directories(Racine / "dossier.alv2");
+    auto e = Moteur();
+    RemplitCoup(*e);
+    const auto avant = std::make_unique<TBillardAlveran>(*e);
+    EXPECT_EQ(e->LitPosition(Chemin("dossier.alv")), 0);
+    EXPECT_EQ(e->LitPosition(Chemin("dossier.alv2")), 0);
+    EXPECT_EQ(std::memcmp(&e->Trajets[1][0], &avant->Trajets[1][0], sizeof(TCinematique)), 0);
+    EXPECT_EQ(e->Effet, avant->Effet);
+    EXPECT_EQ(e->NomFichier, avant->NomFichier);
+}
+
+TEST_F(PositionFichier, ALargeForeignFileKeepsEveryLineItDoesNotOwn) {
+    // 10 MB of somebody else's lines around a duplicated section and key, odd line ends.
+    std::string entete = "[Queue]\r\nVq=1\r\nVq=2\r\n[Queue]\r\nm=3\n";
+    std::string remplissage;
+    for (int i = 0; remplissage.size() < 10'000'000; ++i)
+        remplissage += "[S" + std::to_string(i) + "]\rcle=valeur " + std::to_string(i) + "\n";
+    EcritFichier(Racine / "gros.alv", entete + remplissage + "[Positions]\r\nP1x=0");
+    auto e = Moteur();
+    RemplitCoup(*e);
+    std::string erreur;
+    ASSERT_EQ(e->EcritPositionQueue(Chemin("gros.alv"), erreur), 1) << erreur;
+    const std::string apres = LitFichier(Racine / "gros.alv");
+    // The first Vq is replaced in place, the duplicate stays, m goes to the first section.
+    EXPECT_EQ(apres.substr(0, 30), "[Queue]\r\nVq=430\r\nVq=2\r\nm=520.5");
+    EXPECT_NE(apres.find("[Queue]\r\nm=3\n" + remplissage + "[Positions]\r\nP1x=10.5\r\n"),
+              std::string::npos);
+    auto f = Moteur();
+    EXPECT_EQ(f->LitPosition(Chemin("gros.alv")), 1);
+    EXPECT_EQ(f->Vq, 430);
+    EXPECT_EQ(f->Trajets[3][0].Position.y, -60.75);
 }
