@@ -1,0 +1,290 @@
+#include "ui/CIbh3billes.h"
+
+#include "engine/C8_BillardAlveran.h"
+#include "ui/TexteNombre.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QThread>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+TCIBillardHor3B::TCIBillardHor3B(QWidget* parent, int hauteur) : TCIBillardHor(parent, hauteur) {
+    FBille1 = std::make_unique<TCIBille>(*this, QColor(Qt::yellow));
+    FBille2 = std::make_unique<TCIBille>(*this, QColor(Qt::white));
+    FBille3 = std::make_unique<TCIBille>(*this, QColor(Qt::red));
+    TCIBille* const b1 = FBille1.get();
+    TCIBille* const b2 = FBille2.get();
+    TCIBille* const b3 = FBille3.get();
+    b1->Autres = {b2, b3};
+    b2->Autres = {b3, b1};
+    b3->Autres = {b1, b2};
+    for (TCIBille* b : {b1, b2, b3}) {
+        b->OnPosChange = [this](TCIBille* bille) {
+            if (OnPosBillesChange) OnPosBillesChange(bille);
+        };
+    }
+    b1->PlaceDiams({0.0, -2.0});
+    b2->PlaceDiams({0.514, -2.0});
+    b3->PlaceDiams({0.0, 2.0});
+    FBilleJoueur = b2;
+    FTraceVisee = true;
+    DessineSurcouche();
+}
+
+TCIBillardHor3B::~TCIBillardHor3B() {
+    if (FTirageEnCours) QGuiApplication::restoreOverrideCursor();
+}
+
+void TCIBillardHor3B::ApresChargement() {
+    TCIBillardHor::ApresChargement();
+    if (Moteur != nullptr) {
+        bhDim().SetJeu(Moteur->Fisik.largeurJeu());
+        bhDim().SetRayonBilles(Moteur->Fisik.RayonBilles());
+    }
+}
+
+void TCIBillardHor3B::DessineSurcouche() {
+    FViseeTracee = false;
+
+    const TRect texte = RectTexte();
+    const int h = texte.Height();
+    const int q = Tronque(texte.Width() / 4.0);
+    const TRect premier{texte.Left + h, texte.Top, texte.Left + q, texte.Bottom};
+    FBille1->RectCoord = premier;
+    FBille2->RectCoord = premier.Decale(q, 0);
+    FBille3->RectCoord = premier.Decale(2 * q, 0);
+    FRectAngle = {texte.Left + h + 3 * q, texte.Top, texte.Right, texte.Bottom};
+
+    for (TCIBille* b : {FBille1.get(), FBille2.get(), FBille3.get()}) b->MetAJourTaille();
+
+    if (bhAffCoord() != afVide) {
+        TCanevas& cv = Canevas();
+        cv.CouleurPlume = Qt::black;
+        for (TCIBille* b : {FBille1.get(), FBille2.get(), FBille3.get()}) {
+            const TRect& rc = b->RectCoord;
+            cv.CouleurPinceau = b->cl();
+            cv.Ellipse({rc.Left - h + 1, rc.Top + 1, rc.Left - 1, rc.Bottom - 1});
+        }
+    }
+
+    const int r = FBille1->r();
+    const TRect jeu = RectJeu();
+    FRectLibre = {jeu.Left + r, jeu.Top + r, jeu.Right - r, jeu.Bottom - r};
+
+    ViseAngle(AngleVisee());
+}
+
+void TCIBillardHor3B::EffaceSurcouche(TCIBille* /*bille*/) {
+    EffaceVisee();
+}
+
+// ---------------------------------------------------------------- aiming
+
+void TCIBillardHor3B::DessineLigneVisee() {
+    TCanevas& cv = Canevas();
+    const TModePlume avant = cv.ModePlume;
+    const QColor plume = cv.CouleurPlume;
+    cv.ModePlume = TModePlume::NonXor;
+    cv.CouleurPlume = Qt::black;
+    cv.DeplaceVers(FViseeDebut);
+    cv.LigneVers(FViseeFin);
+    cv.ModePlume = avant;
+    cv.CouleurPlume = plume;
+}
+
+void TCIBillardHor3B::EffaceVisee() {
+    if (!FViseeTracee) return;
+    DessineLigneVisee();
+    FViseeTracee = false;
+}
+
+void TCIBillardHor3B::ViseePoint(QPoint p) {
+    EffaceVisee();
+    FViseeDebut = FBilleJoueur->PosPixels();
+    FViseeFin = p;
+    if (FTraceVisee) {
+        DessineLigneVisee();
+        FViseeTracee = true;
+    }
+    if (bhAffCoord() != afVide) {
+        TCanevas& cv = Canevas();
+        cv.CouleurPinceau = bhCl().clFondText();
+        cv.TexteRect(FRectAngle, FRectAngle.Left, FRectAngle.Top, TexteAngle());
+    }
+    if (OnViseeChange) OnViseeChange(this);
+}
+
+void TCIBillardHor3B::ViseAngle(double a) {
+    if (!FViseeTracee) FViseeDebut = FBilleJoueur->PosPixels();
+    ViseePoint(QPoint(FViseeDebut.x() + Arrondi(std::sin(a) * 10000.0),
+                      FViseeDebut.y() + Arrondi(std::cos(a) * 10000.0)));
+}
+
+void TCIBillardHor3B::ViseAngleDeg(double d) {
+    ViseAngle(std::numbers::pi * d / 180.0);
+}
+
+double TCIBillardHor3B::AngleVisee() const {
+    return std::atan2(static_cast<double>(FViseeFin.x() - FViseeDebut.x()),
+                      static_cast<double>(FViseeFin.y() - FViseeDebut.y()));
+}
+
+double TCIBillardHor3B::AngleViseeDeg() const {
+    return AngleVisee() * 180.0 / std::numbers::pi;
+}
+
+QString TCIBillardHor3B::TexteAngle() const {
+    return QStringLiteral("AngleOx: ") + TexteNombre(AngleViseeDeg(), 2, 5, true);
+}
+
+void TCIBillardHor3B::ChoisitBilleJoueur(TCIBille* bille) {
+    if (bille == nullptr) return;
+    FBilleJoueur = bille;
+    ViseAngle(AngleVisee());
+}
+
+void TCIBillardHor3B::SetbhTraceVisee(bool b) {
+    if (!b) EffaceVisee();
+    FTraceVisee = b;
+    ViseePoint(FViseeFin);
+}
+
+// ---------------------------------------------------------------- the mouse
+
+TCIBille* TCIBillardHor3B::BilleEnPixel(int X, int Y) const {
+    for (TCIBille* b : {FBille1.get(), FBille2.get(), FBille3.get()})
+        if (b->Contient(X, Y)) return b;
+    return nullptr;
+}
+
+void TCIBillardHor3B::mousePressEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) {
+        TCIBillardHor::mousePressEvent(e);
+        return;
+    }
+    const QPoint p = e->position().toPoint();
+    FBilleTiree = BilleEnPixel(p.x(), p.y());
+    if (FBilleTiree != nullptr) {
+        // The pointer is hidden while the ball itself shows where it goes.
+        if (!FTirageEnCours) QGuiApplication::setOverrideCursor(Qt::BlankCursor);
+        FTirageEnCours = true;
+    } else {
+        ViseePoint(p);
+    }
+}
+
+void TCIBillardHor3B::mouseMoveEvent(QMouseEvent* e) {
+    if (!(e->buttons() & Qt::LeftButton)) {
+        TCIBillardHor::mouseMoveEvent(e);
+        return;
+    }
+    const QPoint p = e->position().toPoint();
+    if (FTirageEnCours && FBilleTiree != nullptr) {
+        const int X =
+            std::clamp(p.x(), FRectLibre.Left, std::max(FRectLibre.Left, FRectLibre.Right));
+        const int Y =
+            std::clamp(p.y(), FRectLibre.Top, std::max(FRectLibre.Top, FRectLibre.Bottom));
+        FBilleTiree->DeplacePixels(QPoint(X, Y));
+        if (OnDragBille) OnDragBille(FBilleTiree);
+    } else {
+        ViseePoint(p);
+    }
+}
+
+void TCIBillardHor3B::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton || !FTirageEnCours) {
+        TCIBillardHor::mouseReleaseEvent(e);
+        return;
+    }
+    if (FBilleTiree != nullptr) DegageBille(FBilleTiree);
+    QGuiApplication::restoreOverrideCursor();
+    FTirageEnCours = false;
+    FBilleTiree = nullptr;
+}
+
+void TCIBillardHor3B::DegageBille(TCIBille* b) {
+    if (b == nullptr) return;
+    const TCIBille* o = b->Chevauche(b->PosPixels());
+    if (o == nullptr) return;
+    const int dx = b->PosPixels().x() - o->PosPixels().x();
+    const int dy = b->PosPixels().y() - o->PosPixels().y();
+    double a;
+    if (dx == 0)
+        a = dy > 0 ? std::numbers::pi / 2 : -std::numbers::pi / 2;
+    else
+        a = std::atan2(static_cast<double>(dy), static_cast<double>(dx));
+    const double D = 2.0 * b->r();
+    for (int essai = 0; essai < 61; ++essai) {
+        const QPoint p(o->PosPixels().x() + Arrondi(std::cos(a) * D),
+                       o->PosPixels().y() + Arrondi(std::sin(a) * D));
+        const bool libre = b->Chevauche(p) == nullptr && FRectLibre.Left < p.x() &&
+                           p.x() < FRectLibre.Right && FRectLibre.Top < p.y() &&
+                           p.y() < FRectLibre.Bottom;
+        if (libre) {
+            b->DeplacePixels(p);
+            return;
+        }
+        a += std::numbers::pi / 30;
+    }
+}
+
+// ---------------------------------------------------------------- trajectories
+
+void TCIBillardHor3B::DessineTrajet(int n, const QColor& couleur) {
+    if (Moteur == nullptr || n < 1 || n > 3) return;
+    TCanevas& cv = Canevas();
+    cv.ModePlume = TModePlume::Copie;
+    cv.CouleurPlume = couleur;
+    const auto pixel = [&](int i) {
+        const TVecteur& pos = Moteur->Trajets[n][i].Position;
+        return CmVersPixels({pos.x, pos.y});
+    };
+    cv.DeplaceVers(pixel(0));
+    const int nbEnr = std::clamp(Moteur->NbEnr, 0, TBillardAlveran::NbEnrMax);
+    for (int i = 1; i <= nbEnr; ++i) cv.LigneVers(pixel(i));
+}
+
+void TCIBillardHor3B::AnimeTrajets() {
+    if (Moteur == nullptr) return;
+    Arret = false;
+    TCIBille* const b1 = FBilleJoueur;
+    TCIBille* const b2 = FBilleJoueur->Autres[0];
+    TCIBille* const b3 = FBilleJoueur->Autres[1];
+
+    QElapsedTimer chrono;
+    chrono.start();
+    // The frame cost: ten times, each ball erased and drawn again where it stands and the
+    // control repainted. The balls are redrawn in place rather than placed again from their
+    // centimetres, which could land a pixel away from where their diamonds put them: a replay
+    // of no record moves nothing.
+    for (int k = 0; k < 10; ++k) {
+        for (TCIBille* b : {b3, b2, b1}) b->Efface();
+        for (TCIBille* b : {b1, b2, b3}) b->Dessine();
+        repaint();
+    }
+    FCoutImage = Arrondi(static_cast<double>(chrono.elapsed()) / 10.0);
+
+    // The number of records is read once: the replay only reads the recording.
+    const int nbEnr = std::clamp(Moteur->NbEnr, 0, TBillardAlveran::NbEnrMax);
+    for (int i = 1; i <= nbEnr; ++i) {
+        if (Moteur->TypesChoc[i] == cBilleTapis) continue;
+        if (Arret) break;
+        // Shot seconds become 800 ms, less the time the drawing itself takes.
+        const double w =
+            std::nearbyint((Moteur->Temps[i] - Moteur->Temps[i - 1]) * 800.0) - FCoutImage;
+        if (w > 0.0) QThread::msleep(static_cast<unsigned long>(std::min(w, 3.6e6)));
+        const auto position = [&](int b) {
+            const TVecteur& pos = Moteur->Trajets[b][i].Position;
+            return TPointTable{pos.x, pos.y};
+        };
+        b1->DeplaceCm(position(1));
+        b2->DeplaceCm(position(2));
+        b3->DeplaceCm(position(3));
+        QCoreApplication::processEvents();
+    }
+}

@@ -1,0 +1,100 @@
+#pragma once
+// The table view with the three balls of a shot: dragging them, keeping them apart, the
+// aiming line from the cue ball and its angle, the recorded trajectories drawn as lines or
+// replayed as moving balls.
+
+#include "ui/CIbh.h"
+#include "ui/CIbi.h"
+
+#include <QPoint>
+
+#include <functional>
+#include <memory>
+
+class TBillardAlveran;
+
+class TCIBillardHor3B : public TCIBillardHor {
+    Q_OBJECT
+  public:
+    explicit TCIBillardHor3B(QWidget* parent = nullptr, int hauteur = 310);
+    ~TCIBillardHor3B() override;
+
+    // Published properties.
+    /// Source of the recorded trajectories and of the table's dimensions; may be none.
+    TBillardAlveran* Moteur = nullptr;
+    TCIBille* bhBille1() const { return FBille1.get(); } ///< the yellow ball
+    TCIBille* bhBille2() const { return FBille2.get(); } ///< the white ball
+    TCIBille* bhBille3() const { return FBille3.get(); } ///< the red ball
+    bool bhTraceVisee() const { return FTraceVisee; }
+    void SetbhTraceVisee(bool b);
+    /// A ball's position changed; the sender is that ball.
+    std::function<void(TCIBille*)> OnPosBillesChange;
+    /// The aiming point changed; the sender is the view.
+    std::function<void(TCIBillardHor3B*)> OnViseeChange;
+    /// A ball was moved by dragging; the sender is that ball.
+    std::function<void(TCIBille*)> OnDragBille;
+
+    /// Set to stop a running replay (the main window's Escape key).
+    bool Arret = false;
+
+    /// The cue ball: engine ball 1. Engine balls 2 and 3 are its Autres, in order.
+    TCIBille* BilleJoueur() const { return FBilleJoueur; }
+    void ChoisitBilleJoueur(TCIBille* bille);
+    TCIBille* BilleTiree() const { return FBilleTiree; }
+    bool TirageEnCours() const { return FTirageEnCours; }
+    /// Where a dragged ball's centre may go: the cloth less one ball radius all round.
+    TRect RectLibre() const { return FRectLibre; }
+    TRect RectAngle() const { return FRectAngle; }
+    bool ViseeTracee() const { return FViseeTracee; }
+    QPoint ViseeDebut() const { return FViseeDebut; }
+    QPoint ViseeFin() const { return FViseeFin; }
+
+    /// As a control loaded from stored properties: the table's geometry and, with an engine,
+    /// its cloth width and ball radius.
+    void ApresChargement() override;
+    void DessineSurcouche() override;
+    void EffaceSurcouche(TCIBille* bille) override;
+
+    /// Aims at a pixel.
+    void ViseePoint(QPoint p);
+    /// Aims at an angle (radians, from the table's +x towards +y).
+    void ViseAngle(double a);
+    void ViseAngleDeg(double d);
+    /// The aiming angle in radians, from +x (down the screen) towards +y (right).
+    double AngleVisee() const;
+    double AngleViseeDeg() const;
+    /// The angle text written in the band ("AngleOx: 98,64" in French).
+    QString TexteAngle() const;
+    /// Takes the aiming line off the picture, restoring it exactly.
+    void EffaceVisee();
+    /// The first ball (1, 2, 3) on that pixel, or none.
+    TCIBille* BilleEnPixel(int X, int Y) const;
+    /// Moves a dropped ball off the ball it overlaps, if a free place is near.
+    void DegageBille(TCIBille* b);
+
+    /// Draws engine ball n's (1..3) recorded path in that colour.
+    void DessineTrajet(int n, const QColor& couleur);
+    /// Replays the recorded trajectory with moving balls, at 0.8 s per second of the shot
+    /// less the measured cost of one frame; pending events run between steps.
+    void AnimeTrajets();
+    /// The cost of one frame measured by the last replay (ms).
+    int CoutImage() const { return FCoutImage; }
+
+  protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+
+  private:
+    void DessineLigneVisee();
+
+    std::unique_ptr<TCIBille> FBille1, FBille2, FBille3;
+    TCIBille* FBilleJoueur = nullptr;
+    TCIBille* FBilleTiree = nullptr;
+    bool FTirageEnCours = false;
+    bool FTraceVisee = true;
+    bool FViseeTracee = false;
+    QPoint FViseeDebut, FViseeFin;
+    TRect FRectLibre, FRectAngle;
+    int FCoutImage = 0;
+};
