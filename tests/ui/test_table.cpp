@@ -645,6 +645,46 @@ class TestTable : public QObject {
         QVERIFY(v.Arret);
     }
 
+    void coupDuMoteurTraceEtRejoue() {
+        // The main window's default shot, fired by the real engine from the view's balls.
+        auto m = MoteurVide();
+        TCIBillardHor3B v(nullptr, 310);
+        v.Moteur = m.get();
+        v.ApresChargement();
+        v.ViseAngleDeg(98.64);
+        TCIBille* const billes[4] = {nullptr, v.BilleJoueur(), v.BilleJoueur()->Autres[0],
+                                     v.BilleJoueur()->Autres[1]};
+        for (int b = 1; b <= 3; ++b) PoseEnr(*m, 0, b, billes[b]->PosCm().x, billes[b]->PosCm().y);
+        m->Effet = 0.621910112359551;
+        m->Hauteur = 1.1747191011236;
+        m->Vq = 430;
+        m->AngleOx = v.AngleVisee();
+        m->TireCoup();
+        QVERIFY(m->NbEnr > 10);
+        v.EffaceVisee();
+        for (int b = 1; b <= 3; ++b) v.DessineTrajet(b, billes[b]->cl().darker(b == 1 ? 100 : 150));
+        // The cue ball's line leaves it along the aim: right and a little up the screen.
+        const QPoint depart =
+            v.CmVersPixels({m->Trajets[1][0].Position.x, m->Trajets[1][0].Position.y});
+        const QPoint plusLoin =
+            v.CmVersPixels({m->Trajets[1][1].Position.x, m->Trajets[1][1].Position.y});
+        QVERIFY(plusLoin.x() > depart.x());
+        QVERIFY(plusLoin.y() <= depart.y());
+        const QPoint pres = depart + QPoint(v.bhBille1()->r() + 2, 0);
+        QVERIFY(v.Image().pixel(pres) == Rgb(Qt::white) ||
+                v.Image().pixel(pres - QPoint(0, 1)) == Rgb(Qt::white));
+        QVERIFY(v.Image().save(QCoreApplication::applicationDirPath() + "/table_traces.png"));
+
+        // A hundred times faster than the shot, to keep the test short.
+        for (int i = 0; i <= m->NbEnr; ++i) m->Temps[i] *= 0.01;
+        v.AnimeTrajets();
+        const int n = m->NbEnr;
+        QVERIFY(m->TypesChoc[n] != cBilleTapis);
+        for (int b = 1; b <= 3; ++b)
+            QCOMPARE(billes[b]->PosCm(),
+                     (TPointTable{m->Trajets[b][n].Position.x, m->Trajets[b][n].Position.y}));
+    }
+
     void imageDeLaTableAvecBilles() {
         TCIBillardHor3B v(nullptr, 310);
         v.ViseAngleDeg(98.64);
