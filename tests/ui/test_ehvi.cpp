@@ -249,18 +249,6 @@ class TestEhvi : public QObject {
         QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     }
 
-    void couleurs() {
-        TEhvi c;
-        c.SetclFond(QColor(200, 10, 10));
-        QCOMPARE(c.Image().pixel(2, 2), qRgb(200, 10, 10));
-        QCOMPARE(c.Image().pixel(150, 80), qRgb(200, 10, 10));
-        c.SetclPen(QColor(0, 0, 200));
-        QCOMPARE(c.Image().pixel(0, 50), qRgb(0, 0, 200));
-        QCOMPARE(c.Image().pixel(209, 10), qRgb(0, 0, 200));
-        QCOMPARE(c.Couleur(0), QColor(200, 10, 10));
-        QCOMPARE(c.Couleur(1), QColor(0, 0, 200));
-    }
-
     void marqueursRestaurentLeFond() {
         TEhvi c;
         const QImage depart = c.Image();
