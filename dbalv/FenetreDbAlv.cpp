@@ -67,11 +67,16 @@ TFenetreDbAlv::TFenetreDbAlv(QString cheminBase, QString nomServeur, QWidget* pa
 
 bool TFenetreDbAlv::Demarre(QString* erreur) {
     // Listen first: a second instance must not touch the database of the first.
+    if (TTransportDbAlv::ServeurActif(NomServeur, Liaison.DelaiConnexion)) {
+        if (erreur)
+            *erreur = QStringLiteral("dbAlv est déjà ouvert : un seul dbAlv reçoit les coups.");
+        return false;
+    }
     QString raison;
     if (!Liaison.Ecoute(NomServeur, &raison)) {
         if (erreur)
-            *erreur = QStringLiteral("dbAlv est déjà ouvert ou ne peut pas recevoir de coups (%1).")
-                          .arg(raison);
+            *erreur = QStringLiteral("dbAlv ne peut pas recevoir de coups sous le nom « %1 » : %2")
+                          .arg(NomServeur, raison);
         return false;
     }
     if (!Coups.Ouvre(CheminBase, &raison)) {
@@ -82,6 +87,7 @@ bool TFenetreDbAlv::Demarre(QString* erreur) {
         return false;
     }
     for (const TCoupStocke& c : Coups.Liste()) AjouteLigne(c);
+    Table->resizeColumnsToContents();
     EtatLbl->setText(QStringLiteral("%1 coup(s) dans %2").arg(Table->rowCount()).arg(CheminBase));
     return true;
 }
@@ -95,6 +101,7 @@ void TFenetreDbAlv::BlocRecu(const QByteArray& bloc, quint64 dwData) {
         return;
     }
     if (const auto coup = Coups.Coup(id)) AjouteLigne(*coup);
+    Table->resizeColumnsToContents();
     Table->scrollToBottom();
     EtatLbl->setText(QStringLiteral("coup reçu de %1").arg(TTransportDbAlv::NomAlveran(dwData)));
     emit CoupStocke(id);

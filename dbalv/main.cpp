@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QStandardPaths>
 
@@ -35,7 +36,10 @@ int main(int argc, char* argv[]) {
     QString erreur;
     if (!fenetre.Demarre(&erreur)) {
         std::fprintf(stderr, "dbalv: %s\n", erreur.toLocal8Bit().constData());
-        QMessageBox::critical(nullptr, QStringLiteral("dbAlv V.1"), erreur);
+        // Without a display (scripts, tests) nobody could close the box.
+        if (QGuiApplication::platformName() != QLatin1String("offscreen") &&
+            QGuiApplication::platformName() != QLatin1String("minimal"))
+            QMessageBox::critical(nullptr, QStringLiteral("dbAlv V.1"), erreur);
         return 1;
     }
     fenetre.show();
