@@ -1,6 +1,14 @@
+// Démo2D Alveran: the main window, then the secondary windows in their fixed order, then the
+// event loop. Closing the main window ends the program.
+
+#include "ui/Main.h"
+
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    return 0;
+    TMainFrm MainFrm;
+    MainFrm.CreeFenetres();
+    MainFrm.show();
+    return app.exec();
 }

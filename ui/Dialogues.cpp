@@ -1,0 +1,72 @@
+#include "ui/Dialogues.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+void TDialoguesQt::Message(QWidget* parent, const QString& titre, const QString& texte,
+                           TTypeMessage type) {
+    QMessageBox::Icon icone = QMessageBox::Information;
+    if (type == tmErreur) icone = QMessageBox::Critical;
+    if (type == tmAvertissement) icone = QMessageBox::Warning;
+    QMessageBox boite(icone, titre, texte, QMessageBox::Ok, parent);
+    boite.exec();
+}
+
+namespace {
+
+std::optional<TChoixFichier> Dialogue(QWidget* parent, const QStringList& filtres,
+                                      QFileDialog::AcceptMode mode) {
+    QFileDialog dialogue(parent);
+    dialogue.setAcceptMode(mode);
+    dialogue.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
+                                                         : QFileDialog::ExistingFile);
+    // The caller decides the extension and the overwrite: the dialog adds and asks nothing.
+    dialogue.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dialogue.setDefaultSuffix(QString());
+    dialogue.setNameFilters(filtres);
+    if (!filtres.isEmpty()) dialogue.selectNameFilter(filtres.first());
+    if (dialogue.exec() != QDialog::Accepted) return std::nullopt;
+    const QStringList noms = dialogue.selectedFiles();
+    if (noms.isEmpty() || noms.first().isEmpty()) return std::nullopt;
+    TChoixFichier choix;
+    choix.Nom = noms.first();
+    choix.IndiceFiltre =
+        std::max(0, static_cast<int>(filtres.indexOf(dialogue.selectedNameFilter())));
+    return choix;
+}
+
+} // namespace
+
+std::optional<TChoixFichier> TDialoguesQt::FichierASauver(QWidget* parent,
+                                                          const QStringList& filtres) {
+    return Dialogue(parent, filtres, QFileDialog::AcceptSave);
+}
+
+std::optional<TChoixFichier> TDialoguesQt::FichierAOuvrir(QWidget* parent,
+                                                          const QStringList& filtres) {
+    return Dialogue(parent, filtres, QFileDialog::AcceptOpen);
+}
+
+void TDialoguesScriptes::Message(QWidget*, const QString& titre, const QString& texte,
+                                 TTypeMessage type) {
+    Messages.push_back({titre, texte, type});
+}
+
+std::optional<TChoixFichier> TDialoguesScriptes::Suivante(const QStringList& filtres) {
+    FiltresDemandes.push_back(filtres);
+    if (Reponses.empty()) return std::nullopt;
+    const TReponse reponse = Reponses.front();
+    Reponses.pop_front();
+    if (reponse.Annulee) return std::nullopt;
+    return reponse.Choix;
+}
+
+std::optional<TChoixFichier> TDialoguesScriptes::FichierASauver(QWidget*,
+                                                                const QStringList& filtres) {
+    return Suivante(filtres);
+}
+
+std::optional<TChoixFichier> TDialoguesScriptes::FichierAOuvrir(QWidget*,
+                                                                const QStringList& filtres) {
+    return Suivante(filtres);
+}

@@ -1,0 +1,121 @@
+#include "ui/QueueNum.h"
+
+#include "ui/CIbh3billes.h"
+#include "ui/EHVI3_ehvi.h"
+#include "ui/Main.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+
+TQueueNumFrm::TQueueNumFrm(TMainFrm* mainFrm, QWidget* parent)
+    : QWidget(parent, Qt::Window), MainFrm(mainFrm) {
+    setWindowTitle(QStringLiteral("Queue Numérique"));
+    setFixedSize(251, 132);
+    Eedit = CreeChamp(QStringLiteral("Eedit"), QStringLiteral("Effet"), 56, 8);
+    hEdit = CreeChamp(QStringLiteral("hEdit"), QStringLiteral("Hauteur"), 56, 32);
+    Vedit = CreeChamp(QStringLiteral("Vedit"), QStringLiteral("Vitesse"), 56, 56);
+    Iedit = CreeChamp(QStringLiteral("Iedit"), QStringLiteral("Incl."), 176, 8);
+    Aedit = CreeChamp(QStringLiteral("Aedit"), QStringLiteral("Visée"), 176, 32);
+    mEdit = CreeChamp(QStringLiteral("mEdit"), QStringLiteral("Masse"), 176, 56);
+    FeuBtn = new QToolButton(this);
+    FeuBtn->setObjectName(QStringLiteral("FeuBtn"));
+    FeuBtn->setText(QStringLiteral("[ESP] = Feu !"));
+    FeuBtn->setAutoRaise(true);
+    FeuBtn->setFocusPolicy(Qt::NoFocus);
+    FeuBtn->setGeometry(90, 82, 82, 22);
+    connect(FeuBtn, &QToolButton::clicked, this, [this] { MainFrm->Tire(); });
+
+    // Opens over the lower part of the main window: its left edge, 10 pixels below the top
+    // of the cue panel.
+    if (MainFrm && MainFrm->EhviPanel)
+        move(MainFrm->EhviPanel->mapToGlobal(QPoint(-MainFrm->EhviPanel->x(), 10)));
+}
+
+QLineEdit* TQueueNumFrm::CreeChamp(const QString& nom, const QString& libelle, int x, int y) {
+    auto* etiquette = new QLabel(libelle, this);
+    etiquette->setGeometry(x - 50, y + 2, 48, 17);
+    auto* champ = new QLineEdit(this);
+    champ->setObjectName(nom);
+    champ->setGeometry(x, y, 57, 21);
+    champ->installEventFilter(this);
+    return champ;
+}
+
+void TQueueNumFrm::showEvent(QShowEvent* evenement) {
+    Remplit();
+    QWidget::showEvent(evenement);
+}
+
+void TQueueNumFrm::Remplit() {
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    auto ecrit = [&locale](QLineEdit* champ, double valeur) {
+        champ->setText(locale.toString(valeur, 'f', 4));
+        champ->setModified(false);
+    };
+    ecrit(Eedit, MainFrm->Ehvi1->Effet());
+    ecrit(hEdit, MainFrm->Ehvi1->Hauteur());
+    ecrit(Vedit, MainFrm->Ehvi1->Vitesse());
+    ecrit(Iedit, MainFrm->Ehvi1->Inclinaison());
+    ecrit(Aedit, MainFrm->BillardGraph->AngleViseeDeg());
+    ecrit(mEdit, MainFrm->Ehvi1->MasseQueue());
+}
+
+bool TQueueNumFrm::Applique(QLineEdit* champ) {
+    bool ok = false;
+    const double valeur = QLocale().toDouble(champ->text(), &ok);
+    if (!ok) {
+        MainFrm->Dialogues().Message(
+            this, QStringLiteral("Erreur"),
+            QStringLiteral("'%1' n'est pas une valeur en virgule flottante correcte")
+                .arg(champ->text()),
+            tmErreur);
+        return false;
+    }
+    if (champ == Eedit)
+        MainFrm->Ehvi1->SetEffet(valeur);
+    else if (champ == hEdit)
+        MainFrm->Ehvi1->SetHauteur(valeur);
+    else if (champ == Vedit)
+        MainFrm->Ehvi1->SetVitesse(valeur);
+    else if (champ == Iedit)
+        MainFrm->Ehvi1->SetInclinaison(valeur);
+    else if (champ == Aedit)
+        MainFrm->BillardGraph->ViseAngleDeg(valeur);
+    else if (champ == mEdit)
+        MainFrm->Ehvi1->SetMasseQueue(valeur);
+    return true;
+}
+
+bool TQueueNumFrm::eventFilter(QObject* objet, QEvent* evenement) {
+    auto* champ = qobject_cast<QLineEdit*>(objet);
+    if (!champ) return QWidget::eventFilter(objet, evenement);
+    if (evenement->type() == QEvent::FocusOut && champ == Eedit) {
+        Applique(Eedit);
+        return false;
+    }
+    if (evenement->type() != QEvent::KeyPress) return QWidget::eventFilter(objet, evenement);
+    const auto* touche = static_cast<QKeyEvent*>(evenement);
+    if (touche->key() == Qt::Key_Return || touche->key() == Qt::Key_Enter) {
+        Applique(champ);
+        return true;
+    }
+    const QString texte = touche->text();
+    // Keys without a character (arrows, Home, Delete…) keep their editing role.
+    if (texte.isEmpty()) return false;
+    const QChar c = texte.at(0);
+    if (c == QLatin1Char(' ')) {
+        MainFrm->Tire();
+        return true;
+    }
+    if (c == QLatin1Char(',') || c == QLatin1Char('.')) {
+        champ->insert(QLocale().decimalPoint());
+        return true;
+    }
+    if ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('-') ||
+        c == QLatin1Char('\b') || c == QLatin1Char('\t'))
+        return false;
+    return true;
+}
