@@ -583,8 +583,7 @@ bool TMainFrm::ToucheEnfoncee(int touche, Qt::KeyboardModifiers modifs) {
         PlaceEtape(Moteur.NbEnr);
         return true;
     case Qt::Key_Delete:
-        BillardGraph->Redessine();
-        LignesTracees = false;
+        RedessineSansLignes();
         return true;
     case Qt::Key_Q:
         if (QueueNumFrm) QueueNumFrm->show(), QueueNumFrm->raise();
@@ -646,6 +645,13 @@ void TMainFrm::CommandeFleche(int dx, int dy) {
 
 // ---------------------------------------------------------------------------------------------
 // The shot
+
+void TMainFrm::RedessineSansLignes() {
+    // The flag first: in live mode the repaint redraws the aim, which fires the shot and
+    // draws its lines again.
+    LignesTracees = false;
+    BillardGraph->Redessine();
+}
 
 void TMainFrm::EffaceLignes() {
     BillardGraph->EffaceVisee();
@@ -837,8 +843,7 @@ void TMainFrm::RecadreApresChargement() {
     Ehvi1->SetVitesse(Moteur.Vq);
     Ehvi1->SetInclinaison(Moteur.AngleTapis * 180.0 / Pi);
     BillardGraph->ViseAngle(Moteur.AngleOx);
-    BillardGraph->Redessine();
-    LignesTracees = false;
+    RedessineSansLignes();
 }
 
 void TMainFrm::ChargerMnuClick() {
@@ -908,13 +913,11 @@ void TMainFrm::BilleJoueurMnuClick(QAction* item) {
     BillardGraph->ChoisitBilleJoueur(item == BlancheMnu ? BillardGraph->bhBille2()
                                                         : BillardGraph->bhBille1());
     Ehvi1->SetclBille(BillardGraph->BilleJoueur()->cl());
-    BillardGraph->Redessine();
-    LignesTracees = false;
+    RedessineSansLignes();
 }
 
 void TMainFrm::DessinTrajetsMnuClick() {
-    BillardGraph->Redessine();
-    LignesTracees = false;
+    RedessineSansLignes();
 }
 
 void TMainFrm::ModeDeJeuMnuClick(QAction* item) {
@@ -958,7 +961,6 @@ void TMainFrm::RecoitBlocDb(const QByteArray& donnees) {
         Moteur.CalculeTrajets();
         // Only the "Lignes" command follows: the recording is complete but not drawn.
         LignesMnu->setChecked(true);
-        BillardGraph->Redessine();
-        LignesTracees = false;
+        RedessineSansLignes();
     }
 }

@@ -138,6 +138,8 @@ class TMainFrm : public QMainWindow {
     // The shot.
     void Tire();
     void EffaceLignes();
+    /// A clean table: repaints it and forgets the lines.
+    void RedessineSansLignes();
     void DessineLignes();
     void ExporteVitesses();
     void CommandeF9();
