@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -769,6 +770,20 @@ class TestMain : public QObject {
         F->resize(F->width(), F->height() + 140);
         QCOMPARE(F->BillardGraph->height(), F->centralWidget()->height() - 129 - 5);
         QVERIFY(F->BillardGraph->width() > 573);
+    }
+
+    void apparence() {
+        QTest::keyClick(F.get(), Qt::Key_Space);
+        const QImage image = F->grab().toImage();
+        // Kept for a look by eye.
+        image.save(QDir::temp().filePath(QStringLiteral("alveran-main.png")));
+        const QPoint table = F->BillardGraph->mapTo(F.get(), F->BillardGraph->Centre());
+        QCOMPARE(image.pixelColor(table),
+                 F->BillardGraph->Image().pixelColor(F->BillardGraph->Centre()));
+        // The panel sits under the table, the result beside the cue control.
+        const QRect panneau(F->EhviPanel->mapTo(F.get(), QPoint(0, 0)), F->EhviPanel->size());
+        QVERIFY(panneau.top() >= F->BillardGraph->mapTo(F.get(), QPoint(0, 0)).y() + 310);
+        QVERIFY(F->PointLbl->isVisible() && !F->PointLbl->text().isEmpty());
     }
 
     void fenetreAide() {
