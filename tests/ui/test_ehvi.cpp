@@ -249,6 +249,12 @@ class TestEhvi : public QObject {
         QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     }
 
+    void leControleMontreSonImage() {
+        TEhvi c;
+        c.SetInclinaison(40);
+        QCOMPARE(c.grab().toImage().convertToFormat(QImage::Format_RGB32), c.Image());
+    }
+
     void marqueursRestaurentLeFond() {
         TEhvi c;
         const QImage depart = c.Image();

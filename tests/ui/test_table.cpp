@@ -325,6 +325,28 @@ class TestTable : public QObject {
         QCOMPARE(v.Image(), avant);
     }
 
+    void billeHorsDeLImage() {
+        // A ball that left the table (a replay can put it anywhere) across the picture's edge,
+        // far outside, or at no number at all: it comes back leaving the picture as it was.
+        TCIBillardHor3B v(nullptr, 310);
+        v.SetbhTraceVisee(false);
+        const QImage avant = v.Image();
+        TCIBille* b = v.bhBille1();
+        const TPointTable origine = b->PosDiams();
+        b->DeplacePixels(QPoint(v.width() - 2, 1));
+        QCOMPARE(v.Image().pixel(v.width() - 3, 2), Rgb(Qt::yellow));
+        b->DeplaceCm({1e7, -1e7});
+        b->DeplaceCm({std::nan(""), 0.0});
+        b->DeplaceDiams(origine);
+        QCOMPARE(v.Image(), avant);
+    }
+
+    void leControleMontreSonImage() {
+        TCIBillardHor3B v(nullptr, 310);
+        v.ViseAngleDeg(30);
+        QCOMPARE(v.grab().toImage().convertToFormat(QImage::Format_RGB32), v.Image());
+    }
+
     void chevaucheEtContient() {
         TCIBillardHor3B v(nullptr, 310);
         TCIBille* b1 = v.bhBille1();
