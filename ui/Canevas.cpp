@@ -68,6 +68,9 @@ void TCanevas::Signale() {
 
 void TCanevas::Pixel(int x, int y, QRgb couleur) {
     if (x < 0 || y < 0 || x >= FImage->width() || y >= FImage->height()) return;
+    if (Decoupe &&
+        (x < Decoupe->Left || y < Decoupe->Top || x >= Decoupe->Right || y >= Decoupe->Bottom))
+        return;
     auto* ligne = reinterpret_cast<QRgb*>(FImage->scanLine(y));
     if (ModePlume == TModePlume::NonXor)
         ligne[x] = 0xff000000u | (~(couleur ^ ligne[x]) & 0x00ffffffu);
@@ -182,6 +185,7 @@ void TCanevas::Polygone(const QPoint* points, int nombre) {
     QPainter p(FImage);
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setCompositionMode(Composition(ModePlume));
+    if (Decoupe) p.setClipRect(Decoupe->VersQRect());
     p.setPen(PlumeFine(CouleurPlume));
     p.setBrush(CouleurPinceau);
     p.drawPolygon(points, nombre);
@@ -221,6 +225,7 @@ void TCanevas::LigneVers(QPoint fin) {
     QPainter p(FImage);
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setCompositionMode(Composition(ModePlume));
+    if (Decoupe) p.setClipRect(Decoupe->VersQRect());
     p.setPen(PlumeFine(CouleurPlume));
     p.drawPoints(points);
     p.end();
@@ -263,15 +268,18 @@ void TCanevas::CopieRect(const TRect& vers, const QImage& source, const TRect& d
     // what is saved near an edge goes back to exactly the same place.
     int sx = depuis.Left, sy = depuis.Top, dx = vers.Left, dy = vers.Top;
     int w = std::min(vers.Width(), depuis.Width()), h = std::min(vers.Height(), depuis.Height());
-    const auto coupe = [](int& s, int& d, int& n, int tailleS, int tailleD) {
-        const int avant = std::max({0, -s, -d});
+    const auto coupe = [](int& s, int& d, int& n, int tailleS, int dMin, int dMax) {
+        const int avant = std::max({0, -s, dMin - d});
         s += avant;
         d += avant;
         n -= avant;
-        n = std::min({n, tailleS - s, tailleD - d});
+        n = std::min({n, tailleS - s, dMax - d});
     };
-    coupe(sx, dx, w, source.width(), FImage->width());
-    coupe(sy, dy, h, source.height(), FImage->height());
+    const TRect cible = Decoupe ? *Decoupe : TRect{0, 0, FImage->width(), FImage->height()};
+    coupe(sx, dx, w, source.width(), std::max(cible.Left, 0),
+          std::min(cible.Right, FImage->width()));
+    coupe(sy, dy, h, source.height(), std::max(cible.Top, 0),
+          std::min(cible.Bottom, FImage->height()));
     if (w <= 0 || h <= 0) return;
     QPainter p(FImage);
     p.setCompositionMode(QPainter::CompositionMode_Source);

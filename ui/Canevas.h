@@ -12,6 +12,8 @@
 #include <QRect>
 #include <QString>
 
+#include <optional>
+
 class QWidget;
 
 /// Rounds to the nearest integer, halves to the even neighbour. Non-finite values give 0 and
@@ -54,6 +56,8 @@ class TCanevas {
     QColor CouleurPinceau = Qt::white;
     TModePlume ModePlume = TModePlume::Copie;
     QFont Police;
+    /// When set, shapes, lines and copies touch no pixel outside this rectangle.
+    std::optional<TRect> Decoupe;
 
     /// Outline with the pen, inside with the brush.
     void Rectangle(const TRect& r);

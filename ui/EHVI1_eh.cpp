@@ -90,9 +90,13 @@ TRect TEffetHauteur::CarreMarque() const {
             FPixQueue.x() + FRayonMarque, FPixQueue.y() + FRayonMarque};
 }
 
+// The marker stays within the picker's area even for a contact point placed off the ball (the
+// values are not clamped): it never spills onto the speed or inclination pickers.
 void TEffetHauteur::EffaceMarque() {
     const int cote = 2 * FRayonMarque;
+    Canevas().Decoupe = RectExt;
     Canevas().CopieRect(CarreMarque(), FFond, {0, 0, cote, cote});
+    Canevas().Decoupe.reset();
     Tracee = false;
 }
 
@@ -102,12 +106,14 @@ void TEffetHauteur::DessineMarque() {
     fond.CopieRect({0, 0, cote, cote}, Canevas().Image(), CarreMarque());
 
     TCanevas& cv = Canevas();
+    cv.Decoupe = RectExt;
     cv.ModePlume = TModePlume::Copie;
     cv.CouleurPlume = cv.CouleurPinceau = CouleurMarque;
     cv.Ellipse(CarreMarque());
     cv.CouleurPlume = cv.CouleurPinceau = CouleurBille;
     cv.Ellipse({FPixImpact.x() - FRayonPoint, FPixImpact.y() - FRayonPoint,
                 FPixImpact.x() + FRayonPoint, FPixImpact.y() + FRayonPoint});
+    cv.Decoupe.reset();
     Tracee = true;
 }
 

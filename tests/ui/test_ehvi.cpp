@@ -276,6 +276,20 @@ class TestEhvi : public QObject {
         QCOMPARE(c.Image(), depart);
     }
 
+    void marqueurHorsDeLaBilleResteChezLui() {
+        // Effect and height are not clamped: a contact point far off the ball moves the marker
+        // to the picker's edge, never onto the speed scale.
+        TEhvi c;
+        const QImage depart = c.Image();
+        const TRect vitesse = c.SelecteurVitesse().RectExt;
+        c.SetEffet(4.5);
+        QVERIFY(c.SelecteurEffetHauteur().PixQueue().x() > vitesse.Left);
+        QCOMPARE(c.Image().copy(vitesse.VersQRect()), depart.copy(vitesse.VersQRect()));
+        c.SetclBille(Qt::yellow);
+        c.SetEffet(0.0);
+        QCOMPARE(c.Image(), depart);
+    }
+
     void dessinDesSelecteurs() {
         TEhvi c;
         c.SetEffet(0.62);
