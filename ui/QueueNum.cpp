@@ -93,7 +93,11 @@ bool TQueueNumFrm::eventFilter(QObject* objet, QEvent* evenement) {
     auto* champ = qobject_cast<QLineEdit*>(objet);
     if (!champ) return QWidget::eventFilter(objet, evenement);
     if (evenement->type() == QEvent::FocusOut && champ == Eedit) {
-        Applique(Eedit);
+        // Leaving the field, not the window: switching to another window or opening a menu
+        // keeps the focus in the field.
+        const Qt::FocusReason raison = static_cast<QFocusEvent*>(evenement)->reason();
+        if (raison != Qt::ActiveWindowFocusReason && raison != Qt::PopupFocusReason)
+            Applique(Eedit);
         return false;
     }
     if (evenement->type() != QEvent::KeyPress) return QWidget::eventFilter(objet, evenement);
