@@ -54,12 +54,6 @@ TEST(SequenceContacts, BilleTroisBandesPuisBille) {
     for (std::size_t i = 132; i < 147; ++i) EXPECT_EQ(o[i], 0) << "unused character " << i;
 }
 
-TEST(SequenceContacts, LaQuatriemeBandeEtLesImpactsSansContre) {
-    TCoupALaMain c(P(0, -50), P(0, 62));
-    c.Bande(P(0, -139), V(1, 1), 4).Ajoute(P(0, -130), V(1, 1), cBilleBande, 0);
-    EXPECT_EQ(SequenceContacts(*c), "O");
-}
-
 TEST(SequenceContacts, ToutLeCoupMaisVingtCaracteresDansLeBloc) {
     TCoupALaMain c(P(0, -50), P(0, 62));
     for (int i = 0; i < 13; ++i) c.Bande(P(68, 0), V(1, 1), 1).Bande(P(-68, 0), V(1, 1), 3);
@@ -122,31 +116,12 @@ TEST(BlocDb, DispositionOctetParOctet) {
 TEST(BlocDb, AllerRetourDesOctets) {
     TOctetsCoupDb o{};
     for (std::size_t i = 0; i < o.size(); ++i) o[i] = static_cast<uint8_t>(i * 37 + 11);
-    for (std::size_t i = 147; i < 152; ++i) o[i] = 0; // the padding is not kept
     o[126] = 200; // a length byte out of range is kept as it came
     const TCoupDb b = DecodeCoupDb(o);
-    EXPECT_EQ(EncodeCoupDb(b), o);
+    TOctetsCoupDb attendu = o;
+    for (std::size_t i = 147; i < 152; ++i) attendu[i] = 0; // received padding is not kept
+    EXPECT_EQ(EncodeCoupDb(b), attendu);
     EXPECT_EQ(b.TexteSequence().size(), 20u) << "never more than the 20 characters of the field";
-}
-
-TEST(BlocDb, LeBourrageRecuEstIgnore) {
-    TOctetsCoupDb o{};
-    o[147] = 0xAA;
-    o[151] = 0x55;
-    const TOctetsCoupDb reecrit = EncodeCoupDb(DecodeCoupDb(o));
-    EXPECT_EQ(reecrit[147], 0);
-    EXPECT_EQ(reecrit[151], 0);
-}
-
-TEST(BlocDb, ValeursNonFiniesTransmisesTelles) {
-    TCoupDb b;
-    b.D13 = std::numeric_limits<double>::infinity();
-    b.P13 = -0.0;
-    b.d = std::numeric_limits<double>::quiet_NaN();
-    const TCoupDb r = DecodeCoupDb(EncodeCoupDb(b));
-    EXPECT_TRUE(std::isinf(r.D13));
-    EXPECT_TRUE(std::signbit(r.P13));
-    EXPECT_TRUE(std::isnan(r.d));
 }
 
 namespace {
@@ -191,14 +166,6 @@ TEST(PrepareCoupDb, TypeQueuePorteLeCoupEtLesDerniersResultats) {
     EXPECT_EQ(b.Constantes[0], 150.0);
     EXPECT_EQ(b.Constantes[9], 0.05) << "FrotBiBi";
     EXPECT_EQ(b.Constantes[14], 0.2) << "PerteEcQB";
-}
-
-TEST(PrepareCoupDb, TypeVitesseRotationPorteLEtatDeLaBille1) {
-    const auto m = MoteurRempli();
-    const TCoupDb b = PrepareCoupDb(*m, TCaracteristiques{}, false);
-    EXPECT_EQ(b.Type, 2);
-    const double attendu[6] = {300, -40, 0, 5, 6, -7};
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(b.Coup[i], attendu[i]) << i;
 }
 
 TEST(RecoitCoupDb, AllerRetourTypeQueue) {

@@ -146,13 +146,7 @@ class TestDbAlv : public QObject {
         QCOMPARE(Db->Liste()->rowCount(), 2);
     }
 
-    void uneTrameDeUnMegaOctetPasse() {
-        QByteArray gros(1024 * 1024, 'x');
-        QCOMPARE(Alveran->Envoie(NomDb, 1, gros), TTransportDbAlv::eEnvoye);
-        QCOMPARE(Db->Liste()->rowCount(), 0);
-    }
-
-    void uneTrameCoupeeEstOubliee() {
+    void uneTrameCoupeeOuInacheveeEstOubliee() {
         {
             QLocalSocket s;
             s.connectToServer(NomDb);
@@ -164,11 +158,8 @@ class TestDbAlv : public QObject {
         }
         QTest::qWait(20);
         QCOMPARE(Db->Liste()->rowCount(), 0);
-        QCOMPARE(Alveran->Envoie(NomDb, 1, BlocDeTest(6, "")), TTransportDbAlv::eEnvoye);
-        QCOMPARE(Db->Liste()->rowCount(), 1);
-    }
 
-    void uneTrameInacheveeFinitParFermer() {
+        // A sender that stops in the middle of a frame is cut off after a while.
         Db->Transport().DelaiTrameIncomplete = 100;
         QLocalSocket s;
         s.connectToServer(NomDb);
@@ -176,6 +167,9 @@ class TestDbAlv : public QObject {
         s.write(EnTete(74, 1, 296));
         s.flush();
         QTRY_COMPARE_WITH_TIMEOUT(s.state(), QLocalSocket::UnconnectedState, 3000);
+
+        QCOMPARE(Alveran->Envoie(NomDb, 1, BlocDeTest(6, "")), TTransportDbAlv::eEnvoye);
+        QCOMPARE(Db->Liste()->rowCount(), 1);
     }
 
     void leCoupChoisiRevientALExpediteur() {
@@ -192,11 +186,9 @@ class TestDbAlv : public QObject {
         QTRY_COMPARE_WITH_TIMEOUT(recu.count(), 1, 2000);
         QCOMPARE(recu.at(0).at(0).toByteArray(), bloc);
         QCOMPARE(recu.at(0).at(1).toULongLong(), pid);
-    }
 
-    void renvoyerVersUneFenetreFermee() {
-        QCOMPARE(Alveran->Envoie(NomDb, 999999999, BlocDeTest(1, "")), TTransportDbAlv::eEnvoye);
-        QCOMPARE(Db->Renvoie(0), TTransportDbAlv::eNonOuvert);
+        Alveran->ArreteEcoute();
+        QCOMPARE(Db->Renvoie(0), TTransportDbAlv::eNonOuvert); // the sender has closed
     }
 
     void dbAlvFermeDonneLeMessageAttendu() {
@@ -205,7 +197,6 @@ class TestDbAlv : public QObject {
         chrono.start();
         QCOMPARE(Alveran->Envoie(NomDb, 1, BlocDeTest(1, "")), TTransportDbAlv::eNonOuvert);
         QVERIFY(chrono.elapsed() < 1500);
-        QCOMPARE(TTransportDbAlv::TexteDbAlvNonOuvert(), QStringLiteral("dbAlv n'est pas ouvert"));
     }
 
     void unReceveurMuetNeBloquePasPlusQueLeDelai() {
