@@ -202,6 +202,7 @@ void TMainFrm::CreeComposants() {
     BillardGraph->SetbhAffCoord(afDiams);
     BillardGraph->SetbhTraceVisee(true);
     BillardGraph->Moteur = &Moteur;
+    BillardGraph->ApresChargement(); // cloth width and ball radius from the engine
 
     EhviPanel = new QWidget(centre);
     EhviPanel->setObjectName(QStringLiteral("EhviPanel"));
@@ -226,6 +227,7 @@ void TMainFrm::CreeComposants() {
     Ehvi1->SetHauteur(1.1747191011236);
     Ehvi1->SetVitesse(430);
     Ehvi1->SetMasseQueue(520);
+    Ehvi1->ApresChargement(); // ball radius and cue mass from the engine
     Vlbl->raise();
 
     Qimg = new QLabel(EhviPanel);
