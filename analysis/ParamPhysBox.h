@@ -1,15 +1,42 @@
 #pragma once
-// The physical constants dialog (its edit boxes come with their own work).
+// The physical constants dialog: the nineteen published constants in edit boxes; on "OK" only
+// the boxes the user changed are written back, so the others keep their exact values.
 
 #include <QDialog>
 
+#include <array>
+
+class QLineEdit;
+class QPushButton;
+class TDialogues;
 class TPARAMPHYS;
 
 class TParamPhysDlg : public QDialog {
     Q_OBJECT
   public:
+    static constexpr int NbChamps = 19;
+
     explicit TParamPhysDlg(QWidget* parent = nullptr);
+
+    /// Edit1 … Edit19: the published constants in published order (Edit1 is largeurJeu).
+    std::array<QLineEdit*, NbChamps> Edits{};
+    QPushButton* BitBtn1;   ///< "OK"
+    QPushButton* BitBtn2;   ///< "Annul."
+    QPushButton* DefautBtn; ///< "Defaut"
+
+    /// Each box gets its constant's current value; every modified mark is left cleared.
+    void Remplit(const TPARAMPHYS& fisik);
+    /// Every box gets its default value and its modified mark.
+    void DefautBtnClick();
+    /// Writes the boxes that carry the modified mark, in order; at a box whose text is not a
+    /// number, reports it through `dialogues` and stops (the earlier boxes stay written).
+    bool Applique(TPARAMPHYS& fisik, TDialogues& dialogues);
+
+  protected:
+    bool eventFilter(QObject* objet, QEvent* evenement) override;
 };
 
-/// Shows the dialog modally for these constants and applies what the user changed.
-void EditeParametres(TPARAMPHYS& fisik, QWidget* parent);
+/// Shows the dialog modally for these constants and applies what the user changed. False when
+/// a box did not convert (the caller then leaves the table view's dimensions alone). Message
+/// boxes go through `dialogues`, the real ones when null.
+bool EditeParametres(TPARAMPHYS& fisik, QWidget* parent, TDialogues* dialogues = nullptr);

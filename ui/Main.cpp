@@ -877,7 +877,8 @@ void TMainFrm::SauverImageMnuClick() {
 }
 
 void TMainFrm::ParamPhysMnuClick() {
-    EditeParametres(Moteur.Fisik, this);
+    // A box that did not convert leaves the table's dimensions as they were.
+    if (!EditeParametres(Moteur.Fisik, this, FDialogues)) return;
     BillardGraph->bhDim().SetJeu(Moteur.Fisik.largeurJeu());
     BillardGraph->bhDim().SetRayonBilles(Moteur.Fisik.RayonBilles());
 }
