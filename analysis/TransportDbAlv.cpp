@@ -1,4 +1,5 @@
 #include "analysis/TransportDbAlv.h"
+#include "analysis/TrameDbAlv.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -14,10 +15,6 @@ namespace {
 template <typename T> void AjouteLE(QByteArray& o, T valeur) {
     const T le = qToLittleEndian(valeur);
     o.append(reinterpret_cast<const char*>(&le), sizeof le);
-}
-
-template <typename T> T LitLE(const QByteArray& o, qsizetype offset) {
-    return qFromLittleEndian<T>(o.constData() + offset);
 }
 
 } // namespace
@@ -43,22 +40,20 @@ class TTransportDbAlv::TConnexion : public QObject {
         // goes on with whatever came meanwhile.
         if (Ferme_ || EnTraitement) return;
         while (!Ferme_) {
-            Tampon.append(Socket->readAll());
-            if (Tampon.size() < TailleEnTete) break;
-            const quint64 taille = LitLE<quint32>(Tampon, 12);
-            if (taille > TailleMaxDonnees) {
+            const QByteArray recu = Socket->readAll();
+            Lecteur.Ajoute(recu.constData(), static_cast<std::size_t>(recu.size()));
+            TTrame trame;
+            const TLecteurTrames::TResultat r = Lecteur.Suivante(trame);
+            if (r == TLecteurTrames::rRefus) {
                 Ferme();
                 return;
             }
-            const qsizetype total = TailleEnTete + static_cast<qsizetype>(taille);
-            if (Tampon.size() < total) break;
-            const quint32 message = LitLE<quint32>(Tampon, 0);
-            const quint64 dwData = LitLE<quint64>(Tampon, 4);
-            const QByteArray donnees = Tampon.mid(TailleEnTete, total - TailleEnTete);
-            Tampon.remove(0, total);
+            if (r == TLecteurTrames::rIncomplet) break;
+            const QByteArray donnees(trame.Donnees.data(),
+                                     static_cast<qsizetype>(trame.Donnees.size()));
             QPointer<TConnexion> vivant(this);
             EnTraitement = true;
-            Transport.TrameComplete(message, dwData, donnees);
+            Transport.TrameComplete(trame.Message, trame.DwData, donnees);
             if (!vivant) return;
             EnTraitement = false;
             if (Ferme_) return;
@@ -68,7 +63,7 @@ class TTransportDbAlv::TConnexion : public QObject {
             Socket->flush();
         }
         // A partial frame must not hold the connection forever.
-        if (Tampon.isEmpty())
+        if (Lecteur.Vide())
             Attente.stop();
         else
             Attente.start(Transport.DelaiTrameIncomplete);
@@ -84,7 +79,7 @@ class TTransportDbAlv::TConnexion : public QObject {
 
     TTransportDbAlv& Transport;
     QLocalSocket* Socket;
-    QByteArray Tampon;
+    TLecteurTrames Lecteur;
     QTimer Attente{this};
     bool Ferme_ = false;
     bool EnTraitement = false;
