@@ -1,5 +1,6 @@
-// Outside text that reaches the engine: position files (profile text and numbers) and
-// pasted clipboard text. Checks that nothing crashes, that an untouched profile text comes
+// Outside text that reaches the engine: position files (profile text and numbers, then the
+// file read by its extension, .alv and .alv2, and the shot it holds computed) and pasted
+// clipboard text. Checks that nothing crashes, that an untouched profile text comes
 // back byte for byte, and that a written key reads back.
 
 #include "engine/C8_BillardAlveran.h"
@@ -8,6 +9,9 @@
 
 #include <cstddef>
 #include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <unistd.h>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -31,6 +35,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, std::size_t taille
     if (LitNombre(texte, v) && std::isfinite(v)) {
         double relu = 0;
         if (!LitNombre(TexteNombre(v), relu) && std::abs(v) < 1E308) __builtin_trap();
+    }
+
+    // The same text as a file of either variant, read as the main window does, then fired.
+    static const std::string base = "/tmp/alveran-fuzz-" + std::to_string(getpid());
+    for (const char* extension : {".alv", ".Alv2"}) {
+        const std::string nom = base + extension;
+        std::ofstream(nom, std::ios::binary | std::ios::trunc) << texte;
+        *moteur = TBillardAlveran();
+        const int variante = moteur->LitPosition(nom);
+        if (variante == 1)
+            moteur->TireCoup();
+        else if (variante == 2)
+            moteur->CalculeTrajets();
+        else
+            __builtin_trap();
+        std::remove(nom.c_str());
     }
     return 0;
 }
