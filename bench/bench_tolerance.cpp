@@ -7,6 +7,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <ctime>
 #include <thread>
 
 namespace {
@@ -20,7 +21,11 @@ TGrilleTolerance GrilleDefaut(const TBillardAlveran& moteur) {
     return g;
 }
 
-void Compteurs(benchmark::State& state, const TResultatTolerance& r) {
+/// Process CPU time (every thread) per evaluation, beside the wall time: on a loaded machine
+/// their ratio still shows how many cores the evaluation kept busy.
+void Compteurs(benchmark::State& state, const TResultatTolerance& r, std::clock_t cpu) {
+    state.counters["cpu_ms"] = 1000.0 * static_cast<double>(cpu) / CLOCKS_PER_SEC /
+                               static_cast<double>(state.iterations());
     state.counters["NbReussis"] = static_cast<double>(r.NbReussis);
     state.counters["essais/s"] = benchmark::Counter(static_cast<double>(r.NbEssaisTotal) *
                                                         static_cast<double>(state.iterations()),
@@ -31,8 +36,9 @@ void GrilleSerie(benchmark::State& state) {
     auto moteur = MoteurPositionDefaut();
     const auto g = GrilleDefaut(*moteur);
     TResultatTolerance r;
+    const std::clock_t debut = std::clock();
     for (auto _ : state) r = EvalueTolerance(*moteur, g);
-    Compteurs(state, r);
+    Compteurs(state, r, std::clock() - debut);
 }
 BENCHMARK(GrilleSerie)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
@@ -40,8 +46,9 @@ void GrilleParallele(benchmark::State& state) {
     auto moteur = MoteurPositionDefaut();
     const auto g = GrilleDefaut(*moteur);
     TResultatTolerance r;
+    const std::clock_t debut = std::clock();
     for (auto _ : state) r = EvalueToleranceParallele(*moteur, g, static_cast<int>(state.range(0)));
-    Compteurs(state, r);
+    Compteurs(state, r, std::clock() - debut);
 }
 BENCHMARK(GrilleParallele)
     ->ArgName("threads")
