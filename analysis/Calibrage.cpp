@@ -91,10 +91,10 @@ TCalibreFrm::TCalibreFrm(TMainFrm* mainFrm, QWidget* parent)
     RightBtn->setProperty("Tag", 1);
     RightBtn->setGeometry(310, 88, 22, 22);
 
-    Etiquette(this, QStringLiteral("Valeur initiale :"), 8, 124);
-    CoeffIniLbl = Etiquette(this, QString(), 96, 124);
+    const QLabel* initiale = Etiquette(this, QStringLiteral("Valeur initiale :"), 8, 124);
+    CoeffIniLbl = Etiquette(this, QString(), initiale->sizeHint().width() + 14, 124);
     CoeffIniLbl->setObjectName(QStringLiteral("CoeffIniLbl"));
-    CoeffIniLbl->resize(150, 16);
+    CoeffIniLbl->resize(130, 16);
     SpeedButton1 = new QToolButton(this);
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
     SpeedButton1->setText(QStringLiteral("Rétablir"));

@@ -41,7 +41,7 @@ TGroupe Cadre(QWidget* parent, const char* titre, int x, int y, int w, int h) {
 
 TParamPhysDlg::TParamPhysDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Constantes physiques en cours"));
-    setFixedSize(424, 384);
+    setFixedSize(484, 384);
 
     int suivant = 0;
     auto champ = [this, &suivant](TGroupe& g, const char* libelle) {
@@ -49,22 +49,22 @@ TParamPhysDlg::TParamPhysDlg(QWidget* parent) : QDialog(parent) {
         label->move(8, g.y + 3);
         auto* edit = new QLineEdit(g.Cadre);
         edit->setObjectName(QStringLiteral("Edit%1").arg(suivant + 1));
-        edit->setGeometry(g.Cadre->width() - 84, g.y, 76, 21);
+        edit->setGeometry(g.Cadre->width() - 74, g.y, 66, 21);
         edit->installEventFilter(this);
         Edits[static_cast<size_t>(suivant++)] = edit;
         g.y += HauteurLigne;
     };
 
-    TGroupe dimensions = Cadre(this, "Dimensions", 8, 8, 200, HauteurTitre + 5 * HauteurLigne + 4);
+    TGroupe dimensions = Cadre(this, "Dimensions", 8, 8, 230, HauteurTitre + 5 * HauteurLigne + 4);
     champ(dimensions, "Largeur surf. jeu :");
     champ(dimensions, "Hauteur bandes :");
     champ(dimensions, "Rayon billes :");
     champ(dimensions, "Masse billes :");
     champ(dimensions, "Vitesse rebond nul");
 
-    TGroupe frottements = Cadre(this, "Frottements", 216, 8, 200,
+    TGroupe frottements = Cadre(this, "Frottements", 246, 8, 230,
                                 HauteurTitre + 6 * HauteurLigne + HauteurTitre + 16);
-    TGroupe billeTapis = Cadre(frottements.Cadre, "Bille-Tapis", 4, HauteurTitre, 192,
+    TGroupe billeTapis = Cadre(frottements.Cadre, "Bille-Tapis", 4, HauteurTitre, 222,
                                HauteurTitre + 4 * HauteurLigne + 4);
     champ(billeTapis, "glissementt");
     champ(billeTapis, "pivotement ");
@@ -75,38 +75,38 @@ TParamPhysDlg::TParamPhysDlg(QWidget* parent) : QDialog(parent) {
     champ(frottements, "bille-bande");
 
     TGroupe elasticites =
-        Cadre(this, "Elasticités", 216, frottements.Cadre->geometry().bottom() + 7, 200,
+        Cadre(this, "Elasticités", 246, frottements.Cadre->geometry().bottom() + 7, 230,
               HauteurTitre + 4 * HauteurLigne + 4);
     champ(elasticites, "Bille-Tapis");
     champ(elasticites, "bille-bille");
     champ(elasticites, "bille-bande");
     champ(elasticites, "queue-bille (perte Ec)");
 
-    TGroupe durees = Cadre(this, "Durées", 8, dimensions.Cadre->geometry().bottom() + 7, 200,
+    TGroupe durees = Cadre(this, "Durées", 8, dimensions.Cadre->geometry().bottom() + 7, 230,
                            HauteurTitre + 3 * HauteurLigne + 4);
     champ(durees, "fréquence analyse");
     champ(durees, "fréquence enregistr.");
     champ(durees, "durée maximum");
 
     TGroupe pesanteur =
-        Cadre(this, nullptr, 8, durees.Cadre->geometry().bottom() + 7, 200, HauteurLigne + 8);
+        Cadre(this, nullptr, 8, durees.Cadre->geometry().bottom() + 7, 230, HauteurLigne + 8);
     champ(pesanteur, "pesanteur");
 
     const int yBoutons = height() - 34;
     BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setGeometry(140, yBoutons, 80, 25);
+    BitBtn1->setGeometry(200, yBoutons, 80, 25);
     BitBtn1->setAutoDefault(false);
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
     BitBtn2 = new QPushButton(QStringLiteral("Annul."), this);
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    BitBtn2->setGeometry(232, yBoutons, 80, 25);
+    BitBtn2->setGeometry(292, yBoutons, 80, 25);
     BitBtn2->setAutoDefault(false);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
     DefautBtn = new QPushButton(QStringLiteral("Defaut"), this);
     DefautBtn->setObjectName(QStringLiteral("DefautBtn"));
     DefautBtn->setToolTip(QStringLiteral("affiche valeurs par défaut"));
-    DefautBtn->setGeometry(336, yBoutons, 80, 25);
+    DefautBtn->setGeometry(396, yBoutons, 80, 25);
     DefautBtn->setAutoDefault(false);
     connect(DefautBtn, &QPushButton::clicked, this, [this] { DefautBtnClick(); });
 }

@@ -33,16 +33,21 @@ QLabel* Etiquette(QWidget* parent, const QString& texte, int x, int y) {
     return label;
 }
 
+/// The x just right of a label's text.
+int ADroiteDe(const QLabel* label) {
+    return label->x() + label->sizeHint().width() + 6;
+}
+
 } // namespace
 
 TToleranceFrm::TToleranceFrm(TMainFrm* mainFrm, QWidget* parent)
     : QWidget(parent, Qt::Window), MainFrm(mainFrm) {
     setWindowTitle(QStringLiteral("Evaluation de la tolérance du point"));
-    setFixedSize(372, 300);
+    setFixedSize(460, 300);
 
     Etiquette(this, QStringLiteral("Valeur centrale"), 96, 8);
-    Etiquette(this, QStringLiteral("incrément"), 200, 8);
-    Etiquette(this, QStringLiteral("Nombre d'essais"), 268, 8);
+    Etiquette(this, QStringLiteral("incrément"), 234, 8);
+    Etiquette(this, QStringLiteral("Nombre d'essais"), 306, 8);
 
     static const char* const libelles[NbNiveauxTolerance] = {
         "Effet", "Haureur", "Angle visée", "Vitesse", "Inclinaison", "Masse"};
@@ -57,13 +62,13 @@ TToleranceFrm::TToleranceFrm(TMainFrm* mainFrm, QWidget* parent)
         Etiquette(this, QString::fromUtf8(libelles[k]), 8, y + 3);
         auto* centre = new QLineEdit(this);
         centre->setObjectName(QString::fromLatin1(nomsCentres[k]));
-        centre->setGeometry(96, y, 96, 21);
+        centre->setGeometry(96, y, 130, 21);
         auto* increment = new QLineEdit(this);
         increment->setObjectName(QString::fromLatin1(nomsIncr[k]));
-        increment->setGeometry(200, y, 60, 21);
+        increment->setGeometry(234, y, 64, 21);
         auto* nombre = new QSpinBox(this);
         nombre->setObjectName(QString::fromLatin1(nomsUD[k]));
-        nombre->setGeometry(268, y, 56, 21);
+        nombre->setGeometry(306, y, 60, 21);
         nombre->setRange(0, static_cast<int>(NombreMaxTolerance));
         nombre->setSingleStep(1);
         connect(nombre, &QSpinBox::valueChanged, this, [this] { eUDClick(); });
@@ -80,32 +85,33 @@ TToleranceFrm::TToleranceFrm(TMainFrm* mainFrm, QWidget* parent)
 
     DemarreBtn = new QPushButton(QStringLiteral("Calculer"), this);
     DemarreBtn->setObjectName(QStringLiteral("DemarreBtn"));
-    DemarreBtn->setGeometry(96, 190, 90, 25);
+    DemarreBtn->setGeometry(134, 190, 90, 25);
     connect(DemarreBtn, &QPushButton::clicked, this, [this] { DemarreBtnClick(); });
     StopBtn = new QPushButton(QStringLiteral("Interrompre"), this);
     StopBtn->setObjectName(QStringLiteral("StopBtn"));
-    StopBtn->setGeometry(200, 190, 90, 25);
+    StopBtn->setGeometry(234, 190, 90, 25);
     connect(StopBtn, &QPushButton::clicked, this, [this] { StopBtnClick(); });
     // The window's cancel button: Escape presses it, whichever field has the focus.
     auto* echap = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     echap->setContext(Qt::WindowShortcut);
     connect(echap, &QShortcut::activated, this, [this] { StopBtnClick(); });
 
-    Etiquette(this, QStringLiteral("Résultat (nombre de coups réussis continument) :"), 8, 226);
-    ResultLbl = Etiquette(this, QStringLiteral("0"), 256, 226);
+    const QLabel* resultat =
+        Etiquette(this, QStringLiteral("Résultat (nombre de coups réussis continument) :"), 8, 226);
+    ResultLbl = Etiquette(this, QStringLiteral("0"), ADroiteDe(resultat), 226);
     ResultLbl->setObjectName(QStringLiteral("ResultLbl"));
-    ResultLbl->resize(48, 16);
+    ResultLbl->resize(64, 16);
     ResultLbl->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    MaxLbl = Etiquette(this, QString(), 308, 226);
+    MaxLbl = Etiquette(this, QString(), ResultLbl->geometry().right() + 6, 226);
     MaxLbl->setObjectName(QStringLiteral("MaxLbl"));
-    MaxLbl->resize(60, 16);
-    Etiquette(this, QStringLiteral("Temps restant estimé :"), 8, 248);
-    TempsLbl = Etiquette(this, QString(), 140, 248);
+    MaxLbl->resize(width() - MaxLbl->x() - 4, 16);
+    const QLabel* temps = Etiquette(this, QStringLiteral("Temps restant estimé :"), 8, 248);
+    TempsLbl = Etiquette(this, QString(), ADroiteDe(temps), 248);
     TempsLbl->setObjectName(QStringLiteral("TempsLbl"));
-    TempsLbl->resize(150, 16);
+    TempsLbl->resize(200, 16);
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setGeometry(8, 272, 356, 18);
+    ProgressBar1->setGeometry(8, 272, width() - 16, 18);
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
 
@@ -147,8 +153,10 @@ void TToleranceFrm::FormActivate() {
                                                 MainFrm->Ehvi1->Vitesse(),
                                                 MainFrm->Ehvi1->Inclinaison(),
                                                 MainFrm->Moteur.m};
-    for (size_t k = 0; k < NbNiveauxTolerance; ++k)
+    for (size_t k = 0; k < NbNiveauxTolerance; ++k) {
         FCentresTxt[k]->setText(TexteGeneral(valeurs[k], 15));
+        FCentresTxt[k]->setCursorPosition(0); // the leading digits in view
+    }
 }
 
 QString TToleranceFrm::TexteEstimationInitiale() const {

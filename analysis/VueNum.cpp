@@ -35,7 +35,7 @@ QString TexteFixe4(double v) {
 TVueNumFrm::TVueNumFrm(TMainFrm* mainFrm, QWidget* parent)
     : QWidget(parent, Qt::Window), MainFrm(mainFrm) {
     setWindowTitle(QStringLiteral("pos No 0"));
-    setFixedSize(548, 452);
+    setFixedSize(548, 492);
 
     EtatLbl1 = new QLabel(this);
     EtatLbl2 = new QLabel(this);
@@ -84,11 +84,11 @@ TVueNumFrm::TVueNumFrm(TMainFrm* mainFrm, QWidget* parent)
     TypeChocLbl = ligne("TypeChocLbl", yBas);
     AdhLbl = ligne("AdhLbl", yBas + 18);
     ChocLbl = ligne("ChocLbl", yBas + 36);
-    ChocLbl->setGeometry(8, yBas + 36, 532, 46);
+    ChocLbl->setGeometry(8, yBas + 54, 532, 62);
     ChocLbl->setWordWrap(true);
     ChocLbl->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     dtNegLbl = ligne("dtNegLbl", yBas + 84);
-    dtNegLbl->setGeometry(8, yBas + 84, 532, 16);
+    dtNegLbl->setGeometry(8, yBas + 118, 532, 16);
 
     CalculTrajetsBtn = new QPushButton(QStringLiteral("Feu !"), this);
     CalculTrajetsBtn->setObjectName(QStringLiteral("CalculTrajetsBtn"));
