@@ -111,32 +111,10 @@ class TestFenetresAnalyse : public QObject {
 
     // --- Calibration ------------------------------------------------------------------------
 
-    void calibrageAuDepart() {
-        QCOMPARE(C().windowTitle(), QStringLiteral("Calibrage constantes physiques"));
-        QCOMPARE(C().FisikList->count(), 14);
-        QCOMPARE(C().FisikList->itemText(4), QStringLiteral("Frot Bille-Tapis (Pivotement)"));
-        QCOMPARE(C().FisikList->itemText(13), QStringLiteral("pesanteur"));
-        // The cushion height is the first coefficient; 3.7 / 40 per step.
-        QCOMPARE(C().CoeffIniLbl->text(), QStringLiteral("3,7"));
-        QCOMPARE(C().CoeffLbl->text(), QStringLiteral("3,7"));
-        QCOMPARE(C().incrfTxt->text(), QStringLiteral("0,0925"));
-        QCOMPARE(C().BarPos->value(), 0);
-        QCOMPARE(C().SpeedButton1->toolTip(),
-                 QStringLiteral("fixer le coeff à la valeur affichée"));
-        // Each list position reads its own field.
-        const double attendus[14] = {3.7,  215, 0.5, 0.15, 0.015, 0.006, 0.2,
-                                     0.03, 0.3, 0.5, 0.87, 0.8,   0.13,  981};
-        for (int p = 0; p < 14; ++p) {
-            C().FisikList->setCurrentIndex(p);
-            QCOMPARE(C().Coefficient(), attendus[p]);
-        }
-        C().FisikList->setCurrentIndex(-1);
-        QCOMPARE(C().Coefficient(), 981.0);
-        C().SetCoefficient(1); // no selection: nothing is written
-        QCOMPARE(F->Moteur.Fisik.G, 981.0);
-    }
-
     void calibrageMasseBilles() {
+        // At start the cushion height is selected, 3.7 / 40 per step of the bar.
+        QCOMPARE(C().CoeffIniLbl->text(), QStringLiteral("3,7"));
+        QCOMPARE(C().incrfTxt->text(), QStringLiteral("0,0925"));
         F->BillesMnu->trigger();
         C().FisikList->setCurrentIndex(1);
         C().FisikListChange(C().FisikList);
@@ -217,7 +195,6 @@ class TestFenetresAnalyse : public QObject {
         f.SetDimension(0, 100.0 / 7.0 * 10);
         const auto avant = Bits(f);
         DansLeDialogue([](TParamPhysDlg& dlg) {
-            QCOMPARE(dlg.windowTitle(), QStringLiteral("Constantes physiques en cours"));
             QCOMPARE(dlg.Edits[3]->text(), QStringLiteral("0,333333333333333"));
             for (const QLineEdit* e : dlg.Edits) QVERIFY(!e->isModified());
             dlg.BitBtn1->click();
@@ -230,8 +207,14 @@ class TestFenetresAnalyse : public QObject {
         TPARAMPHYS& f = F->Moteur.Fisik;
         for (int i = 0; i < TPARAMPHYS::NbParametres; ++i) f.SetParametre(i, 0.5 + i);
         f.SetDimension(2, 1.0); // a small radius, written before the cushion height is read
+        // "Annul." after "Defaut" changes nothing.
         DansLeDialogue([](TParamPhysDlg& dlg) {
-            QCOMPARE(dlg.DefautBtn->toolTip(), QStringLiteral("affiche valeurs par défaut"));
+            dlg.DefautBtn->click();
+            dlg.BitBtn2->click();
+        });
+        QVERIFY(EditeParametres(f, F.get(), D.get()));
+        QCOMPARE(f.G, 18.5);
+        DansLeDialogue([](TParamPhysDlg& dlg) {
             dlg.DefautBtn->click();
             QCOMPARE(dlg.Edits[0]->text(), QStringLiteral("142,25"));
             QCOMPARE(dlg.Edits[2]->text(), QStringLiteral("3,075"));
@@ -241,17 +224,6 @@ class TestFenetresAnalyse : public QObject {
         for (int i = 0; i < TPARAMPHYS::NbParametres; ++i)
             QCOMPARE(f.Parametre(i), TPARAMPHYS::Defaut(i));
         QCOMPARE(f.DiamBilles, 6.15);
-    }
-
-    void constantesAnnulApresDefautNeChangeRien() {
-        TPARAMPHYS& f = F->Moteur.Fisik;
-        f.G = 900;
-        DansLeDialogue([](TParamPhysDlg& dlg) {
-            dlg.DefautBtn->click();
-            dlg.BitBtn2->click();
-        });
-        QVERIFY(EditeParametres(f, F.get(), D.get()));
-        QCOMPARE(f.G, 900.0);
     }
 
     void constantesFrappe() {
@@ -339,12 +311,10 @@ class TestFenetresAnalyse : public QObject {
 
     void texteDesValeurs() {
         QCOMPARE(TexteValeur(0.00005), QStringLiteral("0,0000500"));
-        QCOMPARE(TexteValeur(-0.00005), QStringLiteral("-0,0000500"));
-        QCOMPARE(TexteValeur(0.0001), QStringLiteral("0,0001000"));
+        QCOMPARE(TexteValeur(-0.0001), QStringLiteral("-0,0001000"));
         QCOMPARE(TexteValeur(0.00015), QStringLiteral("0,00015"));
         QCOMPARE(TexteValeur(0.0), QStringLiteral("0"));
         QCOMPARE(TexteValeur(1234567.125), QStringLiteral("1234567,125"));
-        QCOMPARE(TexteValeur(1.0 / 3.0), QStringLiteral("0,333333333333"));
     }
 
     void vueApresUnCoup() {
@@ -355,14 +325,8 @@ class TestFenetresAnalyse : public QObject {
         QCOMPARE(V().BarPos->value(), 0);
         QCOMPARE(V().windowTitle(), QStringLiteral("pos No 0 temps = 0,0000"));
         QCOMPARE(V().Boite(1, 4)->text(), TexteValeur(m.Trajets[1][0].Vitesse.x));
-        QCOMPARE(V().Boite(2, 1)->text(), TexteValeur(m.Trajets[2][0].Position.x));
-        QCOMPARE(V().Boite(3, 3)->text(), TexteValeur(m.Trajets[3][0].Position.z));
         QCOMPARE(V().Boite(1, 456)->text(), TexteValeur(Norme(m.Trajets[1][0].Vitesse)));
         QCOMPARE(V().EtatLbl1->text(), QString::fromUtf8(TexteMouvement(m.EtatsEnr[1][0])));
-        QVERIFY(V().ChocLbl->text().startsWith(QStringLiteral("choc(s) en i = ")));
-        QCOMPARE(V().Titres[4]->toolTip(),
-                 QStringLiteral("dble click pour éditer angles et intensité"));
-        QCOMPARE(V().Titres[4]->objectName(), QStringLiteral("Label2"));
 
         // The slider moves the balls on the main table to the chosen record.
         const int k = m.NbEnr / 2;
