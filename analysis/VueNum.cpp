@@ -152,7 +152,11 @@ QLineEdit* TVueNumFrm::Boite(int panel, int tag) const {
 }
 
 void TVueNumFrm::showEvent(QShowEvent* evenement) {
+    // Opening the view shows the records without touching the table: balls the user has
+    // placed since the last shot stay where they are until the slider is moved.
+    FSansPlacement = true;
     FormShow();
+    FSansPlacement = false;
     QWidget::showEvent(evenement);
 }
 
@@ -212,7 +216,7 @@ void TVueNumFrm::BarPosChange() {
                 QStringLiteral(")");
     TypeChocLbl->setText(choc);
     AdhLbl->setText(QStringLiteral("coef adhérence : ") + TexteGeneral(moteur.Adherences[i], 15));
-    MainFrm->PlaceBillesEtape(i);
+    if (!FSansPlacement) MainFrm->PlaceBillesEtape(i);
 }
 
 void TVueNumFrm::ListeChocs() {

@@ -66,4 +66,5 @@ class TVueNumFrm : public QWidget {
     QWidget* CreePanel(int bille, int x, int y, int premiereBoite,
                        const std::array<int, 3>& numerosTitres);
     TMainFrm* MainFrm;
+    bool FSansPlacement = false; ///< the view is being opened: the table's balls stay put
 };

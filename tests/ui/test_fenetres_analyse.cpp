@@ -340,6 +340,11 @@ class TestFenetresAnalyse : public QObject {
         QVERIFY(V().windowTitle().contains(QStringLiteral(" dt = ")));
         QCOMPARE(V().AdhLbl->text(),
                  QStringLiteral("coef adhérence : ") + General15(m.Adherences[k]));
+        // Opening the view does not take back a ball the user has moved since the shot.
+        V().hide();
+        F->BilleMoteur(2)->DeplaceCm({10, 20});
+        V().show();
+        QCOMPARE(F->BilleMoteur(2)->PosCm(), (TPointTable{10, 20}));
         // The arrows stay within 0 … NbEnr.
         V().BarPos->setValue(m.NbEnr);
         V().RightBtn->click();
