@@ -11,22 +11,8 @@ void TAlveranChocBille::ChocBille(TEtatBille& bille1, TEtatBille& bille2) {
     const TVecteur u =
         Somme(Diff(dV, Mult(n, ProdScal(dV, n))), Mult(ProdVect(n, Somme(W1, W2)), R));
     const double J = -((1 + Fisik.ElastBiBi) / 2) * ProdScal(dV, n);
-    const double nu = Norme(u);
-    if (nu <= 0.001)
-        bille1.Adherence = -1;
-    else
-        bille1.Adherence = 1 - 7 * Fisik.FrotBiBi * J / nu;
-
-    TVecteur V1p, W1p;
-    if (bille1.Adherence < 0) {
-        V1p = Diff(Somme(V1, Mult(n, J)), Mult(u, 1.0 / 7.0));
-        W1p = Somme(W1, Mult(ProdVect(n, u), 5 / (14 * R)));
-    } else {
-        const double mu = Fisik.FrotBiBi;
-        const TVecteur uh = Mult(u, 1 / nu);
-        V1p = Somme(V1, Mult(Diff(n, Mult(uh, mu)), J));
-        W1p = Somme(W1, Mult(ProdVect(n, uh), 5 * mu * J / Fisik.DiamBilles));
-    }
+    TVecteur V1p = V1, W1p = W1;
+    bille1.Adherence = Contact(n, u, J, Fisik.FrotBiBi, true, V1p, W1p);
     // Equal and opposite impulse on the other ball; the opposite tangential impulse at the
     // opposite contact point turns it the same way.
     const TVecteur V2p = Diff(Somme(V1, V2), V1p);

@@ -14,21 +14,7 @@ void TAlveranChocBande::ChocBande(TEtatBille& bille, const TBande& bande) {
     const TVecteur n = Mult(d, 1 / Norme(d));
     const TVecteur u = Somme(Diff(V, Mult(n, ProdScal(V, n))), Mult(ProdVect(n, W), R));
     const double J = -(1 + Fisik.ElastBiBde) * ProdScal(V, n);
-    const double nu = Norme(u);
-    if (nu <= 0.001)
-        bille.Adherence = -1;
-    else
-        bille.Adherence = 1 - 7 * Fisik.FrotBiBde * J / (2 * nu);
-
-    if (bille.Adherence < 0) {
-        bille.Vitesse = Diff(Somme(V, Mult(n, J)), Mult(u, 2.0 / 7.0));
-        bille.Rotation = Somme(W, Mult(ProdVect(n, u), 5 / (7 * R)));
-    } else {
-        const double mu = Fisik.FrotBiBde;
-        const TVecteur uh = Mult(u, 1 / nu);
-        bille.Vitesse = Somme(V, Mult(Diff(n, Mult(uh, mu)), J));
-        bille.Rotation = Somme(W, Mult(ProdVect(n, uh), 5 * mu * J / Fisik.DiamBilles));
-    }
+    bille.Adherence = Contact(n, u, J, Fisik.FrotBiBde, false, bille.Vitesse, bille.Rotation);
     bille.NbBandes = bille.NbBandes + 1;
 
     if (ProdScal(bande.Normale, bille.Vitesse) < 0) {

@@ -47,6 +47,25 @@ double TAlveranDetecteChocs::InstantContact(double a, double b, double c, double
     return r.r1 < r.r2 ? r.r1 : r.r2;
 }
 
+namespace {
+/// Offers the impact of a ball with one cushion's nose line. `v` and `dp` are the ball's
+/// velocity and its offset from the line's point along the axis across the cushion; only
+/// that axis and z count.
+inline void ProposeBande(TChocPrevu& choc, TEtatBille& bille, const TBande& bande, double v,
+                         double dp, double R2) {
+    const double Vz = bille.Vitesse.z;
+    const double dz = bille.Position.z - bande.Point.z;
+    const double a = v * v + Vz * Vz;
+    const double b = 2 * (v * dp + Vz * dz);
+    const double c = dp * dp + dz * dz - R2;
+    // A ball not closing on the nose line cannot strike it (a rising or sinking ball would
+    // otherwise get an impact with a negative impulse).
+    if (b < 0)
+        Propose(choc, TAlveranDetecteChocs::InstantContact(a, b, c, choc.DtPrec), bille, nullptr,
+                &bande, tChocBande);
+}
+} // namespace
+
 void TAlveranDetecteChocs::DetecteChocBande(TEtatBille& bille, TChocPrevu& choc) const {
     if (bille.Etat > mRoule) return;
     const double L = Fisik.largeurJeu();
@@ -60,30 +79,14 @@ void TAlveranDetecteChocs::DetecteChocBande(TEtatBille& bille, TChocPrevu& choc)
         bande = &Fisik.Bandes[0];
     else if (V.x <= 0 && P.x < -L / 2 + 1.5 * D)
         bande = &Fisik.Bandes[1];
-    if (bande) {
-        const TVecteur d = Diff(P, bande->Point);
-        const double a = V.x * V.x + V.z * V.z;
-        const double b = 2 * (V.x * d.x + V.z * d.z);
-        const double c = d.x * d.x + d.z * d.z - R2;
-        // A ball not closing on the nose line cannot strike it (a rising or sinking ball
-        // would otherwise get an impact with a negative impulse).
-        if (b < 0)
-            Propose(choc, InstantContact(a, b, c, choc.DtPrec), bille, nullptr, bande, tChocBande);
-    }
+    if (bande) ProposeBande(choc, bille, *bande, V.x, P.x - bande->Point.x, R2);
 
     bande = nullptr;
     if (V.y > 0 && P.y > L - 1.5 * D)
         bande = &Fisik.Bandes[2];
     else if (V.y <= 0 && P.y < -L + 1.5 * D)
         bande = &Fisik.Bandes[3];
-    if (bande) {
-        const TVecteur d = Diff(P, bande->Point);
-        const double a = V.y * V.y + V.z * V.z;
-        const double b = 2 * (V.y * d.y + V.z * d.z);
-        const double c = d.y * d.y + d.z * d.z - R2;
-        if (b < 0)
-            Propose(choc, InstantContact(a, b, c, choc.DtPrec), bille, nullptr, bande, tChocBande);
-    }
+    if (bande) ProposeBande(choc, bille, *bande, V.y, P.y - bande->Point.y, R2);
 }
 
 void TAlveranDetecteChocs::DetecteChocBille(TEtatBille& bille1, TEtatBille& bille2,
