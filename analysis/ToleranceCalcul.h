@@ -76,7 +76,7 @@ inline double DegresVersRadians(double degres) {
 }
 
 /// The engine field of a level (1 Effet … 6 m).
-template <class TMoteur> double& ParametreNiveau(TMoteur& moteur, int niveau) {
+template <class TMoteur> auto& ParametreNiveau(TMoteur& moteur, int niveau) {
     switch (niveau) {
     case 1:
         return moteur.Effet;
