@@ -94,8 +94,8 @@ void TAlveranDetecteChocs::DetecteChocBille(TEtatBille& bille1, TEtatBille& bill
     if (bille1.Etat > mRoule && bille2.Etat > mRoule) return;
     const double D = Fisik.DiamBilles;
     const TVecteur dP = Diff(bille2.Position, bille1.Position);
-    const TVecteur dV = Diff(bille2.Vitesse, bille1.Vitesse);
     if (!(std::fabs(dP.x) < 2 * D || std::fabs(dP.y) < 2 * D)) return;
+    const TVecteur dV = Diff(bille2.Vitesse, bille1.Vitesse);
     const double b = 2 * ProdScal(dP, dV);
     if (b >= 0) return; // not approaching
     const double a = Norme2(dV);

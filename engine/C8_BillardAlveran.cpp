@@ -141,6 +141,7 @@ void TBillardAlveran::CalculeTrajets() {
         // No ball travels more than one diameter in a step.
         double h = Fisik.dtAnal;
         for (const TEtatBille& b : B) {
+            if (b.Etat == mArret) continue; // no speed (an off-table ball may still have one)
             const double s = Norme(b.Vitesse);
             if (s > 0.001 && Fisik.DiamBilles / s < h) h = Fisik.DiamBilles / s;
         }
