@@ -21,12 +21,8 @@ std::string CmdBloc(const TArguments& arguments) {
             queue = valeur == "1";
         } else if (ValeurOption(arguments, i, "--out", valeur)) {
             sortie = valeur;
-        } else if (a.size() > 1 && a[0] == '-') {
-            throw TErreurCommande{"option inconnue : " + a};
-        } else if (fichier.empty()) {
-            fichier = a;
         } else {
-            throw TErreurCommande{"un seul fichier attendu, en trop : " + a};
+            ArgumentFichier(a, fichier);
         }
     }
     if (fichier.empty()) throw TErreurCommande{"fichier de position manquant"};

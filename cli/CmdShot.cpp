@@ -76,12 +76,8 @@ std::string CmdShot(const TArguments& arguments) {
             if (bloc.empty()) throw TErreurCommande{"--bloc sans chemin"};
         } else if (a == "--records") {
             enregistrements = true;
-        } else if (a.size() > 1 && a[0] == '-') {
-            throw TErreurCommande{"option inconnue : " + a};
-        } else if (fichier.empty()) {
-            fichier = a;
         } else {
-            throw TErreurCommande{"un seul fichier attendu, en trop : " + a};
+            ArgumentFichier(a, fichier);
         }
     }
     if (!fichier.empty() && !bloc.empty())

@@ -118,12 +118,8 @@ std::string CmdTolerance(const TArguments& arguments) {
             threads = LitThreads(valeur);
         } else if (ValeurOption(arguments, i, "--shard", valeur)) {
             partage = LitPartage(valeur);
-        } else if (a.size() > 1 && a[0] == '-') {
-            throw TErreurCommande{"option inconnue : " + a};
-        } else if (fichier.empty()) {
-            fichier = a;
         } else {
-            throw TErreurCommande{"un seul fichier attendu, en trop : " + a};
+            ArgumentFichier(a, fichier);
         }
     }
     if (fichier.empty()) throw TErreurCommande{"fichier de position manquant"};

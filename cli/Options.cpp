@@ -86,3 +86,10 @@ void TireCoupCharge(TBillardAlveran& moteur, int variante) {
     else
         moteur.CalculeTrajets();
 }
+
+void ArgumentFichier(const std::string& argument, std::string& fichier) {
+    if (argument.size() > 1 && argument[0] == '-')
+        throw TErreurCommande{"option inconnue : " + argument};
+    if (!fichier.empty()) throw TErreurCommande{"un seul fichier attendu, en trop : " + argument};
+    fichier = argument;
+}

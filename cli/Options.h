@@ -34,6 +34,10 @@ double LitValeurCommande(std::string_view texte, std::string_view quoi);
 bool ValeurOption(const std::vector<std::string>& arguments, std::size_t& i,
                   std::string_view option, std::string& valeur);
 
+/// Any argument that no option took: an unknown option is an error, the first other one is
+/// the file, and a second one is an error.
+void ArgumentFichier(const std::string& argument, std::string& fichier);
+
 /// Takes arguments[i] when it is --mode or --set (with its value, advancing `i`).
 bool LitOptionMoteur(const std::vector<std::string>& arguments, std::size_t& i,
                      TOptionsMoteur& options);

@@ -2,6 +2,7 @@
 // asymmetry, interruption, and the parallel evaluation and its shares against the serial one.
 
 #include "analysis/ToleranceCalcul.h"
+#include "engine/CoupDefaut.h"
 
 #include <gtest/gtest.h>
 
@@ -247,16 +248,8 @@ namespace {
 
 /// White cue ball at (0.514, −2) diamonds, red at (0, 2), yellow at (0, −2), default stroke.
 std::unique_ptr<TBillardAlveran> MoteurDefaut() {
-    constexpr double Diamant = 35.5625;
     auto m = std::make_unique<TBillardAlveran>();
-    const double R = m->Fisik.RayonBilles();
-    m->Trajets[1][0].Position = Vecteur(0.514 * Diamant, -2 * Diamant, R);
-    m->Trajets[2][0].Position = Vecteur(0, 2 * Diamant, R);
-    m->Trajets[3][0].Position = Vecteur(0, -2 * Diamant, R);
-    m->Effet = 0.621910112359551;
-    m->Hauteur = 1.1747191011236;
-    m->Vq = 430;
-    m->AngleOx = 98.64 * std::numbers::pi / 180;
+    PlaceCoupDefaut(*m);
     return m;
 }
 

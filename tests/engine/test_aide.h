@@ -2,7 +2,7 @@
 // Helpers shared by the engine tests: the default table position and stroke, and a ball
 // state built by hand.
 
-#include "engine/C8_BillardAlveran.h"
+#include "engine/CoupDefaut.h"
 
 #include <numbers>
 
@@ -13,16 +13,7 @@ inline constexpr double Diamant = 142.25 / 4;
 
 /// The default position (white cue ball, red, yellow) and stroke of the main window.
 inline void PositionDefaut(TBillardAlveran& e) {
-    const double R = e.Fisik.RayonBilles();
-    e.Trajets[1][0] = {Vecteur(0.514 * Diamant, -2 * Diamant, R), VecteurNul, VecteurNul};
-    e.Trajets[2][0] = {Vecteur(0, 2 * Diamant, R), VecteurNul, VecteurNul};
-    e.Trajets[3][0] = {Vecteur(0, -2 * Diamant, R), VecteurNul, VecteurNul};
-    e.Effet = 0.621910112359551;
-    e.Hauteur = 1.1747191011236;
-    e.Vq = 430;
-    e.AngleTapis = 0;
-    e.m = 520;
-    e.AngleOx = 98.64 * std::numbers::pi / 180;
+    PlaceCoupDefaut(e);
 }
 
 /// A ball on the cloth rolling without sliding at velocity v (horizontal).

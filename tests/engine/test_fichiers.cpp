@@ -1,6 +1,7 @@
 // Number text, profile text, position files and clipboard text of a shot.
 
 #include "engine/C8_BillardAlveran.h"
+#include "engine/CoupDefaut.h"
 #include "engine/Nombres.h"
 #include "engine/ProfilIni.h"
 
@@ -422,17 +423,7 @@ TEST(Echantillons, DefaultPositionIsWhatTheWriterProduces) {
     // The default table: white cue ball at (0.514, -2) diamonds, red at (0, 2), yellow at
     // (0, -2); one diamond is largeurJeu/4 = 35.5625 cm.
     auto e = Moteur();
-    const double diamant = e->Fisik.largeurJeu() / 4;
-    const double R = e->Fisik.RayonBilles();
-    e->Vq = 430;
-    e->m = 520;
-    e->Effet = 0.621910112359551;
-    e->Hauteur = 1.1747191011236;
-    e->AngleTapis = 0;
-    e->AngleOx = 98.64 * std::numbers::pi / 180;
-    e->Trajets[1][0].Position = {0.514 * diamant, -2 * diamant, R};
-    e->Trajets[2][0].Position = {0, 2 * diamant, R};
-    e->Trajets[3][0].Position = {0, -2 * diamant, R};
+    PlaceCoupDefaut(*e);
     EXPECT_EQ(e->TextePressePapiers() + "\r\n",
               LitFichier(fs::path(ALVERAN_SOURCE_DIR) / "samples" / "defaut.alv"));
 
