@@ -48,7 +48,10 @@ QString TexteDistance(double valeur, const QLocale& locale) {
                                        std::chars_format::scientific, 14);
         std::from_chars(tampon, fin.ptr, valeur);
     }
-    return locale.toString(valeur, 'f', 3);
+    // Grouped thousands always; the locale only gives the separators.
+    QLocale groupee = locale;
+    groupee.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
+    return groupee.toString(valeur, 'f', 3);
 }
 
 QString TexteResultat(const TResultatCoup& r, const QLocale& locale) {

@@ -148,6 +148,8 @@ class TestMain : public QObject {
         // At most 15 significant digits before the three decimals.
         QCOMPARE(TexteDistance(12345678901234.5678, QLocale(QLocale::English)),
                  QStringLiteral("12,345,678,901,234.600"));
+        // Thousands are grouped whatever the locale's own habit (the C locale omits them).
+        QCOMPARE(TexteDistance(1000000.0, QLocale::c()), QStringLiteral("1,000,000.000"));
     }
 
     // --- Menus ------------------------------------------------------------------------------
