@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
@@ -140,6 +141,9 @@ TMainFrm::TMainFrm(TDialogues* dialogues, QWidget* parent)
 
     // Client area: the table (310 pixels high), a 5-pixel gap, the cue panel.
     resize(563, menuBar()->sizeHint().height() + HauteurTable + 5 + HauteurEhviPanel);
+    // A hidden window lays out its client area only when first shown; the numeric cue editor,
+    // created before that, places itself over the cue panel and needs its real place now.
+    layout()->activate();
     Dispose();
 
     // Creation steps, once the components exist.

@@ -778,6 +778,15 @@ class TestMain : public QObject {
 
     // --- Numeric cue editor -------------------------------------------------------------------
 
+    void queueNumeriqueSOuvreSurLePanneau() {
+        // Its top-left corner: the main window's left edge, 10 pixels below the top of the
+        // cue panel, so that it covers the lower part of the main window.
+        // It is placed at creation, before the main window (at the screen's corner) is shown
+        // and framed: hence the client point itself.
+        QCOMPARE(F->QueueNumFrm->pos(),
+                 F->EhviPanel->mapTo(F.get(), QPoint(-F->EhviPanel->x(), 10)));
+    }
+
     void queueNumerique() {
         QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
         TQueueNumFrm* q = F->QueueNumFrm.get();
