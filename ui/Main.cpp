@@ -424,6 +424,9 @@ void TMainFrm::CreeMenus() {
 
 void TMainFrm::showEvent(QShowEvent* evenement) {
     QMainWindow::showEvent(evenement);
+    // The window system's own show events (after a minimise) do not make the window visible
+    // anew: record 0 then holds the start of the last shot and stays so.
+    if (evenement->spontaneous()) return;
     PositionsVersMoteur();
     if (VueNumFrm) VueNumFrm->AfficheEnregistrement(0);
 }

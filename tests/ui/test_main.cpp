@@ -24,6 +24,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtTest/qtestspontaneevent.h>
 #include <QToolButton>
 
 #include <cmath>
@@ -753,6 +754,24 @@ class TestMain : public QObject {
         const QRect panneau(F->EhviPanel->mapTo(F.get(), QPoint(0, 0)), F->EhviPanel->size());
         QVERIFY(panneau.top() >= F->BillardGraph->mapTo(F.get(), QPoint(0, 0)).y() + 310);
         QVERIFY(F->PointLbl->isVisible() && !F->PointLbl->text().isEmpty());
+    }
+
+    void restaurerLaFenetreGardeLeDebutDuCoup() {
+        // The window system shows the window again after a minimise: that is not a new show,
+        // and record 0 must stay the start of the last shot, not where its balls ended.
+        F->BillesMnu->trigger();
+        QTest::keyClick(F.get(), Qt::Key_Space);
+        const TVecteur depart = F->Moteur.Trajets[1][0].Position;
+        QVERIFY(F->BilleMoteur(1)->PosCm().y != depart.y); // left at the end
+        QShowEvent restauration;
+        QSpontaneKeyEvent::setSpontaneous(&restauration);
+        qApp->notify(F.get(), &restauration); // sendEvent would clear the mark
+        QCOMPARE(F->Moteur.Trajets[1][0].Position.x, depart.x);
+        QCOMPARE(F->Moteur.Trajets[1][0].Position.y, depart.y);
+        // Hidden and shown again by the program, it takes the balls as they stand.
+        F->hide();
+        F->show();
+        QCOMPARE(F->Moteur.Trajets[1][0].Position.y, F->BilleMoteur(1)->PosCm().y);
     }
 
     void fenetreAide() {
