@@ -6,6 +6,7 @@
 #include "ui/Main.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -104,6 +105,8 @@ TVueNumFrm::TVueNumFrm(TMainFrm* mainFrm, QWidget* parent)
     connect(CalculTrajetsBtn, &QPushButton::clicked, this,
             [this] { CalculTrajetsBtnClick(CalculTrajetsBtn); });
     connect(CopyBtn, &QPushButton::clicked, this, [this] { CopyBtnClick(); });
+    // F9 is the window's, whichever of its controls has the focus.
+    qApp->installEventFilter(this);
 }
 
 QWidget* TVueNumFrm::CreePanel(int bille, int x, int y, int premiereBoite,
@@ -253,14 +256,6 @@ void TVueNumFrm::CalculTrajetsBtnClick(QObject* sender) {
     if (MainFrm->dbAlvAutoMnu->isChecked() || !sender) MainFrm->ExporteVitesses();
 }
 
-void TVueNumFrm::keyReleaseEvent(QKeyEvent* evenement) {
-    if (evenement->key() == Qt::Key_F9 && !evenement->isAutoRepeat()) {
-        CalculTrajetsBtnClick(nullptr);
-        return;
-    }
-    QWidget::keyReleaseEvent(evenement);
-}
-
 QString TVueNumFrm::TexteCopie() const {
     const TBillardAlveran& moteur = MainFrm->Moteur;
     const int i = std::clamp(BarPos->value(), 0, TBillardAlveran::NbEnrMax);
@@ -306,9 +301,22 @@ void TVueNumFrm::Label31DblClick(QLabel* sender) {
 }
 
 bool TVueNumFrm::eventFilter(QObject* objet, QEvent* evenement) {
+    if (evenement->type() == QEvent::KeyRelease) {
+        // The view sees F9 before its controls: a value box keeps the releases it is given.
+        const auto* touche = static_cast<QKeyEvent*>(evenement);
+        const auto* cible = qobject_cast<QWidget*>(objet);
+        if (touche->key() == Qt::Key_F9 && cible && cible->window() == this) {
+            // A held key repeats as release-press pairs: only the real release counts.
+            if (!touche->isAutoRepeat()) CalculTrajetsBtnClick(nullptr);
+            return true;
+        }
+        return QWidget::eventFilter(objet, evenement);
+    }
     if (evenement->type() == QEvent::MouseButtonDblClick) {
-        if (auto* titre = qobject_cast<QLabel*>(objet)) {
-            Label31DblClick(titre);
+        // Only the nine group titles: the filter also sees every other window's labels.
+        const auto titre = std::find(Titres.begin(), Titres.end(), objet);
+        if (titre != Titres.end()) {
+            Label31DblClick(*titre);
             return true;
         }
     }

@@ -59,7 +59,6 @@ class TVueNumFrm : public QWidget {
 
   protected:
     bool eventFilter(QObject* objet, QEvent* evenement) override;
-    void keyReleaseEvent(QKeyEvent* evenement) override;
     void showEvent(QShowEvent* evenement) override;
 
   private:

@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -412,6 +413,35 @@ class TestFenetresAnalyse : public QObject {
         QCOMPARE(m.Trajets[1][0].Position.x, 12.5);
         QCOMPARE(D->Messages.back().Texte,
                  QStringLiteral("'abc' n'est pas une valeur en virgule flottante correcte"));
+    }
+
+    void f9RelacheDansUneBoiteDeLaVue() {
+        // The view sees F9 before its controls: released while a value box has the focus, it
+        // still computes from the panels and sends the shot.
+        F->Tire();
+        QTest::keyRelease(V().Boite(1, 4), Qt::Key_F9);
+        QCOMPARE(N.Calculs, 2);
+        QCOMPARE(N.Frappes, 1);
+        QCOMPARE(Messages(QStringLiteral("dbAlv n'est pas ouvert")), 1);
+        // A release repeated by a held key is not a release.
+        QTest::keyRelease(V().BarPos, Qt::Key_F9, Qt::NoModifier);
+        QCOMPARE(N.Calculs, 3);
+        QKeyEvent repetee(QEvent::KeyRelease, Qt::Key_F9, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(V().Boite(2, 1), &repetee);
+        QCOMPARE(N.Calculs, 3);
+    }
+
+    void doubleClicHorsDesTitres() {
+        // The view watches every window's keys; other labels keep their double clicks.
+        struct TEtiquette : QLabel {
+            int DoubleClics = 0;
+            void mouseDoubleClickEvent(QMouseEvent*) override { ++DoubleClics; }
+        } ailleurs;
+        ailleurs.setProperty("Tag", 12);
+        ailleurs.show();
+        QTest::mouseDClick(&ailleurs, Qt::LeftButton);
+        QCOMPARE(ailleurs.DoubleClics, 1);
+        QVERIFY(!E().isVisible());
     }
 
     void copieDeLEnregistrementZero() {
