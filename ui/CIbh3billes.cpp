@@ -85,14 +85,19 @@ void TCIBillardHor3B::EffaceSurcouche(TCIBille* /*bille*/) {
 
 // ---------------------------------------------------------------- aiming
 
+// The line stops at the table's outer edge and never enters the text band: the angle and the
+// coordinates are written there while the line is on the picture, and inverting those pixels
+// again to erase the line would leave dark specks in the text.
 void TCIBillardHor3B::DessineLigneVisee() {
     TCanevas& cv = Canevas();
     const TModePlume avant = cv.ModePlume;
     const QColor plume = cv.CouleurPlume;
     cv.ModePlume = TModePlume::NonXor;
     cv.CouleurPlume = Qt::black;
+    cv.Decoupe = RectBois();
     cv.DeplaceVers(FViseeDebut);
     cv.LigneVers(FViseeFin);
+    cv.Decoupe.reset();
     cv.ModePlume = avant;
     cv.CouleurPlume = plume;
 }

@@ -444,6 +444,37 @@ class TestTable : public QObject {
         QCOMPARE(Zone(v.Image(), table), sans);
     }
 
+    void viseeHorsDeLaBandeDeTexte() {
+        // Texts are written in the band while the line is on the picture; the line stays on
+        // the table, so erasing it leaves the band as a clean write of the same texts would.
+        TCIBillardHor3B v(nullptr, 310);
+        const TRect bande = v.RectTexte();
+        const TRect angle = v.RectAngle();
+        v.ViseePoint(QPoint(angle.Left + 20, angle.Top + 6));
+        QVERIFY(v.ViseeTracee());
+        const QImage avecLigne = Zone(v.Image(), bande);
+        v.EffaceVisee();
+        const QImage effacee = Zone(v.Image(), bande);
+        QCOMPARE(avecLigne, effacee);
+        // Written again without any line: the same pixels.
+        v.SetbhTraceVisee(false);
+        QCOMPARE(Zone(v.Image(), bande), effacee);
+
+        // Straight down through the cue ball's own coordinates, rewritten under the line.
+        v.SetbhTraceVisee(true);
+        TCIBille* b = v.BilleJoueur();
+        v.ViseePoint(QPoint(b->PosPixels().x(), bande.Bottom - 2));
+        QVERIFY(b->RectCoord.Left < b->PosPixels().x() && b->PosPixels().x() < b->RectCoord.Right);
+        // The line still runs down the table to its outer edge.
+        QCOMPARE(v.Image().pixel(b->PosPixels().x(), v.RectBois().Bottom - 1),
+                 ~Rgb(Qt::black) | 0xff000000u);
+        b->SetAffCoord(afCm);
+        v.EffaceVisee();
+        const QImage cm = Zone(v.Image(), bande);
+        b->SetAffCoord(afCm);
+        QCOMPARE(Zone(v.Image(), bande), cm);
+    }
+
     void viseeNonTracee() {
         TCIBillardHor3B v(nullptr, 310);
         v.SetbhTraceVisee(false);
