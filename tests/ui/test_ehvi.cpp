@@ -290,6 +290,27 @@ class TestEhvi : public QObject {
         QCOMPARE(c.Image(), depart);
     }
 
+    void croixEtGraduations() {
+        // A tick every centimetre along both arms of the cross, seven pixels long with the last
+        // point left out: round(44 / 14.47) - 1 = 2 on each side, none at 3 cm.
+        TEhvi c;
+        const QImage& im = c.Image();
+        const int cx = 52, cy = 52;
+        const double ppc = 89.0 / 6.15;
+        for (const int i : {-2, -1, 1, 2}) {
+            const int X = cx - Arrondi(i * ppc);
+            QCOMPARE(im.pixel(X, cy - 3), Rgb(Qt::black));
+            QCOMPARE(im.pixel(X, cy + 3), Rgb(Qt::black));
+            QCOMPARE(im.pixel(X, cy + 4), Rgb(Qt::yellow));
+            const int Y = cy - Arrondi(i * ppc);
+            QCOMPARE(im.pixel(cx - 3, Y), Rgb(Qt::black));
+            QCOMPARE(im.pixel(cx + 3, Y), Rgb(Qt::black));
+            QCOMPARE(im.pixel(cx + 4, Y), Rgb(Qt::yellow));
+        }
+        QCOMPARE(im.pixel(cx + Arrondi(3 * ppc), cy - 3), Rgb(Qt::yellow));
+        QCOMPARE(im.pixel(cx - 3, cy - Arrondi(3 * ppc)), Rgb(Qt::yellow));
+    }
+
     void dessinDesSelecteurs() {
         TEhvi c;
         c.SetEffet(0.62);

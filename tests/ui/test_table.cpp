@@ -296,6 +296,24 @@ class TestTable : public QObject {
                  QString("X: 1") + QLocale().groupSeparator() + "234,60 ; Y: 0,00");
     }
 
+    void bandeEnColonnes() {
+        // Four columns of a truncated quarter of the band's width; in each of the first three a
+        // square of the band's height holds a disc of the ball's colour, then its coordinates.
+        TCIBillardHor3B v(nullptr, 310);
+        const TRect t = v.RectTexte();
+        const int h = t.Height();
+        const int q = t.Width() / 4;
+        QCOMPARE(v.bhBille1()->RectCoord, (TRect{h, t.Top, q, t.Bottom}));
+        QCOMPARE(v.bhBille2()->RectCoord, (TRect{h + q, t.Top, 2 * q, t.Bottom}));
+        QCOMPARE(v.bhBille3()->RectCoord, (TRect{h + 2 * q, t.Top, 3 * q, t.Bottom}));
+        QCOMPARE(v.RectAngle(), (TRect{h + 3 * q, t.Top, t.Right, t.Bottom}));
+        for (TCIBille* b : {v.bhBille1(), v.bhBille2(), v.bhBille3()}) {
+            QCOMPARE(v.Image().pixel(b->RectCoord.Left - h / 2, t.Top + h / 2), Rgb(b->cl()));
+            QCOMPARE(v.Image().pixel(b->RectCoord.Left - h, t.Top + h / 2),
+                     Rgb(v.bhCl().clFondText()));
+        }
+    }
+
     void positionIdentiqueNotifieeUneFois() {
         TCIBillardHor3B v(nullptr, 310);
         int n = 0;
