@@ -38,6 +38,14 @@ int ADroiteDe(const QLabel* label) {
     return label->x() + label->sizeHint().width() + 6;
 }
 
+/// A count with the user's thousands separator, grouped whatever the locale's own habit (the
+/// C locale omits grouping by default).
+QString TexteGroupe(qint64 n) {
+    QLocale locale;
+    locale.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
+    return locale.toString(n);
+}
+
 } // namespace
 
 TToleranceFrm::TToleranceFrm(TMainFrm* mainFrm, QWidget* parent)
@@ -167,7 +175,7 @@ void TToleranceFrm::eUDClick() {
     NbEssaisTotal = 1;
     for (const QSpinBox* ud : FNombresUD) NbEssaisTotal *= 2 * static_cast<qint64>(ud->value()) + 1;
     TempsLbl->setText(TexteEstimationInitiale());
-    MaxLbl->setText(QStringLiteral("/ ") + QLocale().toString(NbEssaisTotal));
+    MaxLbl->setText(QStringLiteral("/ ") + TexteGroupe(NbEssaisTotal));
 }
 
 void TToleranceFrm::DemarreBtnClick() {
@@ -191,7 +199,7 @@ void TToleranceFrm::DemarreBtnClick() {
     if (!lit(FCentresTxt, grille.Centres)) return;
     for (size_t k = 0; k < NbNiveauxTolerance; ++k) grille.Nombres[k] = FNombresUD[k]->value();
     NbEssaisTotal = NbEssaisGrille(grille);
-    MaxLbl->setText(QStringLiteral("/ ") + QLocale().toString(NbEssaisTotal));
+    MaxLbl->setText(QStringLiteral("/ ") + TexteGroupe(NbEssaisTotal));
     NbEssaisFaits = 0;
     if (!lit(FIncrementsTxt, grille.Increments)) return;
     Centres = grille.Centres;
@@ -241,7 +249,7 @@ void TToleranceFrm::Fin() {
     NbEssaisFaits = r.NbEssaisFaits;
     if (!r.Interrompu) {
         NbReussis = r.NbReussis;
-        ResultLbl->setText(QLocale().toString(NbReussis));
+        ResultLbl->setText(TexteGroupe(NbReussis));
         TempsLbl->setText(TexteEstimationInitiale());
     }
     QApplication::restoreOverrideCursor();

@@ -119,6 +119,13 @@ class TestToleranceFrm : public QObject {
         QCOMPARE(T->TempsLbl->text(), QStringLiteral("00 h 55 mn 27 sec"));
     }
 
+    void totalGroupeAussiSousLaLocaleC() {
+        // The C locale does not group by default; the total is grouped all the same.
+        QLocale::setDefault(QLocale::c());
+        T->eUDClick();
+        QCOMPARE(T->MaxLbl->text(), QStringLiteral("/ 33,275"));
+    }
+
     void compteEtEstimationSuiventLesCompteurs() {
         Comptes(0, 0, 0, 0, 0, 0);
         QCOMPARE(T->MaxLbl->text(), QStringLiteral("/ 1"));
