@@ -12,6 +12,8 @@
 TQueueNumFrm::TQueueNumFrm(TMainFrm* mainFrm, QWidget* parent)
     : QWidget(parent, Qt::Window), MainFrm(mainFrm) {
     setWindowTitle(QStringLiteral("Queue Numérique"));
+    // The main window's small font: the 57-pixel fields then show whole values.
+    if (MainFrm) setFont(MainFrm->font());
     setFixedSize(251, 132);
     Eedit = CreeChamp(QStringLiteral("Eedit"), QStringLiteral("Effet"), 56, 8);
     hEdit = CreeChamp(QStringLiteral("hEdit"), QStringLiteral("Hauteur"), 56, 32);

@@ -804,6 +804,16 @@ class TestMain : public QObject {
         // and framed: hence the client point itself.
         QCOMPARE(F->QueueNumFrm->pos(),
                  F->EhviPanel->mapTo(F.get(), QPoint(-F->EhviPanel->x(), 10)));
+
+        // Its narrow fields show the starting values whole: "430,0000", not a scrolled
+        // "30,0000".
+        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+        QTest::keyClick(F.get(), Qt::Key_Q);
+        for (const QLineEdit* champ : F->QueueNumFrm->findChildren<QLineEdit*>()) {
+            const int place = champ->width() - 8; // frame and inner margins
+            QVERIFY2(champ->fontMetrics().horizontalAdvance(champ->text()) <= place,
+                     qPrintable(champ->objectName() + QLatin1Char(' ') + champ->text()));
+        }
     }
 
     void queueNumerique() {
