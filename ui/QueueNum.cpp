@@ -109,8 +109,9 @@ bool TQueueNumFrm::eventFilter(QObject* objet, QEvent* evenement) {
         return true;
     }
     const QString texte = touche->text();
-    // Keys without a character (arrows, Home, Delete…) keep their editing role.
-    if (texte.isEmpty()) return false;
+    // Keys without a character (arrows, Home…) keep their editing role; so does Delete, to
+    // which X11 gives the character DEL.
+    if (texte.isEmpty() || touche->key() == Qt::Key_Delete) return false;
     const QChar c = texte.at(0);
     if (c == QLatin1Char(' ')) {
         MainFrm->Tire();

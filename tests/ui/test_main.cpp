@@ -832,6 +832,14 @@ class TestMain : public QObject {
         QTest::keyClick(q->Vedit, Qt::Key_Return);
         QCOMPARE(F->Ehvi1->Vitesse(), 1.5);
 
+        // The editing keys keep their role: Delete deletes, also where the window system
+        // gives it a character (DEL) as X11 does.
+        q->Vedit->home(false);
+        QTest::sendKeyEvent(QTest::Click, q->Vedit, Qt::Key_Delete, QString(QChar(0x7f)),
+                            Qt::NoModifier);
+        QCOMPARE(q->Vedit->text(), QStringLiteral(",5"));
+        q->Vedit->setText(QStringLiteral("1,5"));
+
         // Space fires and adds nothing.
         QTest::keyClick(q->Vedit, Qt::Key_Space);
         QCOMPARE(N.Frappes, 1);
