@@ -119,7 +119,10 @@ void TEhvi::FixeHauteur(int hauteur) {
 // ---------------------------------------------------------------- notifications
 
 void TEhvi::Ecrit(QLabel* label, const QString& texte) {
-    if (label != nullptr) label->setText(texte);
+    if (label == nullptr) return;
+    label->setText(texte);
+    // The value labels size themselves to their text, so "V=1200,00 cm/s" is never cut.
+    label->adjustSize();
 }
 
 void TEhvi::EffetHauteurChange() {

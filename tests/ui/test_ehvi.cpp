@@ -244,8 +244,11 @@ class TestEhvi : public QObject {
         TEhvi c;
         QLabel v;
         c.LabelVitesse = &v;
+        v.resize(10, 10); // as small as a label made before its first text
         c.SetVitesse(1500);
         QCOMPARE(v.text(), QStringLiteral("V=1200.00 cm/s"));
+        // The label grows with its text: the whole value stays readable.
+        QVERIFY(v.width() >= v.fontMetrics().horizontalAdvance(v.text()));
         QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     }
 
