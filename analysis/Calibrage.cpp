@@ -63,6 +63,7 @@ TCalibreFrm::TCalibreFrm(TMainFrm* mainFrm, QWidget* parent)
     incrfTxt = new QLineEdit(this);
     incrfTxt->setObjectName(QStringLiteral("incrfTxt"));
     incrfTxt->setGeometry(220, 24, 112, 21);
+    AccepteLesDeuxSeparateurs(incrfTxt);
 
     Etiquette(this, QStringLiteral("Valeur testée"), 136, 52);
     CoeffLbl = Etiquette(this, QString(), 136, 68);

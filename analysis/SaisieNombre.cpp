@@ -31,6 +31,22 @@ bool InsereSeparateur(QLineEdit* champ, const QKeyEvent* touche) {
     return true;
 }
 
+namespace {
+class TFiltreSeparateur : public QObject {
+  public:
+    using QObject::QObject;
+    bool eventFilter(QObject* objet, QEvent* evenement) override {
+        if (evenement->type() != QEvent::KeyPress) return false;
+        auto* champ = qobject_cast<QLineEdit*>(objet);
+        return champ && InsereSeparateur(champ, static_cast<QKeyEvent*>(evenement));
+    }
+};
+} // namespace
+
+void AccepteLesDeuxSeparateurs(QLineEdit* champ) {
+    champ->installEventFilter(new TFiltreSeparateur(champ));
+}
+
 QString TexteDureeHMS(qint64 millisecondes) {
     if (millisecondes < 0) millisecondes = 0;
     const qint64 secondes = millisecondes / 1000;

@@ -22,6 +22,9 @@ QString TexteGeneral(double valeur, int chiffres);
 /// returns true when the key was one of them.
 bool InsereSeparateur(QLineEdit* champ, const QKeyEvent* touche);
 
+/// Gives `champ` that rule for every key typed in it (the filter lives with the field).
+void AccepteLesDeuxSeparateurs(QLineEdit* champ);
+
 /// A duration in milliseconds as "hh h nn mn ss sec" (seconds truncated). Hours are whole
 /// hours, not wrapped at a day, so that a long estimate does not read as a short one.
 QString TexteDureeHMS(qint64 millisecondes);

@@ -80,6 +80,8 @@ TToleranceFrm::TToleranceFrm(TMainFrm* mainFrm, QWidget* parent)
         nombre->setRange(0, static_cast<int>(NombreMaxTolerance));
         nombre->setSingleStep(1);
         connect(nombre, &QSpinBox::valueChanged, this, [this] { eUDClick(); });
+        AccepteLesDeuxSeparateurs(centre);
+        AccepteLesDeuxSeparateurs(increment);
         FCentresTxt[static_cast<size_t>(k)] = centre;
         FIncrementsTxt[static_cast<size_t>(k)] = increment;
         FNombresUD[static_cast<size_t>(k)] = nombre;

@@ -119,6 +119,16 @@ class TestToleranceFrm : public QObject {
         QCOMPARE(T->TempsLbl->text(), QStringLiteral("00 h 55 mn 27 sec"));
     }
 
+    void unPointOuUneVirguleTapesDonnentLeSeparateur() {
+        // Typed, either key gives the user's separator (a text set otherwise is read as it is).
+        T->dhTxt->clear();
+        QTest::keyClicks(T->dhTxt, QStringLiteral("0.25"));
+        QCOMPARE(T->dhTxt->text(), QStringLiteral("0,25"));
+        T->vTxt->clear();
+        QTest::keyClicks(T->vTxt, QStringLiteral("430,5"));
+        QCOMPARE(T->vTxt->text(), QStringLiteral("430,5"));
+    }
+
     void totalGroupeAussiSousLaLocaleC() {
         // The C locale does not group by default; the total is grouped all the same.
         QLocale::setDefault(QLocale::c());
