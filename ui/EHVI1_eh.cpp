@@ -55,11 +55,7 @@ QPoint TEffetHauteur::FaceVersPixel(TVecteur v) const {
 }
 
 void TEffetHauteur::DessineFond() {
-    TCanevas& cv = Canevas();
-    cv.ModePlume = TModePlume::Copie;
-    cv.CouleurPinceau = CouleurFond;
-    cv.CouleurPlume = CouleurPlume;
-    cv.Rectangle(RectExt);
+    TCanevas& cv = DessineCadre();
     cv.CouleurPlume = Qt::black;
     cv.CouleurPinceau = CouleurBille;
     cv.Ellipse(FRectFace);

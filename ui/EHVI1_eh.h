@@ -34,6 +34,14 @@ class TSelecteur {
 
   protected:
     TCanevas& Canevas() { return FCanevas; }
+    /// The picker's area as a blank frame: outline pen, background brush, copy mode.
+    TCanevas& DessineCadre() {
+        FCanevas.ModePlume = TModePlume::Copie;
+        FCanevas.CouleurPlume = CouleurPlume;
+        FCanevas.CouleurPinceau = CouleurFond;
+        FCanevas.Rectangle(RectExt);
+        return FCanevas;
+    }
     void Change() {
         if (OnChange) OnChange(this);
     }

@@ -24,11 +24,7 @@ void TVitesse::FixeRect(const TRect& r) {
 }
 
 void TVitesse::DessineFond() {
-    TCanevas& cv = Canevas();
-    cv.ModePlume = TModePlume::Copie;
-    cv.CouleurPlume = CouleurPlume;
-    cv.CouleurPinceau = CouleurFond;
-    cv.Rectangle(RectExt);
+    TCanevas& cv = DessineCadre();
     const int y0 = FRectInt.Bottom + Tronque((RectExt.Bottom - FRectInt.Bottom) / 2.0);
     const int t = Tronque((RectExt.Bottom - y0) / 3.0);
     cv.DeplaceVers(QPoint(FRectInt.Left, y0));
@@ -86,11 +82,7 @@ void TInclinaison::FixeRect(const TRect& r) {
 }
 
 void TInclinaison::DessineFond() {
-    TCanevas& cv = Canevas();
-    cv.ModePlume = TModePlume::Copie;
-    cv.CouleurPlume = CouleurPlume;
-    cv.CouleurPinceau = CouleurFond;
-    cv.Rectangle(RectExt);
+    DessineCadre();
     Tracee = false;
 }
 

@@ -1,6 +1,7 @@
 // The calibration window, the physical constants dialog, the numerical view and the vector
 // editor, driven through the main window as a user would.
 
+#include "compteurs.h"
 #include "analysis/Calibrage.h"
 #include "analysis/PanelVersBille.h"
 #include "analysis/ParamPhysBox.h"
@@ -30,18 +31,6 @@
 #include <memory>
 
 namespace {
-
-/// Counts the engine's cue strikes and trajectory computations.
-struct TCompteurs {
-    int Frappes = 0;
-    int Calculs = 0;
-};
-void CompteFrappe(void* c, TBillardAlveran&) {
-    ++static_cast<TCompteurs*>(c)->Frappes;
-}
-void CompteCalcul(void* c, TBillardAlveran&) {
-    ++static_cast<TCompteurs*>(c)->Calculs;
-}
 
 /// The nineteen published constants, bit for bit.
 std::array<uint64_t, TPARAMPHYS::NbParametres> Bits(const TPARAMPHYS& f) {

@@ -1,6 +1,7 @@
 // The main window driven as a user would: keys, menus, mouse, clipboard, dialogs answered by a
 // script, and blocks of the database application through a local socket.
 
+#include "compteurs.h"
 #include "analysis/Calibrage.h"
 #include "analysis/ComdbAlv.h"
 #include "analysis/Tolerance.h"
@@ -34,19 +35,6 @@
 namespace {
 
 constexpr double Pi = std::numbers::pi;
-
-/// Counts the engine's cue strikes and trajectory computations.
-struct TCompteurs {
-    int Frappes = 0;
-    int Calculs = 0;
-};
-
-void CompteFrappe(void* c, TBillardAlveran&) {
-    ++static_cast<TCompteurs*>(c)->Frappes;
-}
-void CompteCalcul(void* c, TBillardAlveran&) {
-    ++static_cast<TCompteurs*>(c)->Calculs;
-}
 
 /// The menu tree as text: one line per item, indented by depth, "-" for a separator, with
 /// "[x]" / "[ ]" for check items and the shortcut after a tab.
