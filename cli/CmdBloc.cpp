@@ -27,6 +27,7 @@ std::string CmdBloc(const TArguments& arguments) {
     }
     if (fichier.empty()) throw TErreurCommande{"fichier de position manquant"};
     if (sortie.empty()) throw TErreurCommande{"--out manquant : où écrire le bloc"};
+    VerifieSortie(sortie, fichier);
 
     const auto moteur = std::make_unique<TBillardAlveran>();
     AppliqueOptions(options, *moteur);

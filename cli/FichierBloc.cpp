@@ -1,12 +1,22 @@
 #include "cli/FichierBloc.h"
 
 #include "cli/Options.h"
+#include "engine/ProfilIni.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <system_error>
 #include <vector>
 
+namespace fs = std::filesystem;
+
 TCoupDb LitFichierBloc(const std::string& chemin) {
+    std::error_code ec;
+    const fs::file_status etat = fs::status(chemin, ec);
+    // Opening a FIFO would wait for a writer that may never come.
+    if (fs::exists(etat) && !fs::is_regular_file(etat))
+        throw TErreurCommande{"--bloc n'est pas un fichier ordinaire : " + chemin};
     std::ifstream f(chemin, std::ios::binary);
     if (!f) throw TErreurCommande{"bloc introuvable ou illisible : " + chemin};
     // Read at most one byte more than a block: enough to tell a file that is too long.
@@ -23,12 +33,22 @@ TCoupDb LitFichierBloc(const std::string& chemin) {
     return DecodeCoupDb(tampon);
 }
 
+void VerifieSortie(const std::string& sortie, const std::string& entree) {
+    std::error_code ec;
+    const fs::file_status etat = fs::status(sortie, ec);
+    if (!fs::exists(etat)) return;
+    // Opening a FIFO would wait for a reader; a device or a folder is no block file.
+    if (!fs::is_regular_file(etat))
+        throw TErreurCommande{"--out n'est pas un fichier ordinaire : " + sortie};
+    // Through a symbolic or hard link too: the shot's own file must never be overwritten.
+    if (fs::equivalent(sortie, entree, ec))
+        throw TErreurCommande{"--out désigne le fichier lu lui-même : " + sortie};
+}
+
 void EcritFichierBloc(const std::string& chemin, const TCoupDb& bloc) {
     const TOctetsCoupDb octets = EncodeCoupDb(bloc);
-    std::ofstream f(chemin, std::ios::binary | std::ios::trunc);
-    if (f)
-        f.write(reinterpret_cast<const char*>(octets.data()),
-                static_cast<std::streamsize>(octets.size()));
-    f.close();
-    if (!f) throw TErreurCommande{"impossible d'écrire le bloc : " + chemin};
+    // Written beside the target, then renamed over it: a failed write leaves no partial file.
+    if (!RemplaceFichier(chemin, std::string_view(reinterpret_cast<const char*>(octets.data()),
+                                                  octets.size())))
+        throw TErreurCommande{"impossible d'écrire le bloc : " + chemin};
 }

@@ -3,8 +3,10 @@
 #include "cli/Commandes.h"
 #include "cli/Options.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <exception>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -35,6 +37,33 @@ int Erreur(std::string_view message) {
     return 2;
 }
 
+/// The reason of a failed write, as the user would say it; empty when errno tells nothing.
+std::string RaisonEchec(int erreur) {
+    switch (erreur) {
+    case 0:
+        return "";
+    case ENOSPC:
+        return " : plus de place sur le disque";
+    case EFBIG:
+        return " : fichier trop gros";
+    case EIO:
+        return " : erreur d'entrée-sortie";
+    default:
+        return " : erreur système " + std::to_string(erreur);
+    }
+}
+
+/// Writes all of `texte` on stdout and flushes it. A large text bypasses the stdio buffer, so
+/// both the write and the flush are checked: a result that did not reach its reader is a
+/// failure, not a success.
+int EcritSortie(std::string_view texte) {
+    errno = 0;
+    if (std::fwrite(texte.data(), 1, texte.size(), stdout) == texte.size() &&
+        std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return 0;
+    return Erreur("impossible d'écrire la sortie" + RaisonEchec(errno));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -44,15 +73,12 @@ int main(int argc, char** argv) {
     }
     const std::string_view nom = argv[1];
     if (nom == "--help" || nom == "-h") {
-        std::fputs(Usage().c_str(), stdout);
-        return 0;
+        return EcritSortie(Usage());
     }
     for (const TSousCommande& c : SousCommandes) {
         if (c.Nom != nom) continue;
         try {
-            const std::string sortie = c.Execute(TArguments(argv + 2, argv + argc));
-            std::fwrite(sortie.data(), 1, sortie.size(), stdout);
-            return std::fflush(stdout) == 0 ? 0 : 1;
+            return EcritSortie(c.Execute(TArguments(argv + 2, argv + argc)));
         } catch (const TErreurCommande& e) {
             return Erreur(e.Message);
         } catch (const std::exception& e) {

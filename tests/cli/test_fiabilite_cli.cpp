@@ -1,0 +1,234 @@
+// alveran-cli run as a real process against the outside world going wrong: a full disk
+// behind stdout, an output that is the input, FIFOs, a file size limit, an interrupt.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string Echantillon = ALVERAN_SOURCE_DIR "/samples/defaut.alv";
+
+std::string Contenu(const fs::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+std::size_t NbLignes(const std::string& texte) {
+    return static_cast<std::size_t>(std::count(texte.begin(), texte.end(), '\n'));
+}
+
+struct TExecution {
+    int Statut = -1;
+    std::string Sortie;  ///< stdout, when it went to the test's own file
+    std::string Erreurs; ///< stderr
+};
+
+/// How the child's stdout is set up.
+struct TOptions {
+    std::string Sortie;     ///< file receiving stdout; empty: a file of the test
+    long LimiteTaille = -1; ///< RLIMIT_FSIZE in bytes (SIGXFSZ ignored), -1: none
+};
+
+TOptions VersSortie(const std::string& sortie) {
+    TOptions o;
+    o.Sortie = sortie;
+    return o;
+}
+
+TOptions LimiteTaille(long octets) {
+    TOptions o;
+    o.LimiteTaille = octets;
+    return o;
+}
+
+/// A fresh folder per test, removed afterwards.
+class Fiabilite : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        Racine = fs::temp_directory_path() /
+                 (std::string("alveran-fiab-") + info->name() + "-" + std::to_string(getpid()));
+        fs::remove_all(Racine);
+        fs::create_directories(Racine);
+    }
+    void TearDown() override { fs::remove_all(Racine); }
+    std::string Chemin(const std::string& nom) const { return (Racine / nom).string(); }
+
+    /// Starts alveran-cli with its stdout to a file and its stderr to a pipe (read by Attend:
+    /// a file limit must not stop the error message); returns its process id.
+    pid_t Demarre(const std::vector<std::string>& arguments, const TOptions& options = TOptions()) {
+        const std::string sortie = options.Sortie.empty() ? Chemin("stdout") : options.Sortie;
+        std::vector<std::string> args = {ALVERAN_CLI};
+        args.insert(args.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (std::string& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        int tube[2];
+        if (pipe(tube) != 0) return -1;
+        const pid_t pid = fork();
+        if (pid == 0) {
+            const int o = open(sortie.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (o < 0 || dup2(o, 1) < 0 || dup2(tube[1], 2) < 0) _exit(126);
+            close(tube[0]);
+            if (options.LimiteTaille >= 0) {
+                std::signal(SIGXFSZ, SIG_IGN); // a write beyond the limit fails with EFBIG
+                const rlimit limite{static_cast<rlim_t>(options.LimiteTaille),
+                                    static_cast<rlim_t>(options.LimiteTaille)};
+                setrlimit(RLIMIT_FSIZE, &limite);
+            }
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        close(tube[1]);
+        Erreurs = tube[0];
+        return pid;
+    }
+
+    /// Everything the child wrote on stderr, up to its end.
+    std::string LitErreurs() {
+        std::string texte;
+        char tampon[4096];
+        for (ssize_t n; (n = read(Erreurs, tampon, sizeof tampon)) > 0;)
+            texte.append(tampon, static_cast<std::size_t>(n));
+        close(Erreurs);
+        Erreurs = -1;
+        return texte;
+    }
+
+    TExecution Attend(pid_t pid, const TOptions& options = TOptions()) {
+        TExecution e;
+        e.Erreurs = LitErreurs();
+        int statut = 0;
+        waitpid(pid, &statut, 0);
+        e.Statut = WIFEXITED(statut) ? WEXITSTATUS(statut) : 1000 + WTERMSIG(statut);
+        if (options.Sortie.empty()) e.Sortie = Contenu(Chemin("stdout"));
+        return e;
+    }
+
+    TExecution Lance(const std::vector<std::string>& arguments,
+                     const TOptions& options = TOptions()) {
+        return Attend(Demarre(arguments, options), options);
+    }
+
+    /// The command failed the documented way: status 2, one line on stderr, nothing on stdout.
+    static void EchecPropre(const TExecution& e) {
+        EXPECT_EQ(e.Statut, 2) << e.Erreurs;
+        EXPECT_EQ(NbLignes(e.Erreurs), 1u) << e.Erreurs;
+        EXPECT_EQ(e.Erreurs.rfind("alveran-cli: ", 0), 0u) << e.Erreurs;
+    }
+
+    fs::path Racine;
+    int Erreurs = -1; ///< read end of the running child's stderr
+};
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+// Output that could not be written
+
+TEST_F(Fiabilite, AFullDiskBehindStdoutIsAFailure) {
+    // The records are large enough to bypass the stdio buffer, the plain result is not: both
+    // ways of losing the output must be noticed, as must the usage text.
+    const std::vector<std::vector<std::string>> commandes = {
+        {"shot", Echantillon, "--records"},
+        {"shot", Echantillon},
+        {"--help"},
+        {"bloc", Echantillon, "--out", Chemin("coup.bloc")},
+    };
+    for (const auto& arguments : commandes) {
+        SCOPED_TRACE(arguments.front());
+        const TExecution e = Lance(arguments, VersSortie("/dev/full"));
+        EchecPropre(e);
+        EXPECT_NE(e.Erreurs.find("sortie"), std::string::npos) << e.Erreurs;
+    }
+}
+
+TEST_F(Fiabilite, AFailedBlockWriteLeavesNoFileBehind) {
+    // A file size limit of 0 bytes makes every write to a new file fail, as a full disk would.
+    const TExecution e =
+        Lance({"bloc", Echantillon, "--out", Chemin("coup.bloc")}, LimiteTaille(0));
+    EchecPropre(e);
+    EXPECT_EQ(e.Sortie, "");
+    EXPECT_FALSE(fs::exists(Racine / "coup.bloc")) << "no empty block file";
+    // Nor any temporary file beside it.
+    std::vector<std::string> noms;
+    for (const auto& f : fs::directory_iterator(Racine)) noms.push_back(f.path().filename());
+    std::sort(noms.begin(), noms.end());
+    EXPECT_EQ(noms, std::vector<std::string>{"stdout"});
+
+    // An existing block stays whole when its replacement fails.
+    ASSERT_EQ(Lance({"bloc", Echantillon, "--out", Chemin("coup.bloc")}).Statut, 0);
+    const std::string avant = Contenu(Racine / "coup.bloc");
+    ASSERT_EQ(avant.size(), 296u);
+    EchecPropre(
+        Lance({"bloc", Echantillon, "--type", "2", "--out", Chemin("coup.bloc")}, LimiteTaille(0)));
+    EXPECT_EQ(Contenu(Racine / "coup.bloc"), avant);
+}
+
+// ---------------------------------------------------------------------------------------
+// Outputs that must not be written, inputs that must not be opened
+
+TEST_F(Fiabilite, BlockOutputOverItsOwnInputIsRefused) {
+    fs::copy_file(Echantillon, Racine / "coup.alv");
+    fs::create_symlink(Racine / "coup.alv", Racine / "lien.bloc");
+    fs::create_hard_link(Racine / "coup.alv", Racine / "dur.bloc");
+    fs::create_directory(Racine / "sous");
+    const std::string original = Contenu(Racine / "coup.alv");
+    for (const std::string& sortie : {Chemin("coup.alv"), Chemin("lien.bloc"), Chemin("dur.bloc"),
+                                      Chemin("sous/../coup.alv")}) {
+        SCOPED_TRACE(sortie);
+        const TExecution e = Lance({"bloc", Chemin("coup.alv"), "--out", sortie});
+        EchecPropre(e);
+        EXPECT_EQ(e.Sortie, "");
+        EXPECT_EQ(Contenu(Racine / "coup.alv"), original);
+    }
+    EXPECT_TRUE(fs::is_symlink(Racine / "lien.bloc"));
+}
+
+TEST_F(Fiabilite, FifosAndDevicesAreRefusedAtOnce) {
+    ASSERT_EQ(mkfifo(Chemin("tube").c_str(), 0600), 0);
+    const std::vector<std::vector<std::string>> commandes = {
+        {"shot", "--bloc", Chemin("tube")},
+        {"bloc", Echantillon, "--out", Chemin("tube")},
+        {"bloc", Echantillon, "--out", "/dev/null"},
+    };
+    for (const auto& arguments : commandes) {
+        SCOPED_TRACE(arguments.back());
+        // Opened, the FIFO would wait for ever for its other end: a hang fails the test.
+        const pid_t pid = Demarre(arguments);
+        int statut = 0;
+        pid_t fini = 0;
+        for (int i = 0; i < 200 && fini == 0; ++i) {
+            fini = waitpid(pid, &statut, WNOHANG);
+            if (fini == 0) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        }
+        if (fini == 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &statut, 0);
+            ADD_FAILURE() << "still waiting on the FIFO after 5 s";
+            continue;
+        }
+        ASSERT_TRUE(WIFEXITED(statut));
+        EXPECT_EQ(WEXITSTATUS(statut), 2);
+        const std::string erreurs = LitErreurs();
+        EXPECT_EQ(NbLignes(erreurs), 1u) << erreurs;
+        EXPECT_NE(erreurs.find("fichier ordinaire"), std::string::npos) << erreurs;
+    }
+    EXPECT_EQ(fs::status(Racine / "tube").type(), fs::file_type::fifo);
+}
