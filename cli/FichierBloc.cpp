@@ -48,7 +48,7 @@ void VerifieSortie(const std::string& sortie, const std::string& entree) {
 void EcritFichierBloc(const std::string& chemin, const TCoupDb& bloc) {
     const TOctetsCoupDb octets = EncodeCoupDb(bloc);
     // Written beside the target, then renamed over it: a failed write leaves no partial file.
-    if (!RemplaceFichier(chemin, std::string_view(reinterpret_cast<const char*>(octets.data()),
-                                                  octets.size())))
+    if (!RemplaceFichier(
+            chemin, std::string_view(reinterpret_cast<const char*>(octets.data()), octets.size())))
         throw TErreurCommande{"impossible d'écrire le bloc : " + chemin};
 }
