@@ -1,9 +1,9 @@
 #include "cli/Options.h"
 
 #include "engine/Nombres.h"
-#include "engine/ProfilIni.h"
 
 #include <cctype>
+#include <cstdio>
 
 TModeDeJeu LitMode(std::string_view texte) {
     if (texte == "libre") return jLibre;
@@ -73,11 +73,30 @@ int ChargeCoup(TBillardAlveran& moteur, const std::string& fichier) {
     for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (extension != ".alv" && extension != ".alv2")
         throw TErreurCommande{"extension inconnue (.alv ou .alv2 attendu) : " + fichier};
-    // The engine reads a missing file as an empty one; here that is surely a mistake.
-    std::string texte;
-    if (!ChargeTexte(fichier, texte))
-        throw TErreurCommande{"fichier introuvable ou illisible : " + fichier};
-    return moteur.LitPosition(fichier);
+    TRapportLecture rapport;
+    const int variante = moteur.LitPosition(fichier, rapport);
+    switch (rapport.Etat) {
+    case lpLu:
+        break;
+    case lpAbsent:
+        // The engine reads a missing file as an empty one; here that is surely a mistake.
+        throw TErreurCommande{"fichier introuvable : " + fichier};
+    case lpIllisible:
+        throw TErreurCommande{"fichier illisible (pas un fichier ordinaire, ou droits) : " +
+                              fichier};
+    case lpTropGros:
+        throw TErreurCommande{"fichier trop gros pour une position (plus de 16 Mio) : " +
+                              fichier};
+    }
+    // The shot still runs, from the defaults, as the file format wants; but the user is told.
+    if (rapport.NbValeurs == 0)
+        std::fprintf(stderr,
+                     "alveran-cli: attention : %s ne contient aucune valeur des clés attendues "
+                     "(%s) ; le coup part des valeurs par défaut\n",
+                     fichier.c_str(),
+                     variante == 1 ? "[Queue] et [Positions]"
+                                   : "[Positions], [Vitesses] et [Rotations]");
+    return variante;
 }
 
 void TireCoupCharge(TBillardAlveran& moteur, int variante) {

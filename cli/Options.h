@@ -46,7 +46,8 @@ bool LitOptionMoteur(const std::vector<std::string>& arguments, std::size_t& i,
 void AppliqueOptions(const TOptionsMoteur& options, TBillardAlveran& moteur);
 
 /// Reads a ".alv" or ".alv2" file (any letter case) into the engine: returns 1 or 2.
-/// A missing or unreadable file or another extension is a TErreurCommande.
+/// A missing, unreadable or too large file or another extension is a TErreurCommande; a
+/// file that gave none of the expected values is read (defaults) with a warning on stderr.
 int ChargeCoup(TBillardAlveran& moteur, const std::string& fichier);
 
 /// Fires what the file held: the cue strike and trajectories for variant 1, the

@@ -3,6 +3,7 @@
 // the point, and the position files and clipboard text of a shot.
 
 #include "engine/C7_Mouvements.h"
+#include "engine/ProfilIni.h"
 
 #include <cstdint>
 #include <string>
@@ -21,6 +22,13 @@ struct TResultatCollage {
     std::string Manquants; ///< " Vq m …": each missing or empty key, preceded by a blank
     std::string Erreur;    ///< conversion error text; empty when the paste went through
     bool Arrete() const { return !Erreur.empty(); }
+};
+
+/// What reading a position file found, for the user to be told.
+struct TRapportLecture {
+    TLectureProfil Etat = lpLu; ///< lpAbsent: no file, read as an empty one
+    std::string Erreur;         ///< why nothing was read (unreadable, too large); else empty
+    int NbValeurs = 0;          ///< values of the expected keys taken from the file
 };
 
 class TBillardAlveran : public TAlveranMouvements {
@@ -81,6 +89,9 @@ class TBillardAlveran : public TAlveranMouvements {
     int EcritPositionVitesses(const std::string& nom, std::string& erreur);
     /// Reads a file by its extension: 1 (".alv"), 2 (".alv2"), 0 (other: nothing read).
     int LitPosition(const std::string& nom);
+    /// The same, saying what was found: an error when nothing could be read (the engine is
+    /// then unchanged), and how many values the file gave (0: every one is a default).
+    int LitPosition(const std::string& nom, TRapportLecture& rapport);
 
     // Clipboard text of a shot (the clipboard itself is reached by the main window).
     /// The 17 lines of the stroke and positions, CR LF separated, none after the last.

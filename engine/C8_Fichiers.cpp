@@ -7,9 +7,8 @@
 
 #include <cctype>
 #include <optional>
-#include <filesystem>
 #include <string_view>
-#include <system_error>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -65,20 +64,39 @@ void EcritVecteurs(TProfilIni& ini, const TBillardAlveran& moteur, const char* s
     }
 }
 
-/// A missing key, an empty value or one that does not convert gives `defaut`.
-double LitValeur(const TProfilIni& ini, const char* section, std::string_view cle, double defaut) {
-    double valeur = defaut;
-    if (const auto texte = ini.Lit(section, cle)) LitNombre(*texte, valeur);
-    return valeur;
+/// The keys of the vectors of one section, appended to what a reader looks for.
+void AjouteClesVecteur(std::vector<TCleProfil>& cles, const char* section, char prefixe) {
+    for (const TCleVecteur& cle : ClesVecteur(prefixe)) cles.push_back({section, cle.Nom, {}});
 }
 
-void LitVecteurs(const TProfilIni& ini, TBillardAlveran& moteur, const char* section,
-                 char prefixe) {
-    for (const TCleVecteur& cle : ClesVecteur(prefixe)) {
-        TVecteur& v = VecteurDe(moteur.Trajets[cle.Bille][0], prefixe);
-        Composante(v, cle.Composante) = LitValeur(ini, section, cle.Nom, 0.0);
+/// Takes the values read from a file into the engine, in the order the keys were listed.
+class TPriseValeurs {
+  public:
+    explicit TPriseValeurs(const std::vector<TCleProfil>& cles) : FCles(cles) {}
+
+    /// The next key's value; a missing key, an empty value or one that does not convert
+    /// gives `defaut`.
+    double Suivante(double defaut) {
+        double valeur = defaut;
+        const auto& texte = FCles[FIndice++].Valeur;
+        if (texte && LitNombre(*texte, valeur)) ++FNbValeurs;
+        return valeur;
     }
-}
+
+    void Vecteurs(TBillardAlveran& moteur, char prefixe) {
+        for (const TCleVecteur& cle : ClesVecteur(prefixe)) {
+            TVecteur& v = VecteurDe(moteur.Trajets[cle.Bille][0], prefixe);
+            Composante(v, cle.Composante) = Suivante(0.0);
+        }
+    }
+
+    int NbValeurs() const { return FNbValeurs; }
+
+  private:
+    const std::vector<TCleProfil>& FCles;
+    std::size_t FIndice = 0;
+    int FNbValeurs = 0;
+};
 
 std::string Majuscules(std::string_view t) {
     std::string r(t);
@@ -89,19 +107,29 @@ std::string Majuscules(std::string_view t) {
 /// Reads the existing file (absent: empty text), lets `remplit` set the keys, then replaces
 /// the file at once. On failure the file is as it was and `erreur` says so.
 template <class F> bool MetAJourFichier(const std::string& nom, std::string& erreur, F remplit) {
-    namespace fs = std::filesystem;
-    std::string ancien;
-    std::error_code ec;
-    // An existing file that cannot be read is not overwritten: its other lines would be lost.
-    const bool present = fs::exists(fs::symlink_status(nom, ec)) && fs::exists(nom, ec);
-    if (present && !ChargeTexte(nom, ancien)) {
-        erreur = "Impossible d'écrire dans " + nom;
+    const std::string echec = "Impossible d'écrire dans " + nom;
+    // A read-only file stays as its owner wanted it.
+    if (FichierLectureSeule(nom)) {
+        erreur = echec + " : fichier en lecture seule";
         return false;
     }
-    TProfilIni ini(ancien);
+    // An existing file that cannot be read is not overwritten: its other lines would be lost.
+    std::string ancien;
+    switch (ChargeProfil(nom, ancien)) {
+    case lpLu:
+    case lpAbsent:
+        break;
+    case lpTropGros:
+        erreur = echec + " : le fichier existant est trop gros (plus de 16 Mio)";
+        return false;
+    case lpIllisible:
+        erreur = echec;
+        return false;
+    }
+    TProfilIni ini(std::move(ancien));
     remplit(ini);
     if (!RemplaceFichier(nom, ini.Texte())) {
-        erreur = "Impossible d'écrire dans " + nom;
+        erreur = echec;
         return false;
     }
     return true;
@@ -132,6 +160,12 @@ int TBillardAlveran::EcritPositionVitesses(const std::string& nom, std::string& 
 }
 
 int TBillardAlveran::LitPosition(const std::string& nom) {
+    TRapportLecture rapport;
+    return LitPosition(nom, rapport);
+}
+
+int TBillardAlveran::LitPosition(const std::string& nom, TRapportLecture& rapport) {
+    rapport = TRapportLecture();
     const std::size_t point = nom.rfind('.');
     const std::string extension = point == std::string::npos
                                       ? std::string()
@@ -144,26 +178,43 @@ int TBillardAlveran::LitPosition(const std::string& nom) {
     else
         return 0;
 
+    std::vector<TCleProfil> cles;
+    if (variante == 1) {
+        for (const TCleQueue& cle : ClesQueue) cles.push_back({SectionQueue, cle.Nom, {}});
+        AjouteClesVecteur(cles, SectionPositions, 'P');
+    } else {
+        AjouteClesVecteur(cles, SectionPositions, 'P');
+        AjouteClesVecteur(cles, SectionVitesses, 'V');
+        AjouteClesVecteur(cles, SectionRotations, 'R');
+    }
     // A missing file reads as an empty one: every key takes its default. A file that is
-    // there but cannot be read (a folder, no permission, an I/O error) changes nothing.
-    std::string texte;
-    std::error_code ec;
-    if (!ChargeTexte(nom, texte) && std::filesystem::exists(nom, ec)) return 0;
-    const TProfilIni ini(texte);
+    // there but cannot be read (a folder, no permission, an I/O error, far too large)
+    // changes nothing.
+    rapport.Etat = LitClesProfil(nom, cles);
+    if (rapport.Etat == lpIllisible) {
+        rapport.Erreur = "Impossible de lire " + nom;
+        return 0;
+    }
+    if (rapport.Etat == lpTropGros) {
+        rapport.Erreur = "Fichier trop gros pour une position (plus de 16 Mio) : " + nom;
+        return 0;
+    }
+
+    TPriseValeurs prise(cles);
     if (variante == 1) {
         for (const TCleQueue& cle : ClesQueue) {
             // The cue speed and mass keep their current value when absent; the rest is 0.
             const bool garde =
                 cle.Champ == &TBillardAlveran::Vq || cle.Champ == &TBillardAlveran::m;
-            this->*cle.Champ =
-                LitValeur(ini, SectionQueue, cle.Nom, garde ? this->*cle.Champ : 0.0);
+            this->*cle.Champ = prise.Suivante(garde ? this->*cle.Champ : 0.0);
         }
-        LitVecteurs(ini, *this, SectionPositions, 'P');
+        prise.Vecteurs(*this, 'P');
     } else {
-        LitVecteurs(ini, *this, SectionPositions, 'P');
-        LitVecteurs(ini, *this, SectionVitesses, 'V');
-        LitVecteurs(ini, *this, SectionRotations, 'R');
+        prise.Vecteurs(*this, 'P');
+        prise.Vecteurs(*this, 'V');
+        prise.Vecteurs(*this, 'R');
     }
+    rapport.NbValeurs = prise.NbValeurs();
     NomFichier = nom;
     return variante;
 }

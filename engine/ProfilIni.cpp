@@ -1,5 +1,6 @@
 #include "engine/ProfilIni.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -51,87 +52,243 @@ std::size_t PositionEgal(std::string_view ligne) {
     return egal;
 }
 
+/// Where the lines of a text start: after a leading UTF-8 byte-order mark.
+constexpr std::string_view MarqueOrdre = "\xEF\xBB\xBF";
+std::size_t DebutLignes(std::string_view texte) {
+    return texte.starts_with(MarqueOrdre) ? MarqueOrdre.size() : 0;
+}
+
+/// One line of a text.
+struct TLigne {
+    std::string_view Texte; ///< without its line end
+    std::size_t Debut;      ///< offset of its first byte in the text
+    std::size_t Suivante;   ///< offset of the next line, after the line end
+};
+
+/// Calls `f(ligne)` on each line of `texte` from offset `debut` while it returns true. Lines
+/// end with CR LF, LF or a lone CR.
+template <class F> void ParcourtLignes(std::string_view texte, std::size_t debut, F&& f) {
+    while (debut < texte.size()) {
+        std::size_t fin = debut;
+        while (fin < texte.size() && texte[fin] != '\r' && texte[fin] != '\n') ++fin;
+        std::size_t suivante = fin;
+        if (fin < texte.size())
+            suivante +=
+                (texte[fin] == '\r' && fin + 1 < texte.size() && texte[fin + 1] == '\n') ? 2 : 1;
+        if (!f(TLigne{texte.substr(debut, fin - debut), debut, suivante})) return;
+        debut = suivante;
+    }
+}
+
+/// One key followed through the lines of a text: its section's first occurrence, and in it
+/// the first line of the key.
+struct TRecherche {
+    std::string_view Section;
+    std::string_view Cle;
+    bool DansSection = false; ///< the current line lies in the first section named Section
+    bool SectionVue = false;  ///< that section has begun
+    bool Trouvee = false;     ///< the key's line has been met
+};
+
+/// Advances every search by one line; `surCle(i, egal)` is called when the line is the one
+/// search i was after, `egal` being the position of its "=".
+template <class F>
+void AvanceLigne(std::span<TRecherche> recherches, std::string_view ligne, F&& surCle) {
+    if (const auto nom = NomSection(ligne)) {
+        for (TRecherche& r : recherches) {
+            r.DansSection = !r.SectionVue && MemeNom(*nom, r.Section);
+            r.SectionVue = r.SectionVue || r.DansSection;
+        }
+        return;
+    }
+    const std::size_t egal = PositionEgal(ligne);
+    if (egal == std::string_view::npos) return;
+    const std::string_view cle = ligne.substr(0, egal);
+    for (std::size_t i = 0; i < recherches.size(); ++i) {
+        TRecherche& r = recherches[i];
+        if (r.DansSection && !r.Trouvee && MemeNom(cle, r.Cle)) {
+            r.Trouvee = true;
+            surCle(i, egal);
+        }
+    }
+}
+
+/// The value of a key line, without its surrounding blanks.
+std::string ValeurLigne(std::string_view ligne, std::size_t egal) {
+    return std::string(SansBlancs(ligne.substr(egal + 1)));
+}
+
+/// Missing, not a regular file, or too large: refused before anything is opened.
+TLectureProfil VerifieProfil(const std::string& nom) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::file_status etat = fs::status(nom, ec);
+    if (etat.type() == fs::file_type::not_found) return lpAbsent;
+    if (!fs::is_regular_file(etat)) return lpIllisible;
+    const std::uintmax_t taille = fs::file_size(nom, ec);
+    if (ec) return lpIllisible;
+    return taille > TailleMaxProfil ? lpTropGros : lpLu;
+}
+
+/// Where the writes of a TProfilIni go in its text.
+struct TPlace {
+    std::size_t DebutValeur = std::string::npos; ///< the key's value to replace, when found
+    std::size_t FinValeur = 0;
+    std::size_t Insertion = std::string::npos; ///< after its section's last non-blank line
+    bool SansSaut = false;                     ///< that line is the last and has no line end
+};
+
 } // namespace
 
-TProfilIni::TProfilIni(std::string_view texte) {
-    std::size_t debut = 0;
-    while (debut < texte.size()) {
-        const std::size_t fin = texte.find_first_of("\r\n", debut);
-        if (fin == std::string_view::npos) {
-            Lignes.push_back({std::string(texte.substr(debut)), ""});
-            break;
-        }
-        const std::size_t longueurFin =
-            (texte[fin] == '\r' && fin + 1 < texte.size() && texte[fin + 1] == '\n') ? 2 : 1;
-        Lignes.push_back({std::string(texte.substr(debut, fin - debut)),
-                          std::string(texte.substr(fin, longueurFin))});
-        debut = fin + longueurFin;
-    }
-}
-
-std::optional<TProfilIni::TPlage> TProfilIni::ChercheSection(std::string_view section) const {
-    for (std::size_t i = 0; i < Lignes.size(); ++i) {
-        const auto nom = NomSection(Lignes[i].Texte);
-        if (!nom || !MemeNom(*nom, section)) continue;
-        std::size_t fin = i + 1;
-        while (fin < Lignes.size() && !NomSection(Lignes[fin].Texte)) ++fin;
-        return TPlage{i, fin};
-    }
-    return std::nullopt;
-}
-
-std::optional<std::size_t> TProfilIni::ChercheCle(const TPlage& plage, std::string_view cle) const {
-    for (std::size_t i = plage.Entete + 1; i < plage.Fin; ++i) {
-        const std::string_view ligne = Lignes[i].Texte;
-        const std::size_t egal = PositionEgal(ligne);
-        if (egal != std::string_view::npos && MemeNom(ligne.substr(0, egal), cle)) return i;
-    }
-    return std::nullopt;
-}
+TProfilIni::TProfilIni(std::string texte) : FTexte(std::move(texte)) {}
 
 std::optional<std::string> TProfilIni::Lit(std::string_view section, std::string_view cle) const {
-    const auto plage = ChercheSection(section);
-    if (!plage) return std::nullopt;
-    const auto i = ChercheCle(*plage, cle);
-    if (!i) return std::nullopt;
-    const std::string_view ligne = Lignes[*i].Texte;
-    return std::string(SansBlancs(ligne.substr(PositionEgal(ligne) + 1)));
+    for (const TEcriture& e : FEcritures)
+        if (MemeNom(e.Section, section) && MemeNom(e.Cle, cle))
+            return std::string(SansBlancs(e.Valeur));
+    TRecherche recherche[1] = {{section, cle}};
+    std::optional<std::string> valeur;
+    ParcourtLignes(FTexte, DebutLignes(FTexte), [&](const TLigne& l) {
+        AvanceLigne(recherche, l.Texte,
+                    [&](std::size_t, std::size_t egal) { valeur = ValeurLigne(l.Texte, egal); });
+        return !valeur;
+    });
+    return valeur;
 }
 
 void TProfilIni::Ecrit(std::string_view section, std::string_view cle, std::string_view valeur) {
-    const std::string nouvelle = std::string(cle) + "=" + std::string(valeur);
-    const auto plage = ChercheSection(section);
-    if (!plage) {
-        // A last line without its break gets one, or the new section would join it.
-        if (!Lignes.empty() && Lignes.back().Fin.empty()) Lignes.back().Fin = "\r\n";
-        std::string entete = "[";
-        entete.append(section).append("]");
-        Lignes.push_back({std::move(entete), "\r\n"});
-        Lignes.push_back({nouvelle, "\r\n"});
-        return;
-    }
-    if (const auto i = ChercheCle(*plage, cle)) {
-        // The key as the file spells it stays; only the value changes.
-        std::string& ligne = Lignes[*i].Texte;
-        ligne.erase(PositionEgal(ligne) + 1);
-        ligne += valeur;
-        return;
-    }
-    // After the section's last non-blank line, so that blank lines separating it from the
-    // next section keep doing so.
-    std::size_t apres = plage->Fin;
-    while (apres > plage->Entete + 1 && SansBlancs(Lignes[apres - 1].Texte).empty()) --apres;
-    if (Lignes[apres - 1].Fin.empty()) Lignes[apres - 1].Fin = "\r\n";
-    Lignes.insert(Lignes.begin() + static_cast<std::ptrdiff_t>(apres), TLigne{nouvelle, "\r\n"});
+    for (TEcriture& e : FEcritures)
+        if (MemeNom(e.Section, section) && MemeNom(e.Cle, cle)) {
+            e.Valeur = valeur;
+            return;
+        }
+    FEcritures.push_back({std::string(section), std::string(cle), std::string(valeur)});
 }
 
 std::string TProfilIni::Texte() const {
+    if (FEcritures.empty()) return FTexte;
+    // One pass finds where every write goes.
+    std::vector<TRecherche> recherches;
+    for (const TEcriture& e : FEcritures) recherches.push_back({e.Section, e.Cle});
+    std::vector<TPlace> places(FEcritures.size());
+    ParcourtLignes(FTexte, DebutLignes(FTexte), [&](const TLigne& l) {
+        AvanceLigne(recherches, l.Texte, [&](std::size_t i, std::size_t egal) {
+            places[i].DebutValeur = l.Debut + egal + 1;
+            places[i].FinValeur = l.Debut + l.Texte.size();
+        });
+        // Blank lines that separate the section from the next one keep doing so.
+        if (!SansBlancs(l.Texte).empty())
+            for (std::size_t i = 0; i < recherches.size(); ++i)
+                if (recherches[i].DansSection) {
+                    places[i].Insertion = l.Suivante;
+                    places[i].SansSaut = l.Suivante == l.Debut + l.Texte.size();
+                }
+        return true;
+    });
+
+    // The changes inside the text, in text order; at one offset, a replacement (an empty
+    // value at the very end) before the lines added there, which keep the order of writing.
+    struct TChangement {
+        std::size_t Debut, Fin;
+        bool Ajout;
+        std::size_t Indice;
+    };
+    std::vector<TChangement> changements;
+    for (std::size_t i = 0; i < FEcritures.size(); ++i) {
+        if (places[i].DebutValeur != std::string::npos)
+            changements.push_back({places[i].DebutValeur, places[i].FinValeur, false, i});
+        else if (recherches[i].SectionVue)
+            changements.push_back({places[i].Insertion, places[i].Insertion, true, i});
+    }
+    std::stable_sort(changements.begin(), changements.end(), [](const auto& a, const auto& b) {
+        return a.Debut != b.Debut ? a.Debut < b.Debut : (!a.Ajout && b.Ajout);
+    });
+
     std::string texte;
-    for (const TLigne& l : Lignes) {
-        texte += l.Texte;
-        texte += l.Fin;
+    texte.reserve(FTexte.size() + 64 * FEcritures.size());
+    std::size_t copie = 0;
+    std::size_t dernierAjout = std::string::npos;
+    for (const TChangement& c : changements) {
+        texte.append(FTexte, copie, c.Debut - copie);
+        const TEcriture& e = FEcritures[c.Indice];
+        if (!c.Ajout) {
+            texte += e.Valeur;
+        } else {
+            // A last line without its break gets one, or the new line would join it.
+            if (places[c.Indice].SansSaut && dernierAjout != c.Debut) texte += "\r\n";
+            dernierAjout = c.Debut;
+            texte.append(e.Cle).append("=").append(e.Valeur).append("\r\n");
+        }
+        copie = c.Fin;
+    }
+    texte.append(FTexte, copie);
+
+    // Sections the text lacks go at its end, each with its keys in the order of writing.
+    bool separe =
+        texte.size() <= DebutLignes(texte) || texte.back() == '\n' || texte.back() == '\r';
+    for (std::size_t i = 0; i < FEcritures.size(); ++i) {
+        if (recherches[i].SectionVue) continue;
+        if (!separe) texte += "\r\n";
+        separe = true;
+        texte.append("[").append(FEcritures[i].Section).append("]\r\n");
+        for (std::size_t j = i; j < FEcritures.size(); ++j)
+            if (!recherches[j].SectionVue &&
+                MemeNom(FEcritures[j].Section, FEcritures[i].Section)) {
+                texte.append(FEcritures[j].Cle).append("=").append(FEcritures[j].Valeur);
+                texte += "\r\n";
+                recherches[j].SectionVue = true;
+            }
     }
     return texte;
+}
+
+TLectureProfil LitClesProfil(const std::string& nom, std::span<TCleProfil> cles) {
+    if (const TLectureProfil refus = VerifieProfil(nom); refus != lpLu) return refus;
+    std::ifstream f(nom, std::ios::binary);
+    if (!f) return lpIllisible;
+    std::vector<TRecherche> recherches;
+    for (const TCleProfil& c : cles) recherches.push_back({c.Section, c.Cle});
+    // One piece up to each LF at a time; a lone CR inside a piece ends a line too.
+    std::string morceau;
+    std::uintmax_t lus = 0;
+    TLectureProfil etat = lpLu;
+    for (bool premier = true; etat == lpLu && std::getline(f, morceau); premier = false) {
+        lus += morceau.size() + (f.eof() ? 0 : 1);
+        // The file may have grown since it was measured.
+        if (lus > TailleMaxProfil) etat = lpTropGros;
+        std::string_view reste = morceau;
+        if (premier && reste.starts_with(MarqueOrdre)) reste.remove_prefix(MarqueOrdre.size());
+        for (bool encore = true; encore;) {
+            const std::size_t cr = reste.find('\r');
+            const std::string_view ligne = reste.substr(0, cr);
+            AvanceLigne(recherches, ligne, [&](std::size_t i, std::size_t egal) {
+                cles[i].Valeur = ValeurLigne(ligne, egal);
+            });
+            encore = cr != std::string_view::npos;
+            if (encore) reste.remove_prefix(cr + 1);
+        }
+    }
+    if (etat == lpLu && f.bad()) etat = lpIllisible;
+    if (etat != lpLu)
+        for (TCleProfil& c : cles) c.Valeur.reset();
+    return etat;
+}
+
+TLectureProfil ChargeProfil(const std::string& nom, std::string& texte) {
+    if (const TLectureProfil refus = VerifieProfil(nom); refus != lpLu) return refus;
+    std::error_code ec;
+    const std::uintmax_t taille = std::filesystem::file_size(nom, ec);
+    std::ifstream f(nom, std::ios::binary);
+    if (ec || !f) return lpIllisible;
+    // Read at its measured size, plus one byte to see whether it is growing: a file written
+    // to while it is read is not one to rewrite.
+    std::string lu(static_cast<std::size_t>(taille) + 1, '\0');
+    f.read(lu.data(), static_cast<std::streamsize>(lu.size()));
+    if (f.bad()) return lpIllisible;
+    if (static_cast<std::uintmax_t>(f.gcount()) > taille) return lpIllisible;
+    lu.resize(static_cast<std::size_t>(f.gcount()));
+    texte = std::move(lu);
+    return lpLu;
 }
 
 bool ChargeTexte(const std::string& nom, std::string& texte) {
@@ -145,6 +302,18 @@ bool ChargeTexte(const std::string& nom, std::string& texte) {
     return true;
 }
 
+bool FichierLectureSeule(const std::string& nom) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::file_status etat = fs::status(nom, ec);
+    if (!fs::is_regular_file(etat)) return false;
+    constexpr fs::perms ecriture =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    if ((etat.permissions() & ecriture) == fs::perms::none) return true;
+    // Opening for appending changes nothing in the file, and fails as a write would.
+    return !std::ofstream(nom, std::ios::binary | std::ios::app);
+}
+
 bool RemplaceFichier(const std::string& nom, std::string_view texte) {
     namespace fs = std::filesystem;
     std::error_code ec;
@@ -156,6 +325,8 @@ bool RemplaceFichier(const std::string& nom, std::string_view texte) {
     }
     const fs::file_status ancien = fs::status(cible, ec);
     if (fs::exists(ancien) && !fs::is_regular_file(ancien)) return false;
+    // The rename would replace a file its owner marked read-only.
+    if (FichierLectureSeule(cible.string())) return false;
 
     // A name of our own beside the target: the rename stays within one file system.
     std::random_device alea;

@@ -34,6 +34,7 @@ std::size_t NbLignes(const std::string& texte) {
 }
 
 struct TExecution {
+    long MemoireKo = 0; ///< peak resident memory of the process
     int Statut = -1;
     std::string Sortie;  ///< stdout, when it went to the test's own file
     std::string Erreurs; ///< stderr
@@ -115,7 +116,9 @@ class Fiabilite : public ::testing::Test {
         TExecution e;
         e.Erreurs = LitErreurs();
         int statut = 0;
-        waitpid(pid, &statut, 0);
+        rusage usage{};
+        wait4(pid, &statut, 0, &usage);
+        e.MemoireKo = usage.ru_maxrss;
         e.Statut = WIFEXITED(statut) ? WEXITSTATUS(statut) : 1000 + WTERMSIG(statut);
         if (options.Sortie.empty()) e.Sortie = Contenu(Chemin("stdout"));
         return e;
@@ -231,4 +234,64 @@ TEST_F(Fiabilite, FifosAndDevicesAreRefusedAtOnce) {
         EXPECT_NE(erreurs.find("fichier ordinaire"), std::string::npos) << erreurs;
     }
     EXPECT_EQ(fs::status(Racine / "tube").type(), fs::file_type::fifo);
+}
+
+// ---------------------------------------------------------------------------------------
+// Position files from elsewhere
+
+TEST_F(Fiabilite, AByteOrderMarkChangesNothingInTheShot) {
+    std::string texte = Contenu(Echantillon);
+    std::ofstream(Racine / "windows.alv", std::ios::binary) << "\xEF\xBB\xBF" << texte;
+    const TExecution attendu = Lance({"shot", Echantillon, "--records"});
+    const TExecution e = Lance({"shot", Chemin("windows.alv"), "--records"});
+    ASSERT_EQ(e.Statut, 0) << e.Erreurs;
+    EXPECT_EQ(e.Erreurs, "");
+    EXPECT_EQ(e.Sortie, attendu.Sortie);
+}
+
+TEST_F(Fiabilite, HugePositionFilesAreRefusedOthersReadInLittleMemory) {
+    constexpr std::size_t Cap = 16 * 1024 * 1024;
+    {
+        std::ofstream f(Racine / "enorme.alv", std::ios::binary);
+        f << std::string(Cap + 1, '\n');
+    }
+    const TExecution refus = Lance({"shot", Chemin("enorme.alv")});
+    EchecPropre(refus);
+    EXPECT_EQ(refus.Sortie, "");
+    EXPECT_NE(refus.Erreurs.find("trop gros"), std::string::npos) << refus.Erreurs;
+
+    // Just under the cap, blank lines (the costliest per byte) and the stroke at the end.
+    const std::string coup = Contenu(Echantillon);
+    {
+        std::ofstream f(Racine / "blanc.alv", std::ios::binary);
+        f << std::string(Cap - coup.size(), '\n') << coup;
+    }
+    const TExecution e = Lance({"shot", Chemin("blanc.alv")});
+    ASSERT_EQ(e.Statut, 0) << e.Erreurs;
+    EXPECT_EQ(e.Sortie, Lance({"shot", Echantillon}).Sortie);
+    EXPECT_LT(e.MemoireKo, 32 * 1024) << "kB to read a 16 MiB file";
+}
+
+TEST_F(Fiabilite, AFileWithNoneOfTheKeysIsReadWithAWarning) {
+    std::string hasard(2000, '\0');
+    for (std::size_t i = 0; i < hasard.size(); ++i)
+        hasard[i] = static_cast<char>((i * 2654435761u) >> 13);
+    const std::pair<const char*, std::string> fichiers[] = {
+        {"vide.alv", ""},
+        {"hasard.alv2", hasard},
+        {"sections.alv", "[Vitesses]\r\nVq=430\r\n[Rotations]\r\nP1x=1\r\n"},
+    };
+    for (const auto& [nom, texte] : fichiers) {
+        SCOPED_TRACE(nom);
+        std::ofstream(Racine / nom, std::ios::binary) << texte;
+        const TExecution e = Lance({"shot", Chemin(nom)});
+        EXPECT_EQ(e.Statut, 0) << e.Erreurs;
+        EXPECT_NE(e.Sortie.find("\"NbEnr\":"), std::string::npos) << "the shot still runs";
+        EXPECT_EQ(NbLignes(e.Erreurs), 1u) << e.Erreurs;
+        EXPECT_NE(e.Erreurs.find("attention"), std::string::npos) << e.Erreurs;
+        EXPECT_NE(e.Erreurs.find(Chemin(nom)), std::string::npos) << e.Erreurs;
+    }
+    // One value is enough to stay silent.
+    std::ofstream(Racine / "un.alv", std::ios::binary) << "[Queue]\r\nVq=100\r\n";
+    EXPECT_EQ(Lance({"shot", Chemin("un.alv")}).Erreurs, "");
 }

@@ -15,7 +15,11 @@
 #include <memory>
 #include <numbers>
 #include <random>
+#include <functional>
 #include <regex>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -567,4 +571,219 @@ TEST_F(PositionFichier, ALargeForeignFileKeepsEveryLineItDoesNotOwn) {
     EXPECT_EQ(f->LitPosition(Chemin("gros.alv")), 1);
     EXPECT_EQ(f->Vq, 430);
     EXPECT_EQ(f->Trajets[3][0].Position.y, -60.75);
+}
+
+// ---------------------------------------------------------------------------------------
+// Files from elsewhere: a byte-order mark, a huge file, a read-only file, a file of nothing
+
+namespace {
+
+constexpr std::string_view Bom = "\xEF\xBB\xBF";
+
+/// Resident memory of this process now (kB).
+long MemoireResidenteKo() {
+    long pages = 0, residentes = 0;
+    std::ifstream("/proc/self/statm") >> pages >> residentes;
+    return residentes * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+/// How much a child process running `travail` grows beyond what it holds when it starts (kB):
+/// its peak resident memory minus its resident memory before the work.
+long MemoireTravailKo(const std::function<void()>& travail) {
+    int tube[2];
+    if (pipe(tube) != 0) return -1;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const long avant = MemoireResidenteKo();
+        travail();
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        const long croissance = usage.ru_maxrss - avant;
+        _exit(write(tube[1], &croissance, sizeof croissance) == sizeof croissance ? 0 : 1);
+    }
+    close(tube[1]);
+    long croissance = -1;
+    if (read(tube[0], &croissance, sizeof croissance) != sizeof croissance) croissance = -1;
+    close(tube[0]);
+    int statut = 0;
+    waitpid(pid, &statut, 0);
+    EXPECT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 0);
+    return croissance;
+}
+
+} // namespace
+
+TEST(ProfilIni, ALeadingByteOrderMarkIsSkippedAndKept) {
+    const std::string avant = std::string(Bom) + "[Queue]\r\nVq=1\r\n[Positions]\r\nP1x=2\r\n";
+    TProfilIni ini(avant);
+    EXPECT_EQ(ini.Lit("Queue", "Vq"), "1");
+    EXPECT_EQ(ini.Texte(), avant);
+    ini.Ecrit("Queue", "Vq", "430");
+    ini.Ecrit("Queue", "m", "520");
+    EXPECT_EQ(ini.Texte(),
+              std::string(Bom) + "[Queue]\r\nVq=430\r\nm=520\r\n[Positions]\r\nP1x=2\r\n")
+        << "replaced in place, no second section";
+
+    // Only at the very start: elsewhere those bytes are text like any other.
+    const TProfilIni milieu("[S]\r\n" + std::string(Bom) + "k=1\r\n");
+    EXPECT_FALSE(milieu.Lit("S", "k"));
+    TProfilIni seul{std::string(Bom)};
+    seul.Ecrit("S", "k", "v");
+    EXPECT_EQ(seul.Texte(), std::string(Bom) + "[S]\r\nk=v\r\n");
+}
+
+TEST_F(PositionFichier, AFileWithAByteOrderMarkReadsAsWithout) {
+    const std::string echantillon =
+        LitFichier(fs::path(ALVERAN_SOURCE_DIR) / "samples" / "defaut.alv");
+    EcritFichier(Racine / "windows.alv", std::string(Bom) + echantillon);
+    auto attendu = Moteur();
+    ASSERT_EQ(attendu->LitPosition(ALVERAN_SOURCE_DIR "/samples/defaut.alv"), 1);
+    auto e = Moteur();
+    TRapportLecture rapport;
+    ASSERT_EQ(e->LitPosition(Chemin("windows.alv"), rapport), 1);
+    EXPECT_EQ(rapport.NbValeurs, 15);
+    EXPECT_EQ(e->Vq, 430);
+    EXPECT_EQ(e->Effet, attendu->Effet);
+    CompareEtatInitial(*attendu, *e, false);
+
+    // Saving over it keeps the mark and the values go where reading finds them.
+    e->Vq = 250;
+    std::string erreur;
+    ASSERT_EQ(e->EcritPositionQueue(Chemin("windows.alv"), erreur), 1) << erreur;
+    const std::string apres = LitFichier(Racine / "windows.alv");
+    EXPECT_EQ(apres.substr(0, 3), Bom);
+    EXPECT_EQ(std::count(apres.begin(), apres.end(), '['), 2) << apres;
+    auto relu = Moteur();
+    ASSERT_EQ(relu->LitPosition(Chemin("windows.alv")), 1);
+    EXPECT_EQ(relu->Vq, 250);
+}
+
+TEST_F(PositionFichier, FilesAboveTheSizeCapAreRefusedAndChangeNothing) {
+    // Just above the cap, with valid keys first: refused before anything is taken.
+    {
+        std::ofstream f(Racine / "gros.alv", std::ios::binary);
+        f << "[Queue]\r\nVq=1\r\n";
+        f << std::string(TailleMaxProfil + 1 - 15, '\n');
+    }
+    ASSERT_EQ(fs::file_size(Racine / "gros.alv"), TailleMaxProfil + 1);
+    auto e = Moteur();
+    RemplitCoup(*e);
+    TRapportLecture rapport;
+    EXPECT_EQ(e->LitPosition(Chemin("gros.alv"), rapport), 0);
+    EXPECT_EQ(rapport.Etat, lpTropGros);
+    EXPECT_EQ(rapport.Erreur,
+              "Fichier trop gros pour une position (plus de 16 Mio) : " + Chemin("gros.alv"));
+    EXPECT_EQ(e->Vq, 430);
+    EXPECT_EQ(e->Trajets[1][0].Position.x, 10.5);
+    EXPECT_EQ(e->NomFichier, "");
+
+    // Nor is it overwritten by a save: its other lines could not all be kept.
+    std::string erreur;
+    EXPECT_EQ(e->EcritPositionQueue(Chemin("gros.alv"), erreur), 0);
+    EXPECT_EQ(erreur, "Impossible d'écrire dans " + Chemin("gros.alv") +
+                          " : le fichier existant est trop gros (plus de 16 Mio)");
+    EXPECT_EQ(fs::file_size(Racine / "gros.alv"), TailleMaxProfil + 1);
+}
+
+TEST_F(PositionFichier, MemoryStaysProportionalToTheFile) {
+    // Blank lines cost the most per byte: 16 million of them, just under the cap, with the
+    // keys at the far end. Reading and rewriting such a file must not multiply it.
+    const std::size_t blancs = TailleMaxProfil - 100;
+    {
+        std::ofstream f(Racine / "vide.alv", std::ios::binary);
+        f << "[Queue]" << std::string(blancs, '\n') << "Vq=321\r\n";
+    }
+    auto e = Moteur();
+    const long lecture = MemoireTravailKo([&] {
+        TRapportLecture rapport;
+        if (e->LitPosition(Chemin("vide.alv"), rapport) != 1 || e->Vq != 321) _exit(1);
+    });
+    EXPECT_LT(lecture, 8 * 1024) << "kB to read a 16 MiB file";
+    const long ecriture = MemoireTravailKo([&] {
+        std::string erreur;
+        if (e->EcritPositionQueue(Chemin("vide.alv"), erreur) != 1) _exit(1);
+    });
+    EXPECT_LT(ecriture, 48 * 1024) << "kB to rewrite a 16 MiB file";
+    const std::string apres = LitFichier(Racine / "vide.alv");
+    EXPECT_EQ(apres.substr(0, 7 + blancs), "[Queue]" + std::string(blancs, '\n'));
+    EXPECT_EQ(apres.substr(7 + blancs, 20), "Vq=0\r\nm=520\r\nAngleOx");
+    EXPECT_TRUE(apres.ends_with("\r\n[Positions]\r\nP1x=0\r\nP1y=0\r\nP1z=0\r\nP2x=0\r\n"
+                                "P2y=0\r\nP2z=0\r\nP3x=0\r\nP3y=0\r\nP3z=0\r\n"));
+}
+
+TEST_F(PositionFichier, AReadOnlyFileIsNotReplacedAndPermissionsAreKept) {
+    // Read-only by its permission bits, which hold whoever runs the test.
+    EcritFichier(Racine / "protege.alv", "[Queue]\r\nVq=1\r\n");
+    fs::permissions(Racine / "protege.alv",
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    auto e = Moteur();
+    RemplitCoup(*e);
+    e->NomFichier = "avant";
+    std::string erreur;
+    EXPECT_EQ(e->EcritPositionQueue(Chemin("protege.alv"), erreur), 0);
+    EXPECT_EQ(erreur,
+              "Impossible d'écrire dans " + Chemin("protege.alv") + " : fichier en lecture seule");
+    EXPECT_EQ(e->NomFichier, "avant");
+    EXPECT_EQ(LitFichier(Racine / "protege.alv"), "[Queue]\r\nVq=1\r\n");
+    EXPECT_EQ(fs::status(Racine / "protege.alv").permissions(), fs::perms(0444));
+    EXPECT_EQ(Contenu(), std::vector<std::string>{"protege.alv"}) << "no temporary file left";
+
+    // Through a link too.
+    fs::create_symlink(Racine / "protege.alv", Racine / "lien.alv2");
+    erreur.clear();
+    EXPECT_EQ(e->EcritPositionVitesses(Chemin("lien.alv2"), erreur), 0);
+    EXPECT_EQ(LitFichier(Racine / "protege.alv"), "[Queue]\r\nVq=1\r\n");
+
+    // A writable file keeps its own permissions, not those a new file would get.
+    EcritFichier(Racine / "groupe.alv", "[Queue]\r\nVq=1\r\n");
+    const fs::perms droits = fs::perms(0640);
+    fs::permissions(Racine / "groupe.alv", droits);
+    erreur.clear();
+    ASSERT_EQ(e->EcritPositionQueue(Chemin("groupe.alv"), erreur), 1) << erreur;
+    EXPECT_EQ(fs::status(Racine / "groupe.alv").permissions(), droits);
+    EXPECT_EQ(LitFichier(Racine / "groupe.alv").substr(0, 17), "[Queue]\r\nVq=430\r\n");
+}
+
+TEST_F(PositionFichier, TheReportSaysWhatTheFileGave) {
+    std::string octets(4096, '\0');
+    std::mt19937 alea(12);
+    for (char& c : octets) c = static_cast<char>(alea());
+    const std::pair<const char*, std::string> vides[] = {
+        {"vide.alv", ""},
+        {"hasard.alv", octets},
+        {"sections.alv", "[Positions]\r\nVq=430\r\n[Autre]\r\nP1x=1\r\n"},
+        {"sections.alv2", "[Queue]\r\nP1x=1\r\nV1x=2\r\n"},
+        {"illisibles.alv", "[Queue]\r\nVq=abc\r\nm=12,5\r\n[Positions]\r\nP1x=\r\n"},
+    };
+    for (const auto& [nom, texte] : vides) {
+        SCOPED_TRACE(nom);
+        EcritFichier(Racine / nom, texte);
+        auto e = Moteur();
+        TRapportLecture rapport;
+        EXPECT_NE(e->LitPosition(Chemin(nom), rapport), 0) << "still read, as defaults";
+        EXPECT_EQ(rapport.Etat, lpLu);
+        EXPECT_EQ(rapport.Erreur, "");
+        EXPECT_EQ(rapport.NbValeurs, 0);
+    }
+
+    auto e = Moteur();
+    TRapportLecture rapport;
+    ASSERT_EQ(e->LitPosition(ALVERAN_SOURCE_DIR "/samples/defaut.alv2", rapport), 2);
+    EXPECT_EQ(rapport.NbValeurs, 27);
+    EcritFichier(Racine / "un.alv", "[queue]\r\n m = 300 \r\n");
+    ASSERT_EQ(e->LitPosition(Chemin("un.alv"), rapport), 1);
+    EXPECT_EQ(rapport.NbValeurs, 1);
+
+    EXPECT_EQ(e->LitPosition(Chemin("absent.alv"), rapport), 1);
+    EXPECT_EQ(rapport.Etat, lpAbsent);
+    EXPECT_EQ(rapport.Erreur, "");
+
+    // What the main window shows when a file cannot be read at all.
+    fs::create_directory(Racine / "dossier.alv");
+    EXPECT_EQ(e->LitPosition(Chemin("dossier.alv"), rapport), 0);
+    EXPECT_EQ(rapport.Etat, lpIllisible);
+    EXPECT_EQ(rapport.Erreur, "Impossible de lire " + Chemin("dossier.alv"));
+    ASSERT_EQ(mkfifo(Chemin("tube.alv").c_str(), 0600), 0);
+    EXPECT_EQ(e->LitPosition(Chemin("tube.alv"), rapport), 0) << "never waits on a FIFO";
+    EXPECT_EQ(rapport.Etat, lpIllisible);
 }
