@@ -85,8 +85,7 @@ int ChargeCoup(TBillardAlveran& moteur, const std::string& fichier) {
         throw TErreurCommande{"fichier illisible (pas un fichier ordinaire, ou droits) : " +
                               fichier};
     case lpTropGros:
-        throw TErreurCommande{"fichier trop gros pour une position (plus de 16 Mio) : " +
-                              fichier};
+        throw TErreurCommande{"fichier trop gros pour une position (plus de 16 Mio) : " + fichier};
     }
     // The shot still runs, from the defaults, as the file format wants; but the user is told.
     if (rapport.NbValeurs == 0)
