@@ -1,14 +1,16 @@
 // alveran-cli tolerance FILE.alv [--mode …] [--set NAME=VALUE]... [--counts e,h,a,v,i,m]
-//   [--increments de,dh,da,dv,di,dm] [--threads N] [--shard K/N]
+//   [--increments de,dh,da,dv,di,dm] [--threads N] [--shard K/N] [--force]
 //
 // The tolerance window's count without the window: the stroke of the file is the centre of
 // the grid (engine units), the increments are typed as in the window (aim and inclination in
-// degrees), and the grid is evaluated on several threads, or only one share of it.
+// degrees), and the grid is evaluated on several threads, or only one share of it. A grid can
+// hold decades of work: its cost is announced first, and above an hour it needs --force.
 
 #include "analysis/ToleranceCalcul.h"
 #include "cli/Commandes.h"
 #include "cli/Json.h"
 #include "cli/Options.h"
+#include "cli/Suivi.h"
 
 #include <algorithm>
 #include <array>
@@ -23,6 +25,8 @@
 namespace {
 
 constexpr int NbThreadsMax = 1024;
+/// Longest run started without --force (s).
+constexpr double DureeSansForce = 3600;
 
 /// The text split at commas (empty pieces kept, so that "1,,2" has three).
 std::vector<std::string_view> Morceaux(std::string_view texte) {
@@ -95,6 +99,37 @@ bool ExtensionAlv(std::string_view fichier) {
     return extension == ".alv";
 }
 
+/// Seconds one trial of this stroke takes: the central shot fired on a copy of the engine
+/// (later trials must not start from these shots) until about 20 ms have passed.
+double DureeTir(const TBillardAlveran& moteur) {
+    using namespace std::chrono;
+    const auto copie = std::make_unique<TBillardAlveran>(moteur);
+    const auto debut = steady_clock::now();
+    int tirs = 0;
+    do {
+        copie->TireCoup();
+        ++tirs;
+    } while (tirs < 1000 && steady_clock::now() - debut < milliseconds(20));
+    return duration<double>(steady_clock::now() - debut).count() / tirs;
+}
+
+/// The trials of the grid (or share) and how long they should take: one line for stderr.
+/// Above an hour, without --force, the run is refused.
+void AnnonceCout(const TBillardAlveran& moteur, int64_t essais, int threads, bool force) {
+    // The workers share the cores; trials that depend on each other run on one worker.
+    const unsigned coeurs = std::max(1u, std::thread::hardware_concurrency());
+    const int travailleurs =
+        TirsIndependants(moteur) ? std::min(threads, static_cast<int>(coeurs)) : 1;
+    const double secondes = static_cast<double>(essais) * DureeTir(moteur) / travailleurs;
+    const std::string annonce =
+        std::to_string(essais) + " essais, durée estimée : " + TexteDuree(secondes) + " sur " +
+        std::to_string(travailleurs) + (travailleurs > 1 ? " fils" : " fil");
+    if (secondes > DureeSansForce && !force)
+        throw TErreurCommande{annonce +
+                              " ; plus d'une heure : ajoutez --force pour la lancer quand même"};
+    std::fprintf(stderr, "alveran-cli: %s\n", annonce.c_str());
+}
+
 } // namespace
 
 std::string CmdTolerance(const TArguments& arguments) {
@@ -105,6 +140,7 @@ std::string CmdTolerance(const TArguments& arguments) {
     std::array<double, NbNiveauxTolerance> increments = {0.1, 0.1, 0.1, 10, 2, 10};
     int threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     TPartageTolerance partage;
+    bool force = false;
 
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& a = arguments[i];
@@ -118,6 +154,8 @@ std::string CmdTolerance(const TArguments& arguments) {
             threads = LitThreads(valeur);
         } else if (ValeurOption(arguments, i, "--shard", valeur)) {
             partage = LitPartage(valeur);
+        } else if (a == "--force") {
+            force = true;
         } else {
             ArgumentFichier(a, fichier);
         }
@@ -146,9 +184,20 @@ std::string CmdTolerance(const TArguments& arguments) {
                    "exactement le compte de la grille entière\n",
                    stderr);
 
+    const int64_t parCombinaison = 2 * static_cast<int64_t>(nombres[5]) + 1;
+    AnnonceCout(*moteur, NbCombinaisonsPartage(grille, partage) * parCombinaison, threads, force);
+
     const auto debut = std::chrono::steady_clock::now();
     TEvaluationParallele<TBillardAlveran> evaluation;
     evaluation.Demarre(*moteur, grille, threads, partage);
+    // Ctrl+C stops the workers within one combination; the counts so far are printed.
+    SuitTravail(
+        "essais", [&] { return evaluation.Termine(); }, [&] { evaluation.Arrete(); },
+        [&] {
+            const TProgressionTolerance p = evaluation.Progression();
+            return TAvancement{p.CombinaisonsFaites * parCombinaison,
+                               p.Combinaisons * parCombinaison};
+        });
     const TResultatTolerance resultat = evaluation.Attend();
     const std::chrono::duration<double> duree = std::chrono::steady_clock::now() - debut;
 
@@ -159,6 +208,8 @@ std::string CmdTolerance(const TArguments& arguments) {
         .Membre("NbEssaisFaits", resultat.NbEssaisFaits)
         .Membre("Secondes", duree.count())
         .Membre("Threads", int64_t{evaluation.NbThreads()})
+        .Membre("Interrompu", resultat.Interrompu)
         .FinObjet();
+    if (resultat.Interrompu) throw TSortieInterrompue{json.Texte() + "\n"};
     return json.Texte() + "\n";
 }

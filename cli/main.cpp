@@ -2,6 +2,7 @@
 
 #include "cli/Commandes.h"
 #include "cli/Options.h"
+#include "cli/Suivi.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -79,6 +80,9 @@ int main(int argc, char** argv) {
         if (c.Nom != nom) continue;
         try {
             return EcritSortie(c.Execute(TArguments(argv + 2, argv + argc)));
+        } catch (const TSortieInterrompue& e) {
+            const int statut = EcritSortie(e.Sortie);
+            return statut != 0 ? statut : StatutInterrompu;
         } catch (const TErreurCommande& e) {
             return Erreur(e.Message);
         } catch (const std::exception& e) {

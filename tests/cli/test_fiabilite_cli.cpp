@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <poll.h>
+#include <pty.h>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -294,4 +296,123 @@ TEST_F(Fiabilite, AFileWithNoneOfTheKeysIsReadWithAWarning) {
     // One value is enough to stay silent.
     std::ofstream(Racine / "un.alv", std::ios::binary) << "[Queue]\r\nVq=100\r\n";
     EXPECT_EQ(Lance({"shot", Chemin("un.alv")}).Erreurs, "");
+}
+
+// ---------------------------------------------------------------------------------------
+// A tolerance grid of decades
+
+namespace {
+
+const std::vector<std::string> GrilleEnorme = {
+    "tolerance", Echantillon, "--counts", "100,100,100,100,100,100", "--threads", "2"};
+
+/// Reads `fd` until `motif` has arrived, the other end is closed, or 30 s have passed.
+std::string LitJusqua(int fd, std::string_view motif, std::string texte = {}) {
+    const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (texte.find(motif) == std::string::npos && std::chrono::steady_clock::now() < limite) {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, 100) <= 0) continue;
+        char tampon[4096];
+        const ssize_t n = read(fd, tampon, sizeof tampon);
+        if (n <= 0) break;
+        texte.append(tampon, static_cast<std::size_t>(n));
+    }
+    return texte;
+}
+
+/// Waits at most 10 s for the child; false (and the child killed) if it is still running.
+bool AttendFin(pid_t pid, int& statut) {
+    for (int i = 0; i < 400; ++i) {
+        if (waitpid(pid, &statut, WNOHANG) == pid) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, &statut, 0);
+    return false;
+}
+
+} // namespace
+
+TEST_F(Fiabilite, AGridOfDecadesIsAnnouncedAndRefusedWithoutForce) {
+    // Refused at once: a run that starts would last decades, so it is stopped after 10 s.
+    const pid_t pid = Demarre(GrilleEnorme);
+    int statut = 0;
+    const bool fin = AttendFin(pid, statut);
+    TExecution e;
+    e.Erreurs = LitErreurs();
+    e.Sortie = Contenu(Racine / "stdout");
+    e.Statut = WIFEXITED(statut) ? WEXITSTATUS(statut) : -1;
+    ASSERT_TRUE(fin) << "the grid was started";
+    EchecPropre(e);
+    EXPECT_EQ(e.Sortie, "");
+    EXPECT_NE(e.Erreurs.find("65944160601201 essais"), std::string::npos) << e.Erreurs;
+    EXPECT_NE(e.Erreurs.find(" ans "), std::string::npos) << e.Erreurs;
+    EXPECT_NE(e.Erreurs.find("--force"), std::string::npos) << e.Erreurs;
+
+    // A small grid is announced too, then runs.
+    const TExecution petite =
+        Lance({"tolerance", Echantillon, "--counts", "1,0,0,0,0,1", "--threads", "1"});
+    ASSERT_EQ(petite.Statut, 0) << petite.Erreurs;
+    EXPECT_EQ(NbLignes(petite.Erreurs), 1u) << petite.Erreurs;
+    EXPECT_EQ(petite.Erreurs.rfind("alveran-cli: 9 essais, durée estimée : ", 0), 0u)
+        << petite.Erreurs;
+    EXPECT_NE(petite.Sortie.find("\"Interrompu\":false"), std::string::npos) << petite.Sortie;
+}
+
+TEST_F(Fiabilite, SigintStopsAForcedGridAndPrintsThePartialCounts) {
+    std::vector<std::string> arguments = GrilleEnorme;
+    arguments.push_back("--force");
+    const pid_t pid = Demarre(arguments);
+    // Started once its cost is announced; then left to count for a moment.
+    const std::string annonce = LitJusqua(Erreurs, "\n");
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    kill(pid, SIGINT);
+    int statut = 0;
+    ASSERT_TRUE(AttendFin(pid, statut)) << "still counting 10 s after SIGINT";
+    const std::string erreurs = annonce + LitErreurs();
+    ASSERT_NE(annonce.find("65944160601201 essais"), std::string::npos) << erreurs;
+    ASSERT_TRUE(WIFEXITED(statut)) << "ended by the signal itself";
+    EXPECT_EQ(WEXITSTATUS(statut), 130);
+    EXPECT_EQ(NbLignes(erreurs), 1u) << "no progress line when stderr is no terminal: " << erreurs;
+
+    const std::string sortie = Contenu(Racine / "stdout");
+    EXPECT_NE(sortie.find("\"Interrompu\":true"), std::string::npos) << sortie;
+    EXPECT_NE(sortie.find("\"NbEssaisTotal\":65944160601201"), std::string::npos) << sortie;
+    const std::size_t faits = sortie.find("\"NbEssaisFaits\":");
+    ASSERT_NE(faits, std::string::npos) << sortie;
+    EXPECT_GT(std::stoll(sortie.substr(faits + 16)), 0) << sortie;
+}
+
+TEST_F(Fiabilite, ARunOnATerminalShowsItsProgress) {
+    std::vector<std::string> args = {ALVERAN_CLI};
+    args.insert(args.end(), GrilleEnorme.begin(), GrilleEnorme.end());
+    args.push_back("--force");
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const std::string sortie = Chemin("stdout");
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        // stdout to a file, stderr left on the terminal.
+        const int o = open(sortie.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (o < 0 || dup2(o, 1) < 0) _exit(126);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    const std::string ecran = LitJusqua(terminal, "reste ");
+    kill(pid, SIGINT);
+    int statut = 0;
+    const bool fin = AttendFin(pid, statut);
+    const std::string tout = LitJusqua(terminal, "\x01", ecran); // to the end of its output
+    close(terminal);
+    ASSERT_TRUE(fin);
+    ASSERT_TRUE(WIFEXITED(statut));
+    EXPECT_EQ(WEXITSTATUS(statut), 130);
+    // After the announcement, a line redrawn in place: trials done of the total, rate, time left.
+    EXPECT_NE(ecran.find("/65944160601201 essais ("), std::string::npos) << ecran;
+    EXPECT_NE(ecran.find(" essais/s, reste "), std::string::npos) << ecran;
+    EXPECT_TRUE(tout.ends_with("\r\033[K")) << "the progress line is erased: " << tout;
+    EXPECT_NE(Contenu(sortie).find("\"Interrompu\":true"), std::string::npos);
 }
