@@ -147,7 +147,7 @@ void TBillardAlveran::CalculeTrajets() {
         }
         // A step that cannot advance the clock (infinite speeds, absurd constants) would
         // never end the shot; so would an endless series of steps.
-        if (!(std::isfinite(h) && h > 0) || NbPas >= NbPasMax) break;
+        if (!(std::isfinite(h) && h > 0) || NbPas >= NbPasLimite) break;
         ++NbPas;
 
         DetecteChocBande(B1, S);

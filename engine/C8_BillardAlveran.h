@@ -66,6 +66,9 @@ class TBillardAlveran : public TAlveranMouvements {
     int32_t NbEnr = 0;      ///< index of the last record written
     std::string NomFichier; ///< last position file read or written
     int64_t NbPas = 0;      ///< analysis steps of the last computation (for measurements)
+    /// Analysis steps after which this engine cuts a shot short: NbPasMax, or fewer where only
+    /// the start of shots matters (fuzzing, which must try many inputs a second).
+    int64_t NbPasLimite = NbPasMax;
 
     /// Cue strike, then trajectories.
     void TireCoup();

@@ -338,6 +338,26 @@ TEST(Terminaison, PasInfiniOuNul) {
     }
 }
 
+TEST(Terminaison, UneLimiteDePasPlusBasseCoupeLeCoupSansChangerSonDebut) {
+    auto entier = Moteur();
+    EXPECT_EQ(entier->NbPasLimite, TBillardAlveran::NbPasMax);
+    PositionDefaut(*entier);
+    entier->TireCoup();
+    ASSERT_GT(entier->NbPas, 1000);
+
+    auto coupe = Moteur();
+    PositionDefaut(*coupe);
+    coupe->NbPasLimite = 500;
+    coupe->TireCoup();
+    EXPECT_EQ(coupe->NbPas, 500);
+    ASSERT_LT(coupe->NbEnr, entier->NbEnr);
+    // Cut short, with no final record: every record written is the whole shot's.
+    for (int i = 0; i <= coupe->NbEnr; ++i) {
+        EXPECT_EQ(coupe->Temps[i], entier->Temps[i]) << i;
+        EXPECT_EQ(coupe->Trajets[1][i].Position.x, entier->Trajets[1][i].Position.x) << i;
+    }
+}
+
 TEST(Terminaison, DtAnalGeantSansChocEstUnPasLibre) {
     // With dtAnal ≥ 10000 a step without any impact must not run a response never set.
     auto e = Moteur();
