@@ -269,9 +269,12 @@ TEST_F(Fiabilite, HugePositionFilesAreRefusedOthersReadInLittleMemory) {
         f << std::string(Cap - coup.size(), '\n') << coup;
     }
     const TExecution e = Lance({"shot", Chemin("blanc.alv")});
+    const TExecution petit = Lance({"shot", Echantillon});
     ASSERT_EQ(e.Statut, 0) << e.Erreurs;
-    EXPECT_EQ(e.Sortie, Lance({"shot", Echantillon}).Sortie);
-    EXPECT_LT(e.MemoireKo, 32 * 1024) << "kB to read a 16 MiB file";
+    EXPECT_EQ(e.Sortie, petit.Sortie);
+    // Compared with the same shot read from its small file: the program itself (more under
+    // the sanitizers) is not the file's cost.
+    EXPECT_LT(e.MemoireKo - petit.MemoireKo, 8 * 1024) << "kB more to read a 16 MiB file";
 }
 
 TEST_F(Fiabilite, AFileWithNoneOfTheKeysIsReadWithAWarning) {
