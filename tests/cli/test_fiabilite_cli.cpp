@@ -184,6 +184,12 @@ TEST_F(Fiabilite, AFailedBlockWriteLeavesNoFileBehind) {
     EchecPropre(
         Lance({"bloc", Echantillon, "--type", "2", "--out", Chemin("coup.bloc")}, LimiteTaille(0)));
     EXPECT_EQ(Contenu(Racine / "coup.bloc"), avant);
+
+    // Nor is a block its owner marked read-only replaced.
+    fs::permissions(Racine / "coup.bloc", fs::perms(0444));
+    EchecPropre(Lance({"bloc", Echantillon, "--type", "2", "--out", Chemin("coup.bloc")}));
+    EXPECT_EQ(Contenu(Racine / "coup.bloc"), avant);
+    EXPECT_EQ(fs::status(Racine / "coup.bloc").permissions(), fs::perms(0444));
 }
 
 // ---------------------------------------------------------------------------------------
