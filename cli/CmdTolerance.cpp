@@ -122,8 +122,8 @@ void AnnonceCout(const TBillardAlveran& moteur, int64_t essais, int threads, boo
         TirsIndependants(moteur) ? std::min(threads, static_cast<int>(coeurs)) : 1;
     const double secondes = static_cast<double>(essais) * DureeTir(moteur) / travailleurs;
     const std::string annonce =
-        std::to_string(essais) + " essais, durée estimée : " + TexteDuree(secondes) + " sur " +
-        std::to_string(travailleurs) + (travailleurs > 1 ? " fils" : " fil");
+        std::to_string(essais) + " essais, durée estimée : " + TexteDureeTravail(secondes) +
+        " sur " + std::to_string(travailleurs) + (travailleurs > 1 ? " fils" : " fil");
     if (secondes > DureeSansForce && !force)
         throw TErreurCommande{annonce +
                               " ; plus d'une heure : ajoutez --force pour la lancer quand même"};

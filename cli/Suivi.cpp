@@ -58,7 +58,7 @@ void TProgression::Affiche(int64_t faits, int64_t total) {
     const double pourcent =
         total > 0 ? 100.0 * static_cast<double>(faits) / static_cast<double>(total) : 0;
     const std::string reste =
-        rythme > 0 ? TexteDuree(static_cast<double>(total - faits) / rythme) : "inconnu";
+        rythme > 0 ? TexteDureeTravail(static_cast<double>(total - faits) / rythme) : "inconnu";
     // Back to the start of the line, and the end of a longer previous line cleared.
     std::fprintf(FFlux, "\r%lld/%lld %s (%.0f %%), %.0f %s/s, reste %s\033[K",
                  static_cast<long long>(faits), static_cast<long long>(total), FUnite.c_str(),
@@ -92,7 +92,7 @@ bool SuitTravail(std::string_view unite, const std::function<bool()>& termine,
     return arretee;
 }
 
-std::string TexteDuree(double secondes) {
+std::string TexteDureeTravail(double secondes) {
     constexpr double Minute = 60, Heure = 3600, Jour = 86400, An = 365.25 * Jour;
     if (!(secondes >= 1)) return "moins d'une seconde";
     if (secondes < Minute) return std::to_string(std::lround(secondes)) + " s";

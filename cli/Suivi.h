@@ -85,4 +85,4 @@ bool SuitTravail(std::string_view unite, const std::function<bool()>& termine,
 
 /// A duration for a person, in French: "moins d'une seconde", "42 s", "12 min",
 /// "3 h 20 min", "5 jours", "31 ans".
-std::string TexteDuree(double secondes);
+std::string TexteDureeTravail(double secondes);

@@ -25,7 +25,7 @@ std::string Contenu(std::FILE* f) {
 
 } // namespace
 
-TEST(TexteDuree, EachMagnitudeInItsOwnUnit) {
+TEST(TexteDureeTravail, EachMagnitudeInItsOwnUnit) {
     const std::pair<double, const char*> cas[] = {
         {0, "moins d'une seconde"},
         {0.99, "moins d'une seconde"},
@@ -46,7 +46,7 @@ TEST(TexteDuree, EachMagnitudeInItsOwnUnit) {
         {std::numeric_limits<double>::quiet_NaN(), "moins d'une seconde"},
     };
     for (const auto& [secondes, attendu] : cas)
-        EXPECT_EQ(TexteDuree(secondes), attendu) << secondes;
+        EXPECT_EQ(TexteDureeTravail(secondes), attendu) << secondes;
 }
 
 TEST(Progression, DrawnOnATerminalOnlyAndErasedAtTheEnd) {
