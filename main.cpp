@@ -1,7 +1,7 @@
 // Démo2D Alveran: the main window, then the secondary windows in their fixed order, then the
 // event loop. Closing the main window ends the program.
 
-#include "ui/Main.h"
+#include "windows/Main.h"
 
 #include <QApplication>
 

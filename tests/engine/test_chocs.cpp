@@ -1,7 +1,7 @@
 // Impact responses: worked figures, and the physical invariants every impact must keep
 // (momentum, restitution along the normal, no energy created).
 
-#include "test_aide.h"
+#include "support/AideMoteur.h"
 
 #include <gtest/gtest.h>
 

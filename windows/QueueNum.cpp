@@ -1,19 +1,16 @@
-#include "ui/QueueNum.h"
+#include "windows/QueueNum.h"
 
-#include "ui/CIbh3billes.h"
-#include "ui/EHVI3_ehvi.h"
-#include "ui/Main.h"
+#include "windows/ServicesMain.h"
 
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QToolButton>
 
-TQueueNumFrm::TQueueNumFrm(TMainFrm* mainFrm, QWidget* parent)
-    : QWidget(parent, Qt::Window), MainFrm(mainFrm) {
+TQueueNumFrm::TQueueNumFrm(TServicesMain& services, QWidget* parent)
+    : QWidget(parent, Qt::Window), Services(services) {
     setWindowTitle(QStringLiteral("Queue Numérique"));
-    // The main window's small font: the 57-pixel fields then show whole values.
-    if (MainFrm) setFont(MainFrm->font());
     setFixedSize(251, 132);
     Eedit = CreeChamp(QStringLiteral("Eedit"), QStringLiteral("Effet"), 56, 8);
     hEdit = CreeChamp(QStringLiteral("hEdit"), QStringLiteral("Hauteur"), 56, 32);
@@ -27,12 +24,7 @@ TQueueNumFrm::TQueueNumFrm(TMainFrm* mainFrm, QWidget* parent)
     FeuBtn->setAutoRaise(true);
     FeuBtn->setFocusPolicy(Qt::NoFocus);
     FeuBtn->setGeometry(90, 82, 82, 22);
-    connect(FeuBtn, &QToolButton::clicked, this, [this] { MainFrm->Tire(); });
-
-    // Opens over the lower part of the main window: its left edge, 10 pixels below the top
-    // of the cue panel.
-    if (MainFrm && MainFrm->EhviPanel)
-        move(MainFrm->EhviPanel->mapToGlobal(QPoint(-MainFrm->EhviPanel->x(), 10)));
+    connect(FeuBtn, &QToolButton::clicked, this, [this] { Services.Tire(); });
 }
 
 QLineEdit* TQueueNumFrm::CreeChamp(const QString& nom, const QString& libelle, int x, int y) {
@@ -57,19 +49,20 @@ void TQueueNumFrm::Remplit() {
         champ->setText(locale.toString(valeur, 'f', 4));
         champ->setModified(false);
     };
-    ecrit(Eedit, MainFrm->Ehvi1->Effet());
-    ecrit(hEdit, MainFrm->Ehvi1->Hauteur());
-    ecrit(Vedit, MainFrm->Ehvi1->Vitesse());
-    ecrit(Iedit, MainFrm->Ehvi1->Inclinaison());
-    ecrit(Aedit, MainFrm->BillardGraph->AngleViseeDeg());
-    ecrit(mEdit, MainFrm->Ehvi1->MasseQueue());
+    const TCoupCourant coup = Services.CoupCourant();
+    ecrit(Eedit, coup.Effet);
+    ecrit(hEdit, coup.Hauteur);
+    ecrit(Vedit, coup.Vitesse);
+    ecrit(Iedit, coup.Inclinaison);
+    ecrit(Aedit, coup.AngleVisee);
+    ecrit(mEdit, coup.MasseQueue);
 }
 
 bool TQueueNumFrm::Applique(QLineEdit* champ) {
     bool ok = false;
     const double valeur = QLocale().toDouble(champ->text(), &ok);
     if (!ok) {
-        MainFrm->Dialogues().Message(
+        Services.Dialogues().Message(
             this, QStringLiteral("Erreur"),
             QStringLiteral("'%1' n'est pas une valeur en virgule flottante correcte")
                 .arg(champ->text()),
@@ -77,17 +70,17 @@ bool TQueueNumFrm::Applique(QLineEdit* champ) {
         return false;
     }
     if (champ == Eedit)
-        MainFrm->Ehvi1->SetEffet(valeur);
+        Services.FixeValeurCoup(TValeurCoup::Effet, valeur);
     else if (champ == hEdit)
-        MainFrm->Ehvi1->SetHauteur(valeur);
+        Services.FixeValeurCoup(TValeurCoup::Hauteur, valeur);
     else if (champ == Vedit)
-        MainFrm->Ehvi1->SetVitesse(valeur);
+        Services.FixeValeurCoup(TValeurCoup::Vitesse, valeur);
     else if (champ == Iedit)
-        MainFrm->Ehvi1->SetInclinaison(valeur);
+        Services.FixeValeurCoup(TValeurCoup::Inclinaison, valeur);
     else if (champ == Aedit)
-        MainFrm->BillardGraph->ViseAngleDeg(valeur);
+        Services.FixeValeurCoup(TValeurCoup::AngleVisee, valeur);
     else if (champ == mEdit)
-        MainFrm->Ehvi1->SetMasseQueue(valeur);
+        Services.FixeValeurCoup(TValeurCoup::MasseQueue, valeur);
     return true;
 }
 
@@ -114,7 +107,7 @@ bool TQueueNumFrm::eventFilter(QObject* objet, QEvent* evenement) {
     if (texte.isEmpty() || touche->key() == Qt::Key_Delete) return false;
     const QChar c = texte.at(0);
     if (c == QLatin1Char(' ')) {
-        MainFrm->Tire();
+        Services.Tire();
         return true;
     }
     if (c == QLatin1Char(',') || c == QLatin1Char('.')) {

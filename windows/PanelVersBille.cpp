@@ -1,6 +1,6 @@
-#include "analysis/PanelVersBille.h"
+#include "windows/PanelVersBille.h"
 
-#include "analysis/SaisieNombre.h"
+#include "ui/SaisieNombre.h"
 
 #include <QLineEdit>
 #include <QLocale>

@@ -10,13 +10,13 @@ class QLabel;
 class QLineEdit;
 class QSlider;
 class QToolButton;
-class TMainFrm;
+class TServicesMain;
 class TPARAMPHYS;
 
 class TCalibreFrm : public QWidget {
     Q_OBJECT
   public:
-    explicit TCalibreFrm(TMainFrm* mainFrm, QWidget* parent = nullptr);
+    explicit TCalibreFrm(TServicesMain& services, QWidget* parent = nullptr);
 
     static constexpr int NbCoefficients = 14;
     /// The published index (TPARAMPHYS::Parametre) of the coefficient at a list position;
@@ -52,5 +52,5 @@ class TCalibreFrm : public QWidget {
   private:
     void FormCreate();
     TPARAMPHYS& Fisik() const;
-    TMainFrm* MainFrm;
+    TServicesMain& Services;
 };

@@ -2,10 +2,12 @@
 // from its fields, evaluations run in the background and compared with the serial count, and
 // an interruption by Escape.
 
-#include "analysis/Tolerance.h"
+#include "windows/Tolerance.h"
 #include "ui/CIbh3billes.h"
 #include "ui/EHVI3_ehvi.h"
-#include "ui/Main.h"
+#include "support/Actions.h"
+#include "support/DialoguesScriptes.h"
+#include "windows/Main.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -51,7 +53,7 @@ class TestToleranceFrm : public QObject {
     /// A shot that always makes the point in free mode: the cue ball aimed between two balls
     /// that nearly touch, 20 cm away.
     void CoupSur() {
-        F->LibreMnu->trigger();
+        Action(*F, "LibreMnu")->trigger();
         F->BilleMoteur(1)->DeplaceCm({0, -20});
         F->BilleMoteur(2)->DeplaceCm({-3.3, 0});
         F->BilleMoteur(3)->DeplaceCm({3.3, 0});

@@ -1,16 +1,16 @@
-#include "ui/Main.h"
+#include "windows/Main.h"
 
-#include "analysis/Calibrage.h"
-#include "analysis/ParamPhysBox.h"
-#include "analysis/Tolerance.h"
-#include "analysis/TransportDbAlv.h"
+#include "windows/Calibrage.h"
+#include "windows/ParamPhysBox.h"
+#include "windows/Tolerance.h"
+#include "transport/TransportDbAlv.h"
 #include "analysis/ComdbAlv.h"
-#include "analysis/VueNum.h"
+#include "windows/VueNum.h"
 #include "ui/CIbh3billes.h"
 #include "ui/EHVI3_ehvi.h"
-#include "ui/EditVect.h"
-#include "ui/QueueNum.h"
-#include "ui/hlp.h"
+#include "windows/EditVect.h"
+#include "windows/QueueNum.h"
+#include "windows/hlp.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -22,6 +22,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
+#include <QSlider>
 #include <QToolButton>
 
 #include <charconv>
@@ -181,12 +182,25 @@ TMainFrm::~TMainFrm() {
 }
 
 void TMainFrm::CreeFenetres() {
-    VueNumFrm = std::make_unique<TVueNumFrm>(this);
-    CalibreFrm = std::make_unique<TCalibreFrm>(this);
-    ToleranceFrm = std::make_unique<TToleranceFrm>(this);
+    TServicesMain& services = *this;
+    VueNumFrm = std::make_unique<TVueNumFrm>(services);
+    CalibreFrm = std::make_unique<TCalibreFrm>(services);
+    ToleranceFrm = std::make_unique<TToleranceFrm>(services);
     HlpFrm = std::make_unique<ThlpFrm>();
-    QueueNumFrm = std::make_unique<TQueueNumFrm>(this);
-    EditVectFrm = std::make_unique<TEditVectFrm>(this);
+    QueueNumFrm = std::make_unique<TQueueNumFrm>(services);
+    // The main window's small font: the 57-pixel fields then show whole values. The editor
+    // opens over the lower part of the main window: its left edge, 10 pixels below the top
+    // of the cue panel.
+    QueueNumFrm->setFont(font());
+    QueueNumFrm->move(EhviPanel->mapToGlobal(QPoint(-EhviPanel->x(), 10)));
+    EditVectFrm = std::make_unique<TEditVectFrm>(services);
+    // A vector changed in the editor is shown again in the numerical view, and replayed there
+    // when asked.
+    connect(EditVectFrm.get(), &TEditVectFrm::VecteurModifie, VueNumFrm.get(),
+            [vue = VueNumFrm.get(), editeur = EditVectFrm.get()](bool rejouer) {
+                vue->AfficheEnregistrement(vue->BarPos->value());
+                if (rejouer) vue->CalculTrajetsBtnClick(editeur);
+            });
     // Closing the main window ends the program, whatever secondary window is still open.
     for (QWidget* fenetre :
          {static_cast<QWidget*>(VueNumFrm.get()), static_cast<QWidget*>(CalibreFrm.get()),
@@ -491,6 +505,65 @@ void TMainFrm::PlaceEtape(int i) {
 void TMainFrm::FixeModif(bool b) {
     Modifie = b;
     Label1->setText(b ? QStringLiteral("Modif") : QString());
+}
+
+TCoupCourant TMainFrm::CoupCourant() const {
+    return {.Effet = Ehvi1->Effet(),
+            .Hauteur = Ehvi1->Hauteur(),
+            .AngleVisee = BillardGraph->AngleViseeDeg(),
+            .Vitesse = Ehvi1->Vitesse(),
+            .Inclinaison = Ehvi1->Inclinaison(),
+            .MasseQueue = Ehvi1->MasseQueue()};
+}
+
+void TMainFrm::FixeValeurCoup(TValeurCoup valeur, double v) {
+    switch (valeur) {
+    case TValeurCoup::Effet:
+        Ehvi1->SetEffet(v);
+        break;
+    case TValeurCoup::Hauteur:
+        Ehvi1->SetHauteur(v);
+        break;
+    case TValeurCoup::Vitesse:
+        Ehvi1->SetVitesse(v);
+        break;
+    case TValeurCoup::Inclinaison:
+        Ehvi1->SetInclinaison(v);
+        break;
+    case TValeurCoup::AngleVisee:
+        BillardGraph->ViseAngleDeg(v);
+        break;
+    case TValeurCoup::MasseQueue:
+        Ehvi1->SetMasseQueue(v);
+        break;
+    }
+}
+
+bool TMainFrm::EffacementLignes() const {
+    return EffacerLignesMnu->isChecked();
+}
+
+bool TMainFrm::EnvoiAutomatique() const {
+    return dbAlvAutoMnu->isChecked();
+}
+
+void TMainFrm::TireEnLignes() {
+    QAction* dessin = TraceSimultaneeMnu;
+    for (QAction* a : {LignesMnu, BillesMnu, LignesEtBillesMnu})
+        if (a->isChecked()) dessin = a;
+    // Drawn as lines whatever the choice, which gets its check mark back afterwards without
+    // a repaint.
+    LignesMnu->setChecked(true);
+    Tire();
+    dessin->setChecked(true);
+}
+
+void TMainFrm::EditeVecteur(int bille, const QString& quoi, TVecteur* vecteur, int indice) {
+    if (!EditVectFrm) return;
+    EditVectFrm->Edite(bille, quoi, vecteur, indice);
+    EditVectFrm->show();
+    EditVectFrm->raise();
+    EditVectFrm->activateWindow();
 }
 
 bool TMainFrm::TraceSimultanee() const {

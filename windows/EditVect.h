@@ -11,12 +11,12 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
-class TMainFrm;
+class TServicesMain;
 
 class TEditVectFrm : public QWidget {
     Q_OBJECT
   public:
-    explicit TEditVectFrm(TMainFrm* mainFrm, QWidget* parent = nullptr);
+    explicit TEditVectFrm(TServicesMain& services, QWidget* parent = nullptr);
 
     QLabel* NoBilleLbl; ///< ball number
     QLabel* pvrLbl;     ///< which vector ("Position", "Vitesse", "Rotation")
@@ -36,11 +36,16 @@ class TEditVectFrm : public QWidget {
     /// is not a number (an error box, nothing changed) or there was nothing to apply.
     bool Applique(QLineEdit* champ);
 
+  signals:
+    /// A vector was changed in place; `rejouer` when the trajectories are to be recomputed
+    /// from it ("jouer les modifs").
+    void VecteurModifie(bool rejouer);
+
   protected:
     bool event(QEvent* evenement) override;
     bool eventFilter(QObject* objet, QEvent* evenement) override;
 
   private:
-    TMainFrm* MainFrm;
+    TServicesMain& Services;
     TVecteur* FVecteurEdite = nullptr;
 };

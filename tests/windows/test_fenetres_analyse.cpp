@@ -1,14 +1,16 @@
 // The calibration window, the physical constants dialog, the numerical view and the vector
 // editor, driven through the main window as a user would.
 
-#include "compteurs.h"
-#include "analysis/Calibrage.h"
-#include "analysis/PanelVersBille.h"
-#include "analysis/ParamPhysBox.h"
-#include "analysis/VueNum.h"
+#include "support/Compteurs.h"
+#include "windows/Calibrage.h"
+#include "windows/PanelVersBille.h"
+#include "windows/ParamPhysBox.h"
+#include "windows/VueNum.h"
 #include "ui/CIbh3billes.h"
-#include "ui/EditVect.h"
-#include "ui/Main.h"
+#include "windows/EditVect.h"
+#include "support/Actions.h"
+#include "support/DialoguesScriptes.h"
+#include "windows/Main.h"
 
 #include <QAction>
 #include <QApplication>
@@ -105,7 +107,7 @@ class TestFenetresAnalyse : public QObject {
         // At start the cushion height is selected, 3.7 / 40 per step of the bar.
         QCOMPARE(C().CoeffIniLbl->text(), QStringLiteral("3,7"));
         QCOMPARE(C().incrfTxt->text(), QStringLiteral("0,0925"));
-        F->BillesMnu->trigger();
+        Action(*F, "BillesMnu")->trigger();
         C().FisikList->setCurrentIndex(1);
         C().FisikListChange(C().FisikList);
         QCOMPARE(C().incrfTxt->text(), QStringLiteral("5,375"));
@@ -118,8 +120,8 @@ class TestFenetresAnalyse : public QObject {
         QCOMPARE(N.Frappes, 1);
         QCOMPARE(F->EtapeAffichee, 0);
         QVERIFY(F->LignesTracees);
-        QVERIFY(F->BillesMnu->isChecked());
-        QVERIFY(!F->LignesMnu->isChecked());
+        QVERIFY(Action(*F, "BillesMnu")->isChecked());
+        QVERIFY(!Action(*F, "LignesMnu")->isChecked());
 
         // Arrows within −20 … +20: at +20 the right arrow changes nothing and fires nothing.
         C().LeftBtn->click();
@@ -168,10 +170,10 @@ class TestFenetresAnalyse : public QObject {
                  1);
 
         // "Trace simultanée" is noted and given back too.
-        F->TraceSimultaneeMnu->trigger();
+        Action(*F, "TraceSimultaneeMnu")->trigger();
         C().incrfTxt->setText(QStringLiteral("0,01"));
         C().BarPos->setValue(0);
-        QVERIFY(F->TraceSimultaneeMnu->isChecked());
+        QVERIFY(Action(*F, "TraceSimultaneeMnu")->isChecked());
         QCOMPARE(F->Moteur.Fisik.HautBdes(), 3.7);
     }
 
@@ -280,7 +282,7 @@ class TestFenetresAnalyse : public QObject {
             dlg.Edits[2]->setModified(true);
             dlg.BitBtn1->click();
         });
-        F->ParamPhysMnu->trigger();
+        Action(*F, "ParamPhysMnu")->trigger();
         QCOMPARE(F->Moteur.Fisik.largeurJeu(), 100.0);
         QCOMPARE(F->BillardGraph->bhDim().Jeu(), 100.0);
         QCOMPARE(F->BillardGraph->bhDim().RayonBilles(), 2.5);
@@ -292,7 +294,7 @@ class TestFenetresAnalyse : public QObject {
             dlg.Edits[1]->setModified(true);
             dlg.BitBtn1->click();
         });
-        F->ParamPhysMnu->trigger();
+        Action(*F, "ParamPhysMnu")->trigger();
         QCOMPARE(F->Moteur.Fisik.largeurJeu(), 120.0);
         QCOMPARE(F->BillardGraph->bhDim().Jeu(), 100.0);
     }
@@ -389,7 +391,7 @@ class TestFenetresAnalyse : public QObject {
         // F9 sends the shot without "Auto"; "Feu !" only with it.
         QTest::keyRelease(&V(), Qt::Key_F9);
         QCOMPARE(Messages(QStringLiteral("dbAlv n'est pas ouvert")), 1);
-        F->dbAlvAutoMnu->trigger();
+        Action(*F, "dbAlvAutoMnu")->trigger();
         V().CalculTrajetsBtn->click();
         QCOMPARE(Messages(QStringLiteral("dbAlv n'est pas ouvert")), 2);
 

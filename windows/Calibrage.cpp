@@ -1,9 +1,8 @@
-#include "analysis/Calibrage.h"
+#include "windows/Calibrage.h"
 
-#include "analysis/SaisieNombre.h"
-#include "ui/Main.h"
+#include "ui/SaisieNombre.h"
+#include "windows/ServicesMain.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -50,8 +49,8 @@ int TCalibreFrm::IndiceCoefficient(int position) {
     return IndiceG;
 }
 
-TCalibreFrm::TCalibreFrm(TMainFrm* mainFrm, QWidget* parent)
-    : QWidget(parent, Qt::Window), MainFrm(mainFrm) {
+TCalibreFrm::TCalibreFrm(TServicesMain& services, QWidget* parent)
+    : QWidget(parent, Qt::Window), Services(services) {
     setWindowTitle(QStringLiteral("Calibrage constantes physiques"));
     setFixedSize(340, 150);
 
@@ -120,7 +119,7 @@ void TCalibreFrm::FormCreate() {
 }
 
 TPARAMPHYS& TCalibreFrm::Fisik() const {
-    return MainFrm->Moteur.Fisik;
+    return Services.MoteurPartage().Fisik;
 }
 
 double TCalibreFrm::Coefficient() const {
@@ -147,24 +146,15 @@ void TCalibreFrm::FisikListChange(QObject* sender) {
 void TCalibreFrm::BarPosChange() {
     double increment = 0.0;
     if (!LitNombre(incrfTxt->text(), increment)) {
-        MainFrm->Dialogues().Message(this, QStringLiteral("Erreur"),
+        Services.Dialogues().Message(this, QStringLiteral("Erreur"),
                                      MessageConversion(incrfTxt->text()), tmErreur);
         return;
     }
-    QAction* dessin = MainFrm->TraceSimultaneeMnu;
-    for (QAction* a : {MainFrm->LignesMnu, MainFrm->BillesMnu, MainFrm->LignesEtBillesMnu})
-        if (a->isChecked()) dessin = a;
-
     SetCoefficient(static_cast<double>(static_cast<long double>(BarPos->value()) *
                                            static_cast<long double>(increment) +
                                        ValeurInitiale));
     CoeffLbl->setText(TexteGeneral(Coefficient(), 15));
-
-    // The shot is drawn as lines whatever the choice, which gets its check mark back
-    // afterwards without a repaint.
-    MainFrm->LignesMnu->setChecked(true);
-    MainFrm->Tire();
-    dessin->setChecked(true);
+    Services.TireEnLignes();
 }
 
 void TCalibreFrm::LeftBtnClick(QToolButton* sender) {

@@ -1,8 +1,7 @@
-#include "ui/EditVect.h"
+#include "windows/EditVect.h"
 
-#include "analysis/SaisieNombre.h"
-#include "analysis/VueNum.h"
-#include "ui/Main.h"
+#include "ui/SaisieNombre.h"
+#include "windows/ServicesMain.h"
 
 #include <QCheckBox>
 #include <QKeyEvent>
@@ -26,8 +25,8 @@ QLabel* Etiquette(QWidget* parent, const QString& texte, int x, int y) {
 
 } // namespace
 
-TEditVectFrm::TEditVectFrm(TMainFrm* mainFrm, QWidget* parent)
-    : QWidget(parent, Qt::Window), MainFrm(mainFrm) {
+TEditVectFrm::TEditVectFrm(TServicesMain& services, QWidget* parent)
+    : QWidget(parent, Qt::Window), Services(services) {
     setWindowTitle(QStringLiteral("Editeur"));
     setFixedSize(136, 220);
     QFont petite = font();
@@ -96,7 +95,7 @@ bool TEditVectFrm::Applique(QLineEdit* champ) {
     champ->setModified(false);
     double valeur = 0.0;
     if (!LitNombre(champ->text(), valeur)) {
-        MainFrm->Dialogues().Message(this, QStringLiteral("Erreur"),
+        Services.Dialogues().Message(this, QStringLiteral("Erreur"),
                                      MessageConversion(champ->text()), tmErreur);
         return false;
     }
@@ -125,10 +124,7 @@ bool TEditVectFrm::Applique(QLineEdit* champ) {
             v.y = 0.0;
         }
     }
-    if (TVueNumFrm* vue = MainFrm->VueNumFrm.get()) {
-        vue->AfficheEnregistrement(vue->BarPos->value());
-        if (JouerCheck->isChecked()) vue->CalculTrajetsBtnClick(this);
-    }
+    emit VecteurModifie(JouerCheck->isChecked());
     return true;
 }
 

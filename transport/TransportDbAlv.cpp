@@ -1,4 +1,4 @@
-#include "analysis/TransportDbAlv.h"
+#include "transport/TransportDbAlv.h"
 #include "analysis/TrameDbAlv.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "ui/hlp.h"
+#include "windows/hlp.h"
 
 #include <QPlainTextEdit>
 #include <QVBoxLayout>

@@ -1,6 +1,6 @@
-#include "analysis/ParamPhysBox.h"
+#include "windows/ParamPhysBox.h"
 
-#include "analysis/SaisieNombre.h"
+#include "ui/SaisieNombre.h"
 #include "engine/C1_Types.h"
 #include "ui/Dialogues.h"
 

@@ -13,12 +13,12 @@ class QLineEdit;
 class QPushButton;
 class QSlider;
 class QToolButton;
-class TMainFrm;
+class TServicesMain;
 
 class TVueNumFrm : public QWidget {
     Q_OBJECT
   public:
-    explicit TVueNumFrm(TMainFrm* mainFrm, QWidget* parent = nullptr);
+    explicit TVueNumFrm(TServicesMain& services, QWidget* parent = nullptr);
 
     QWidget *Pnl1, *Pnl2, *Pnl3; ///< engine balls 1 (cue ball), 2 and 3
     QLabel *EtatLbl1, *EtatLbl2, *EtatLbl3;
@@ -64,6 +64,6 @@ class TVueNumFrm : public QWidget {
   private:
     QWidget* CreePanel(int bille, int x, int y, int premiereBoite,
                        const std::array<int, 3>& numerosTitres);
-    TMainFrm* MainFrm;
+    TServicesMain& Services;
     bool FSansPlacement = false; ///< the view is being opened: the table's balls stay put
 };

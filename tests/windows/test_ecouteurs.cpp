@@ -4,10 +4,11 @@
 // well-formed frame, and the user-interface thread must keep running meanwhile.
 
 #include "analysis/ComdbAlv.h"
-#include "analysis/TransportDbAlv.h"
+#include "transport/TransportDbAlv.h"
 #include "dbalv/FenetreDbAlv.h"
 #include "ui/Dialogues.h"
-#include "ui/Main.h"
+#include "support/DialoguesScriptes.h"
+#include "windows/Main.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

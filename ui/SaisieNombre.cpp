@@ -1,4 +1,4 @@
-#include "analysis/SaisieNombre.h"
+#include "ui/SaisieNombre.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

@@ -1,9 +1,8 @@
-#include "analysis/VueNum.h"
+#include "windows/VueNum.h"
 
-#include "analysis/PanelVersBille.h"
-#include "analysis/SaisieNombre.h"
-#include "ui/EditVect.h"
-#include "ui/Main.h"
+#include "windows/PanelVersBille.h"
+#include "ui/SaisieNombre.h"
+#include "windows/ServicesMain.h"
 
 #include <QAction>
 #include <QApplication>
@@ -33,8 +32,8 @@ QString TexteFixe4(double v) {
 
 } // namespace
 
-TVueNumFrm::TVueNumFrm(TMainFrm* mainFrm, QWidget* parent)
-    : QWidget(parent, Qt::Window), MainFrm(mainFrm) {
+TVueNumFrm::TVueNumFrm(TServicesMain& services, QWidget* parent)
+    : QWidget(parent, Qt::Window), Services(services) {
     setWindowTitle(QStringLiteral("pos No 0"));
     setFixedSize(548, 492);
 
@@ -164,35 +163,35 @@ void TVueNumFrm::showEvent(QShowEvent* evenement) {
 }
 
 void TVueNumFrm::FormShow() {
-    const TBillardAlveran& moteur = MainFrm->Moteur;
+    const TBillardAlveran& moteur = Services.MoteurPartage();
     const int nbEnr = std::clamp(moteur.NbEnr, 0, TBillardAlveran::NbEnrMax);
     {
         // A position brought into the new range is not shown: the right one comes next.
         const QSignalBlocker bloque(BarPos);
         BarPos->setMaximum(nbEnr);
     }
-    if (BarPos->value() == MainFrm->EtapeAffichee)
+    if (BarPos->value() == Services.EtapeCourante())
         BarPosChange();
     else
-        BarPos->setValue(MainFrm->EtapeAffichee);
+        BarPos->setValue(Services.EtapeCourante());
     ListeChocs();
 }
 
 void TVueNumFrm::AfficheEnregistrement(int i) {
     if (i < 0 || i > TBillardAlveran::NbEnrMax) return;
-    const TBillardAlveran& moteur = MainFrm->Moteur;
+    const TBillardAlveran& moteur = Services.MoteurPartage();
     BilleVersPanel(Pnl1, moteur.Trajets[1][i]);
     BilleVersPanel(Pnl2, moteur.Trajets[2][i]);
     BilleVersPanel(Pnl3, moteur.Trajets[3][i]);
 }
 
 bool TVueNumFrm::PanelsVersMoteur() {
-    TBillardAlveran& moteur = MainFrm->Moteur;
+    TBillardAlveran& moteur = Services.MoteurPartage();
     QWidget* panels[3] = {Pnl1, Pnl2, Pnl3};
     for (int b = 1; b <= 3; ++b) {
         QLineEdit* fautive = nullptr;
         if (!PanelVersBille(panels[b - 1], moteur.Trajets[b][0], &fautive)) {
-            MainFrm->Dialogues().Message(this, QStringLiteral("Erreur"),
+            Services.Dialogues().Message(this, QStringLiteral("Erreur"),
                                          MessageConversion(fautive->text()), tmErreur);
             return false;
         }
@@ -201,7 +200,7 @@ bool TVueNumFrm::PanelsVersMoteur() {
 }
 
 void TVueNumFrm::BarPosChange() {
-    const TBillardAlveran& moteur = MainFrm->Moteur;
+    const TBillardAlveran& moteur = Services.MoteurPartage();
     const int i = BarPos->value();
     if (i < 0 || i > moteur.NbEnr || i > TBillardAlveran::NbEnrMax) return;
     QString titre = QStringLiteral("pos No ") + QString::number(i) + QStringLiteral(" temps = ") +
@@ -219,11 +218,11 @@ void TVueNumFrm::BarPosChange() {
                 QStringLiteral(")");
     TypeChocLbl->setText(choc);
     AdhLbl->setText(QStringLiteral("coef adhérence : ") + TexteGeneral(moteur.Adherences[i], 15));
-    if (!FSansPlacement) MainFrm->PlaceBillesEtape(i);
+    if (!FSansPlacement) Services.PlaceBillesEtape(i);
 }
 
 void TVueNumFrm::ListeChocs() {
-    const TBillardAlveran& moteur = MainFrm->Moteur;
+    const TBillardAlveran& moteur = Services.MoteurPartage();
     QString chocs = QStringLiteral("choc(s) en i = ");
     QString negatifs = QStringLiteral("dt < 0 en ");
     const int nbEnr = std::clamp(moteur.NbEnr, 0, TBillardAlveran::NbEnrMax);
@@ -248,16 +247,16 @@ void TVueNumFrm::LeftBtnClick(QToolButton* sender) {
 }
 
 void TVueNumFrm::CalculTrajetsBtnClick(QObject* sender) {
-    if (MainFrm->EffacerLignesMnu->isChecked()) MainFrm->EffaceLignes();
+    if (Services.EffacementLignes()) Services.EffaceLignes();
     if (!PanelsVersMoteur()) return;
-    MainFrm->Moteur.CalculeTrajets();
-    MainFrm->DessineLignes();
+    Services.MoteurPartage().CalculeTrajets();
+    Services.DessineLignes();
     FormShow();
-    if (MainFrm->dbAlvAutoMnu->isChecked() || !sender) MainFrm->ExporteVitesses();
+    if (Services.EnvoiAutomatique() || !sender) Services.ExporteVitesses();
 }
 
 QString TVueNumFrm::TexteCopie() const {
-    const TBillardAlveran& moteur = MainFrm->Moteur;
+    const TBillardAlveran& moteur = Services.MoteurPartage();
     const int i = std::clamp(BarPos->value(), 0, TBillardAlveran::NbEnrMax);
     QStringList lignes;
     lignes << QString::number(i) << TexteGeneral(moteur.Temps[i], 15);
@@ -276,9 +275,9 @@ void TVueNumFrm::CopyBtnClick() {
 void TVueNumFrm::Label31DblClick(QLabel* sender) {
     const int tag = sender->property("Tag").toInt();
     const int b = tag / 10;
-    if (b < 1 || b > 3 || !MainFrm->EditVectFrm) return;
+    if (b < 1 || b > 3) return;
     const int i = std::clamp(BarPos->value(), 0, TBillardAlveran::NbEnrMax);
-    TCinematique& enr = MainFrm->Moteur.Trajets[b][i];
+    TCinematique& enr = Services.MoteurPartage().Trajets[b][i];
     TVecteur* vecteur = nullptr;
     switch (tag % 10) {
     case 1:
@@ -293,11 +292,7 @@ void TVueNumFrm::Label31DblClick(QLabel* sender) {
     default:
         break;
     }
-    TEditVectFrm& editeur = *MainFrm->EditVectFrm;
-    editeur.Edite(b, sender->text(), vecteur, i);
-    editeur.show();
-    editeur.raise();
-    editeur.activateWindow();
+    Services.EditeVecteur(b, sender->text(), vecteur, i);
 }
 
 bool TVueNumFrm::eventFilter(QObject* objet, QEvent* evenement) {

@@ -6,12 +6,12 @@
 
 class QLineEdit;
 class QToolButton;
-class TMainFrm;
+class TServicesMain;
 
 class TQueueNumFrm : public QWidget {
     Q_OBJECT
   public:
-    explicit TQueueNumFrm(TMainFrm* mainFrm, QWidget* parent = nullptr);
+    explicit TQueueNumFrm(TServicesMain& services, QWidget* parent = nullptr);
 
     QLineEdit* Eedit = nullptr; ///< effect (cm)
     QLineEdit* hEdit = nullptr; ///< height (cm)
@@ -33,5 +33,5 @@ class TQueueNumFrm : public QWidget {
 
   private:
     QLineEdit* CreeChamp(const QString& nom, const QString& libelle, int x, int y);
-    TMainFrm* MainFrm;
+    TServicesMain& Services;
 };

@@ -18,12 +18,12 @@ class QProgressBar;
 class QPushButton;
 class QSpinBox;
 class QTimer;
-class TMainFrm;
+class TServicesMain;
 
 class TToleranceFrm : public QWidget {
     Q_OBJECT
   public:
-    explicit TToleranceFrm(TMainFrm* mainFrm, QWidget* parent = nullptr);
+    explicit TToleranceFrm(TServicesMain& services, QWidget* parent = nullptr);
     ~TToleranceFrm() override;
 
     // One row per stroke parameter, levels 1 to 6: effect, height, aim, speed, inclination,
@@ -72,7 +72,7 @@ class TToleranceFrm : public QWidget {
     void Fin();
     QString TexteEstimationInitiale() const;
 
-    TMainFrm* MainFrm;
+    TServicesMain& Services;
     std::array<QLineEdit*, NbNiveauxTolerance> FCentresTxt{};
     std::array<QLineEdit*, NbNiveauxTolerance> FIncrementsTxt{};
     std::array<QSpinBox*, NbNiveauxTolerance> FNombresUD{};

@@ -6,6 +6,7 @@
 #include "analysis/CalculD13.h"
 #include "engine/C8_BillardAlveran.h"
 #include "ui/Dialogues.h"
+#include "windows/ServicesMain.h"
 
 #include <QImage>
 #include <QLocale>
@@ -48,7 +49,7 @@ QString TexteDistance(double valeur, const QLocale& locale);
 /// The result text: one line per fact, every line (the last included) ending with a CR.
 QString TexteResultat(const TResultatCoup& r, const QLocale& locale);
 
-class TMainFrm : public QMainWindow {
+class TMainFrm : public QMainWindow, public TServicesMain {
     Q_OBJECT
 
   private:
@@ -85,7 +86,87 @@ class TMainFrm : public QMainWindow {
     std::unique_ptr<TQueueNumFrm> QueueNumFrm;
     std::unique_ptr<TEditVectFrm> EditVectFrm;
 
-    // Menu items.
+    // Window state.
+    int Increment = 1;   ///< step of the arrow keys, at least 1
+    int ToucheTenue = 0; ///< Qt key code of the command key held down, 0 for none
+    bool LignesTracees = false;
+    bool CoupEnCours = false;
+    bool Modifie = false;
+    int EtapeAffichee = 0; ///< record at which the last shot left the balls
+    int HauteurPrec = 0;   ///< window height at the last resize
+    /// Last shot characteristics (D13, P13, d, contre, cushion count), kept for the export.
+    TCaracteristiques Derniers;
+
+    // Services used by the other windows.
+    TBillardAlveran& MoteurPartage() override { return Moteur; }
+    TCoupCourant CoupCourant() const override;
+    void FixeValeurCoup(TValeurCoup valeur, double v) override;
+    int EtapeCourante() const override { return EtapeAffichee; }
+    bool EffacementLignes() const override;
+    bool EnvoiAutomatique() const override;
+    void TireEnLignes() override;
+    void EditeVecteur(int bille, const QString& quoi, TVecteur* vecteur, int indice) override;
+    void PositionsVersMoteur() override;
+    void CoupVersMoteur();
+    void PlaceBillesEtape(int i) override;
+    void PlaceEtape(int i);
+    void FixeModif(bool b);
+    /// The ball drawn as engine ball n (1 = the cue ball, 2 and 3 its other balls).
+    TCIBille* BilleMoteur(int n) const;
+
+    // The shot.
+    void Tire() override;
+    void EffaceLignes() override;
+    /// A clean table: repaints it and forgets the lines.
+    void RedessineSansLignes();
+    void DessineLignes() override;
+    void ExporteVitesses() override;
+    void CommandeF9();
+    void ApercuContact();
+    /// Builds the shot block from the engine and the last characteristics and sends it to
+    /// the database application; an error box when it is not running.
+    void EnvoieCoupDb();
+    /// A block received from the database application; blocks not of 296 bytes are ignored.
+    void RecoitBlocDb(const QByteArray& bloc);
+
+    /// "Trace simultanée" and "Lignes" states, read by the analysis windows.
+    bool TraceSimultanee() const;
+    bool Lignes() const;
+
+    /// The contact preview's picture.
+    const QImage& QimgImage() const { return FQimgImage; }
+    /// The result text of the last shot, lines ended by CR.
+    const QString& TexteDernierResultat() const { return FTexteResultat; }
+
+    TDialogues& Dialogues() override { return *FDialogues; }
+    /// The transport to the database application, listening for blocks sent back.
+    TTransportDbAlv& Transport() { return *FTransport; }
+    /// The server name the shot blocks are sent to (the database application's).
+    QString NomServeurDbAlv;
+
+    // Menu handlers.
+    void ChargerMnuClick();
+    void SauvegarderMnuClick();
+    void SauverImageMnuClick();
+    void ParamPhysMnuClick();
+    void CopierMnuClick();
+    void CollerMnuClick();
+    void BilleJoueurMnuClick(QAction* item);
+    void DessinTrajetsMnuClick();
+    void ModeDeJeuMnuClick(QAction* item);
+    void AffichePosMnuClick(QAction* item);
+
+    /// Saves a position through the save dialog: 0 (cancelled or failed), 1 or 2.
+    int SauvePosition();
+    /// Loads a position through the open dialog: 0, 1 or 2.
+    int ChargePosition();
+
+  protected:
+    bool eventFilter(QObject* objet, QEvent* evenement) override;
+    void showEvent(QShowEvent* evenement) override;
+
+  private:
+    // Menu items: the main window's own; other windows ask through TServicesMain.
     QAction* ChargerMnu = nullptr;
     QAction* SauvegarderMnu = nullptr;
     QAction* SauverImageMnu = nullptr;
@@ -115,78 +196,6 @@ class TMainFrm : public QMainWindow {
     QAction* DiamantsMnu = nullptr;
     QAction* AideMnu = nullptr;
 
-    // Window state.
-    int Increment = 1;   ///< step of the arrow keys, at least 1
-    int ToucheTenue = 0; ///< Qt key code of the command key held down, 0 for none
-    bool LignesTracees = false;
-    bool CoupEnCours = false;
-    bool Modifie = false;
-    int EtapeAffichee = 0; ///< record at which the last shot left the balls
-    int HauteurPrec = 0;   ///< window height at the last resize
-    /// Last shot characteristics (D13, P13, d, contre, cushion count), kept for the export.
-    TCaracteristiques Derniers;
-
-    // Services used by the other windows.
-    void PositionsVersMoteur();
-    void CoupVersMoteur();
-    void PlaceBillesEtape(int i);
-    void PlaceEtape(int i);
-    void FixeModif(bool b);
-    /// The ball drawn as engine ball n (1 = the cue ball, 2 and 3 its other balls).
-    TCIBille* BilleMoteur(int n) const;
-
-    // The shot.
-    void Tire();
-    void EffaceLignes();
-    /// A clean table: repaints it and forgets the lines.
-    void RedessineSansLignes();
-    void DessineLignes();
-    void ExporteVitesses();
-    void CommandeF9();
-    void ApercuContact();
-    /// Builds the shot block from the engine and the last characteristics and sends it to
-    /// the database application; an error box when it is not running.
-    void EnvoieCoupDb();
-    /// A block received from the database application; blocks not of 296 bytes are ignored.
-    void RecoitBlocDb(const QByteArray& bloc);
-
-    /// "Trace simultanée" and "Lignes" states, read by the analysis windows.
-    bool TraceSimultanee() const;
-    bool Lignes() const;
-
-    /// The contact preview's picture.
-    const QImage& QimgImage() const { return FQimgImage; }
-    /// The result text of the last shot, lines ended by CR.
-    const QString& TexteDernierResultat() const { return FTexteResultat; }
-
-    TDialogues& Dialogues() { return *FDialogues; }
-    /// The transport to the database application, listening for blocks sent back.
-    TTransportDbAlv& Transport() { return *FTransport; }
-    /// The server name the shot blocks are sent to (the database application's).
-    QString NomServeurDbAlv;
-
-    // Menu handlers.
-    void ChargerMnuClick();
-    void SauvegarderMnuClick();
-    void SauverImageMnuClick();
-    void ParamPhysMnuClick();
-    void CopierMnuClick();
-    void CollerMnuClick();
-    void BilleJoueurMnuClick(QAction* item);
-    void DessinTrajetsMnuClick();
-    void ModeDeJeuMnuClick(QAction* item);
-    void AffichePosMnuClick(QAction* item);
-
-    /// Saves a position through the save dialog: 0 (cancelled or failed), 1 or 2.
-    int SauvePosition();
-    /// Loads a position through the open dialog: 0, 1 or 2.
-    int ChargePosition();
-
-  protected:
-    bool eventFilter(QObject* objet, QEvent* evenement) override;
-    void showEvent(QShowEvent* evenement) override;
-
-  private:
     void CreeComposants();
     void CreeActions();
     void CreeMenus();

@@ -1,9 +1,7 @@
-#include "analysis/Tolerance.h"
+#include "windows/Tolerance.h"
 
-#include "analysis/SaisieNombre.h"
-#include "ui/CIbh3billes.h"
-#include "ui/EHVI3_ehvi.h"
-#include "ui/Main.h"
+#include "ui/SaisieNombre.h"
+#include "windows/ServicesMain.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -48,8 +46,8 @@ QString TexteGroupe(qint64 n) {
 
 } // namespace
 
-TToleranceFrm::TToleranceFrm(TMainFrm* mainFrm, QWidget* parent)
-    : QWidget(parent, Qt::Window), MainFrm(mainFrm) {
+TToleranceFrm::TToleranceFrm(TServicesMain& services, QWidget* parent)
+    : QWidget(parent, Qt::Window), Services(services) {
     setWindowTitle(QStringLiteral("Evaluation de la tolérance du point"));
     setFixedSize(460, 300);
 
@@ -155,14 +153,12 @@ bool TToleranceFrm::event(QEvent* evenement) {
 }
 
 void TToleranceFrm::FormActivate() {
-    if (EnCours || !MainFrm) return;
-    MainFrm->PositionsVersMoteur();
-    const double valeurs[NbNiveauxTolerance] = {MainFrm->Ehvi1->Effet(),
-                                                MainFrm->Ehvi1->Hauteur(),
-                                                MainFrm->BillardGraph->AngleViseeDeg(),
-                                                MainFrm->Ehvi1->Vitesse(),
-                                                MainFrm->Ehvi1->Inclinaison(),
-                                                MainFrm->Moteur.m};
+    if (EnCours) return;
+    Services.PositionsVersMoteur();
+    const TCoupCourant coup = Services.CoupCourant();
+    const double valeurs[NbNiveauxTolerance] = {coup.Effet,       coup.Hauteur,
+                                                coup.AngleVisee,  coup.Vitesse,
+                                                coup.Inclinaison, Services.MoteurPartage().m};
     for (size_t k = 0; k < NbNiveauxTolerance; ++k) {
         FCentresTxt[k]->setText(TexteGeneral(valeurs[k], 15));
         FCentresTxt[k]->setCursorPosition(0); // the leading digits in view
@@ -182,13 +178,13 @@ void TToleranceFrm::eUDClick() {
 
 void TToleranceFrm::DemarreBtnClick() {
     // A stopped evaluation is still winding down until its workers are joined.
-    if (EnCours || FSonde->isActive() || !MainFrm) return;
+    if (EnCours || FSonde->isActive()) return;
     auto lit = [this](const std::array<QLineEdit*, NbNiveauxTolerance>& champs,
                       std::array<double, NbNiveauxTolerance>& valeurs) {
         for (size_t k = 0; k < NbNiveauxTolerance; ++k) {
             double v = 0.0;
             if (!LitNombre(champs[k]->text(), v)) {
-                MainFrm->Dialogues().Message(this, QStringLiteral("Erreur"),
+                Services.Dialogues().Message(this, QStringLiteral("Erreur"),
                                              MessageConversion(champs[k]->text()), tmErreur);
                 return false;
             }
@@ -215,7 +211,7 @@ void TToleranceFrm::DemarreBtnClick() {
     DemarreBtn->setEnabled(false);
     FDebut.start();
     const int nbThreads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    FEvaluation->Demarre(MainFrm->Moteur, grille, nbThreads);
+    FEvaluation->Demarre(Services.MoteurPartage(), grille, nbThreads);
     FSonde->start();
 }
 

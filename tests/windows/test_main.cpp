@@ -1,17 +1,19 @@
 // The main window driven as a user would: keys, menus, mouse, clipboard, dialogs answered by a
 // script, and blocks of the database application through a local socket.
 
-#include "compteurs.h"
-#include "analysis/Calibrage.h"
+#include "support/Compteurs.h"
+#include "windows/Calibrage.h"
 #include "analysis/ComdbAlv.h"
-#include "analysis/Tolerance.h"
-#include "analysis/VueNum.h"
-#include "analysis/TransportDbAlv.h"
+#include "windows/Tolerance.h"
+#include "windows/VueNum.h"
+#include "transport/TransportDbAlv.h"
 #include "ui/CIbh3billes.h"
 #include "ui/EHVI3_ehvi.h"
-#include "ui/Main.h"
-#include "ui/QueueNum.h"
-#include "ui/hlp.h"
+#include "support/Actions.h"
+#include "support/DialoguesScriptes.h"
+#include "windows/Main.h"
+#include "windows/QueueNum.h"
+#include "windows/hlp.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -164,24 +166,28 @@ class TestMain : public QObject {
 
     void menusRadioEtCoches() {
         // "Queue" and "Vitesse et Rotation": a click flips the clicked one; both may be off.
-        F->dbAlvQueueMnu->trigger();
-        QVERIFY(!F->dbAlvQueueMnu->isChecked() && !F->dbAlvVitesseMnu->isChecked());
-        F->dbAlvVitesseMnu->trigger();
-        QVERIFY(!F->dbAlvQueueMnu->isChecked() && F->dbAlvVitesseMnu->isChecked());
-        F->dbAlvQueueMnu->trigger();
-        QVERIFY(F->dbAlvQueueMnu->isChecked() && !F->dbAlvVitesseMnu->isChecked());
-        F->dbAlvAutoMnu->trigger();
-        QVERIFY(F->dbAlvAutoMnu->isChecked() && F->dbAlvQueueMnu->isChecked());
-        F->dbAlvAutoMnu->trigger();
-        QVERIFY(!F->dbAlvAutoMnu->isChecked());
-        F->LibreMnu->trigger();
+        Action(*F, "dbAlvQueueMnu")->trigger();
+        QVERIFY(!Action(*F, "dbAlvQueueMnu")->isChecked() &&
+                !Action(*F, "dbAlvVitesseMnu")->isChecked());
+        Action(*F, "dbAlvVitesseMnu")->trigger();
+        QVERIFY(!Action(*F, "dbAlvQueueMnu")->isChecked() &&
+                Action(*F, "dbAlvVitesseMnu")->isChecked());
+        Action(*F, "dbAlvQueueMnu")->trigger();
+        QVERIFY(Action(*F, "dbAlvQueueMnu")->isChecked() &&
+                !Action(*F, "dbAlvVitesseMnu")->isChecked());
+        Action(*F, "dbAlvAutoMnu")->trigger();
+        QVERIFY(Action(*F, "dbAlvAutoMnu")->isChecked() &&
+                Action(*F, "dbAlvQueueMnu")->isChecked());
+        Action(*F, "dbAlvAutoMnu")->trigger();
+        QVERIFY(!Action(*F, "dbAlvAutoMnu")->isChecked());
+        Action(*F, "LibreMnu")->trigger();
         QCOMPARE(F->Moteur.ModeDeJeu, jLibre);
-        F->UneBandeMnu->trigger();
+        Action(*F, "UneBandeMnu")->trigger();
         QCOMPARE(F->Moteur.ModeDeJeu, j1Bande);
     }
 
     void billeJoueurJaune() {
-        F->JauneMnu->trigger();
+        Action(*F, "JauneMnu")->trigger();
         QCOMPARE(F->BillardGraph->BilleJoueur(), F->BillardGraph->bhBille1());
         QCOMPARE(F->Ehvi1->clBille(), F->BillardGraph->bhBille1()->cl());
         // Engine balls: yellow, white, red.
@@ -375,16 +381,16 @@ class TestMain : public QObject {
     }
 
     void billesAnimeesLaissentLesBillesALaFin() {
-        F->BillesMnu->trigger();
-        F->EffacerLignesMnu->trigger();           // off
-        QTest::keyClick(F.get(), Qt::Key_Escape); // a stop asked before the replay is forgotten
+        Action(*F, "BillesMnu")->trigger();
+        Action(*F, "EffacerLignesMnu")->trigger(); // off
+        QTest::keyClick(F.get(), Qt::Key_Escape);  // a stop asked before the replay is forgotten
         QTest::keyClick(F.get(), Qt::Key_Space);
         QCOMPARE(F->EtapeAffichee, F->Moteur.NbEnr);
         QVERIFY(!F->LignesTracees);
     }
 
     void unSecondTirPendantLeReplayEstIgnore() {
-        F->BillesMnu->trigger();
+        Action(*F, "BillesMnu")->trigger();
         // Both keys reach the window from inside the replay, which lets events through.
         QCoreApplication::postEvent(F.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Space,
                                                            Qt::NoModifier, QStringLiteral(" ")));
@@ -397,9 +403,9 @@ class TestMain : public QObject {
     }
 
     void lignesMemeSansLigneCochee() {
-        F->Ligne1Mnu->trigger();
-        F->Ligne2Mnu->trigger();
-        F->Ligne3Mnu->trigger();
+        Action(*F, "Ligne1Mnu")->trigger();
+        Action(*F, "Ligne2Mnu")->trigger();
+        Action(*F, "Ligne3Mnu")->trigger();
         QTest::keyClick(F.get(), Qt::Key_Space);
         QVERIFY(F->LignesTracees); // so the next shot repaints the table
         QTest::keyClick(F.get(), Qt::Key_Delete);
@@ -410,7 +416,7 @@ class TestMain : public QObject {
 
     void traceSimultanee() {
         // Choosing the mode repaints the table, which redraws the aim: that fires.
-        F->TraceSimultaneeMnu->trigger();
+        Action(*F, "TraceSimultaneeMnu")->trigger();
         QCOMPARE(N.Frappes, 1);
         QVERIFY(F->LignesTracees); // the flag follows the picture
         N.Frappes = 0;
@@ -447,7 +453,7 @@ class TestMain : public QObject {
         // Home sets every control from the engine; the live shot fired meanwhile must not
         // write the controls' old values over the engine's.
         QTest::keyClick(F.get(), Qt::Key_Space);
-        F->TraceSimultaneeMnu->trigger();
+        Action(*F, "TraceSimultaneeMnu")->trigger();
         F->Ehvi1->SetVitesse(250);
         F->Ehvi1->SetInclinaison(10);
         F->Moteur.Vq = 600;
@@ -501,12 +507,12 @@ class TestMain : public QObject {
 
     void copierPuisColler() {
         QTest::keyClick(F.get(), Qt::Key_Space);
-        F->CopierMnu->trigger();
+        Action(*F, "CopierMnu")->trigger();
         const QString texte = QGuiApplication::clipboard()->text();
         QVERIFY(texte.startsWith(QStringLiteral("[Queue]\r\nVq=430\r\nm=520\r\n")));
         F->Ehvi1->SetVitesse(100);
         F->BilleMoteur(1)->DeplaceCm({0, 0});
-        F->CollerMnu->trigger();
+        Action(*F, "CollerMnu")->trigger();
         QCOMPARE(F->Ehvi1->Vitesse(), 430.0);
         QCOMPARE(F->BilleMoteur(1)->PosCm().y, F->Moteur.Trajets[1][0].Position.y);
         QVERIFY(F->BilleMoteur(1)->PosCm().y != 0.0);
@@ -518,7 +524,7 @@ class TestMain : public QObject {
         F->Ehvi1->SetVitesse(300);
         F->Moteur.Vq = 0;
         QGuiApplication::clipboard()->setText(QStringLiteral("Vq=430"));
-        F->CollerMnu->trigger();
+        Action(*F, "CollerMnu")->trigger();
         QCOMPARE(F->Moteur.Vq, 430.0);
         QCOMPARE(F->Ehvi1->Vitesse(), 430.0);
         QCOMPARE(N.Frappes, 1);
@@ -532,7 +538,7 @@ class TestMain : public QObject {
     void collerValeurFausse() {
         F->Ehvi1->SetVitesse(300);
         QGuiApplication::clipboard()->setText(QStringLiteral("Vq=200\r\nm=abc\r\nEffet=1"));
-        F->CollerMnu->trigger();
+        Action(*F, "CollerMnu")->trigger();
         QCOMPARE(Messages(),
                  QStringList{QStringLiteral(
                      "Erreur|'abc' n'est pas une valeur en virgule flottante correcte")});
@@ -551,7 +557,7 @@ class TestMain : public QObject {
 
         // The second type selected but ".ALV" typed: variant 1, as coup.alv.
         D->AjouteReponse(base + QStringLiteral(".ALV"), 1);
-        F->SauvegarderMnu->trigger();
+        Action(*F, "SauvegarderMnu")->trigger();
         QCOMPARE(D->FiltresDemandes.back(),
                  (QStringList{QStringLiteral("Queue et positions (*.alv)"),
                               QStringLiteral("Pos vitesses et rotations (*.alv2)")}));
@@ -566,14 +572,14 @@ class TestMain : public QObject {
         F->Ehvi1->SetVitesse(100);
         F->Ehvi1->SetMasseQueue(600);
         F->BillardGraph->ViseAngleDeg(10);
-        F->BillesMnu->trigger();
+        Action(*F, "BillesMnu")->trigger();
         D->AjouteReponse(base + QStringLiteral(".alv"));
-        F->ChargerMnu->trigger();
+        Action(*F, "ChargerMnu")->trigger();
         QCOMPARE(F->BilleMoteur(2)->PosPixels(), p2);
         QCOMPARE(F->Ehvi1->Vitesse(), 430.0);
         QCOMPARE(F->Ehvi1->MasseQueue(), 600.0);
         QVERIFY(std::abs(F->BillardGraph->AngleViseeDeg() - 98.64) < 0.01);
-        QVERIFY(F->LignesMnu->isChecked());
+        QVERIFY(Action(*F, "LignesMnu")->isChecked());
         QVERIFY(!F->LignesTracees);
         QTest::keyClick(F.get(), Qt::Key_Space);
         QCOMPARE(F->Moteur.m, 600.0); // the next shot uses the shown mass
@@ -608,7 +614,7 @@ class TestMain : public QObject {
     void sauverImage() {
         QTemporaryDir dossier;
         D->AjouteReponse(dossier.filePath(QStringLiteral("table.png")));
-        F->SauverImageMnu->trigger();
+        Action(*F, "SauverImageMnu")->trigger();
         QCOMPARE(D->FiltresDemandes.back(), QStringList{QStringLiteral("Bitmaps (*.bmp)")});
         const QImage lue(dossier.filePath(QStringLiteral("table.bmp")), "BMP");
         QCOMPARE(lue.size(), F->BillardGraph->Image().size());
@@ -635,19 +641,19 @@ class TestMain : public QObject {
         };
 
         // Blocks one byte too short or too long are ignored.
-        F->BillesMnu->trigger();
+        Action(*F, "BillesMnu")->trigger();
         const QByteArray bon = octets(PrepareCoupDb(*moteur, car, true));
         F->RecoitBlocDb(bon.left(295));
         F->RecoitBlocDb(bon + QByteArray(1, '\0'));
         QCOMPARE(N.Calculs, 0);
-        QVERIFY(F->BillesMnu->isChecked());
+        QVERIFY(Action(*F, "BillesMnu")->isChecked());
         QCOMPARE(F->Ehvi1->Vitesse(), 430.0);
 
         // Type 1: the stroke is taken (not the mass) and fired.
         F->RecoitBlocDb(bon);
         QCOMPARE(N.Frappes, 1);
         QCOMPARE(N.Calculs, 1);
-        QVERIFY(F->LignesMnu->isChecked());
+        QVERIFY(Action(*F, "LignesMnu")->isChecked());
         QCOMPARE(F->Ehvi1->Vitesse(), 250.0);
         QCOMPARE(F->Ehvi1->MasseQueue(), 520.0);
         QCOMPARE(F->Moteur.m, 520.0);
@@ -682,14 +688,14 @@ class TestMain : public QObject {
         connect(&serveur, &TTransportDbAlv::BlocRecu, this,
                 [&recus](const QByteArray& b, quint64) { recus << b; });
 
-        F->BillesMnu->trigger();
+        Action(*F, "BillesMnu")->trigger();
         QTest::keyClick(F.get(), Qt::Key_F9); // press and release
         QCOMPARE(recus.size(), 1);
-        QVERIFY(F->LignesMnu->isChecked());
+        QVERIFY(Action(*F, "LignesMnu")->isChecked());
         QTest::keyClick(F.get(), Qt::Key_Space);
         QCOMPARE(recus.size(), 1); // no export without "Auto"
 
-        F->dbAlvAutoMnu->trigger();
+        Action(*F, "dbAlvAutoMnu")->trigger();
         QTest::keyClick(F.get(), Qt::Key_F9);
         QCOMPARE(recus.size(), 2); // F9 with "Auto": one block, not two
         QTest::keyClick(F.get(), Qt::Key_Space);
@@ -700,8 +706,8 @@ class TestMain : public QObject {
         QCOMPARE(bloc.Coup[2], 430.0);
 
         // The numerical view's export sends type 2 and leaves the menu as it was.
-        F->dbAlvAutoMnu->trigger();
-        F->dbAlvQueueMnu->trigger(); // both off
+        Action(*F, "dbAlvAutoMnu")->trigger();
+        Action(*F, "dbAlvQueueMnu")->trigger(); // both off
         F->ExporteVitesses();
         QCOMPARE(recus.size(), 4);
         QCOMPARE(DecodeCoupDb(
@@ -709,7 +715,8 @@ class TestMain : public QObject {
                          reinterpret_cast<const uint8_t*>(recus.last().constData()), TailleCoupDb))
                      .Type,
                  int32_t(tcVitesseRotation));
-        QVERIFY(!F->dbAlvQueueMnu->isChecked() && !F->dbAlvVitesseMnu->isChecked());
+        QVERIFY(!Action(*F, "dbAlvQueueMnu")->isChecked() &&
+                !Action(*F, "dbAlvVitesseMnu")->isChecked());
         QVERIFY(D->Messages.empty());
 
         F->NomServeurDbAlv = nom + QStringLiteral("-personne");
@@ -747,7 +754,7 @@ class TestMain : public QObject {
     void restaurerLaFenetreGardeLeDebutDuCoup() {
         // The window system shows the window again after a minimise: that is not a new show,
         // and record 0 must stay the start of the last shot, not where its balls ended.
-        F->BillesMnu->trigger();
+        Action(*F, "BillesMnu")->trigger();
         QTest::keyClick(F.get(), Qt::Key_Space);
         const TVecteur depart = F->Moteur.Trajets[1][0].Position;
         QVERIFY(F->BilleMoteur(1)->PosCm().y != depart.y); // left at the end
@@ -763,7 +770,7 @@ class TestMain : public QObject {
     }
 
     void fenetreAide() {
-        F->AideMnu->trigger();
+        Action(*F, "AideMnu")->trigger();
         QVERIFY(F->HlpFrm->isVisible());
         ThlpFrm* premiere = F->HlpFrm.get();
         QTest::keyClick(F.get(), Qt::Key_F1);

@@ -2,7 +2,7 @@
 // process, under server names of their own so that a running dbAlv is not disturbed.
 
 #include "analysis/ComdbAlv.h"
-#include "analysis/TransportDbAlv.h"
+#include "transport/TransportDbAlv.h"
 #include "dbalv/FenetreDbAlv.h"
 
 #include <QCoreApplication>
