@@ -5,11 +5,13 @@
 
 #include <cmath>
 
+namespace alv {
+
 QString MessageConversion(const QString& texte) {
     return QStringLiteral("'%1' n'est pas une valeur en virgule flottante correcte").arg(texte);
 }
 
-bool LitNombre(const QString& texte, double& valeur) {
+bool LitNombreUtilisateur(const QString& texte, double& valeur) {
     bool ok = false;
     const double v = QLocale().toDouble(texte, &ok);
     // "inf" and "nan" are words, not numbers the user can mean here.
@@ -55,3 +57,5 @@ QString TexteDureeHMS(qint64 millisecondes) {
         .arg((secondes / 60) % 60, 2, 10, QLatin1Char('0'))
         .arg(secondes % 60, 2, 10, QLatin1Char('0'));
 }
+
+} // namespace alv

@@ -8,11 +8,13 @@
 class QKeyEvent;
 class QLineEdit;
 
+namespace alv {
+
 /// "'texte' n'est pas une valeur en virgule flottante correcte".
 QString MessageConversion(const QString& texte);
 
 /// Converts a typed text with the user's number format. False when it is not a number.
-bool LitNombre(const QString& texte, double& valeur);
+bool LitNombreUtilisateur(const QString& texte, double& valeur);
 
 /// General notation with at most `chiffres` significant digits, the shortest such form, the
 /// user's decimal separator, no thousands grouping ("0,1", "142,25", "1e-05").
@@ -28,3 +30,5 @@ void AccepteLesDeuxSeparateurs(QLineEdit* champ);
 /// A duration in milliseconds as "hh h nn mn ss sec" (seconds truncated). Hours are whole
 /// hours, not wrapped at a day, so that a long estimate does not read as a short one.
 QString TexteDureeHMS(qint64 millisecondes);
+
+} // namespace alv

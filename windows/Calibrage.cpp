@@ -11,6 +11,8 @@
 
 #include <algorithm>
 
+using namespace alv;
+
 namespace {
 
 const char* const NomsCoefficients[TCalibreFrm::NbCoefficients] = {
@@ -145,7 +147,7 @@ void TCalibreFrm::FisikListChange(QObject* sender) {
 
 void TCalibreFrm::BarPosChange() {
     double increment = 0.0;
-    if (!LitNombre(incrfTxt->text(), increment)) {
+    if (!LitNombreUtilisateur(incrfTxt->text(), increment)) {
         Services.Dialogues().Message(this, QStringLiteral("Erreur"),
                                      MessageConversion(incrfTxt->text()), tmErreur);
         return;

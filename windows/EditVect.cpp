@@ -13,6 +13,8 @@
 #include <cmath>
 #include <numbers>
 
+using namespace alv;
+
 namespace {
 
 constexpr double DegParRad = 180.0 / std::numbers::pi;
@@ -94,7 +96,7 @@ bool TEditVectFrm::Applique(QLineEdit* champ) {
     // Cleared first: an error box takes the focus, and the field must not be applied again.
     champ->setModified(false);
     double valeur = 0.0;
-    if (!LitNombre(champ->text(), valeur)) {
+    if (!LitNombreUtilisateur(champ->text(), valeur)) {
         Services.Dialogues().Message(this, QStringLiteral("Erreur"),
                                      MessageConversion(champ->text()), tmErreur);
         return false;

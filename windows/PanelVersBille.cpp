@@ -8,6 +8,8 @@
 
 #include <cmath>
 
+using namespace alv;
+
 namespace {
 
 /// The component of a triple that tag 1 … 9 stands for.
@@ -53,7 +55,7 @@ bool PanelVersBille(QWidget* panel, TCinematique& bille, QLineEdit** fautive) {
         for (QLineEdit* boite : boites) {
             if (TagBoite(boite) != tag) continue;
             double valeur = 0.0;
-            if (!LitNombre(boite->text(), valeur)) {
+            if (!LitNombreUtilisateur(boite->text(), valeur)) {
                 if (fautive) *fautive = boite;
                 return false;
             }

@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+using namespace alv;
+
 namespace {
 
 constexpr int HauteurLigne = 24;
@@ -131,7 +133,7 @@ bool TParamPhysDlg::Applique(TPARAMPHYS& fisik, TDialogues& dialogues) {
         const QLineEdit* edit = Edits[static_cast<size_t>(i)];
         if (!edit->isModified()) continue;
         double valeur = 0.0;
-        if (!LitNombre(edit->text(), valeur)) {
+        if (!LitNombreUtilisateur(edit->text(), valeur)) {
             dialogues.Message(this, QStringLiteral("Erreur"), MessageConversion(edit->text()),
                               tmErreur);
             return false;

@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <thread>
 
+using namespace alv;
+
 namespace {
 
 /// Levels whose values are typed in degrees and kept in radians by the engine.
@@ -183,7 +185,7 @@ void TToleranceFrm::DemarreBtnClick() {
                       std::array<double, NbNiveauxTolerance>& valeurs) {
         for (size_t k = 0; k < NbNiveauxTolerance; ++k) {
             double v = 0.0;
-            if (!LitNombre(champs[k]->text(), v)) {
+            if (!LitNombreUtilisateur(champs[k]->text(), v)) {
                 Services.Dialogues().Message(this, QStringLiteral("Erreur"),
                                              MessageConversion(champs[k]->text()), tmErreur);
                 return false;

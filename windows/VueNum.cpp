@@ -18,6 +18,8 @@
 
 #include <algorithm>
 
+using namespace alv;
+
 namespace {
 
 constexpr int TagsBoites[12] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 123, 456, 789};
