@@ -138,6 +138,7 @@ TEST(Invariants, ChocsAleatoires) {
             {Vecteur(0, 0, R + 1), Vecteur(v(gen), v(gen), 0), Vecteur(w(gen), w(gen), w(gen))});
         TEtatBille b2 = Bille({Vecteur(2 * R * std::cos(a), 2 * R * std::sin(a), R + 1),
                                Vecteur(v(gen), v(gen), 0), Vecteur(w(gen), w(gen), w(gen))});
+        b2.Numero = 2;
         const TVecteur n = Unitaire(Diff(b1.Position, b2.Position));
         const double approche = ProdScal(Diff(b1.Vitesse, b2.Vitesse), n);
         if (approche >= 0) continue;
