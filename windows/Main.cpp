@@ -938,6 +938,31 @@ void TMainFrm::ChargerMnuClick() {
     if (TraceSimultaneeMnu->isChecked()) Tire();
 }
 
+int TMainFrm::OuvrePosition(const QString& nom) {
+    // The open dialog only offers files that exist; a name from the command line may not,
+    // and reading it would silently put every ball at the origin.
+    const QFileInfo fichier(nom);
+    if (!fichier.isFile() || !fichier.isReadable()) {
+        AfficheMessage(QStringLiteral("Erreur"), QStringLiteral("Impossible de lire %1").arg(nom),
+                       tmErreur);
+        return 0;
+    }
+    LignesMnu->setChecked(true);
+    const int resultat = Moteur.LitPosition(NomFichierNatif(fichier.absoluteFilePath()));
+    RecadreApresChargement();
+    if (TraceSimultaneeMnu->isChecked()) Tire();
+    return resultat;
+}
+
+int LanceProgramme(const QStringList& arguments, TDialogues* dialogues) {
+    TMainFrm MainFrm(dialogues);
+    MainFrm.CreeFenetres();
+    MainFrm.show();
+    // Loaded once the window shows: showing it copies the balls drawn into the engine.
+    if (arguments.size() > 1) MainFrm.OuvrePosition(arguments.at(1));
+    return QApplication::exec();
+}
+
 void TMainFrm::SauvegarderMnuClick() {
     PositionsVersMoteur();
     Moteur.Effet = Ehvi1->Effet();

@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QLocale>
 #include <QMainWindow>
+#include <QStringList>
 
 #include <memory>
 
@@ -160,6 +161,10 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     int SauvePosition();
     /// Loads a position through the open dialog: 0, 1 or 2.
     int ChargePosition();
+    /// Loads the position file `nom` as "Charger une position" does once its dialog has
+    /// answered: how a file named on the command line (a double-click on it) opens. 0, 1 or 2
+    /// as the engine's reading; a file that cannot be read changes nothing and says so.
+    int OuvrePosition(const QString& nom);
 
   protected:
     bool eventFilter(QObject* objet, QEvent* evenement) override;
@@ -217,3 +222,9 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     QActionGroup* FGroupeDbAlv = nullptr;
     int FPlacement = 0; ///< while positive, changes of the controls do not fire the live shot
 };
+
+/// The program: the main window and its secondary windows, the position file named by the
+/// first argument after the program's name if there is one, then the event loop until the
+/// program ends; returns its exit status. `arguments` as QCoreApplication::arguments(),
+/// `dialogues` as for TMainFrm.
+int LanceProgramme(const QStringList& arguments, TDialogues* dialogues = nullptr);
