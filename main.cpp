@@ -1,14 +1,14 @@
 // Démo2D Alveran: the main window, then the secondary windows in their fixed order, then the
-// event loop. Closing the main window ends the program.
+// event loop. Closing the main window ends the program. A position file given as the first
+// argument (what a file manager passes on a double-click) is loaded at start.
 
-#include "ui/Main.h"
+#include "windows/Main.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    TMainFrm MainFrm;
-    MainFrm.CreeFenetres();
-    MainFrm.show();
-    return app.exec();
+    // Lets the desktop tie the windows to the program's menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("fr.alveran.Alveran"));
+    return LanceProgramme(QCoreApplication::arguments());
 }

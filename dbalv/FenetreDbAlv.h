@@ -2,7 +2,7 @@
 // dbAlv's window: receives shot blocks, stores them, lists them and sends the chosen one back
 // to the main window that sent it.
 
-#include "analysis/TransportDbAlv.h"
+#include "transport/TransportDbAlv.h"
 #include "dbalv/BaseCoups.h"
 
 #include <QMainWindow>

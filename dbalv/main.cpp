@@ -15,6 +15,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Alveran"));
     QCoreApplication::setApplicationName(QStringLiteral("dbalv"));
+    // Lets the desktop tie the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("fr.alveran.DbAlv"));
 
     QCommandLineParser options;
     options.setApplicationDescription(

@@ -1,6 +1,10 @@
 #include "engine/C3_ChocBille.h"
 
+#include <cassert>
+
 void TAlveranChocBille::ChocBille(TEtatBille& bille1, TEtatBille& bille2) {
+    // The struck ball's number becomes the recorded contre, read back as a ball of the shot.
+    assert(bille2.Numero >= 1 && bille2.Numero <= 3);
     const double R = Fisik.RayonBilles();
     const TVecteur P1 = bille1.Position, V1 = bille1.Vitesse, W1 = bille1.Rotation;
     const TVecteur P2 = bille2.Position, V2 = bille2.Vitesse, W2 = bille2.Rotation;

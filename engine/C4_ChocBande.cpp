@@ -1,6 +1,11 @@
 #include "engine/C4_ChocBande.h"
 
+#include <cassert>
+#include <cmath>
+
 void TAlveranChocBande::ChocBande(TEtatBille& bille, const TBande& bande) {
+    // The flight test below compares the velocity with the normal as a direction.
+    assert(std::fabs(Norme2(bande.Normale) - 1.0) < 1e-12);
     const double R = Fisik.RayonBilles();
     const TVecteur P = bille.Position, V = bille.Vitesse, W = bille.Rotation;
 

@@ -1,5 +1,6 @@
 #include "engine/C7_Mouvements.h"
 
+#include <cassert>
 #include <cmath>
 
 namespace {
@@ -11,6 +12,8 @@ inline void Bouge(TEtatBille& b, double tau, TVecteur demiAcc, TVecteur acc) {
 } // namespace
 
 void TAlveranMouvements::Deplace(TEtatBille& bille, double t, double dt) const {
+    // Every phase end below is compared with t + dt: a step that is not finite has no end.
+    assert(std::isfinite(dt));
     const double L = Fisik.largeurJeu();
     const double R = Fisik.RayonBilles();
 

@@ -1,5 +1,6 @@
 #include "engine/C8_BillardAlveran.h"
 
+#include <cassert>
 #include <cmath>
 
 TBillardAlveran::TBillardAlveran() = default;
@@ -54,6 +55,7 @@ void TBillardAlveran::ChocQueueBille() {
 
 void TBillardAlveran::Enregistre(const TEtatBille& B1, const TEtatBille& B2, const TEtatBille& B3,
                                  double t, TTypeChoc Kind) {
+    assert(NbEnr >= 0 && NbEnr <= NbEnrMax);
     if (NbEnr >= NbEnrMax) return;
     NbEnr = NbEnr + 1;
     const int i = NbEnr;

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <system_error>
 
+namespace alv {
+
 namespace {
 
 constexpr int ChiffresSignificatifs = 15;
@@ -80,3 +82,5 @@ bool LitNombre(std::string_view texte, double& valeur) {
     valeur = lu;
     return true;
 }
+
+} // namespace alv

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace alv {
+
 /// Shortest general form with at most 15 significant digits: "430", "0.621910112359551",
 /// "-2", "0". Below 0.0001 in magnitude, or with more than 15 digits before the point, the
 /// exponent form "1E-5", "2.5E-7", "1.5E20" is used. Negative zero is written "0".
@@ -19,3 +21,9 @@ std::string TexteNombre(double valeur);
 /// reader of this text feeds the engine, which only works with finite values.
 /// Returns false and leaves `valeur` untouched when the text does not convert.
 bool LitNombre(std::string_view texte, double& valeur);
+
+} // namespace alv
+
+// The file format's numbers are read and written all over the engine and the command line.
+using alv::LitNombre;
+using alv::TexteNombre;

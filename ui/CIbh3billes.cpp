@@ -13,6 +13,8 @@
 #include <cmath>
 #include <numbers>
 
+using namespace alv;
+
 TCIBillardHor3B::TCIBillardHor3B(QWidget* parent, int hauteur) : TCIBillardHor(parent, hauteur) {
     FBille1 = std::make_unique<TCIBille>(*this, QColor(Qt::yellow));
     FBille2 = std::make_unique<TCIBille>(*this, QColor(Qt::white));
@@ -144,7 +146,7 @@ double TCIBillardHor3B::AngleViseeDeg() const {
 }
 
 QString TCIBillardHor3B::TexteAngle() const {
-    return QStringLiteral("AngleOx: ") + TexteNombre(AngleViseeDeg(), 2, 5, true);
+    return QStringLiteral("AngleOx: ") + TexteNombreUtilisateur(AngleViseeDeg(), 2, 5, true);
 }
 
 void TCIBillardHor3B::ChoisitBilleJoueur(TCIBille* bille) {

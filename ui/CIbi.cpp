@@ -2,6 +2,8 @@
 
 #include "ui/TexteNombre.h"
 
+using namespace alv;
+
 TCIBille::TCIBille(TCIBillardHor& vue, const QColor& couleur)
     : FVue(vue), FCouleur(couleur), FFond(NouvelleImage(0, 0)) {}
 
@@ -112,8 +114,8 @@ void TCIBille::Efface() {
 
 QString TCIBille::TexteCoord() const {
     const auto texte = [](TPointTable p) {
-        return QStringLiteral("X: ") + TexteNombre(p.x, 2, 5, true) + QStringLiteral(" ; Y: ") +
-               TexteNombre(p.y, 2, 5, true);
+        return QStringLiteral("X: ") + TexteNombreUtilisateur(p.x, 2, 5, true) + QStringLiteral(" ; Y: ") +
+               TexteNombreUtilisateur(p.y, 2, 5, true);
     };
     switch (FAffCoord) {
     case afDiams:

@@ -46,27 +46,3 @@ std::optional<TChoixFichier> TDialoguesQt::FichierAOuvrir(QWidget* parent,
                                                           const QStringList& filtres) {
     return Dialogue(parent, filtres, QFileDialog::AcceptOpen);
 }
-
-void TDialoguesScriptes::Message(QWidget*, const QString& titre, const QString& texte,
-                                 TTypeMessage type) {
-    Messages.push_back({titre, texte, type});
-}
-
-std::optional<TChoixFichier> TDialoguesScriptes::Suivante(const QStringList& filtres) {
-    FiltresDemandes.push_back(filtres);
-    if (Reponses.empty()) return std::nullopt;
-    const TReponse reponse = Reponses.front();
-    Reponses.pop_front();
-    if (reponse.Annulee) return std::nullopt;
-    return reponse.Choix;
-}
-
-std::optional<TChoixFichier> TDialoguesScriptes::FichierASauver(QWidget*,
-                                                                const QStringList& filtres) {
-    return Suivante(filtres);
-}
-
-std::optional<TChoixFichier> TDialoguesScriptes::FichierAOuvrir(QWidget*,
-                                                                const QStringList& filtres) {
-    return Suivante(filtres);
-}

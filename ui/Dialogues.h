@@ -5,9 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-#include <deque>
 #include <optional>
-#include <vector>
 
 class QWidget;
 
@@ -45,39 +43,4 @@ class TDialoguesQt : public TDialogues {
                                                 const QStringList& filtres) override;
     std::optional<TChoixFichier> FichierAOuvrir(QWidget* parent,
                                                 const QStringList& filtres) override;
-};
-
-/// Answers from a script, and a record of every box shown and every dialog opened.
-class TDialoguesScriptes : public TDialogues {
-  public:
-    struct TMessageVu {
-        QString Titre;
-        QString Texte;
-        TTypeMessage Type;
-    };
-
-    /// The next file dialog (open or save) answers this choice; nothing means "cancel".
-    void AjouteReponse(const QString& nom, int indiceFiltre = 0) {
-        Reponses.push_back({false, {nom, indiceFiltre}});
-    }
-    /// The next file dialog is cancelled.
-    void AjouteAnnulation() { Reponses.push_back({true, {}}); }
-
-    std::vector<TMessageVu> Messages;         ///< every box shown, in order
-    std::vector<QStringList> FiltresDemandes; ///< the filters of every file dialog opened
-
-    void Message(QWidget* parent, const QString& titre, const QString& texte,
-                 TTypeMessage type) override;
-    std::optional<TChoixFichier> FichierASauver(QWidget* parent,
-                                                const QStringList& filtres) override;
-    std::optional<TChoixFichier> FichierAOuvrir(QWidget* parent,
-                                                const QStringList& filtres) override;
-
-  private:
-    struct TReponse {
-        bool Annulee = true;
-        TChoixFichier Choix;
-    };
-    std::optional<TChoixFichier> Suivante(const QStringList& filtres);
-    std::deque<TReponse> Reponses; ///< an empty script cancels
 };

@@ -7,6 +7,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+using namespace alv;
+
 TEhvi::TEhvi(QWidget* parent, int hauteur)
     : QWidget(parent), FCouleurs{CouleurFaceBouton(), QColor(Qt::black), QColor(Qt::yellow)},
       FImage(NouvelleImage(0, 0)), FCanevas(FImage, this) {

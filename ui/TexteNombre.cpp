@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 
+namespace alv {
+
 namespace {
 
 // v rounded to `chiffres` significant digits, in decimal as the text of a number would be
@@ -20,7 +22,7 @@ double ArrondiSignificatif(double v, int chiffres) {
 
 } // namespace
 
-QString TexteNombre(double v, int decimales, int chiffres, bool groupes, const QLocale& locale) {
+QString TexteNombreUtilisateur(double v, int decimales, int chiffres, bool groupes, const QLocale& locale) {
     QLocale l = locale;
     l.setNumberOptions(groupes ? QLocale::DefaultNumberOptions : QLocale::OmitGroupSeparator);
     const double r = ArrondiSignificatif(v, chiffres);
@@ -34,3 +36,5 @@ QString TexteFixe(double v, int decimales, const QLocale& locale) {
     l.setNumberOptions(QLocale::OmitGroupSeparator);
     return l.toString(v, 'f', decimales);
 }
+
+} // namespace alv

@@ -2,7 +2,7 @@
 // between its impacts, so every expected distance is worked out from the positions given.
 
 #include "analysis/CalculD13.h"
-#include "CoupALaMain.h"
+#include "support/CoupALaMain.h"
 
 #include <gtest/gtest.h>
 

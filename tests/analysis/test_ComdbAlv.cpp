@@ -1,7 +1,7 @@
 // The database block: contact sequence, byte layout, building and applying a block.
 
 #include "analysis/ComdbAlv.h"
-#include "CoupALaMain.h"
+#include "support/CoupALaMain.h"
 
 #include <gtest/gtest.h>
 

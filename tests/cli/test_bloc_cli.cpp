@@ -5,7 +5,7 @@
 #include "cli/CmdShot.h"
 #include "cli/Commandes.h"
 #include "cli/Options.h"
-#include "../analysis/CoupALaMain.h"
+#include "support/CoupALaMain.h"
 
 #include <gtest/gtest.h>
 

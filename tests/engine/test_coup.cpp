@@ -1,7 +1,7 @@
 // The whole shot: cue strike figures, the trajectory loop, the records and the scoring of
 // the point in each game mode, and the guarantees that every shot ends.
 
-#include "test_aide.h"
+#include "support/AideMoteur.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Settling after an impact, the closed-form motion between impacts, and impact detection.
 
-#include "test_aide.h"
+#include "support/AideMoteur.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,280 @@
+// The socket exchange between the transport of the main window and dbAlv, both in this
+// process, under server names of their own so that a running dbAlv is not disturbed.
+
+#include "analysis/ComdbAlv.h"
+#include "transport/TransportDbAlv.h"
+#include "dbalv/FenetreDbAlv.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+QByteArray BlocDeTest(double vq, const std::string& sequence) {
+    TCoupDb b;
+    b.Type = tcQueue;
+    b.Coup[2] = vq;
+    b.Positions[0] = {10, -20, 3.075};
+    b.Point = 1;
+    b.SetSequence(sequence);
+    b.D13 = 5.25;
+    b.P13 = -1.5;
+    b.d = 12.0;
+    const TOctetsCoupDb o = EncodeCoupDb(b);
+    return QByteArray(reinterpret_cast<const char*>(o.data()), static_cast<qsizetype>(o.size()));
+}
+
+QByteArray EnTete(quint32 message, quint64 dwData, quint32 taille) {
+    QByteArray t;
+    t.resize(16);
+    qToLittleEndian(message, t.data());
+    qToLittleEndian(dwData, t.data() + 4);
+    qToLittleEndian(taille, t.data() + 12);
+    return t;
+}
+
+} // namespace
+
+class TestDbAlv : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir Dossier;
+    QString NomDb;      // dbAlv's server name for these tests
+    QString NomAlveran; // the main window's
+    std::unique_ptr<TFenetreDbAlv> Db;
+    std::unique_ptr<TTransportDbAlv> Alveran;
+
+    QString CheminBase() const { return Dossier.filePath(QStringLiteral("coups.sqlite")); }
+
+  private slots:
+    void init() {
+        const QString suffixe = QString::number(QCoreApplication::applicationPid()) +
+                                QStringLiteral("-") +
+                                QString::number(QDateTime::currentMSecsSinceEpoch());
+        NomDb = QStringLiteral("test-dbAlv-") + suffixe;
+        NomAlveran = TTransportDbAlv::NomAlveran(QCoreApplication::applicationPid()) + "-test";
+        QFile::remove(CheminBase());
+        Db = std::make_unique<TFenetreDbAlv>(CheminBase(), NomDb);
+        QString erreur;
+        QVERIFY2(Db->Demarre(&erreur), qPrintable(erreur));
+        Alveran = std::make_unique<TTransportDbAlv>();
+    }
+
+    void cleanup() {
+        Alveran.reset();
+        Db.reset();
+    }
+
+    void unBlocEstStockeEtListe() {
+        QCOMPARE(Db->windowTitle(), QStringLiteral("dbAlv V.1"));
+        QSignalSpy stocke(Db.get(), &TFenetreDbAlv::CoupStocke);
+        QCOMPARE(Alveran->Envoie(NomDb, 4242, BlocDeTest(430, "2ENS3")), TTransportDbAlv::eEnvoye);
+        QCOMPARE(stocke.count(), 1);
+        const auto coups = Db->Base().Liste();
+        QCOMPARE(coups.size(), size_t{1});
+        QCOMPARE(coups[0].Expediteur, quint64{4242});
+        QCOMPARE(coups[0].Bloc, BlocDeTest(430, "2ENS3"));
+        QCOMPARE(coups[0].Coup.Coup[2], 430.0);
+
+        QTableWidget* t = Db->Liste();
+        QCOMPARE(t->rowCount(), 1);
+        QCOMPARE(t->item(0, TFenetreDbAlv::kType)->text(), QStringLiteral("Queue"));
+        QCOMPARE(t->item(0, TFenetreDbAlv::kPoint)->text(), QStringLiteral("oui"));
+        QCOMPARE(t->item(0, TFenetreDbAlv::kContre)->text(), QStringLiteral("non"));
+        QCOMPARE(t->item(0, TFenetreDbAlv::kSequence)->text(), QStringLiteral("2ENS3"));
+        QCOMPARE(t->item(0, TFenetreDbAlv::kD13)->text(), QLocale().toString(5.25, 'f', 3));
+        QCOMPARE(t->item(0, TFenetreDbAlv::kP13)->text(), QLocale().toString(-1.5, 'f', 3));
+    }
+
+    void lesTaillesVoisinesSontRepondueMaisIgnorees() {
+        for (const int taille : {295, 297, 0}) {
+            QByteArray donnees = BlocDeTest(1, "");
+            donnees.resize(taille);
+            QCOMPARE(Alveran->Envoie(NomDb, 1, donnees), TTransportDbAlv::eEnvoye);
+        }
+        QCOMPARE(Db->Liste()->rowCount(), 0);
+        QCOMPARE(Alveran->Envoie(NomDb, 1, BlocDeTest(2, "")), TTransportDbAlv::eEnvoye);
+        QCOMPARE(Db->Liste()->rowCount(), 1);
+    }
+
+    void uneConnexionPeutPorterPlusieursTrames() {
+        QLocalSocket s;
+        s.connectToServer(NomDb);
+        QVERIFY(s.waitForConnected(1000));
+        const QByteArray a = BlocDeTest(1, "S");
+        QByteArray trames = TTransportDbAlv::Trame(74, 7, a) +
+                            TTransportDbAlv::Trame(74, 7, a.left(100)) +
+                            TTransportDbAlv::Trame(75, 7, a) + TTransportDbAlv::Trame(74, 7, a);
+        // Sent in small pieces: frames are gathered whatever the cuts.
+        for (qsizetype i = 0; i < trames.size(); i += 50) {
+            s.write(trames.mid(i, 50));
+            s.flush();
+            QTest::qWait(1);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(s.bytesAvailable(), qint64{32}, 3000); // four answers
+        const QByteArray reponses = s.readAll();
+        QCOMPARE(reponses, QByteArray(32, '\0'));
+        QCOMPARE(Db->Liste()->rowCount(), 2); // the 100-byte block and message 75 ignored
+    }
+
+    void unEnTeteTropGrandNeFermeQueSaConnexion() {
+        QLocalSocket fautive;
+        fautive.connectToServer(NomDb);
+        QVERIFY(fautive.waitForConnected(1000));
+        QLocalSocket sage;
+        sage.connectToServer(NomDb);
+        QVERIFY(sage.waitForConnected(1000));
+
+        fautive.write(EnTete(74, 1, 1024 * 1024 + 1));
+        fautive.flush();
+        QTRY_COMPARE_WITH_TIMEOUT(fautive.state(), QLocalSocket::UnconnectedState, 3000);
+
+        // The other connection and the server go on.
+        sage.write(TTransportDbAlv::Trame(74, 1, BlocDeTest(3, "")));
+        sage.flush();
+        QTRY_COMPARE_WITH_TIMEOUT(sage.bytesAvailable(), qint64{8}, 3000);
+        QCOMPARE(Alveran->Envoie(NomDb, 1, BlocDeTest(4, "")), TTransportDbAlv::eEnvoye);
+        QCOMPARE(Db->Liste()->rowCount(), 2);
+    }
+
+    void uneTrameCoupeeOuInacheveeEstOubliee() {
+        {
+            QLocalSocket s;
+            s.connectToServer(NomDb);
+            QVERIFY(s.waitForConnected(1000));
+            s.write(TTransportDbAlv::Trame(74, 1, BlocDeTest(5, "")).left(200));
+            s.flush();
+            QTest::qWait(20);
+            s.disconnectFromServer();
+        }
+        QTest::qWait(20);
+        QCOMPARE(Db->Liste()->rowCount(), 0);
+
+        // A sender that stops in the middle of a frame is cut off after a while.
+        Db->Transport().DelaiTrameIncomplete = 100;
+        QLocalSocket s;
+        s.connectToServer(NomDb);
+        QVERIFY(s.waitForConnected(1000));
+        s.write(EnTete(74, 1, 296));
+        s.flush();
+        QTRY_COMPARE_WITH_TIMEOUT(s.state(), QLocalSocket::UnconnectedState, 3000);
+
+        QCOMPARE(Alveran->Envoie(NomDb, 1, BlocDeTest(6, "")), TTransportDbAlv::eEnvoye);
+        QCOMPARE(Db->Liste()->rowCount(), 1);
+    }
+
+    void leCoupChoisiRevientALExpediteur() {
+        // dbAlv sends back to "alveran-" followed by the dwData it received.
+        const quint64 pid = QCoreApplication::applicationPid();
+        QVERIFY(Alveran->Ecoute(TTransportDbAlv::NomAlveran(pid)));
+        QSignalSpy recu(Alveran.get(), &TTransportDbAlv::BlocRecu);
+        const QByteArray bloc = BlocDeTest(430, "2ENS3");
+        QCOMPARE(Alveran->Envoie(NomDb, pid, bloc), TTransportDbAlv::eEnvoye);
+        QCOMPARE(Db->Liste()->rowCount(), 1);
+
+        Db->Liste()->selectRow(0);
+        QCOMPARE(Db->Renvoie(0), TTransportDbAlv::eEnvoye);
+        QTRY_COMPARE_WITH_TIMEOUT(recu.count(), 1, 2000);
+        QCOMPARE(recu.at(0).at(0).toByteArray(), bloc);
+        QCOMPARE(recu.at(0).at(1).toULongLong(), pid);
+
+        Alveran->ArreteEcoute();
+        QCOMPARE(Db->Renvoie(0), TTransportDbAlv::eNonOuvert); // the sender has closed
+    }
+
+    void dbAlvFermeDonneLeMessageAttendu() {
+        Db.reset();
+        QElapsedTimer chrono;
+        chrono.start();
+        QCOMPARE(Alveran->Envoie(NomDb, 1, BlocDeTest(1, "")), TTransportDbAlv::eNonOuvert);
+        QVERIFY(chrono.elapsed() < 1500);
+    }
+
+    void unReceveurMuetNeBloquePasPlusQueLeDelai() {
+        // A server that accepts but never answers.
+        QLocalServer muet;
+        const QString nom = NomDb + QStringLiteral("-muet");
+        QLocalServer::removeServer(nom);
+        QVERIFY(muet.listen(nom));
+        Alveran->DelaiReponse = 300;
+        QElapsedTimer chrono;
+        chrono.start();
+        QCOMPARE(Alveran->Envoie(nom, 1, BlocDeTest(1, "")), TTransportDbAlv::eSansReponse);
+        QVERIFY(chrono.elapsed() >= 250);
+        QVERIFY(chrono.elapsed() < 2000);
+    }
+
+    void uneSecondeInstanceRefuseDeDemarrer() {
+        TFenetreDbAlv seconde(Dossier.filePath(QStringLiteral("autre.sqlite")), NomDb);
+        QString erreur;
+        QVERIFY(!seconde.Demarre(&erreur));
+        QVERIFY(erreur.contains(QStringLiteral("déjà ouvert")));
+        // The first one still receives.
+        QCOMPARE(Alveran->Envoie(NomDb, 1, BlocDeTest(1, "")), TTransportDbAlv::eEnvoye);
+        QCOMPARE(Db->Liste()->rowCount(), 1);
+        QVERIFY(!QFile::exists(Dossier.filePath(QStringLiteral("autre.sqlite"))));
+    }
+
+    void unNomAbandonneEstRepris() {
+        // A socket file left behind by a program that ended: nobody answers, it is taken over.
+        Db.reset();
+        QLocalServer abandonne;
+        abandonne.setSocketOptions(QLocalServer::UserAccessOption);
+        QVERIFY(abandonne.listen(NomDb));
+        const QString fichier = abandonne.fullServerName();
+        abandonne.close(); // removes the file; make a stale one in its place
+        QFile stale(fichier);
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.close();
+        Db = std::make_unique<TFenetreDbAlv>(CheminBase(), NomDb);
+        QString erreur;
+        QVERIFY2(Db->Demarre(&erreur), qPrintable(erreur));
+        QCOMPARE(Alveran->Envoie(NomDb, 1, BlocDeTest(1, "")), TTransportDbAlv::eEnvoye);
+    }
+
+    void laBaseSurvitAuRedemarrage() {
+        QCOMPARE(Alveran->Envoie(NomDb, 77, BlocDeTest(111, "NN")), TTransportDbAlv::eEnvoye);
+        QCOMPARE(Alveran->Envoie(NomDb, 78, BlocDeTest(222, "SS")), TTransportDbAlv::eEnvoye);
+        Db.reset();
+        Db = std::make_unique<TFenetreDbAlv>(CheminBase(), NomDb);
+        QString erreur;
+        QVERIFY2(Db->Demarre(&erreur), qPrintable(erreur));
+        QCOMPARE(Db->Liste()->rowCount(), 2);
+        QCOMPARE(Db->Liste()->item(1, TFenetreDbAlv::kSequence)->text(), QStringLiteral("SS"));
+        QCOMPARE(Db->Base().Liste()[1].Expediteur, quint64{78});
+    }
+
+    void unBlocRecuPendantUnEnvoiEstSignaleApres() {
+        // The main window's transport sends to dbAlv while dbAlv sends it a block: the block
+        // is reported after our own send, not in the middle of it.
+        QVERIFY(Alveran->Ecoute(NomAlveran));
+        bool dansEnvoi = false;
+        bool signaleDansEnvoi = false;
+        int recus = 0;
+        connect(Alveran.get(), &TTransportDbAlv::BlocRecu, this, [&] {
+            ++recus;
+            signaleDansEnvoi = signaleDansEnvoi || dansEnvoi;
+        });
+        TTransportDbAlv autre;
+        connect(Db.get(), &TFenetreDbAlv::CoupStocke, this, [&] {
+            QCOMPARE(autre.Envoie(NomAlveran, 9, BlocDeTest(9, "")), TTransportDbAlv::eEnvoye);
+        });
+        dansEnvoi = true;
+        QCOMPARE(Alveran->Envoie(NomDb, 1, BlocDeTest(1, "")), TTransportDbAlv::eEnvoye);
+        dansEnvoi = false;
+        QTRY_COMPARE_WITH_TIMEOUT(recus, 1, 2000);
+        QVERIFY(!signaleDansEnvoi);
+    }
+};
+
+QTEST_MAIN(TestDbAlv)
+#include "test_dbalv.moc"

@@ -1,0 +1,25 @@
+#include "support/DialoguesScriptes.h"
+
+void TDialoguesScriptes::Message(QWidget*, const QString& titre, const QString& texte,
+                                 TTypeMessage type) {
+    Messages.push_back({titre, texte, type});
+}
+
+std::optional<TChoixFichier> TDialoguesScriptes::Suivante(const QStringList& filtres) {
+    FiltresDemandes.push_back(filtres);
+    if (Reponses.empty()) return std::nullopt;
+    const TReponse reponse = Reponses.front();
+    Reponses.pop_front();
+    if (reponse.Annulee) return std::nullopt;
+    return reponse.Choix;
+}
+
+std::optional<TChoixFichier> TDialoguesScriptes::FichierASauver(QWidget*,
+                                                                const QStringList& filtres) {
+    return Suivante(filtres);
+}
+
+std::optional<TChoixFichier> TDialoguesScriptes::FichierAOuvrir(QWidget*,
+                                                                const QStringList& filtres) {
+    return Suivante(filtres);
+}

@@ -1,0 +1,863 @@
+// The main window driven as a user would: keys, menus, mouse, clipboard, dialogs answered by a
+// script, and blocks of the database application through a local socket.
+
+#include "support/Compteurs.h"
+#include "windows/Calibrage.h"
+#include "analysis/ComdbAlv.h"
+#include "windows/Tolerance.h"
+#include "windows/VueNum.h"
+#include "transport/TransportDbAlv.h"
+#include "ui/CIbh3billes.h"
+#include "ui/EHVI3_ehvi.h"
+#include "support/Actions.h"
+#include "support/DialoguesScriptes.h"
+#include "windows/Main.h"
+#include "windows/QueueNum.h"
+#include "windows/hlp.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtTest/qtestspontaneevent.h>
+#include <QToolButton>
+
+#include <cmath>
+#include <memory>
+#include <numbers>
+
+namespace {
+
+constexpr double Pi = std::numbers::pi;
+
+/// The menu tree as text: one line per item, indented by depth, "-" for a separator, with
+/// "[x]" / "[ ]" for check items and the shortcut after a tab.
+QString Arbre(const QList<QAction*>& actions, int profondeur = 0) {
+    QString texte;
+    for (const QAction* a : actions) {
+        texte += QString(profondeur * 2, QLatin1Char(' '));
+        if (a->isSeparator()) {
+            texte += QStringLiteral("-\n");
+            continue;
+        }
+        if (a->isCheckable())
+            texte += a->isChecked() ? QStringLiteral("[x] ") : QStringLiteral("[ ] ");
+        texte += a->text();
+        if (!a->shortcut().isEmpty()) texte += QLatin1Char('\t') + a->shortcut().toString();
+        texte += QLatin1Char('\n');
+        if (a->menu()) texte += Arbre(a->menu()->actions(), profondeur + 1);
+    }
+    return texte;
+}
+
+void DeplaceSouris(QWidget* w, QPoint p, Qt::MouseButtons boutons) {
+    QMouseEvent e(QEvent::MouseMove, QPointF(p), QPointF(w->mapToGlobal(p)), Qt::NoButton, boutons,
+                  Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+} // namespace
+
+class TestMain : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<TMainFrm> F;
+    TDialoguesScriptes* D = nullptr;
+    std::unique_ptr<TDialoguesScriptes> FDialogues;
+    TCompteurs N;
+
+    /// The messages shown since the start of the test, as "caption|text".
+    QStringList Messages() const {
+        QStringList l;
+        for (const auto& m : D->Messages) l << m.Titre + QLatin1Char('|') + m.Texte;
+        return l;
+    }
+
+  private slots:
+    void init() {
+        QLocale::setDefault(QLocale::c());
+        FDialogues = std::make_unique<TDialoguesScriptes>();
+        D = FDialogues.get();
+        F = std::make_unique<TMainFrm>(D);
+        F->CreeFenetres();
+        F->show();
+        QVERIFY(QTest::qWaitForWindowExposed(F.get()));
+        N = {};
+        F->Moteur.ApresQueueBille = {&CompteFrappe, &N};
+        F->Moteur.ApresCalculTrajets = {&CompteCalcul, &N};
+    }
+
+    void cleanup() {
+        F.reset();
+        QLocale::setDefault(QLocale::c());
+    }
+
+    // --- Result text ------------------------------------------------------------------------
+
+    void texteResultat() {
+        QCOMPARE(TexteDuree(5.12), QStringLiteral("05 sec 120 ms"));
+        QCOMPARE(TexteDuree(12.3456), QStringLiteral("12 sec 346 ms"));
+        QCOMPARE(TexteDuree(9.9996), QStringLiteral("10 sec 000 ms"));
+        // A full minute of records is not shown as zero seconds.
+        QCOMPARE(TexteDuree(60.0), QStringLiteral("60 sec 000 ms"));
+
+        const QLocale fr(QLocale::French, QLocale::France);
+        const QString g = fr.groupSeparator();
+        TResultatCoup r;
+        r.PointReussi = false;
+        r.Duree = 5.12;
+        r.Significatif = false;
+        r.Contre = true;
+        r.Bandes = 2;
+        r.D13 = 1000000.0;
+        r.P13 = 1000000.0;
+        r.d = -2.5;
+        QCOMPARE(TexteResultat(r, fr),
+                 QStringLiteral("Manqué\rdurée : 05 sec 120 ms\rCaractéristiques : (non signif)\r"
+                                "- Contre détecté\r- 2 bandes\r") +
+                     QStringLiteral("- D13 : 1") + g + QStringLiteral("000") + g +
+                     QStringLiteral("000,000\r- P13 : 1") + g + QStringLiteral("000") + g +
+                     QStringLiteral("000,000\r- d : -2,500\r"));
+        r.PointReussi = true;
+        r.IndicePoint = 1234;
+        r.Significatif = true;
+        r.Contre = false;
+        r.Bandes = 3;
+        const QString t = TexteResultat(r, QLocale(QLocale::English));
+        QVERIFY(t.startsWith(QStringLiteral("Point réussi à indice 1234\r")));
+        QVERIFY(t.contains(QStringLiteral("\rCaractéristiques :\r- 3 bandes\r")));
+        QVERIFY(!t.contains(QStringLiteral("Contre")));
+        // At most 15 significant digits before the three decimals.
+        QCOMPARE(TexteDistance(12345678901234.5678, QLocale(QLocale::English)),
+                 QStringLiteral("12,345,678,901,234.600"));
+        // Thousands are grouped whatever the locale's own habit (the C locale omits them).
+        QCOMPARE(TexteDistance(1000000.0, QLocale::c()), QStringLiteral("1,000,000.000"));
+    }
+
+    // --- Menus ------------------------------------------------------------------------------
+
+    void menus() {
+        const QString attendu = QStringLiteral(
+            "&Fichier\n  Charger une position\n  Sauvegarder une position\n  Sauver l'image\n  -\n"
+            "  Sauvegarde dbAlv\n    [ ] Auto\n    -\n    [x] Queue\n    [ ] Vitesse et Rotation\n"
+            "  -\n  Paramètres physiques\n"
+            "&Edition\n  Vue Numérique\n  Calibrage\n  Evaluation de la tolérance du point\n  -\n"
+            "  &Copier\tCtrl+Ins\n  Co&ller\tShift+Ins\n"
+            "&Options\n  Bille joueur\n    [x] Blanche\n    [ ] Jaune\n"
+            "  Dessin trajets\n    [x] Lignes\n    [ ] Billes\n    [ ] Lignes et Billes\n"
+            "    [ ] Trace simultanée\n    -\n    [x] Effacer lignes\n    -\n"
+            "    [x] dessiner ligne 1\n    [x] dessiner ligne 2\n    [x] dessiner ligne 3\n"
+            "  Mode de jeu\n    [ ] Libre\n    [ ] 1 bande\n    [x] 3 bandes\n"
+            "  Affiche pos billes\n    [ ] cm\n    [x] diamants\n"
+            "Aide\n  Aide\n");
+        QCOMPARE(Arbre(F->menuBar()->actions()), attendu);
+        QCOMPARE(F->windowTitle(), QStringLiteral("Démo2D Alveran"));
+        QCOMPARE(F->Moteur.ModeDeJeu, j3Bandes);
+    }
+
+    void menusRadioEtCoches() {
+        // "Queue" and "Vitesse et Rotation": a click flips the clicked one; both may be off.
+        Action(*F, "dbAlvQueueMnu")->trigger();
+        QVERIFY(!Action(*F, "dbAlvQueueMnu")->isChecked() &&
+                !Action(*F, "dbAlvVitesseMnu")->isChecked());
+        Action(*F, "dbAlvVitesseMnu")->trigger();
+        QVERIFY(!Action(*F, "dbAlvQueueMnu")->isChecked() &&
+                Action(*F, "dbAlvVitesseMnu")->isChecked());
+        Action(*F, "dbAlvQueueMnu")->trigger();
+        QVERIFY(Action(*F, "dbAlvQueueMnu")->isChecked() &&
+                !Action(*F, "dbAlvVitesseMnu")->isChecked());
+        Action(*F, "dbAlvAutoMnu")->trigger();
+        QVERIFY(Action(*F, "dbAlvAutoMnu")->isChecked() &&
+                Action(*F, "dbAlvQueueMnu")->isChecked());
+        Action(*F, "dbAlvAutoMnu")->trigger();
+        QVERIFY(!Action(*F, "dbAlvAutoMnu")->isChecked());
+        Action(*F, "LibreMnu")->trigger();
+        QCOMPARE(F->Moteur.ModeDeJeu, jLibre);
+        Action(*F, "UneBandeMnu")->trigger();
+        QCOMPARE(F->Moteur.ModeDeJeu, j1Bande);
+    }
+
+    void billeJoueurJaune() {
+        Action(*F, "JauneMnu")->trigger();
+        QCOMPARE(F->BillardGraph->BilleJoueur(), F->BillardGraph->bhBille1());
+        QCOMPARE(F->Ehvi1->clBille(), F->BillardGraph->bhBille1()->cl());
+        // Engine balls: yellow, white, red.
+        QTest::keyClick(F.get(), Qt::Key_Space);
+        const TCIBille* attendues[3] = {F->BillardGraph->bhBille1(), F->BillardGraph->bhBille2(),
+                                        F->BillardGraph->bhBille3()};
+        for (int n = 1; n <= 3; ++n) {
+            QCOMPARE(F->Moteur.Trajets[n][0].Position.x, attendues[n - 1]->PosCm().x);
+            QCOMPARE(F->Moteur.Trajets[n][0].Position.y, attendues[n - 1]->PosCm().y);
+        }
+    }
+
+    // --- Firing and the keyboard -----------------------------------------------------------
+
+    void espaceTireEtAfficheLeResultat() {
+        QCOMPARE(F->Label1->text(), QStringLiteral("Modif"));
+        QTest::keyClick(F.get(), Qt::Key_Space);
+        QCOMPARE(N.Frappes, 1);
+        // The engine got the controls' stroke and the balls' places.
+        TBillardAlveran& m = F->Moteur;
+        QCOMPARE(m.Vq, 430.0);
+        QCOMPARE(m.m, 520.0);
+        QCOMPARE(m.Effet, F->Ehvi1->Effet());
+        QCOMPARE(m.AngleOx, F->BillardGraph->AngleVisee());
+        QVERIFY(std::abs(m.AngleOx * 180 / Pi - 98.64) < 0.01);
+        QCOMPARE(m.Trajets[1][0].Position.x, F->BillardGraph->bhBille2()->PosCm().x);
+        QCOMPARE(m.Trajets[1][0].Position.z, m.Fisik.RayonBilles());
+
+        const QStringList lignes = F->TexteDernierResultat().split(QLatin1Char('\r'));
+        QVERIFY(lignes.size() >= 8);
+        QCOMPARE(lignes.last(), QString()); // every line ends with CR
+        if (m.PointReussi)
+            QCOMPARE(lignes[0], QStringLiteral("Point réussi à indice %1").arg(m.IndicePoint));
+        else
+            QCOMPARE(lignes[0], QStringLiteral("Manqué"));
+        QCOMPARE(lignes[1], QStringLiteral("durée : ") + TexteDuree(m.Temps[m.NbEnr]));
+        QVERIFY(lignes[2].startsWith(QStringLiteral("Caractéristiques :")));
+        const int i = lignes[3] == QStringLiteral("- Contre détecté") ? 4 : 3;
+        QCOMPARE(lignes[i], QStringLiteral("- %1 bandes").arg(F->Derniers.Bandes));
+        QVERIFY(lignes[i + 1].startsWith(QStringLiteral("- D13 : ")));
+        QVERIFY(lignes[i + 2].startsWith(QStringLiteral("- P13 : ")));
+        QVERIFY(lignes[i + 3].startsWith(QStringLiteral("- d : ")));
+        QCOMPARE(F->PointLbl->text(),
+                 QString(F->TexteDernierResultat()).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+        QVERIFY(F->LignesTracees);
+        QCOMPARE(F->EtapeAffichee, 0);
+        QVERIFY(!F->Modifie);
+        QCOMPARE(F->Label1->text(), QString());
+
+        // "Feu !" does the same.
+        QTest::mouseClick(F->TrajetBtn, Qt::LeftButton);
+        QCOMPARE(N.Frappes, 2);
+    }
+
+    void homeEtEnd() {
+        QTest::keyClick(F.get(), Qt::Key_Space);
+        const int fin = F->Moteur.NbEnr;
+        QVERIFY(fin > 1);
+        F->Ehvi1->SetVitesse(300);
+        F->Ehvi1->SetMasseQueue(700);
+        QTest::keyClick(F.get(), Qt::Key_End);
+        for (int n = 1; n <= 3; ++n) {
+            QCOMPARE(F->BilleMoteur(n)->PosCm().x, F->Moteur.Trajets[n][fin].Position.x);
+            QCOMPARE(F->BilleMoteur(n)->PosCm().y, F->Moteur.Trajets[n][fin].Position.y);
+        }
+        QCOMPARE(F->Ehvi1->Vitesse(), 430.0); // the stroke of the last shot
+        QCOMPARE(F->Ehvi1->MasseQueue(), 520.0);
+        QTest::keyClick(F.get(), Qt::Key_Home);
+        for (int n = 1; n <= 3; ++n)
+            QCOMPARE(F->BilleMoteur(n)->PosCm().y, F->Moteur.Trajets[n][0].Position.y);
+        F->BilleMoteur(1)->DeplaceCm({0, 0});
+        QTest::keyClick(F.get(), Qt::Key_Backspace);
+        QCOMPARE(F->BilleMoteur(1)->PosCm().y, F->Moteur.Trajets[1][0].Position.y);
+        QCOMPARE(N.Frappes, 1); // none of this fires outside live mode
+    }
+
+    void effetEtHauteurAuxFleches() {
+        const double e0 = F->Ehvi1->Effet(), h0 = F->Ehvi1->Hauteur();
+        QTest::keyPress(F.get(), Qt::Key_E);
+        QCOMPARE(F->ToucheTenue, int(Qt::Key_E));
+        QTest::keyClick(F.get(), Qt::Key_Right);
+        // 0.045 cm asked, snapped to one pixel of the face (about 0.069 cm).
+        const double pas = F->Ehvi1->Effet() - e0;
+        QVERIFY2(pas > 0.05 && pas < 0.08, qPrintable(QString::number(pas)));
+        QCOMPARE(F->Ehvi1->Hauteur(), h0);
+        QTest::keyClick(F.get(), Qt::Key_Left);
+        QVERIFY(std::abs(F->Ehvi1->Effet() - e0) < 1e-9);
+        QTest::keyRelease(F.get(), Qt::Key_E);
+        QCOMPARE(F->ToucheTenue, 0);
+        // H and Up raise the height; the effect stays.
+        QTest::keyPress(F.get(), Qt::Key_H);
+        QTest::keyClick(F.get(), Qt::Key_Up);
+        QVERIFY(F->Ehvi1->Hauteur() > h0 + 0.05);
+        QVERIFY(std::abs(F->Ehvi1->Effet() - e0) < 1e-9);
+        QTest::keyRelease(F.get(), Qt::Key_H);
+    }
+
+    void incrementDesFleches() {
+        QTest::keyClick(F.get(), Qt::Key_Minus, Qt::KeypadModifier);
+        QCOMPARE(F->Increment, 1);
+        for (int k = 0; k < 4; ++k) QTest::keyClick(F.get(), Qt::Key_Plus, Qt::KeypadModifier);
+        QCOMPARE(F->Increment, 5);
+        QTest::keyClick(F.get(), Qt::Key_Minus, Qt::KeypadModifier);
+        QCOMPARE(F->Increment, 4);
+        QTest::keyClick(F.get(), Qt::Key_Plus); // the main-row key is not the command
+        QCOMPARE(F->Increment, 4);
+        // The step applies to every held command: V, M.
+        QTest::keyPress(F.get(), Qt::Key_V);
+        QTest::keyClick(F.get(), Qt::Key_Right);
+        QCOMPARE(F->Ehvi1->Vitesse(), 434.0);
+        QTest::keyClick(F.get(), Qt::Key_Up); // up and down do nothing to the speed
+        QCOMPARE(F->Ehvi1->Vitesse(), 434.0);
+        QTest::keyRelease(F.get(), Qt::Key_V);
+        QTest::keyPress(F.get(), Qt::Key_M);
+        QTest::keyClick(F.get(), Qt::Key_Down);
+        QCOMPARE(F->Ehvi1->MasseQueue(), 516.0);
+        QTest::keyRelease(F.get(), Qt::Key_M);
+    }
+
+    void inclinaisonAllerRetour() {
+        const double i0 = F->Ehvi1->Inclinaison();
+        QCOMPARE(i0, 0.0);
+        QTest::keyPress(F.get(), Qt::Key_I);
+        QTest::keyClick(F.get(), Qt::Key_Down); // clamped at 0
+        QCOMPARE(F->Ehvi1->Inclinaison(), 0.0);
+        QTest::keyClick(F.get(), Qt::Key_Up);
+        QTest::keyClick(F.get(), Qt::Key_Up);
+        QVERIFY(std::abs(F->Ehvi1->Inclinaison() - 0.2) < 1e-9);
+        QTest::keyClick(F.get(), Qt::Key_Down);
+        QTest::keyClick(F.get(), Qt::Key_Down);
+        QVERIFY(std::abs(F->Ehvi1->Inclinaison()) < 1e-9);
+        QTest::keyRelease(F.get(), Qt::Key_I);
+    }
+
+    void toucheRelacheeDansLeDesordre() {
+        const double e0 = F->Ehvi1->Effet();
+        QTest::keyPress(F.get(), Qt::Key_E);
+        QTest::keyPress(F.get(), Qt::Key_V);   // replaces E
+        QTest::keyRelease(F.get(), Qt::Key_E); // not the held key: V stays
+        QCOMPARE(F->ToucheTenue, int(Qt::Key_V));
+        QTest::keyClick(F.get(), Qt::Key_Right);
+        QCOMPARE(F->Ehvi1->Vitesse(), 431.0);
+        QCOMPARE(F->Ehvi1->Effet(), e0);
+        // An auto-repeated release is not the end of the hold.
+        QKeyEvent repetition(QEvent::KeyRelease, Qt::Key_V, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(F.get(), &repetition);
+        QCOMPARE(F->ToucheTenue, int(Qt::Key_V));
+        QTest::keyRelease(F.get(), Qt::Key_V);
+        QCOMPARE(F->ToucheTenue, 0);
+        // With no command key held the arrows do nothing.
+        const double a0 = F->BillardGraph->AngleVisee();
+        const QPoint p0 = F->BilleMoteur(1)->PosPixels();
+        for (Qt::Key k : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down})
+            QTest::keyClick(F.get(), k);
+        QCOMPARE(F->Ehvi1->Vitesse(), 431.0);
+        QCOMPARE(F->Ehvi1->Effet(), e0);
+        QCOMPARE(F->BillardGraph->AngleVisee(), a0);
+        QCOMPARE(F->BilleMoteur(1)->PosPixels(), p0);
+    }
+
+    void billesEtViseeAuxFleches() {
+        // "1", "2", "3" are also the French keyboard's &, é and ".
+        const QPoint p1 = F->BilleMoteur(1)->PosPixels();
+        QTest::keyPress(F.get(), Qt::Key_Ampersand);
+        QTest::keyClick(F.get(), Qt::Key_Up); // up the screen
+        QTest::keyClick(F.get(), Qt::Key_Right);
+        QCOMPARE(F->BilleMoteur(1)->PosPixels(), p1 + QPoint(1, -1));
+        QTest::keyRelease(F.get(), Qt::Key_Ampersand);
+        const QPoint p3 = F->BilleMoteur(3)->PosPixels();
+        QTest::keyPress(F.get(), Qt::Key_3);
+        QTest::keyClick(F.get(), Qt::Key_Down);
+        QCOMPARE(F->BilleMoteur(3)->PosPixels(), p3 + QPoint(0, 1));
+        QTest::keyRelease(F.get(), Qt::Key_3);
+        const QPoint fin = F->BillardGraph->ViseeFin();
+        QTest::keyPress(F.get(), Qt::Key_A);
+        QTest::keyClick(F.get(), Qt::Key_Left);
+        QCOMPARE(F->BillardGraph->ViseeFin(), fin + QPoint(-2, 0));
+        QTest::keyRelease(F.get(), Qt::Key_A);
+    }
+
+    void queueInsoluble() {
+        F->Ehvi1->SetMasseQueue(5000); // too heavy a cue: the strike has no solution
+        QTest::keyClick(F.get(), Qt::Key_Space);
+        QVERIFY(F->Moteur.QueueInsoluble);
+        QCOMPARE(Messages(), QStringList{QStringLiteral(
+                                 "Erreur|choc Queue-bille insoluble (probablement du fait de "
+                                 "l'inclinaison de la queue)")});
+        QVERIFY(!F->LignesTracees); // nothing drawn
+        QVERIFY(F->TexteDernierResultat().startsWith(QStringLiteral("Manqué\r")));
+        QVERIFY(!F->Modifie);
+    }
+
+    void billesAnimeesLaissentLesBillesALaFin() {
+        Action(*F, "BillesMnu")->trigger();
+        Action(*F, "EffacerLignesMnu")->trigger(); // off
+        QTest::keyClick(F.get(), Qt::Key_Escape);  // a stop asked before the replay is forgotten
+        QTest::keyClick(F.get(), Qt::Key_Space);
+        QCOMPARE(F->EtapeAffichee, F->Moteur.NbEnr);
+        QVERIFY(!F->LignesTracees);
+    }
+
+    void unSecondTirPendantLeReplayEstIgnore() {
+        Action(*F, "BillesMnu")->trigger();
+        // Both keys reach the window from inside the replay, which lets events through.
+        QCoreApplication::postEvent(F.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Space,
+                                                           Qt::NoModifier, QStringLiteral(" ")));
+        QCoreApplication::postEvent(
+            F.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+        F->Tire();
+        QCOMPARE(N.Frappes, 1);
+        QVERIFY(F->BillardGraph->Arret);
+        QVERIFY(!F->CoupEnCours);
+    }
+
+    void lignesMemeSansLigneCochee() {
+        Action(*F, "Ligne1Mnu")->trigger();
+        Action(*F, "Ligne2Mnu")->trigger();
+        Action(*F, "Ligne3Mnu")->trigger();
+        QTest::keyClick(F.get(), Qt::Key_Space);
+        QVERIFY(F->LignesTracees); // so the next shot repaints the table
+        QTest::keyClick(F.get(), Qt::Key_Delete);
+        QVERIFY(!F->LignesTracees);
+    }
+
+    // --- Live mode ---------------------------------------------------------------------------
+
+    void traceSimultanee() {
+        // Choosing the mode repaints the table, which redraws the aim: that fires.
+        Action(*F, "TraceSimultaneeMnu")->trigger();
+        QCOMPARE(N.Frappes, 1);
+        QVERIFY(F->LignesTracees); // the flag follows the picture
+        N.Frappes = 0;
+        F->Ehvi1->SetVitesse(300);
+        QCOMPARE(N.Frappes, 1);
+        QVERIFY(F->LignesTracees);
+        QCOMPARE(F->Moteur.Vq, 300.0);
+
+        // A drag only marks the shot as modified.
+        TCIBille* bille = F->BilleMoteur(2);
+        const QPoint depart = bille->PosPixels();
+        const QPoint arrivee = depart + QPoint(0, 30);
+        QTest::mousePress(F->BillardGraph, Qt::LeftButton, Qt::NoModifier, depart);
+        DeplaceSouris(F->BillardGraph, depart + QPoint(0, 10), Qt::LeftButton);
+        DeplaceSouris(F->BillardGraph, arrivee, Qt::LeftButton);
+        QTest::mouseRelease(F->BillardGraph, Qt::LeftButton, Qt::NoModifier, arrivee);
+        QCOMPARE(bille->PosPixels(), arrivee);
+        QCOMPARE(N.Frappes, 1);
+        QVERIFY(F->Modifie);
+
+        // The next stroke or aim change fires, from the new place.
+        QTest::keyPress(F.get(), Qt::Key_V);
+        QTest::keyClick(F.get(), Qt::Key_Right);
+        QTest::keyRelease(F.get(), Qt::Key_V);
+        QCOMPARE(N.Frappes, 2);
+        QCOMPARE(F->Moteur.Trajets[2][0].Position.x, bille->PosCm().x);
+        const QPoint vide = F->BillardGraph->Centre() + QPoint(0, 60);
+        QTest::mousePress(F->BillardGraph, Qt::LeftButton, Qt::NoModifier, vide);
+        QTest::mouseRelease(F->BillardGraph, Qt::LeftButton, Qt::NoModifier, vide);
+        QCOMPARE(N.Frappes, 3);
+    }
+
+    void homeEnModeDirectGardeLeCoup() {
+        // Home sets every control from the engine; the live shot fired meanwhile must not
+        // write the controls' old values over the engine's.
+        QTest::keyClick(F.get(), Qt::Key_Space);
+        Action(*F, "TraceSimultaneeMnu")->trigger();
+        F->Ehvi1->SetVitesse(250);
+        F->Ehvi1->SetInclinaison(10);
+        F->Moteur.Vq = 600;
+        F->Moteur.AngleTapis = 20 * Pi / 180;
+        F->Moteur.Effet = 0.0;
+        QTest::keyClick(F.get(), Qt::Key_Home);
+        QCOMPARE(F->Ehvi1->Vitesse(), 600.0);
+        QVERIFY(std::abs(F->Ehvi1->Inclinaison() - 20) < 1e-9);
+        QCOMPARE(F->Ehvi1->Effet(), 0.0);
+        QCOMPARE(F->Moteur.Vq, 600.0);
+    }
+
+    // --- Contact preview ---------------------------------------------------------------------
+
+    void apercuContact() {
+        const QColor fond = F->palette().color(QPalette::Window);
+        TCIBille* b1 = F->BilleMoteur(1); // white
+        TCIBille* b2 = F->BilleMoteur(2); // red
+        TCIBille* b3 = F->BilleMoteur(3); // yellow
+        const double diam = F->Moteur.Fisik.DiamBilles;
+        auto pixel = [this](int x, int y) { return QColor(F->QimgImage().pixel(x, y)); };
+
+        // Both within a diameter of the line; ball 2 the nearer.
+        b1->DeplaceCm({0, 0});
+        b2->DeplaceCm({0, 30});
+        b3->DeplaceCm({1, 60});
+        F->BillardGraph->ViseAngleDeg(90); // along +y
+        QCOMPARE(pixel(20, 32), b2->cl());
+        QCOMPARE(pixel(32, 10), fond); // full contact: the line in the middle
+        // Ball 3 strictly nearer.
+        b3->DeplaceCm({1, 20});
+        F->BillardGraph->ViseAngleDeg(90);
+        QCOMPARE(pixel(20, 32), b3->cl());
+        // Equal distances: the first other ball.
+        b2->DeplaceCm({-1, 20});
+        F->BillardGraph->ViseAngleDeg(90);
+        QCOMPARE(pixel(20, 32), b2->cl());
+        // Half a diameter off: the line at round(32 × 0.5 + 32) = 48.
+        b2->DeplaceCm({-diam / 2, 40});
+        b3->DeplaceCm({20, 40});
+        F->BillardGraph->ViseAngleDeg(90);
+        QCOMPARE(pixel(40, 32), b2->cl());
+        QCOMPARE(pixel(48, 20), fond);
+        // Nothing ahead: an empty preview.
+        F->BillardGraph->ViseAngleDeg(-90);
+        QCOMPARE(pixel(32, 32), fond);
+        QCOMPARE(pixel(20, 32), fond);
+    }
+
+    // --- Clipboard ---------------------------------------------------------------------------
+
+    void copierPuisColler() {
+        QTest::keyClick(F.get(), Qt::Key_Space);
+        Action(*F, "CopierMnu")->trigger();
+        const QString texte = QGuiApplication::clipboard()->text();
+        QVERIFY(texte.startsWith(QStringLiteral("[Queue]\r\nVq=430\r\nm=520\r\n")));
+        F->Ehvi1->SetVitesse(100);
+        F->BilleMoteur(1)->DeplaceCm({0, 0});
+        Action(*F, "CollerMnu")->trigger();
+        QCOMPARE(F->Ehvi1->Vitesse(), 430.0);
+        QCOMPARE(F->BilleMoteur(1)->PosCm().y, F->Moteur.Trajets[1][0].Position.y);
+        QVERIFY(F->BilleMoteur(1)->PosCm().y != 0.0);
+        QCOMPARE(N.Frappes, 2);
+        QVERIFY(D->Messages.empty());
+    }
+
+    void collerUneSeuleCle() {
+        F->Ehvi1->SetVitesse(300);
+        F->Moteur.Vq = 0;
+        QGuiApplication::clipboard()->setText(QStringLiteral("Vq=430"));
+        Action(*F, "CollerMnu")->trigger();
+        QCOMPARE(F->Moteur.Vq, 430.0);
+        QCOMPARE(F->Ehvi1->Vitesse(), 430.0);
+        QCOMPARE(N.Frappes, 1);
+        QCOMPARE(Messages(),
+                 QStringList{QStringLiteral(
+                     "Avertissement|certains paramètres étaient absents du presse-papier et "
+                     "n'ont pas été changés :\r\n m AngleOx AngleTapis Effet Hauteur P1x P1y P1z "
+                     "P2x P2y P2z P3x P3y P3z")});
+    }
+
+    void collerValeurFausse() {
+        F->Ehvi1->SetVitesse(300);
+        QGuiApplication::clipboard()->setText(QStringLiteral("Vq=200\r\nm=abc\r\nEffet=1"));
+        Action(*F, "CollerMnu")->trigger();
+        QCOMPARE(Messages(),
+                 QStringList{QStringLiteral(
+                     "Erreur|'abc' n'est pas une valeur en virgule flottante correcte")});
+        QCOMPARE(N.Frappes, 0);               // no shot
+        QCOMPARE(F->Ehvi1->Vitesse(), 300.0); // controls not refreshed
+        QCOMPARE(F->Moteur.Vq, 200.0);        // the keys before the bad one were taken
+    }
+
+    // --- Files -------------------------------------------------------------------------------
+
+    void sauverPuisCharger() {
+        QTemporaryDir dossier;
+        QVERIFY(dossier.isValid());
+        const QString base = dossier.filePath(QStringLiteral("coup"));
+        const QPoint p2 = F->BilleMoteur(2)->PosPixels();
+
+        // The second type selected but ".ALV" typed: variant 1, as coup.alv.
+        D->AjouteReponse(base + QStringLiteral(".ALV"), 1);
+        Action(*F, "SauvegarderMnu")->trigger();
+        QCOMPARE(D->FiltresDemandes.back(),
+                 (QStringList{QStringLiteral("Queue et positions (*.alv)"),
+                              QStringLiteral("Pos vitesses et rotations (*.alv2)")}));
+        QFile alv(base + QStringLiteral(".alv"));
+        QVERIFY(alv.open(QIODevice::ReadOnly));
+        const QByteArray contenu = alv.readAll();
+        QVERIFY(contenu.startsWith("[Queue]\r\nVq=430\r\n"));
+        QCOMPARE(N.Frappes, 1); // the strike ran for the velocities, no shot was fired
+
+        // Change everything shown, then load: balls, stroke and aim come back; the mass not.
+        F->BilleMoteur(2)->DeplaceCm({0, 0});
+        F->Ehvi1->SetVitesse(100);
+        F->Ehvi1->SetMasseQueue(600);
+        F->BillardGraph->ViseAngleDeg(10);
+        Action(*F, "BillesMnu")->trigger();
+        D->AjouteReponse(base + QStringLiteral(".alv"));
+        Action(*F, "ChargerMnu")->trigger();
+        QCOMPARE(F->BilleMoteur(2)->PosPixels(), p2);
+        QCOMPARE(F->Ehvi1->Vitesse(), 430.0);
+        QCOMPARE(F->Ehvi1->MasseQueue(), 600.0);
+        QVERIFY(std::abs(F->BillardGraph->AngleViseeDeg() - 98.64) < 0.01);
+        QVERIFY(Action(*F, "LignesMnu")->isChecked());
+        QVERIFY(!F->LignesTracees);
+        QTest::keyClick(F.get(), Qt::Key_Space);
+        QCOMPARE(F->Moteur.m, 600.0); // the next shot uses the shown mass
+
+        // Cancelling changes nothing and writes nothing.
+        D->AjouteAnnulation();
+        QCOMPARE(F->SauvePosition(), 0);
+    }
+
+    void extensionsDeSauvegarde() {
+        QTemporaryDir dossier;
+        auto existe = [&dossier](const char* nom) {
+            return QFile::exists(dossier.filePath(QString::fromLatin1(nom)));
+        };
+        D->AjouteReponse(dossier.filePath(QStringLiteral("coup")), 1);
+        QCOMPARE(F->SauvePosition(), 2);
+        QVERIFY(existe("coup.alv2"));
+        D->AjouteReponse(dossier.filePath(QStringLiteral("autre.txt")), 1);
+        QCOMPARE(F->SauvePosition(), 2);
+        QVERIFY(existe("autre.alv2"));
+        D->AjouteReponse(dossier.filePath(QStringLiteral("premier")), 0);
+        QCOMPARE(F->SauvePosition(), 1);
+        QVERIFY(existe("premier.alv"));
+        D->AjouteReponse(dossier.filePath(QStringLiteral("v.2/coup")), 0);
+        QCOMPARE(F->SauvePosition(), 0); // the folder does not exist
+        QCOMPARE(D->Messages.size(), size_t(1));
+        QCOMPARE(D->Messages[0].Titre, QStringLiteral("Erreur"));
+        QVERIFY(D->Messages[0].Texte.startsWith(QStringLiteral("Impossible d'écrire dans ")));
+        QVERIFY(D->Messages[0].Texte.endsWith(QStringLiteral("v.2/coup.alv")));
+    }
+
+    void sauverImage() {
+        QTemporaryDir dossier;
+        D->AjouteReponse(dossier.filePath(QStringLiteral("table.png")));
+        Action(*F, "SauverImageMnu")->trigger();
+        QCOMPARE(D->FiltresDemandes.back(), QStringList{QStringLiteral("Bitmaps (*.bmp)")});
+        const QImage lue(dossier.filePath(QStringLiteral("table.bmp")), "BMP");
+        QCOMPARE(lue.size(), F->BillardGraph->Image().size());
+        QCOMPARE(lue.pixel(F->BillardGraph->Centre()),
+                 F->BillardGraph->Image().pixel(F->BillardGraph->Centre()));
+    }
+
+    // --- The database application -----------------------------------------------------------
+
+    void blocsRecus() {
+        auto moteur = std::make_unique<TBillardAlveran>();
+        moteur->Trajets[1][0].Position = {10, -50, 3.075};
+        moteur->Trajets[2][0].Position = {-20, 30, 3.075};
+        moteur->Trajets[3][0].Position = {0, 60, 3.075};
+        moteur->Vq = 250;
+        moteur->m = 480;
+        moteur->Effet = 0;
+        moteur->Hauteur = 0;
+        moteur->AngleOx = 1.0;
+        const TCaracteristiques car;
+        auto octets = [](const TCoupDb& b) {
+            const TOctetsCoupDb o = EncodeCoupDb(b);
+            return QByteArray(reinterpret_cast<const char*>(o.data()), qsizetype(o.size()));
+        };
+
+        // Blocks one byte too short or too long are ignored.
+        Action(*F, "BillesMnu")->trigger();
+        const QByteArray bon = octets(PrepareCoupDb(*moteur, car, true));
+        F->RecoitBlocDb(bon.left(295));
+        F->RecoitBlocDb(bon + QByteArray(1, '\0'));
+        QCOMPARE(N.Calculs, 0);
+        QVERIFY(Action(*F, "BillesMnu")->isChecked());
+        QCOMPARE(F->Ehvi1->Vitesse(), 430.0);
+
+        // Type 1: the stroke is taken (not the mass) and fired.
+        F->RecoitBlocDb(bon);
+        QCOMPARE(N.Frappes, 1);
+        QCOMPARE(N.Calculs, 1);
+        QVERIFY(Action(*F, "LignesMnu")->isChecked());
+        QCOMPARE(F->Ehvi1->Vitesse(), 250.0);
+        QCOMPARE(F->Ehvi1->MasseQueue(), 520.0);
+        QCOMPARE(F->Moteur.m, 520.0);
+        QCOMPARE(F->BilleMoteur(2)->PosCm().x, -20.0);
+        QVERIFY(std::abs(F->BillardGraph->AngleVisee() - 1.0) < 0.001);
+
+        // Type 2: the received state is computed without a strike.
+        moteur->Trajets[1][0].Vitesse = {0, 200, 0};
+        F->RecoitBlocDb(octets(PrepareCoupDb(*moteur, car, false)));
+        QCOMPARE(N.Frappes, 1);
+        QCOMPARE(N.Calculs, 2);
+        QCOMPARE(F->Moteur.Trajets[1][0].Vitesse.y, 200.0);
+        QVERIFY(F->Moteur.Trajets[1][1].Position.y > -50.0); // it moved along +y
+        QVERIFY(!F->LignesTracees);
+
+        // The same arrives through the window's own server.
+        TTransportDbAlv envoyeur;
+        QCOMPARE(envoyeur.Envoie(
+                     TTransportDbAlv::NomAlveran(quint64(QCoreApplication::applicationPid())), 0,
+                     octets(PrepareCoupDb(*moteur, car, true))),
+                 TTransportDbAlv::eEnvoye);
+        QTRY_COMPARE(N.Frappes, 2);
+    }
+
+    void f9EtExportAutomatique() {
+        TTransportDbAlv serveur;
+        const QString nom =
+            QStringLiteral("alveran-test-dbalv-%1").arg(QCoreApplication::applicationPid());
+        QVERIFY(serveur.Ecoute(nom));
+        F->NomServeurDbAlv = nom;
+        QList<QByteArray> recus;
+        connect(&serveur, &TTransportDbAlv::BlocRecu, this,
+                [&recus](const QByteArray& b, quint64) { recus << b; });
+
+        Action(*F, "BillesMnu")->trigger();
+        QTest::keyClick(F.get(), Qt::Key_F9); // press and release
+        QCOMPARE(recus.size(), 1);
+        QVERIFY(Action(*F, "LignesMnu")->isChecked());
+        QTest::keyClick(F.get(), Qt::Key_Space);
+        QCOMPARE(recus.size(), 1); // no export without "Auto"
+
+        Action(*F, "dbAlvAutoMnu")->trigger();
+        QTest::keyClick(F.get(), Qt::Key_F9);
+        QCOMPARE(recus.size(), 2); // F9 with "Auto": one block, not two
+        QTest::keyClick(F.get(), Qt::Key_Space);
+        QCOMPARE(recus.size(), 3);
+        const TCoupDb bloc = DecodeCoupDb(std::span<const uint8_t, TailleCoupDb>(
+            reinterpret_cast<const uint8_t*>(recus.last().constData()), TailleCoupDb));
+        QCOMPARE(bloc.Type, int32_t(tcQueue));
+        QCOMPARE(bloc.Coup[2], 430.0);
+
+        // The numerical view's export sends type 2 and leaves the menu as it was.
+        Action(*F, "dbAlvAutoMnu")->trigger();
+        Action(*F, "dbAlvQueueMnu")->trigger(); // both off
+        F->ExporteVitesses();
+        QCOMPARE(recus.size(), 4);
+        QCOMPARE(DecodeCoupDb(
+                     std::span<const uint8_t, TailleCoupDb>(
+                         reinterpret_cast<const uint8_t*>(recus.last().constData()), TailleCoupDb))
+                     .Type,
+                 int32_t(tcVitesseRotation));
+        QVERIFY(!Action(*F, "dbAlvQueueMnu")->isChecked() &&
+                !Action(*F, "dbAlvVitesseMnu")->isChecked());
+        QVERIFY(D->Messages.empty());
+
+        F->NomServeurDbAlv = nom + QStringLiteral("-personne");
+        QTest::keyClick(F.get(), Qt::Key_F9);
+        QCOMPARE(Messages(), QStringList{QStringLiteral("Erreur|dbAlv n'est pas ouvert")});
+    }
+
+    // --- Window -------------------------------------------------------------------------------
+
+    void redimensionnement() {
+        const int h0 = F->BillardGraph->height();
+        QCOMPARE(h0, 310);
+        F->resize(F->width(), F->height() - 40); // less than 301 pixels above the panel
+        QCOMPARE(F->BillardGraph->height(), h0);
+        QCOMPARE(F->EhviPanel->y() + F->EhviPanel->height(), F->centralWidget()->height());
+        F->resize(F->width(), F->height() + 140);
+        QCOMPARE(F->BillardGraph->height(), F->centralWidget()->height() - 129 - 5);
+        QVERIFY(F->BillardGraph->width() > 573);
+    }
+
+    void apparence() {
+        QTest::keyClick(F.get(), Qt::Key_Space);
+        const QImage image = F->grab().toImage();
+        // Kept for a look by eye.
+        image.save(QDir::temp().filePath(QStringLiteral("alveran-main.png")));
+        const QPoint table = F->BillardGraph->mapTo(F.get(), F->BillardGraph->Centre());
+        QCOMPARE(image.pixelColor(table),
+                 F->BillardGraph->Image().pixelColor(F->BillardGraph->Centre()));
+        // The panel sits under the table, the result beside the cue control.
+        const QRect panneau(F->EhviPanel->mapTo(F.get(), QPoint(0, 0)), F->EhviPanel->size());
+        QVERIFY(panneau.top() >= F->BillardGraph->mapTo(F.get(), QPoint(0, 0)).y() + 310);
+        QVERIFY(F->PointLbl->isVisible() && !F->PointLbl->text().isEmpty());
+    }
+
+    void restaurerLaFenetreGardeLeDebutDuCoup() {
+        // The window system shows the window again after a minimise: that is not a new show,
+        // and record 0 must stay the start of the last shot, not where its balls ended.
+        Action(*F, "BillesMnu")->trigger();
+        QTest::keyClick(F.get(), Qt::Key_Space);
+        const TVecteur depart = F->Moteur.Trajets[1][0].Position;
+        QVERIFY(F->BilleMoteur(1)->PosCm().y != depart.y); // left at the end
+        QShowEvent restauration;
+        QSpontaneKeyEvent::setSpontaneous(&restauration);
+        qApp->notify(F.get(), &restauration); // sendEvent would clear the mark
+        QCOMPARE(F->Moteur.Trajets[1][0].Position.x, depart.x);
+        QCOMPARE(F->Moteur.Trajets[1][0].Position.y, depart.y);
+        // Hidden and shown again by the program, it takes the balls as they stand.
+        F->hide();
+        F->show();
+        QCOMPARE(F->Moteur.Trajets[1][0].Position.y, F->BilleMoteur(1)->PosCm().y);
+    }
+
+    void fenetreAide() {
+        Action(*F, "AideMnu")->trigger();
+        QVERIFY(F->HlpFrm->isVisible());
+        ThlpFrm* premiere = F->HlpFrm.get();
+        QTest::keyClick(F.get(), Qt::Key_F1);
+        QCOMPARE(F->HlpFrm.get(), premiere);
+        QCOMPARE(premiere->windowTitle(), QStringLiteral("hlpFrm"));
+        QVERIFY(premiere->Memo1->isReadOnly());
+        const QString t = premiere->Memo1->toPlainText();
+        qsizetype pos = 0;
+        for (const char* section :
+             {"Clavier :", "E : effet", "H : hauteur", "V : vitesse queue", "A : angle de visée",
+              "I : inclinaison de la queue", "M : masse de la queue", "ESPACE", "SUPR", "HOME",
+              "END", "ESC", "CALIBRAGE", "VUE NUMERIQUE", "CALCUL DE TOLERANCE DU POINT",
+              "da = 0.1", "Nbre essais en a = 5"}) {
+            const qsizetype trouve = t.indexOf(QString::fromUtf8(section), pos);
+            QVERIFY2(trouve >= 0, section);
+            pos = trouve;
+        }
+    }
+
+    // --- Numeric cue editor -------------------------------------------------------------------
+
+    void queueNumeriqueSOuvreSurLePanneau() {
+        // Its top-left corner: the main window's left edge, 10 pixels below the top of the
+        // cue panel, so that it covers the lower part of the main window.
+        // It is placed at creation, before the main window (at the screen's corner) is shown
+        // and framed: hence the client point itself.
+        QCOMPARE(F->QueueNumFrm->pos(),
+                 F->EhviPanel->mapTo(F.get(), QPoint(-F->EhviPanel->x(), 10)));
+
+        // Its narrow fields show the starting values whole: "430,0000", not a scrolled
+        // "30,0000".
+        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+        QTest::keyClick(F.get(), Qt::Key_Q);
+        for (const QLineEdit* champ : F->QueueNumFrm->findChildren<QLineEdit*>()) {
+            const int place = champ->width() - 8; // frame and inner margins
+            QVERIFY2(champ->fontMetrics().horizontalAdvance(champ->text()) <= place,
+                     qPrintable(champ->objectName() + QLatin1Char(' ') + champ->text()));
+        }
+    }
+
+    void queueNumerique() {
+        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+        TQueueNumFrm* q = F->QueueNumFrm.get();
+        QTest::keyClick(F.get(), Qt::Key_Q);
+        QCOMPARE(q->Vedit->text(), QStringLiteral("430,0000"));
+        QCOMPARE(q->mEdit->text(), QStringLiteral("520,0000"));
+        QVERIFY(std::abs(QLocale().toDouble(q->Aedit->text()) - 98.64) < 0.01);
+        QCOMPARE(q->Aedit->text().size(), 7); // four decimals
+
+        // Letters are dropped, "." becomes the decimal comma, Enter applies.
+        q->Vedit->clear();
+        QTest::keyClicks(q->Vedit, QStringLiteral("1x.5"));
+        QCOMPARE(q->Vedit->text(), QStringLiteral("1,5"));
+        QTest::keyClick(q->Vedit, Qt::Key_Return);
+        QCOMPARE(F->Ehvi1->Vitesse(), 1.5);
+
+        // The editing keys keep their role: Delete deletes, also where the window system
+        // gives it a character (DEL) as X11 does.
+        q->Vedit->home(false);
+        QTest::sendKeyEvent(QTest::Click, q->Vedit, Qt::Key_Delete, QString(QChar(0x7f)),
+                            Qt::NoModifier);
+        QCOMPARE(q->Vedit->text(), QStringLiteral(",5"));
+        q->Vedit->setText(QStringLiteral("1,5"));
+
+        // Space fires and adds nothing.
+        QTest::keyClick(q->Vedit, Qt::Key_Space);
+        QCOMPARE(N.Frappes, 1);
+        QCOMPARE(q->Vedit->text(), QStringLiteral("1,5"));
+
+        // A text that does not convert changes nothing.
+        q->mEdit->setText(QStringLiteral("-"));
+        QTest::keyClick(q->mEdit, Qt::Key_Enter);
+        QCOMPARE(Messages(), QStringList{QStringLiteral(
+                                 "Erreur|'-' n'est pas une valeur en virgule flottante correcte")});
+        QCOMPARE(F->Ehvi1->MasseQueue(), 520.0);
+
+        q->mEdit->setText(QStringLiteral("600"));
+        QTest::keyClick(q->mEdit, Qt::Key_Enter);
+        QCOMPARE(F->Ehvi1->MasseQueue(), 600.0);
+        q->Aedit->setText(QStringLiteral("45"));
+        QTest::keyClick(q->Aedit, Qt::Key_Enter);
+        QVERIFY(std::abs(F->BillardGraph->AngleViseeDeg() - 45) < 0.01);
+        q->Iedit->setText(QStringLiteral("12,5"));
+        QTest::keyClick(q->Iedit, Qt::Key_Enter);
+        QCOMPARE(F->Ehvi1->Inclinaison(), 12.5);
+    }
+};
+
+QTEST_MAIN(TestMain)
+#include "test_main.moc"

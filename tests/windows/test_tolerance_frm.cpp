@@ -1,0 +1,278 @@
+// The tolerance window driven as a user would: its texts under French settings, the grid read
+// from its fields, evaluations run in the background and compared with the serial count, and
+// an interruption by Escape.
+
+#include "windows/Tolerance.h"
+#include "ui/CIbh3billes.h"
+#include "ui/EHVI3_ehvi.h"
+#include "support/Actions.h"
+#include "support/DialoguesScriptes.h"
+#include "windows/Main.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTest>
+
+#include <cmath>
+#include <memory>
+#include <numbers>
+
+namespace {
+
+constexpr double Pi = std::numbers::pi;
+/// Long enough for any grid of these tests on a loaded two-core machine.
+constexpr int AttenteMax = 120000;
+
+} // namespace
+
+class TestToleranceFrm : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TDialoguesScriptes> D;
+    std::unique_ptr<TMainFrm> F;
+    TToleranceFrm* T = nullptr;
+
+    void Comptes(int e, int h, int a, int v, int i, int m) {
+        T->eUD->setValue(e);
+        T->hUD->setValue(h);
+        T->aUD->setValue(a);
+        T->vUD->setValue(v);
+        T->iUD->setValue(i);
+        T->mUD->setValue(m);
+    }
+
+    void Textes(QLineEdit* const (&champs)[6], const char* const (&textes)[6]) {
+        for (int k = 0; k < 6; ++k) champs[k]->setText(QString::fromUtf8(textes[k]));
+    }
+
+    /// A shot that always makes the point in free mode: the cue ball aimed between two balls
+    /// that nearly touch, 20 cm away.
+    void CoupSur() {
+        Action(*F, "LibreMnu")->trigger();
+        F->BilleMoteur(1)->DeplaceCm({0, -20});
+        F->BilleMoteur(2)->DeplaceCm({-3.3, 0});
+        F->BilleMoteur(3)->DeplaceCm({3.3, 0});
+        T->FormActivate();
+        QLineEdit* const centres[6] = {T->eTxt, T->hTxt, T->aTxt, T->vTxt, T->iTxt, T->mTxt};
+        Textes(centres, {"0", "0", "90", "300", "2", "520"});
+    }
+
+    /// Runs "Calculer" and waits for the end of the evaluation.
+    bool Calcule() {
+        QSignalSpy fin(T, &TToleranceFrm::EvaluationTerminee);
+        T->DemarreBtn->click();
+        if (!T->EnCours) return false;
+        return fin.wait(AttenteMax);
+    }
+
+    /// The serial count of the grid the window holds, on a copy of the main window's engine.
+    qint64 CompteSerie() {
+        TGrilleTolerance g;
+        for (int k = 0; k < 6; ++k) {
+            g.Centres[static_cast<size_t>(k)] = T->Centres[static_cast<size_t>(k)];
+            g.Increments[static_cast<size_t>(k)] = T->Increments[static_cast<size_t>(k)];
+        }
+        g.Nombres = {T->eUD->value(), T->hUD->value(), T->aUD->value(),
+                     T->vUD->value(), T->iUD->value(), T->mUD->value()};
+        auto copie = std::make_unique<TBillardAlveran>(F->Moteur);
+        return EvalueTolerance(*copie, g).NbReussis;
+    }
+
+    void VerifieCentres() {
+        const TBillardAlveran& m = F->Moteur;
+        QCOMPARE(m.Effet, T->Centres[0]);
+        QCOMPARE(m.Hauteur, T->Centres[1]);
+        QCOMPARE(m.AngleOx, T->Centres[2]);
+        QCOMPARE(m.Vq, T->Centres[3]);
+        QCOMPARE(m.AngleTapis, T->Centres[4]);
+        QCOMPARE(m.m, T->Centres[5]);
+    }
+
+  private slots:
+    void init() {
+        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+        D = std::make_unique<TDialoguesScriptes>();
+        F = std::make_unique<TMainFrm>(D.get());
+        F->CreeFenetres();
+        T = F->ToleranceFrm.get();
+    }
+
+    void cleanup() {
+        F.reset();
+        D.reset();
+        QLocale::setDefault(QLocale::c());
+    }
+
+    // --- Texts and the grid's size ----------------------------------------------------------
+
+    void textesInitiaux() {
+        // Increments in the user's format; 11 × 11 × 11 × 5 × 5 × 1 trials grouped with the
+        // French thousands separator (a kind of blank); 0.1 s per trial.
+        QCOMPARE(T->deTxt->text(), QStringLiteral("0,1"));
+        QCOMPARE(T->diTxt->text(), QStringLiteral("2"));
+        const QString g = QLocale().groupSeparator();
+        QVERIFY(g.size() == 1 && g.at(0).isSpace());
+        QCOMPARE(T->MaxLbl->text(), QStringLiteral("/ 33") + g + QStringLiteral("275"));
+        QCOMPARE(T->TempsLbl->text(), QStringLiteral("00 h 55 mn 27 sec"));
+    }
+
+    void unPointOuUneVirguleTapesDonnentLeSeparateur() {
+        // Typed, either key gives the user's separator (a text set otherwise is read as it is).
+        T->dhTxt->clear();
+        QTest::keyClicks(T->dhTxt, QStringLiteral("0.25"));
+        QCOMPARE(T->dhTxt->text(), QStringLiteral("0,25"));
+        T->vTxt->clear();
+        QTest::keyClicks(T->vTxt, QStringLiteral("430,5"));
+        QCOMPARE(T->vTxt->text(), QStringLiteral("430,5"));
+    }
+
+    void totalGroupeAussiSousLaLocaleC() {
+        // The C locale does not group by default; the total is grouped all the same.
+        QLocale::setDefault(QLocale::c());
+        T->eUDClick();
+        QCOMPARE(T->MaxLbl->text(), QStringLiteral("/ 33,275"));
+    }
+
+    void compteEtEstimationSuiventLesCompteurs() {
+        Comptes(0, 0, 0, 0, 0, 0);
+        QCOMPARE(T->MaxLbl->text(), QStringLiteral("/ 1"));
+        QCOMPARE(T->TempsLbl->text(), QStringLiteral("00 h 00 mn 00 sec"));
+        // Clicking the up arrow of the mass: 3 trials on each side.
+        QTest::keyClick(T->mUD, Qt::Key_Up);
+        QCOMPARE(T->MaxLbl->text(), QStringLiteral("/ 3"));
+        // More than a day of estimate is shown in whole hours, not as a time of day:
+        // 41³ × 5 × 5 trials at 0.1 s = 172 302.5 s.
+        Comptes(20, 20, 20, 2, 2, 0);
+        QCOMPARE(T->TempsLbl->text(), QStringLiteral("47 h 51 mn 42 sec"));
+        // Beyond 32 bits the grid is still counted: 201^6.
+        Comptes(100, 100, 100, 100, 100, 100);
+        QCOMPARE(T->NbEssaisTotal, Q_INT64_C(65944160601201));
+    }
+
+    void valeursCentralesDepuisLaFenetrePrincipale() {
+        F->Ehvi1->SetVitesse(250);
+        F->Moteur.m = 480.5;
+        F->Moteur.Trajets[1][0].Position = {};
+        T->FormActivate();
+        QCOMPARE(T->vTxt->text(), QStringLiteral("250"));
+        QCOMPARE(T->mTxt->text(), QStringLiteral("480,5"));
+        // Up to 15 digits: the aim reads back to within the last of them.
+        QVERIFY(std::abs(QLocale().toDouble(T->aTxt->text()) - F->BillardGraph->AngleViseeDeg()) <
+                1e-12);
+        // The ball positions went into the engine, resting on the cloth.
+        const TPointTable p = F->BilleMoteur(1)->PosCm();
+        QCOMPARE(F->Moteur.Trajets[1][0].Position.x, p.x);
+        QCOMPARE(F->Moteur.Trajets[1][0].Position.z, F->Moteur.Fisik.RayonBilles());
+    }
+
+    void texteNonNumeriqueArreteCalculer() {
+        T->FormActivate();
+        T->hTxt->setText(QStringLiteral("1.5")); // a "." is not the French separator
+        T->DemarreBtn->click();
+        QVERIFY(!T->EnCours);
+        QCOMPARE(D->Messages.size(), size_t(1));
+        QCOMPARE(D->Messages[0].Texte,
+                 QStringLiteral("'1.5' n'est pas une valeur en virgule flottante correcte"));
+
+        // A bad increment: the total is already updated, nothing runs.
+        T->FormActivate();
+        T->eUD->blockSignals(true);
+        T->eUD->setValue(0);
+        T->eUD->blockSignals(false);
+        T->dvTxt->setText(QString());
+        T->DemarreBtn->click();
+        QVERIFY(!T->EnCours);
+        // 1 × 11 × 11 × 5 × 5 × 1, though the up-down said nothing.
+        QCOMPARE(T->NbEssaisTotal, 3025);
+        QCOMPARE(T->MaxLbl->text(), QStringLiteral("/ 3") + QLocale().groupSeparator() + "025");
+        QCOMPARE(D->Messages.back().Texte,
+                 QStringLiteral("'' n'est pas une valeur en virgule flottante correcte"));
+    }
+
+    // --- Evaluations ------------------------------------------------------------------------
+
+    void grilleNulleUnSeulCoup() {
+        T->FormActivate();
+        Comptes(0, 0, 0, 0, 0, 0);
+        QVERIFY(Calcule());
+        QCOMPARE(T->MaxLbl->text(), QStringLiteral("/ 1"));
+        QCOMPARE(T->NbEssaisFaits, 1);
+        QVERIFY(T->ResultLbl->text() == QStringLiteral("0") ||
+                T->ResultLbl->text() == QStringLiteral("1"));
+        QCOMPARE(T->ResultLbl->text().toLongLong(), CompteSerie());
+    }
+
+    void masseTroisSurUnCoupToujoursReussi() {
+        CoupSur();
+        Comptes(1, 1, 1, 1, 1, 3);
+        F->Moteur.Effet = 7; // not a central value: the end of the run puts the centres back
+        QSignalSpy fin(T, &TToleranceFrm::EvaluationTerminee);
+        T->DemarreBtn->click();
+        QVERIFY(!T->DemarreBtn->isEnabled());
+        QVERIFY(QApplication::overrideCursor() != nullptr);
+        QVERIFY(fin.wait(AttenteMax));
+        // 3^5 combinations of levels 1 to 5, 7 successes each (centre, 3 above, 3 below).
+        const QString g = QLocale().groupSeparator();
+        QCOMPARE(T->ResultLbl->text(), QStringLiteral("1") + g + QStringLiteral("701"));
+        QCOMPARE(T->MaxLbl->text(), QStringLiteral("/ 1") + g + QStringLiteral("701"));
+        // The downward mass trials are not counted as trials made.
+        QCOMPARE(T->NbEssaisFaits, 243 * 4);
+        QVERIFY(T->ProgressBar1->value() < 100);
+        QCOMPARE(T->TempsLbl->text(), QStringLiteral("00 h 02 mn 50 sec"));
+        QVERIFY(T->DemarreBtn->isEnabled());
+        QVERIFY(!T->EnCours);
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+        QCOMPARE(T->Centres[2], 90 * Pi / 180);
+        VerifieCentres();
+    }
+
+    void compteParalleleEgalAuCompteSerie() {
+        // The default shot, in three-cushion mode, over a grid where some trials miss.
+        T->FormActivate();
+        Comptes(2, 1, 2, 1, 1, 2);
+        T->dmTxt->setText(QStringLiteral("40"));
+        T->daTxt->setText(QStringLiteral("0,5"));
+        QVERIFY(Calcule());
+        const qint64 serie = CompteSerie();
+        QCOMPARE(T->NbReussis, serie);
+        QCOMPARE(T->ResultLbl->text(), QLocale().toString(serie));
+        VerifieCentres();
+    }
+
+    void echapInterromptEtRestaureLesCentres() {
+        T->show();
+        T->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(T));
+        Comptes(40, 40, 40, 2, 2, 0); // 81³ × 25 trials: minutes of work
+        F->Moteur.Vq = 1;
+        const QString estimationInitiale = T->TempsLbl->text();
+        QSignalSpy fin(T, &TToleranceFrm::EvaluationTerminee);
+        T->DemarreBtn->click();
+        QVERIFY(T->EnCours);
+        // A second "Calculer" while running changes nothing.
+        T->DemarreBtnClick();
+        QTest::qWait(700);
+        QVERIFY(fin.isEmpty());
+        QTest::keyClick(T->eTxt, Qt::Key_Escape);
+        QVERIFY(fin.wait(10000));
+        QCOMPARE(fin.size(), 1);
+        QCOMPARE(T->ResultLbl->text(), QStringLiteral("0"));
+        QVERIFY(T->NbEssaisFaits > 0);
+        QVERIFY(T->NbEssaisFaits < T->NbEssaisTotal);
+        QVERIFY(!T->EnCours);
+        QVERIFY(T->DemarreBtn->isEnabled());
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+        VerifieCentres();
+        QCOMPARE(F->Moteur.Vq, 430.0);
+        // The estimate was refreshed while running (not the initial one any more).
+        QVERIFY(T->TempsLbl->text() != estimationInitiale);
+    }
+};
+
+QTEST_MAIN(TestToleranceFrm)
+#include "test_tolerance_frm.moc"

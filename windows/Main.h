@@ -1,0 +1,230 @@
+#pragma once
+// The program's top-level window: it owns the engine, the table view and the cue-impact
+// control, keeps the engine's inputs in step with what the user sees, fires the shot and
+// shows its result, and offers the menus and the keyboard commands.
+
+#include "analysis/CalculD13.h"
+#include "engine/C8_BillardAlveran.h"
+#include "ui/Dialogues.h"
+#include "windows/ServicesMain.h"
+
+#include <QImage>
+#include <QLocale>
+#include <QMainWindow>
+#include <QStringList>
+
+#include <memory>
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QMenu;
+class QToolButton;
+class QWidget;
+class TCIBillardHor3B;
+class TCIBille;
+class TEhvi;
+class TVueNumFrm;
+class TCalibreFrm;
+class TToleranceFrm;
+class ThlpFrm;
+class TQueueNumFrm;
+class TEditVectFrm;
+class TTransportDbAlv;
+
+/// What the result text says about one shot.
+struct TResultatCoup {
+    bool PointReussi = false;
+    int IndicePoint = 0;
+    double Duree = 0.0; ///< time of the last record (s)
+    bool Significatif = false;
+    bool Contre = false;
+    int Bandes = 0;
+    double D13 = 0.0, P13 = 0.0, d = 0.0; ///< cm
+};
+
+/// "05 sec 120 ms": a duration rounded to the millisecond, seconds on two digits at least.
+QString TexteDuree(double secondes);
+/// A distance with three decimals, grouped thousands and at most 15 significant digits.
+QString TexteDistance(double valeur, const QLocale& locale);
+/// The result text: one line per fact, every line (the last included) ending with a CR.
+QString TexteResultat(const TResultatCoup& r, const QLocale& locale);
+
+class TMainFrm : public QMainWindow, public TServicesMain {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<TBillardAlveran> FMoteur; // first: the controls below refer to it
+
+  public:
+    /// `dialogues` answers the message boxes and file dialogs; the real ones when null.
+    explicit TMainFrm(TDialogues* dialogues = nullptr, QWidget* parent = nullptr);
+    ~TMainFrm() override;
+
+    /// Creates the secondary windows in their start-up order (numerical view, calibration,
+    /// tolerance, help, numeric cue editor, vector editor). Called once, after construction.
+    void CreeFenetres();
+
+    // Owned components.
+    TBillardAlveran& Moteur;
+    TCIBillardHor3B* BillardGraph = nullptr;
+    QWidget* EhviPanel = nullptr;
+    TEhvi* Ehvi1 = nullptr;
+    QLabel* Vlbl = nullptr;
+    QLabel* EHlbl = nullptr;
+    QLabel* Ilbl = nullptr;
+    QLabel* MasseLbl = nullptr;
+    QLabel* Qimg = nullptr; ///< shows QimgImage, the contact preview
+    QToolButton* TrajetBtn = nullptr;
+    QLabel* PointLbl = nullptr;
+    QLabel* Label1 = nullptr;
+
+    // Secondary windows (created by CreeFenetres, alive until the program ends).
+    std::unique_ptr<TVueNumFrm> VueNumFrm;
+    std::unique_ptr<TCalibreFrm> CalibreFrm;
+    std::unique_ptr<TToleranceFrm> ToleranceFrm;
+    std::unique_ptr<ThlpFrm> HlpFrm;
+    std::unique_ptr<TQueueNumFrm> QueueNumFrm;
+    std::unique_ptr<TEditVectFrm> EditVectFrm;
+
+    // Window state.
+    int Increment = 1;   ///< step of the arrow keys, at least 1
+    int ToucheTenue = 0; ///< Qt key code of the command key held down, 0 for none
+    bool LignesTracees = false;
+    bool CoupEnCours = false;
+    bool Modifie = false;
+    int EtapeAffichee = 0; ///< record at which the last shot left the balls
+    int HauteurPrec = 0;   ///< window height at the last resize
+    /// Last shot characteristics (D13, P13, d, contre, cushion count), kept for the export.
+    TCaracteristiques Derniers;
+
+    // Services used by the other windows.
+    TBillardAlveran& MoteurPartage() override { return Moteur; }
+    TCoupCourant CoupCourant() const override;
+    void FixeValeurCoup(TValeurCoup valeur, double v) override;
+    int EtapeCourante() const override { return EtapeAffichee; }
+    bool EffacementLignes() const override;
+    bool EnvoiAutomatique() const override;
+    void TireEnLignes() override;
+    void EditeVecteur(int bille, const QString& quoi, TVecteur* vecteur, int indice) override;
+    void PositionsVersMoteur() override;
+    void CoupVersMoteur();
+    void PlaceBillesEtape(int i) override;
+    void PlaceEtape(int i);
+    void FixeModif(bool b);
+    /// The ball drawn as engine ball n (1 = the cue ball, 2 and 3 its other balls).
+    TCIBille* BilleMoteur(int n) const;
+
+    // The shot.
+    void Tire() override;
+    void EffaceLignes() override;
+    /// A clean table: repaints it and forgets the lines.
+    void RedessineSansLignes();
+    void DessineLignes() override;
+    void ExporteVitesses() override;
+    void CommandeF9();
+    void ApercuContact();
+    /// Builds the shot block from the engine and the last characteristics and sends it to
+    /// the database application; an error box when it is not running.
+    void EnvoieCoupDb();
+    /// A block received from the database application; blocks not of 296 bytes are ignored.
+    void RecoitBlocDb(const QByteArray& bloc);
+
+    /// "Trace simultanée" and "Lignes" states, read by the analysis windows.
+    bool TraceSimultanee() const;
+    bool Lignes() const;
+
+    /// The contact preview's picture.
+    const QImage& QimgImage() const { return FQimgImage; }
+    /// The result text of the last shot, lines ended by CR.
+    const QString& TexteDernierResultat() const { return FTexteResultat; }
+
+    TDialogues& Dialogues() override { return *FDialogues; }
+    /// The transport to the database application, listening for blocks sent back.
+    TTransportDbAlv& Transport() { return *FTransport; }
+    /// The server name the shot blocks are sent to (the database application's).
+    QString NomServeurDbAlv;
+
+    // Menu handlers.
+    void ChargerMnuClick();
+    void SauvegarderMnuClick();
+    void SauverImageMnuClick();
+    void ParamPhysMnuClick();
+    void CopierMnuClick();
+    void CollerMnuClick();
+    void BilleJoueurMnuClick(QAction* item);
+    void DessinTrajetsMnuClick();
+    void ModeDeJeuMnuClick(QAction* item);
+    void AffichePosMnuClick(QAction* item);
+
+    /// Saves a position through the save dialog: 0 (cancelled or failed), 1 or 2.
+    int SauvePosition();
+    /// Loads a position through the open dialog: 0, 1 or 2.
+    int ChargePosition();
+    /// Loads the position file `nom` as "Charger une position" does once its dialog has
+    /// answered: how a file named on the command line (a double-click on it) opens. 0, 1 or 2
+    /// as the engine's reading; a file that cannot be read changes nothing and says so.
+    int OuvrePosition(const QString& nom);
+
+  protected:
+    bool eventFilter(QObject* objet, QEvent* evenement) override;
+    void showEvent(QShowEvent* evenement) override;
+
+  private:
+    // Menu items: the main window's own; other windows ask through TServicesMain.
+    QAction* ChargerMnu = nullptr;
+    QAction* SauvegarderMnu = nullptr;
+    QAction* SauverImageMnu = nullptr;
+    QAction* dbAlvAutoMnu = nullptr;
+    QAction* dbAlvQueueMnu = nullptr;
+    QAction* dbAlvVitesseMnu = nullptr;
+    QAction* ParamPhysMnu = nullptr;
+    QAction* VueNumMnu = nullptr;
+    QAction* CalibrageMnu = nullptr;
+    QAction* ToleranceMnu = nullptr;
+    QAction* CopierMnu = nullptr;
+    QAction* CollerMnu = nullptr;
+    QAction* BlancheMnu = nullptr;
+    QAction* JauneMnu = nullptr;
+    QAction* LignesMnu = nullptr;
+    QAction* BillesMnu = nullptr;
+    QAction* LignesEtBillesMnu = nullptr;
+    QAction* TraceSimultaneeMnu = nullptr;
+    QAction* EffacerLignesMnu = nullptr;
+    QAction* Ligne1Mnu = nullptr;
+    QAction* Ligne2Mnu = nullptr;
+    QAction* Ligne3Mnu = nullptr;
+    QAction* LibreMnu = nullptr;
+    QAction* UneBandeMnu = nullptr;
+    QAction* TroisBandesMnu = nullptr;
+    QAction* CmMnu = nullptr;
+    QAction* DiamantsMnu = nullptr;
+    QAction* AideMnu = nullptr;
+
+    void CreeComposants();
+    void CreeActions();
+    void CreeMenus();
+    void Dispose();
+    void ZoneClientRedimensionnee();
+    bool ToucheEnfoncee(int touche, Qt::KeyboardModifiers modifs);
+    bool ToucheRelachee(int touche);
+    void CommandeFleche(int dx, int dy);
+    void RecadreApresChargement();
+    void Ehvi1EhviChange();
+    void BillardGraphViseeChange();
+    void AfficheMessage(const QString& titre, const QString& texte, TTypeMessage type);
+
+    std::unique_ptr<TDialogues> FDialoguesPropres;
+    TDialogues* FDialogues = nullptr;
+    std::unique_ptr<TTransportDbAlv> FTransport;
+    QImage FQimgImage;
+    QString FTexteResultat;
+    QActionGroup* FGroupeDbAlv = nullptr;
+    int FPlacement = 0; ///< while positive, changes of the controls do not fire the live shot
+};
+
+/// The program: the main window and its secondary windows, the position file named by the
+/// first argument after the program's name if there is one, then the event loop until the
+/// program ends; returns its exit status. `arguments` as QCoreApplication::arguments(),
+/// `dialogues` as for TMainFrm.
+int LanceProgramme(const QStringList& arguments, TDialogues* dialogues = nullptr);
