@@ -5,6 +5,7 @@
 #include "engine/C7_Mouvements.h"
 
 #include <cstdint>
+#include <limits>
 #include <string>
 
 class TBillardAlveran;
@@ -58,6 +59,10 @@ class TBillardAlveran : public TAlveranMouvements {
     int32_t NbEnr = 0;      ///< index of the last record written
     std::string NomFichier; ///< last position file read or written
     int64_t NbPas = 0;      ///< analysis steps of the last computation (for measurements)
+    /// The computation stops at the end of the first step that ends past this time (s), with
+    /// a record there. Infinite, the shot runs to its end; a fit of tracked positions sets it
+    /// so as not to compute what it does not score.
+    double TFinCalcul = std::numeric_limits<double>::infinity();
 
     /// Cue strike, then trajectories.
     void TireCoup();
