@@ -563,6 +563,7 @@ TResultatAjustement AjusteCoup(TBillardAlveran& moteur, const TCoupMesure& mesur
             depart.Vq = k > 0 ? l.Vitesse / k : estimation.Vq;
             const auto [coup, rmse] = probleme.Cherche(depart, 1.0, options.EvaluationsDepart);
             departs.emplace_back(rmse, coup);
+            if (probleme.Arrete()) break;
         }
     Trie(departs);
 
@@ -575,8 +576,8 @@ TResultatAjustement AjusteCoup(TBillardAlveran& moteur, const TCoupMesure& mesur
             probleme.Cherche(departs[i].second, 0.5, options.EvaluationsFinales);
         fins.emplace_back(rmse, coup);
     }
-    if (fins.empty())
-        fins.emplace_back(RmseCoup(moteur, mesure, departs[0].second), departs[0].second);
+    // Never worse than the first guess, also when a stop request cut the search short.
+    fins.emplace_back(resultat.RmseInitiale, estimation);
     Trie(fins);
     resultat.Coup = fins.front().second;
     resultat.Rmse = fins.front().first;
