@@ -14,6 +14,8 @@ constexpr double SeuilMouvement = 1.2;
 constexpr double DecalageMin = -0.02;
 constexpr double DecalageMax = 0.06;
 constexpr double PoidsQueue = 1.5;
+/// The tracked start places are corrected by at most this much (cm): a few times the noise.
+constexpr double CorrectionDepartMax = 0.8;
 /// Samples this close before a ball's estimated start may show it already moving (s).
 constexpr double MargeDepart = 0.02;
 
@@ -238,7 +240,20 @@ bool LancerRencontre(const TCoupMesure& mesure, const TPARAMPHYS& fisik, double 
 /// The cue ball's launch speed stands for the cue speed: the same cue speed launches the ball
 /// slower the farther the tip is from the centre, so searching in cue speed would tie speed to
 /// effect and height.
-enum TParametre { pAngle, pVitesse, pEffet, pHauteur, pDecalage, pInclinaison, pMasse };
+/// Last, the corrections of the start places of the cue ball and of the first object ball.
+enum TParametre {
+    pAngle,
+    pVitesse,
+    pEffet,
+    pHauteur,
+    pDecalage,
+    pInclinaison,
+    pMasse,
+    pQueueX,
+    pQueueY,
+    pPremiereX,
+    pPremiereY
+};
 
 /// The samples up to `horizon` only (s from the first sample).
 TCoupMesure Tronque(const TCoupMesure& mesure, double horizon) {
@@ -273,6 +288,18 @@ class TProbleme {
             rayon = std::min(rayon, 0.98 * R * std::sqrt(std::max(0.0, (Fmax - 1) / 2.5)));
         }
         FRayonTip = rayon;
+    }
+
+    /// From now on the start places of the cue ball and of the ball `premiere` (none if 0)
+    /// move too.
+    void AjouteDeparts(int premiere) {
+        FPremiere = premiere;
+        FParametres.push_back(pQueueX);
+        FParametres.push_back(pQueueY);
+        if (premiere > 0) {
+            FParametres.push_back(pPremiereX);
+            FParametres.push_back(pPremiereY);
+        }
     }
 
     /// The samples scored from now on (the fit widens its horizon as it goes).
@@ -391,10 +418,19 @@ class TProbleme {
             pas = 40;
             tolerance = 0.1;
             return;
+        case pQueueX:
+        case pQueueY:
+        case pPremiereX:
+        case pPremiereY:
+            bas = -CorrectionDepartMax;
+            haut = CorrectionDepartMax;
+            pas = 0.15;
+            tolerance = 0.001;
+            return;
         }
     }
 
-    static double& Champ(TCoupAjuste& c, TParametre p) {
+    double& Champ(TCoupAjuste& c, TParametre p) const {
         switch (p) {
         case pAngle:
             return c.AngleOx;
@@ -410,6 +446,14 @@ class TProbleme {
             return c.AngleTapis;
         case pMasse:
             break;
+        case pQueueX:
+            return c.CorrectionDepart[1].x;
+        case pQueueY:
+            return c.CorrectionDepart[1].y;
+        case pPremiereX:
+            return c.CorrectionDepart[FPremiere].x;
+        case pPremiereY:
+            return c.CorrectionDepart[FPremiere].y;
         }
         return c.m;
     }
@@ -420,6 +464,7 @@ class TProbleme {
     TCoupAjuste FBase;
     std::vector<TParametre> FParametres;
     double FRayonTip = 0.0;
+    int FPremiere = 0;
     int64_t FEvaluations = 0;
     double FMeilleure = 0.0;
     double FRmseDepart = 0.0;
@@ -480,7 +525,9 @@ TCoupMesure PrepareCoupMesure(const TTrajectoireMesuree& trajectoire, const TPAR
 }
 
 void PlaceCoup(TBillardAlveran& moteur, const TCoupMesure& mesure, const TCoupAjuste& coup) {
-    for (int b = 1; b <= 3; ++b) moteur.Trajets[b][0] = {mesure.Depart[b], VecteurNul, VecteurNul};
+    for (int b = 1; b <= 3; ++b)
+        moteur.Trajets[b][0] = {Somme(mesure.Depart[b], coup.CorrectionDepart[b]), VecteurNul,
+                                VecteurNul};
     moteur.Vq = coup.Vq;
     moteur.m = coup.m;
     moteur.AngleOx = coup.AngleOx;
@@ -569,6 +616,7 @@ TResultatAjustement AjusteCoup(TBillardAlveran& moteur, const TCoupMesure& mesur
 
     // The best of them on the whole cutoff.
     probleme.Mesure(mesure);
+    if (options.CorrigeDeparts) probleme.AjouteDeparts(mesure.Ordre.empty() ? 0 : mesure.Ordre[0]);
     TCandidats fins;
     const std::size_t nb = std::min<std::size_t>(options.DepartsPoursuivis, departs.size());
     for (std::size_t i = 0; i < nb && !probleme.Arrete(); ++i) {

@@ -16,7 +16,11 @@
 // often settles on a stroke that sends the cue ball beside the ball the tracking shows moving
 // first. So the fit also aims at where the cue ball must have met that ball (the object ball's
 // start place less two radii along its first motion), tries both sides of side effect and of
-// height from each aim, and keeps the best.
+// height from each aim, and keeps the best. Each start is first searched on a short horizon
+// (the meeting with the first object ball and a little more), where a wrong start still shows
+// as a small error rather than as another shot; the best few are then searched on the whole
+// cutoff, where the start places of the cue ball and of the first object ball may also move
+// by a few millimetres (see CorrigeDeparts).
 
 #include "analysis/Optimiseur.h"
 #include "analysis/TrajectoireMesuree.h"
@@ -37,6 +41,8 @@ struct TCoupAjuste {
     double Effet = 0.0;          ///< side offset of the tip (cm)
     double Hauteur = 0.0;        ///< height of the tip above the centre (cm)
     double DecalageFrappe = 0.0; ///< strike time after the file's first sample (s)
+    /// What the fit added to each ball's tracked start place (cm), indexed 1 to 3.
+    std::array<TVecteur, 4> CorrectionDepart{};
 };
 
 struct TOptionsAjustement {
@@ -50,6 +56,10 @@ struct TOptionsAjustement {
     int EvaluationsDepart = 120;
     int EvaluationsFinales = 1000;
     int DepartsPoursuivis = 3;
+    /// On the whole cutoff, also correct the start places of the cue ball and of the first
+    /// object ball (by at most 8 mm): the tracker's few millimetres of noise on where a ball
+    /// stands grow along a shot into centimetres, which no stroke can make up for.
+    bool CorrigeDeparts = true;
 };
 
 /// A tracked shot made ready for fitting.
@@ -84,8 +94,8 @@ struct TCoupMesure {
 TCoupMesure PrepareCoupMesure(const TTrajectoireMesuree& mesure, const TPARAMPHYS& fisik,
                               double coupure);
 
-/// Places the start positions and the stroke in the engine (the rest of every ball's record-0
-/// state cleared), as a fit fires them.
+/// Places the start positions (with the stroke's corrections) and the stroke in the engine (the
+/// rest of every ball's record-0 state cleared), as a fit fires them.
 void PlaceCoup(TBillardAlveran& moteur, const TCoupMesure& mesure, const TCoupAjuste& coup);
 
 /// The objective above for `coup`, fired on `moteur` with its constants (cm). The engine's
