@@ -1,6 +1,6 @@
 // alveran-cli fit SHOT.csv… [--mode …] [--set NAME=VALUE]... [--preset match|defaut]
 //   [--cutoff S] [--constants NAME,NAME…] [--criterion median|mean] [--holdout F] [--seed N]
-//   [--threads N] [--out-alv DIR]
+//   [--threads N] [--tracked-starts] [--out-alv DIR]
 //
 // Tracked shots (t,bille,x,y): each one's stroke fitted to its samples and, with --constants,
 // the named physical constants fitted over the whole set, optionally with shots held out to
@@ -35,6 +35,7 @@ struct TOptionsFit {
     uint64_t Graine = 0;
     int Threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     std::string DossierAlv;
+    bool DepartsMesures = false; ///< the start places as tracked, not corrected by the fit
 };
 
 /// A whole decimal integer, nothing before or after it.
@@ -86,6 +87,8 @@ TOptionsFit LitOptions(const TArguments& arguments) {
             if (!LitEntier(v, o.Threads) || o.Threads < 1 || o.Threads > NbThreadsMax)
                 throw TErreurCommande{"--threads : entier entre 1 et " +
                                       std::to_string(NbThreadsMax) + " attendu, pas '" + v + "'"};
+        } else if (a == "--tracked-starts") {
+            o.DepartsMesures = true;
         } else if (ValeurOption(arguments, i, "--out-alv", v)) {
             if (v.empty()) throw TErreurCommande{"--out-alv sans dossier"};
             o.DossierAlv = v;
@@ -154,6 +157,13 @@ void EcritCoups(TJson& json, const TPartie& p) {
             .Membre("Hauteur", c.Hauteur)
             .FinObjet();
         const int64_t evaluations = r.Evaluations + p.Avant[i].Evaluations;
+        // Where the fitted shot starts: the tracked places, as the fit corrected them.
+        json.Cle("Positions").DebutTableau();
+        for (int b = 1; b <= 3; ++b) {
+            const TVecteur v = Somme(p.Coups[i].Depart[b], c.CorrectionDepart[b]);
+            json.DebutTableau().Nombre(v.x).Nombre(v.y).Nombre(v.z).FinTableau();
+        }
+        json.FinTableau();
         json.Membre("DecalageFrappe", c.DecalageFrappe)
             .Membre("RmseAvant", p.Avant[i].Rmse)
             .Membre("RmseApres", r.Rmse)
@@ -210,6 +220,7 @@ std::string CmdFit(const TArguments& arguments) {
     };
     TOptionsAjustement optionsCoup;
     optionsCoup.Coupure = o.Coupure;
+    optionsCoup.CorrigeDeparts = !o.DepartsMesures;
 
     const auto debut = std::chrono::steady_clock::now();
     std::vector<std::size_t> dedans(coups.size()), dehors;

@@ -97,10 +97,13 @@ TEST_F(FitCli, AjusteChaqueCoupEtEcritSonFichierDeCoup) {
     EXPECT_LT(Nombre(r.Sortie, "RmseMedianeApres"), 0.6);
     EXPECT_LT(Nombre(r.Sortie, "RmseApres"), Nombre(r.Sortie, "RmseAvant"));
 
-    // The stroke file holds the fitted stroke: the engine reads back the JSON's cue speed.
+    // The stroke file holds the fitted stroke and start places of the JSON.
     TBillardAlveran moteur;
     ASSERT_EQ(moteur.LitPosition((Dossier / "alv" / "coup0.alv").string()), 1);
     EXPECT_NEAR(moteur.Vq, Nombre(r.Sortie, "Vq"), 1e-9 * moteur.Vq);
+    const auto positions = r.Sortie.find("\"Positions\":[[");
+    ASSERT_NE(positions, std::string::npos);
+    EXPECT_NEAR(moteur.Trajets[1][0].Position.x, std::stod(r.Sortie.substr(positions + 14)), 1e-9);
     EXPECT_TRUE(fs::exists(Dossier / "alv" / "coup1.alv"));
 }
 
