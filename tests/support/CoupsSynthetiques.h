@@ -143,9 +143,12 @@ inline TCoupSynthetique Genere(TAlea& a, const TPARAMPHYS& fisik, const TOptions
 
     s.Csv = "t,bille,x,y\n";
     double sommeBruit = 0, sommePoids = 0;
+    const double xMax = fisik.largeurJeu() / 2 - R + 0.5, yMax = fisik.largeurJeu() - R + 0.5;
     const auto ajoute = [&](int b, double t) {
         double x = 0, y = 0;
         detail::Position(*e, b, t - s.Coup.DecalageFrappe, x, y);
+        // A ball that jumped off the table is no longer seen.
+        if (std::fabs(x) > xMax || std::fabs(y) > yMax) return;
         const double mx = detail::Arrondi(x + o.Bruit * a.Normale(), o.Arrondi);
         const double my = detail::Arrondi(y + o.Bruit * a.Normale(), o.Arrondi);
         s.Mesure.Billes[b].push_back({t, mx, my});
