@@ -31,43 +31,59 @@ struct TDepartBille {
     TVecteur Direction;
 };
 
-/// The first sample beyond the threshold from the mean of those before, confirmed by the next
-/// one (a single stray sample is noise, not motion).
-TDepartBille DepartBille(const std::vector<TReleve>& r) {
-    double sx = r[0].x, sy = r[0].y;
-    double n = 1;
-    for (std::size_t k = 1; k < r.size(); ++k) {
-        const double mx = sx / n, my = sy / n;
+/// Index of the first sample beyond the threshold from the mean of those before (confirmed by
+/// the next one: a single stray sample is noise, not motion), or r.size() if the ball never
+/// moves; `mx`, `my` receive that mean.
+std::size_t PremierMouvement(const std::vector<TReleve>& r, double& mx, double& my) {
+    double sx = r[0].x, sy = r[0].y, n = 1;
+    std::size_t k = 1;
+    for (; k < r.size(); ++k) {
+        mx = sx / n;
+        my = sy / n;
         const bool loin = Distance(r[k], mx, my) > SeuilMouvement;
-        if (loin && (k + 1 == r.size() || Distance(r[k + 1], mx, my) > SeuilMouvement)) {
-            TDepartBille d{Vecteur(mx, my, 0), r[k].t, {}};
-            const TReleve& suivant = k + 1 < r.size() ? r[k + 1] : r[k];
-            d.Direction = Unitaire(Vecteur(suivant.x - mx, suivant.y - my, 0));
-            // Back from the first moving sample at the speed of the next step.
-            if (k + 1 < r.size() && r[k + 1].t > r[k].t) {
-                const double v =
-                    std::hypot(r[k + 1].x - r[k].x, r[k + 1].y - r[k].y) / (r[k + 1].t - r[k].t);
-                if (v > 0) d.Debut = std::max(r[k - 1].t, r[k].t - Distance(r[k], mx, my) / v);
-            }
-            // The last samples within the threshold may already have moved a little: the
-            // rest place is the mean of those well before the start.
-            double rx = r[0].x, ry = r[0].y, nr = 1;
-            for (std::size_t j = 1; j < k && r[j].t < d.Debut - MargeDepart; ++j) {
-                if (Distance(r[j], mx, my) > SeuilMouvement) continue;
-                rx += r[j].x;
-                ry += r[j].y;
-                nr += 1;
-            }
-            d.Repos = Vecteur(rx / nr, ry / nr, 0);
-            return d;
-        }
+        if (loin && (k + 1 == r.size() || Distance(r[k + 1], mx, my) > SeuilMouvement)) return k;
         if (!loin) {
             sx += r[k].x;
             sy += r[k].y;
             n += 1;
         }
     }
-    return {Vecteur(sx / n, sy / n, 0), TCoupMesure::Jamais, {}};
+    mx = sx / n;
+    my = sy / n;
+    return k;
+}
+
+/// When the ball left (mx, my): back from its first moving sample k at the speed of the next
+/// step, not before the sample ahead of it.
+double DebutMouvement(const std::vector<TReleve>& r, std::size_t k, double mx, double my) {
+    if (k + 1 >= r.size() || !(r[k + 1].t > r[k].t)) return r[k].t;
+    const double v = std::hypot(r[k + 1].x - r[k].x, r[k + 1].y - r[k].y) / (r[k + 1].t - r[k].t);
+    return v > 0 ? std::max(r[k - 1].t, r[k].t - Distance(r[k], mx, my) / v) : r[k].t;
+}
+
+/// The rest place: the last samples within the threshold may already show the ball moving a
+/// little, so only those well before the start count.
+TVecteur Repos(const std::vector<TReleve>& r, std::size_t k, double debut, double mx, double my) {
+    double rx = r[0].x, ry = r[0].y, n = 1;
+    for (std::size_t j = 1; j < k && r[j].t < debut - MargeDepart; ++j) {
+        if (Distance(r[j], mx, my) > SeuilMouvement) continue;
+        rx += r[j].x;
+        ry += r[j].y;
+        n += 1;
+    }
+    return Vecteur(rx / n, ry / n, 0);
+}
+
+TDepartBille DepartBille(const std::vector<TReleve>& r) {
+    double mx = 0, my = 0;
+    const std::size_t k = PremierMouvement(r, mx, my);
+    if (k == r.size()) return {Vecteur(mx, my, 0), TCoupMesure::Jamais, {}};
+    TDepartBille d;
+    d.Debut = DebutMouvement(r, k, mx, my);
+    d.Repos = Repos(r, k, d.Debut, mx, my);
+    const TReleve& suivant = k + 1 < r.size() ? r[k + 1] : r[k];
+    d.Direction = Unitaire(Vecteur(suivant.x - mx, suivant.y - my, 0));
+    return d;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -488,6 +504,43 @@ void Trie(TCandidats& c) {
                      [](const auto& a, const auto& b) { return a.first < b.first; });
 }
 
+/// The launches to start from: what the cue ball's first samples show, and the straight way
+/// to the meeting with the first ball to move (alone when the first samples come too late).
+std::vector<TLancer> Lancers(const TCoupMesure& mesure, const TPARAMPHYS& fisik, double decalage) {
+    std::vector<TLancer> lancers = {LancerObserve(mesure)};
+    TLancer rencontre;
+    if (LancerRencontre(mesure, fisik, decalage, rencontre) &&
+        std::fabs(std::remainder(rencontre.Angle - lancers[0].Angle, 2 * std::numbers::pi)) >
+            0.003) {
+        if (!lancers[0].Fiable) lancers.clear();
+        lancers.push_back(rencontre);
+    }
+    return lancers;
+}
+
+/// Each launch from both sides of effect and height, at the launch's speed, searched on the
+/// problem's (first) horizon; best first.
+TCandidats ChercheDeparts(TProbleme& probleme, TBillardAlveran& moteur, const TCoupMesure& mesure,
+                          const TCoupAjuste& estimation, const TOptionsAjustement& options) {
+    const double R = moteur.Fisik.RayonBilles();
+    TCandidats departs;
+    for (const TLancer& l : Lancers(mesure, moteur.Fisik, estimation.DecalageFrappe))
+        for (const auto& eh : EffetsDepart) {
+            TCoupAjuste depart = estimation;
+            depart.AngleOx = l.Angle;
+            depart.DecalageFrappe = l.Decalage;
+            depart.Effet = eh[0] * R;
+            depart.Hauteur = eh[1] * R;
+            const double k = VitesseParVq(moteur, mesure, depart);
+            depart.Vq = k > 0 ? l.Vitesse / k : estimation.Vq;
+            const auto [coup, rmse] = probleme.Cherche(depart, 1.0, options.EvaluationsDepart);
+            departs.emplace_back(rmse, coup);
+            if (probleme.Arrete()) break;
+        }
+    Trie(departs);
+    return departs;
+}
+
 } // namespace
 
 TCoupMesure PrepareCoupMesure(const TTrajectoireMesuree& trajectoire, const TPARAMPHYS& fisik,
@@ -584,35 +637,7 @@ TResultatAjustement AjusteCoup(TBillardAlveran& moteur, const TCoupMesure& mesur
     resultat.RmseInitiale = RmseCoup(moteur, mesure, estimation);
     const TCoupMesure court = Tronque(mesure, PremierHorizon(mesure));
     TProbleme probleme(moteur, court, options, estimation);
-
-    // The launches to start from: what the first samples show, and the straight way to the
-    // meeting with the first ball to move.
-    std::vector<TLancer> lancers = {LancerObserve(mesure)};
-    TLancer rencontre;
-    if (LancerRencontre(mesure, moteur.Fisik, estimation.DecalageFrappe, rencontre) &&
-        std::fabs(std::remainder(rencontre.Angle - lancers[0].Angle, 2 * std::numbers::pi)) >
-            0.003) {
-        if (!lancers[0].Fiable) lancers.clear();
-        lancers.push_back(rencontre);
-    }
-
-    // Each launch from both sides of effect and height, searched on the first horizon.
-    const double R = moteur.Fisik.RayonBilles();
-    TCandidats departs;
-    for (const TLancer& l : lancers)
-        for (const auto& eh : EffetsDepart) {
-            TCoupAjuste depart = estimation;
-            depart.AngleOx = l.Angle;
-            depart.DecalageFrappe = l.Decalage;
-            depart.Effet = eh[0] * R;
-            depart.Hauteur = eh[1] * R;
-            const double k = VitesseParVq(moteur, mesure, depart);
-            depart.Vq = k > 0 ? l.Vitesse / k : estimation.Vq;
-            const auto [coup, rmse] = probleme.Cherche(depart, 1.0, options.EvaluationsDepart);
-            departs.emplace_back(rmse, coup);
-            if (probleme.Arrete()) break;
-        }
-    Trie(departs);
+    TCandidats departs = ChercheDeparts(probleme, moteur, mesure, estimation, options);
 
     // The best of them on the whole cutoff.
     probleme.Mesure(mesure);
