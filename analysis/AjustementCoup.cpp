@@ -10,9 +10,11 @@ namespace {
 
 /// A displacement beyond the tracker's noise (a few millimetres): the ball moves (cm).
 constexpr double SeuilMouvement = 1.2;
-/// The strike happens within one frame after the first sample; the fit allows some slack (s).
+/// The strike happens within one frame after the first sample; the fit allows some slack
+/// around that, or around the strike time the first samples show when a file starts earlier.
 constexpr double DecalageMin = -0.02;
 constexpr double DecalageMax = 0.06;
+constexpr double JeuDecalage = 0.04;
 constexpr double PoidsQueue = 1.5;
 /// The tracked start places are corrected by at most this much (cm): a few times the noise.
 constexpr double CorrectionDepartMax = 0.8;
@@ -224,7 +226,7 @@ TLancer LancerObserve(const TCoupMesure& mesure) {
         // The moment the line passes the start place.
         const double t =
             d.t + ((c0.x - d.x) * d.vx + (c0.y - d.y) * d.vy) / (l.Vitesse * l.Vitesse);
-        l.Decalage = std::clamp(t, DecalageMin, DecalageMax);
+        l.Decalage = std::clamp(t, DecalageMin, pas.front().t);
     }
     return l;
 }
@@ -417,8 +419,8 @@ class TProbleme {
             tolerance = 0.002;
             return;
         case pDecalage:
-            bas = DecalageMin;
-            haut = DecalageMax;
+            bas = std::min(DecalageMin, x - JeuDecalage);
+            haut = std::max(DecalageMax, x + JeuDecalage);
             pas = 0.006;
             tolerance = 1e-5;
             return;
