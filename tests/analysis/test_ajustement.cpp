@@ -128,6 +128,21 @@ TEST(AjustementCoup, UnCoupBruiteRetrouveSesPositionsEtSonCoup) {
     EXPECT_LE(a.Rmse, a.RmseInitiale);
 }
 
+TEST(AjustementCoup, UnFichierQuiCommenceBienAvantLaFrappe) {
+    // The tracker started 0.3 s early: every ball shows first at rest.
+    auto s = Exact(31);
+    for (int b = 1; b <= 3; ++b) {
+        auto& r = s.Mesure.Billes[b];
+        for (auto& x : r) x.t += 0.3;
+        for (int k = 14; k >= 0; --k) r.insert(r.begin(), {0.02 * k, r.front().x, r.front().y});
+    }
+    auto moteur = std::make_unique<TBillardAlveran>();
+    const TCoupMesure m = PrepareCoupMesure(s.Mesure, moteur->Fisik, 4.3);
+    const TResultatAjustement r = AjusteCoup(*moteur, m, {});
+    EXPECT_NEAR(r.Coup.DecalageFrappe, s.Coup.DecalageFrappe + 0.3, 0.002);
+    EXPECT_LT(r.Rmse, 0.1);
+}
+
 TEST(AjustementConstantes, OutilsDuLot) {
     EXPECT_DOUBLE_EQ(Mediane({3, 1, 2}), 2);
     EXPECT_DOUBLE_EQ(Mediane({4, 1, 3, 2}), 2.5);
