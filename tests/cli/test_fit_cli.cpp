@@ -126,6 +126,17 @@ TEST_F(FitCli, AjusteUneConstanteEtEvalueLesCoupsGardesAPart) {
     EXPECT_LE(Nombre(r.Sortie, "RmseMedianeApres"), Nombre(r.Sortie, "RmseMedianeAvant"));
 }
 
+TEST_F(FitCli, LeResultatNeDependPasDuNombreDeThreads) {
+    const std::string coups = Coups(3, 8);
+    const auto un = Lance("fit" + coups + " --cutoff 0.6 --threads 1");
+    const auto deux = Lance("fit" + coups + " --cutoff 0.6 --threads 2");
+    ASSERT_EQ(un.Statut, 0) << un.Erreurs;
+    const auto sansDuree = [](const std::string& json) {
+        return json.substr(0, json.find("\"Secondes\""));
+    };
+    EXPECT_EQ(sansDuree(un.Sortie), sansDuree(deux.Sortie));
+}
+
 TEST_F(FitCli, RefuseLesMauvaisesEntrees) {
     const fs::path mauvais = Dossier / "mauvais.csv";
     std::ofstream(mauvais) << "t,bille,x,y\n0,1,0,0\n0.02,4,0,1\n";
