@@ -4,8 +4,8 @@
 //
 // Objective: the weighted RMSE over every tracked sample up to a cutoff,
 //
-//   RMSE = √( Σ wᵢ·|p_sim(tᵢ − d) − pᵢ|² / Σ wᵢ ),   wᵢ = (1.5 for the cue ball, 1 otherwise) / (1
-//   + tᵢ)
+//   RMSE = √( Σ wᵢ·|p_sim(tᵢ − d) − pᵢ|² / Σ wᵢ ),
+//   wᵢ = (1.5 for the cue ball, 1 otherwise) / (1 + tᵢ)
 //
 // tᵢ counted from the file's first sample, d the strike's time on that clock, p_sim the
 // simulated centre (x, y) interpolated between the engine's records (each ball at its start
