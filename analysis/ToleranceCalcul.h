@@ -17,6 +17,7 @@
 // with a light stand-in engine; the engine type needs the six stroke fields, `TireCoup()`,
 // `PointReussi`, and (for the parallel evaluation) a copy constructor.
 
+#include "analysis/TravailParallele.h"
 #include "engine/C8_BillardAlveran.h"
 
 #include <algorithm>
@@ -246,7 +247,7 @@ template <class TMoteur> class TEvaluationParallele {
     TEvaluationParallele& operator=(const TEvaluationParallele&) = delete;
     ~TEvaluationParallele() {
         Arrete();
-        Rejoint();
+        FEquipe.Rejoint();
     }
 
     /// Starts the workers (at least 1, at most one per combination; exactly 1 when the trials
@@ -258,41 +259,26 @@ template <class TMoteur> class TEvaluationParallele {
     void Demarre(TMoteur& moteur, const TGrilleTolerance& grille, int nbThreads,
                  TPartageTolerance partage = {}) {
         Arrete();
-        Rejoint();
+        FEquipe.Rejoint();
         FMoteur = &moteur;
         FGrille = grille;
         FPartage = partage;
         FCombinaisons = NbCombinaisonsPartage(grille, partage);
         for (int k = 1; k <= 5; ++k) FValeurs[k - 1] = ValeursNiveau(grille, k);
-        FSuivante.store(0);
         FFaites.store(0);
         FEssaisFaits.store(0);
         FReussis.store(0);
         FArret.store(false);
-        const int64_t nb =
-            TirsIndependants(moteur)
-                ? std::clamp<int64_t>(nbThreads, 1, std::max<int64_t>(FCombinaisons, 1))
-                : 1;
-        FNbThreads = static_cast<int>(nb);
-        FCopies.clear();
-        FEnCours.store(FNbThreads);
-        for (int i = 0; i < FNbThreads; ++i) {
-            auto copie = std::make_unique<TMoteur>(moteur);
-            // The caller's notifications belong to its thread; the copies notify nobody.
-            if constexpr (requires { copie->ApresQueueBille = {}; }) copie->ApresQueueBille = {};
-            if constexpr (requires { copie->ApresCalculTrajets = {}; })
-                copie->ApresCalculTrajets = {};
-            FCopies.push_back(std::move(copie));
-        }
-        for (int i = 0; i < FNbThreads; ++i)
-            FTravailleurs.emplace_back([this, i] { Travaille(*FCopies[i]); });
+        FEquipe.Demarre(
+            moteur, TirsIndependants(moteur) ? nbThreads : 1, FCombinaisons,
+            [this](TMoteur& copie, int64_t rang) { return Combinaison(copie, rang); }, &FArret);
     }
 
     /// Asks every worker to stop before its next combination. Any thread may call it.
     void Arrete() { FArret.store(true); }
 
     /// True once every worker has finished (Attend then returns at once).
-    bool Termine() const { return FEnCours.load() == 0; }
+    bool Termine() const { return FEquipe.Termine(); }
 
     TProgressionTolerance Progression() const {
         return {FFaites.load(std::memory_order_relaxed), FCombinaisons,
@@ -301,12 +287,12 @@ template <class TMoteur> class TEvaluationParallele {
     }
 
     /// Number of workers started by the last Demarre.
-    int NbThreads() const { return FNbThreads; }
+    int NbThreads() const { return FEquipe.NbThreads(); }
 
     /// Waits for the workers, writes the central stroke back into the engine and returns the
     /// counts (Interrompu when a stop request cut the enumeration short).
     TResultatTolerance Attend() {
-        Rejoint();
+        FEquipe.Rejoint();
         TResultatTolerance resultat;
         resultat.NbReussis = FReussis.load();
         resultat.NbEssaisFaits = FEssaisFaits.load();
@@ -317,24 +303,17 @@ template <class TMoteur> class TEvaluationParallele {
     }
 
   private:
-    void Rejoint() {
-        for (auto& t : FTravailleurs) t.join();
-        FTravailleurs.clear();
-    }
-
-    void Travaille(TMoteur& moteur) {
-        for (;;) {
-            const int64_t rang = FSuivante.fetch_add(1);
-            if (rang >= FCombinaisons) break;
-            PlaceCombinaison(moteur, FPartage.Indice + rang * FPartage.Nombre);
-            int64_t r = 0;
-            int64_t f = 0;
-            if (!tolerance_detail::PasseMasse(moteur, FGrille, &FArret, r, f)) break;
-            FReussis.fetch_add(r, std::memory_order_relaxed);
-            FEssaisFaits.fetch_add(f, std::memory_order_relaxed);
-            FFaites.fetch_add(1, std::memory_order_relaxed);
-        }
-        FEnCours.fetch_sub(1);
+    /// One combination of levels 1 to 5 and its mass level; false when a stop request
+    /// abandoned it.
+    bool Combinaison(TMoteur& moteur, int64_t rang) {
+        PlaceCombinaison(moteur, FPartage.Indice + rang * FPartage.Nombre);
+        int64_t r = 0;
+        int64_t f = 0;
+        if (!tolerance_detail::PasseMasse(moteur, FGrille, &FArret, r, f)) return false;
+        FReussis.fetch_add(r, std::memory_order_relaxed);
+        FEssaisFaits.fetch_add(f, std::memory_order_relaxed);
+        FFaites.fetch_add(1, std::memory_order_relaxed);
+        return true;
     }
 
     /// Sets levels 1 to 5 to the values of the combination of that rank (level 1 most
@@ -353,15 +332,12 @@ template <class TMoteur> class TEvaluationParallele {
     TPartageTolerance FPartage;
     int64_t FCombinaisons = 0;
     std::array<std::vector<double>, 5> FValeurs;
-    std::vector<std::unique_ptr<TMoteur>> FCopies;
-    std::vector<std::thread> FTravailleurs;
-    int FNbThreads = 0;
-    std::atomic<int64_t> FSuivante{0};
     std::atomic<int64_t> FFaites{0};
     std::atomic<int64_t> FEssaisFaits{0};
     std::atomic<int64_t> FReussis{0};
-    std::atomic<int> FEnCours{0};
     std::atomic<bool> FArret{false};
+    // Last, so that its destructor joins the workers while the fields above still exist.
+    TEquipeMoteurs<TMoteur> FEquipe;
 };
 
 /// Blocking parallel evaluation (the command line's): Demarre, then Attend.

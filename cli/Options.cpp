@@ -1,5 +1,6 @@
 #include "cli/Options.h"
 
+#include "analysis/TableDeMatch.h"
 #include "engine/Nombres.h"
 
 #include <cctype>
@@ -10,6 +11,17 @@ TModeDeJeu LitMode(std::string_view texte) {
     if (texte == "1bande") return j1Bande;
     if (texte == "3bandes") return j3Bandes;
     throw TErreurCommande{"mode inconnu : '" + std::string(texte) + "' (libre, 1bande ou 3bandes)"};
+}
+
+std::vector<std::pair<int, double>> LitPreset(std::string_view texte) {
+    if (texte == "match") return ValeursTableDeMatch();
+    if (texte == "defaut") {
+        std::vector<std::pair<int, double>> valeurs;
+        for (int i = 0; i < TPARAMPHYS::NbParametres; ++i)
+            valeurs.emplace_back(i, TPARAMPHYS::Defaut(i));
+        return valeurs;
+    }
+    throw TErreurCommande{"préréglage inconnu : '" + std::string(texte) + "' (match ou defaut)"};
 }
 
 double LitValeurCommande(std::string_view texte, std::string_view quoi) {
@@ -56,6 +68,12 @@ bool LitOptionMoteur(const std::vector<std::string>& arguments, std::size_t& i,
     }
     if (ValeurOption(arguments, i, "--set", valeur)) {
         options.Constantes.push_back(LitConstante(valeur));
+        return true;
+    }
+    if (ValeurOption(arguments, i, "--preset", valeur)) {
+        // Every constant, in the command line's order: a --set after it still wins.
+        const auto preset = LitPreset(valeur);
+        options.Constantes.insert(options.Constantes.end(), preset.begin(), preset.end());
         return true;
     }
     return false;

@@ -15,7 +15,7 @@ struct TErreurCommande {
     std::string Message;
 };
 
-/// --mode and --set, as given on the command line.
+/// --mode, --set and --preset, as given on the command line.
 struct TOptionsMoteur {
     TModeDeJeu Mode = j3Bandes;
     /// Published index and value of each --set, in the order given (a later one wins).
@@ -26,6 +26,9 @@ struct TOptionsMoteur {
 TModeDeJeu LitMode(std::string_view texte);
 /// "NAME=VALUE" with NAME one of the 19 published constants (exact case).
 std::pair<int, double> LitConstante(std::string_view texte);
+/// The constants of a named set: "match" (the measured match table) or "defaut", every one
+/// of the 19 with its published index.
+std::vector<std::pair<int, double>> LitPreset(std::string_view texte);
 /// A finite decimal number with "."; `quoi` names it in the error.
 double LitValeurCommande(std::string_view texte, std::string_view quoi);
 
@@ -38,7 +41,7 @@ bool ValeurOption(const std::vector<std::string>& arguments, std::size_t& i,
 /// the file, and a second one is an error.
 void ArgumentFichier(const std::string& argument, std::string& fichier);
 
-/// Takes arguments[i] when it is --mode or --set (with its value, advancing `i`).
+/// Takes arguments[i] when it is --mode, --set or --preset (with its value, advancing `i`).
 bool LitOptionMoteur(const std::vector<std::string>& arguments, std::size_t& i,
                      TOptionsMoteur& options);
 

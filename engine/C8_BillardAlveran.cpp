@@ -210,6 +210,13 @@ void TBillardAlveran::CalculeTrajets() {
             }
             break;
         }
+        if (t > TFinCalcul) {
+            if (NbEnr < NbEnrMax && Temps[NbEnr] != t) {
+                Enregistre(B1, B2, B3, t, cAucun);
+                Adherences[NbEnr] = 1000;
+            }
+            break;
+        }
     }
 
     if (B1.Etat == mDehors || B2.Etat == mDehors || B3.Etat == mDehors) PointReussi = false;

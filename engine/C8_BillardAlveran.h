@@ -6,6 +6,7 @@
 #include "engine/ProfilIni.h"
 
 #include <cstdint>
+#include <limits>
 #include <string>
 
 class TBillardAlveran;
@@ -69,6 +70,10 @@ class TBillardAlveran : public TAlveranMouvements {
     /// Analysis steps after which this engine cuts a shot short: NbPasMax, or fewer where only
     /// the start of shots matters (fuzzing, which must try many inputs a second).
     int64_t NbPasLimite = NbPasMax;
+    /// The computation stops at the end of the first step that ends past this time (s), with
+    /// a record there. Infinite, the shot runs to its end; a fit of tracked positions sets it
+    /// so as not to compute what it does not score.
+    double TFinCalcul = std::numeric_limits<double>::infinity();
 
     /// Cue strike, then trajectories.
     void TireCoup();

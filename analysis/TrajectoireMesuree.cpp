@@ -1,0 +1,139 @@
+#include "analysis/TrajectoireMesuree.h"
+
+#include "engine/Nombres.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr std::string_view EnTete = "t,bille,x,y";
+
+/// The text without blanks (spaces, tabs, CR) at either end.
+std::string_view SansBlancs(std::string_view texte) {
+    const auto debut = texte.find_first_not_of(" \t\r");
+    if (debut == std::string_view::npos) return {};
+    const auto fin = texte.find_last_not_of(" \t\r");
+    return texte.substr(debut, fin - debut + 1);
+}
+
+std::string_view SansBom(std::string_view texte) {
+    constexpr std::string_view bom = "\xEF\xBB\xBF";
+    return texte.substr(0, bom.size()) == bom ? texte.substr(bom.size()) : texte;
+}
+
+/// "t,bille,x,y", blanks around the names and letter case aside.
+bool EstEnTete(std::string_view ligne) {
+    std::string compacte;
+    for (char c : ligne)
+        if (c != ' ' && c != '\t' && c != '\r')
+            compacte += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return compacte == EnTete;
+}
+
+std::vector<std::string_view> Champs(std::string_view ligne) {
+    std::vector<std::string_view> champs;
+    for (;;) {
+        const auto virgule = ligne.find(',');
+        champs.push_back(SansBlancs(ligne.substr(0, virgule)));
+        if (virgule == std::string_view::npos) return champs;
+        ligne.remove_prefix(virgule + 1);
+    }
+}
+
+std::string Ligne(int numero) {
+    return "ligne " + std::to_string(numero) + " : ";
+}
+
+/// The four fields of one data line into `releve` and `bille`; an error text otherwise.
+std::string LitLigne(std::string_view ligne, int numero, TReleve& releve, int& bille) {
+    const auto champs = Champs(ligne);
+    if (champs.size() != 4)
+        return Ligne(numero) + "4 valeurs attendues (t,bille,x,y), " +
+               std::to_string(champs.size()) + " trouvées";
+    static constexpr const char* Noms[4] = {"t", "bille", "x", "y"};
+    double valeurs[4] = {};
+    for (int k = 0; k < 4; ++k)
+        if (!LitNombre(champs[k], valeurs[k]))
+            return Ligne(numero) + "valeur non numérique pour " + Noms[k] + " : « " +
+                   std::string(champs[k]) + " »";
+    if (valeurs[1] != 1 && valeurs[1] != 2 && valeurs[1] != 3)
+        return Ligne(numero) + "bille inconnue « " + std::string(champs[1]) +
+               " » (1, 2 ou 3 attendu)";
+    bille = static_cast<int>(valeurs[1]);
+    releve = {valeurs[0], valeurs[2], valeurs[3]};
+    return {};
+}
+
+/// A centre beyond a cushion's nose line is no tracking noise: the ball would be in the
+/// cushion. A few millimetres past where a centre can be (R inside the nose) is accepted.
+std::string VerifiePlace(const TReleve& r, int bille, int numero, const TPARAMPHYS& fisik) {
+    const double L = fisik.largeurJeu();
+    const auto hors = [&](char axe, double valeur, double limite) {
+        return Ligne(numero) + "bille " + std::to_string(bille) + " hors du billard : " + axe +
+               " = " + TexteNombre(valeur) + " cm, au-delà de la bande (" + axe + " = ±" +
+               TexteNombre(limite) + " cm)";
+    };
+    if (std::fabs(r.x) > L / 2) return hors('x', r.x, L / 2);
+    if (std::fabs(r.y) > L) return hors('y', r.y, L);
+    return {};
+}
+
+/// What the whole file must hold besides well-formed lines.
+std::string VerifieEnsemble(const TTrajectoireMesuree& m, const TPARAMPHYS& fisik) {
+    for (int b = 1; b <= 3; ++b)
+        if (m.Billes[b].empty()) return "aucun relevé pour la bille " + std::to_string(b);
+    const auto& queue = m.Billes[1];
+    if (queue.size() < static_cast<std::size_t>(NbRelevesQueueMin))
+        return "la bille de queue (bille 1) n'a que " + std::to_string(queue.size()) +
+               " relevé(s), il en faut au moins " + std::to_string(NbRelevesQueueMin);
+    double ecart2 = 0;
+    for (const TReleve& r : queue) {
+        const double dx = r.x - queue[0].x, dy = r.y - queue[0].y;
+        ecart2 = std::max(ecart2, dx * dx + dy * dy);
+    }
+    if (ecart2 < fisik.DiamBilles2)
+        return "la bille de queue (bille 1) ne bouge pas : aucun coup à ajuster";
+    return {};
+}
+
+} // namespace
+
+TLectureTrajectoire LitTrajectoireMesuree(std::string_view texte, const TPARAMPHYS& fisik) {
+    TLectureTrajectoire lecture;
+    auto& billes = lecture.Trajectoire.Billes;
+    texte = SansBom(texte);
+    bool enTeteLu = false;
+    int numero = 0;
+    while (!texte.empty()) {
+        const auto fin = texte.find('\n');
+        const std::string_view ligne = SansBlancs(texte.substr(0, fin));
+        texte.remove_prefix(fin == std::string_view::npos ? texte.size() : fin + 1);
+        ++numero;
+        if (ligne.empty()) continue;
+        if (!enTeteLu) {
+            if (!EstEnTete(ligne)) {
+                lecture.Erreur = Ligne(numero) + "en-tête « t,bille,x,y » attendu, « " +
+                                 std::string(ligne) + " » trouvé";
+                return lecture;
+            }
+            enTeteLu = true;
+            continue;
+        }
+        TReleve r;
+        int bille = 0;
+        lecture.Erreur = LitLigne(ligne, numero, r, bille);
+        if (lecture.Erreur.empty()) lecture.Erreur = VerifiePlace(r, bille, numero, fisik);
+        if (lecture.Erreur.empty() && !billes[bille].empty() && r.t < billes[bille].back().t)
+            lecture.Erreur = Ligne(numero) + "le temps de la bille " + std::to_string(bille) +
+                             " recule (" + TexteNombre(r.t) + " s après " +
+                             TexteNombre(billes[bille].back().t) + " s)";
+        if (!lecture.Erreur.empty()) return lecture;
+        billes[bille].push_back(r);
+    }
+    if (!enTeteLu) {
+        lecture.Erreur = "fichier vide : en-tête « t,bille,x,y » attendu";
+        return lecture;
+    }
+    lecture.Erreur = VerifieEnsemble(lecture.Trajectoire, fisik);
+    return lecture;
+}

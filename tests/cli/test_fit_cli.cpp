@@ -1,0 +1,191 @@
+// alveran-cli fit run as a separate program on synthetic tracked shots (short cutoff, so that
+// it stays quick under the sanitizers): the JSON of a stroke fit and of a constants fit with
+// held-out shots, the stroke files it writes, the refusals; and --preset on shot.
+
+#include "support/CoupsSynthetiques.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TSortie {
+    int Statut = -1;
+    std::string Sortie;
+    std::string Erreurs;
+};
+
+std::string Lit(const fs::path& chemin) {
+    std::ifstream f(chemin, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+/// A folder of its own for each test, removed at the end.
+class FitCli : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        Dossier = fs::temp_directory_path() /
+                  ("alveran-fit-" + std::to_string(::getpid()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(Dossier);
+    }
+    void TearDown() override { fs::remove_all(Dossier); }
+
+    /// Runs `alveran-cli ARGUMENTS` through the shell.
+    TSortie Lance(std::string_view arguments) const {
+        const fs::path sortie = Dossier / "sortie", erreurs = Dossier / "erreurs";
+        std::string commande = "'";
+        commande.append(ALVERAN_CLI).append("' ").append(arguments);
+        commande.append(" >'").append(sortie.string()).append("' 2>'");
+        commande.append(erreurs.string()).append("'");
+        const int brut = std::system(commande.c_str());
+        return {WIFEXITED(brut) ? WEXITSTATUS(brut) : -1, Lit(sortie), Lit(erreurs)};
+    }
+
+    /// `nombre` synthetic tracked shots written as files; their paths, blank-separated.
+    std::string Coups(int nombre, uint64_t graine) const {
+        synthetique::TAlea alea(graine);
+        std::string chemins;
+        for (int i = 0; i < nombre; ++i) {
+            const fs::path p = Dossier / ("coup" + std::to_string(i) + ".csv");
+            std::ofstream(p) << synthetique::Genere(alea, TPARAMPHYS()).Csv;
+            chemins.append(" '").append(p.string()).append("'");
+        }
+        return chemins;
+    }
+
+    fs::path Dossier;
+};
+
+/// The number after `"nom":` from position `depuis` on.
+double Nombre(const std::string& json, const std::string& nom, std::size_t depuis = 0) {
+    const auto p = json.find("\"" + nom + "\":", depuis);
+    if (p == std::string::npos) throw std::runtime_error("membre absent : " + nom);
+    return std::stod(json.substr(p + nom.size() + 3));
+}
+
+std::size_t Compte(const std::string& texte, const std::string& motif) {
+    std::size_t n = 0;
+    for (auto p = texte.find(motif); p != std::string::npos; p = texte.find(motif, p + 1)) ++n;
+    return n;
+}
+
+} // namespace
+
+TEST_F(FitCli, AjusteChaqueCoupEtEcritSonFichierDeCoup) {
+    const auto r = Lance("fit" + Coups(2, 5) + " --cutoff 0.8 --threads 2 --out-alv '" +
+                         (Dossier / "alv").string() + "'");
+    ASSERT_EQ(r.Statut, 0) << r.Erreurs;
+    EXPECT_EQ(r.Erreurs, ""); // not a terminal: no progress
+    EXPECT_EQ(Compte(r.Sortie, "\"Fichier\":"), 2u);
+    for (const char* cle :
+         {"\"Queue\":{\"Vq\":", "\"m\":520,", "\"AngleOx\":", "\"AngleTapis\":0,", "\"Effet\":",
+          "\"Hauteur\":", "\"DecalageFrappe\":", "\"Evaluations\":", "\"OrdreRespecte\":true",
+          "\"RmseMedianeAvant\":", "\"NbOrdreNonRespecte\":0,", "\"Secondes\":"})
+        EXPECT_NE(r.Sortie.find(cle), std::string::npos) << cle;
+    EXPECT_EQ(r.Sortie.find("\"Constantes\""), std::string::npos);
+    EXPECT_LT(Nombre(r.Sortie, "RmseMedianeApres"), 0.6);
+    EXPECT_LT(Nombre(r.Sortie, "RmseApres"), Nombre(r.Sortie, "RmseAvant"));
+
+    // The stroke file holds the fitted stroke and start places of the JSON.
+    TBillardAlveran moteur;
+    ASSERT_EQ(moteur.LitPosition((Dossier / "alv" / "coup0.alv").string()), 1);
+    EXPECT_NEAR(moteur.Vq, Nombre(r.Sortie, "Vq"), 1e-9 * moteur.Vq);
+    const auto positions = r.Sortie.find("\"Positions\":[[");
+    ASSERT_NE(positions, std::string::npos);
+    EXPECT_NEAR(moteur.Trajets[1][0].Position.x, std::stod(r.Sortie.substr(positions + 14)), 1e-9);
+    EXPECT_TRUE(fs::exists(Dossier / "alv" / "coup1.alv"));
+}
+
+TEST_F(FitCli, AjusteUneConstanteEtEvalueLesCoupsGardesAPart) {
+    const auto r =
+        Lance("fit" + Coups(3, 6) + " --cutoff 0.6 --constants ElastBiBde --holdout 0.34 --seed 4");
+    ASSERT_EQ(r.Statut, 0) << r.Erreurs;
+    const auto hors = r.Sortie.find("\"HorsAjustement\":{\"Coups\":[");
+    ASSERT_NE(hors, std::string::npos);
+    // Two shots fitted, one held out.
+    EXPECT_EQ(Compte(r.Sortie.substr(0, hors), "\"Fichier\":"), 2u);
+    EXPECT_EQ(Compte(r.Sortie.substr(hors), "\"Fichier\":"), 1u);
+    const double e = Nombre(r.Sortie, "ElastBiBde");
+    EXPECT_GE(e, 0.4);
+    EXPECT_LE(e, 1.0);
+    for (const char* cle : {"RmseMoyenneAvant", "RmseMoyenneApres", "RmseMedianeApres"})
+        EXPECT_NO_THROW(Nombre(r.Sortie, cle)) << cle;
+    EXPECT_NO_THROW(Nombre(r.Sortie, "RmseMedianeApres", hors));
+    // The in-sample median can only improve on the start values' fits.
+    EXPECT_LE(Nombre(r.Sortie, "RmseMedianeApres"), Nombre(r.Sortie, "RmseMedianeAvant"));
+}
+
+TEST_F(FitCli, LeResultatNeDependPasDuNombreDeThreads) {
+    const std::string coups = Coups(3, 8);
+    const auto un = Lance("fit" + coups + " --cutoff 0.6 --threads 1");
+    const auto deux = Lance("fit" + coups + " --cutoff 0.6 --threads 2");
+    ASSERT_EQ(un.Statut, 0) << un.Erreurs;
+    const auto sansDuree = [](const std::string& json) {
+        return json.substr(0, json.find("\"Secondes\""));
+    };
+    EXPECT_EQ(sansDuree(un.Sortie), sansDuree(deux.Sortie));
+}
+
+TEST_F(FitCli, RefuseLesMauvaisesEntrees) {
+    const fs::path mauvais = Dossier / "mauvais.csv";
+    std::ofstream(mauvais) << "t,bille,x,y\n0,1,0,0\n0.02,4,0,1\n";
+    struct TCas {
+        std::string Arguments;
+        std::string Erreur;
+    };
+    const TCas cas[] = {
+        {"fit '" + mauvais.string() + "'",
+         "alveran-cli: " + mauvais.string() +
+             " : ligne 3 : bille inconnue « 4 » (1, 2 ou 3 attendu)\n"},
+        {"fit", "alveran-cli: fichier de trajectoire mesurée manquant\n"},
+        {"fit x.csv --holdout 0.3",
+         "alveran-cli: --holdout demande --constants : seul un ajustement des constantes garde "
+         "des coups à part\n"},
+        {"fit x.csv --constants ElastBiBde,Elasticite",
+         "alveran-cli: --constants : constante physique inconnue : 'Elasticite'\n"},
+        {"fit x.csv --cutoff -1", "alveran-cli: --cutoff : durée positive attendue, pas '-1'\n"},
+        {"fit x.csv --criterion max",
+         "alveran-cli: --criterion : median ou mean attendu, pas 'max'\n"},
+        {"fit x.csv --frobnicate", "alveran-cli: option inconnue : --frobnicate\n"},
+        {"fit '" + (Dossier / "absent.csv").string() + "'",
+         "alveran-cli: fichier introuvable ou illisible : " + (Dossier / "absent.csv").string() +
+             "\n"},
+    };
+    for (const TCas& c : cas) {
+        const auto r = Lance(c.Arguments);
+        EXPECT_EQ(r.Statut, 2) << c.Arguments;
+        EXPECT_EQ(r.Sortie, "") << c.Arguments;
+        EXPECT_EQ(r.Erreurs, c.Erreur) << c.Arguments;
+    }
+}
+
+TEST_F(FitCli, PresetMatchPourLeCoupEtLaTolerance) {
+    const std::string coup = "'" + std::string(ALVERAN_SOURCE_DIR) + "/samples/defaut.alv'";
+    const auto defaut = Lance("shot " + coup);
+    const auto match = Lance("shot " + coup + " --preset match");
+    ASSERT_EQ(match.Statut, 0) << match.Erreurs;
+    EXPECT_NE(match.Sortie, defaut.Sortie);
+    // The five measured values by hand give the same shot; a later option wins.
+    EXPECT_EQ(Lance("shot " + coup +
+                    " --set ElastBiBde=0.85 --set FrotBiBde=0.285 --set FrotBiTapRoule=0.0063 "
+                    "--set FrotBiTapGlisse=0.18 --set ElastBiBi=0.885")
+                  .Sortie,
+              match.Sortie);
+    EXPECT_EQ(Lance("shot " + coup + " --set FrotBiBi=0.5 --preset match").Sortie, match.Sortie);
+    EXPECT_EQ(Lance("shot " + coup + " --preset match --preset defaut").Sortie, defaut.Sortie);
+    EXPECT_EQ(Lance("tolerance " + coup + " --preset match --counts 0,0,0,0,0,0").Statut, 0);
+    const auto inconnu = Lance("shot " + coup + " --preset salon");
+    EXPECT_EQ(inconnu.Statut, 2);
+    EXPECT_EQ(inconnu.Erreurs, "alveran-cli: préréglage inconnu : 'salon' (match ou defaut)\n");
+}
