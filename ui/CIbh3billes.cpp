@@ -62,6 +62,8 @@ void TCIBillardHor3B::DessineSurcouche() {
     FBille3->RectCoord = premier.Decale(2 * q, 0);
     FRectAngle = {texte.Left + h + 3 * q, texte.Top, texte.Right, texte.Bottom};
 
+    // Under the balls: each ball keeps the pixels it covers and puts them back as it moves.
+    DessineReleves();
     for (TCIBille* b : {FBille1.get(), FBille2.get(), FBille3.get()}) b->MetAJourTaille();
 
     if (bhAffCoord() != afVide) {
@@ -83,6 +85,31 @@ void TCIBillardHor3B::DessineSurcouche() {
 
 void TCIBillardHor3B::EffaceSurcouche(TCIBille* /*bille*/) {
     EffaceVisee();
+}
+
+bool TCIBillardHor3B::RelevesAffiches() const {
+    return std::any_of(FReleves.begin(), FReleves.end(),
+                       [](const std::vector<TPointTable>& r) { return !r.empty(); });
+}
+
+// A dot five pixels across with a dark rim: a one-pixel line of the same colour drawn over
+// it still leaves the dot visible, so the simulated paths can be read against the samples.
+void TCIBillardHor3B::DessineReleves() {
+    if (!RelevesAffiches() || FBilleJoueur == nullptr) return;
+    TCanevas& cv = Canevas();
+    cv.ModePlume = TModePlume::Copie;
+    cv.Decoupe = RectJeu();
+    cv.CouleurPlume = Qt::black;
+    for (int n = 1; n <= 3; ++n) {
+        const TCIBille* bille =
+            n == 1 ? FBilleJoueur : FBilleJoueur->Autres[static_cast<std::size_t>(n - 2)];
+        cv.CouleurPinceau = bille->cl();
+        for (const TPointTable& p : FReleves[static_cast<std::size_t>(n)]) {
+            const QPoint c = CmVersPixels(p);
+            cv.Ellipse({c.x() - 2, c.y() - 2, c.x() + 3, c.y() + 3});
+        }
+    }
+    cv.Decoupe.reset();
 }
 
 // ---------------------------------------------------------------- aiming

@@ -8,8 +8,10 @@
 
 #include <QPoint>
 
+#include <array>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class TBillardAlveran;
 
@@ -80,6 +82,15 @@ class TCIBillardHor3B : public TCIBillardHor {
     /// The cost of one frame measured by the last replay (ms).
     int CoutImage() const { return FCoutImage; }
 
+    /// Measured positions of a tracked shot (cm), per engine ball 1 to 3 (index 0 unused):
+    /// drawn under the balls as small dots in their colours at every repaint, until replaced
+    /// by empty lists. The caller repaints.
+    using TReleves = std::array<std::vector<TPointTable>, 4>;
+    void FixeReleves(TReleves releves) { FReleves = std::move(releves); }
+    const TReleves& Releves() const { return FReleves; }
+    /// Whether any tracked position is shown.
+    bool RelevesAffiches() const;
+
   protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -87,6 +98,7 @@ class TCIBillardHor3B : public TCIBillardHor {
 
   private:
     void DessineLigneVisee();
+    void DessineReleves();
 
     std::unique_ptr<TCIBille> FBille1, FBille2, FBille3;
     TCIBille* FBilleJoueur = nullptr;
@@ -97,4 +109,5 @@ class TCIBillardHor3B : public TCIBillardHor {
     QPoint FViseeDebut, FViseeFin;
     TRect FRectLibre, FRectAngle;
     int FCoutImage = 0;
+    TReleves FReleves;
 };

@@ -46,3 +46,13 @@ std::optional<TChoixFichier> TDialoguesQt::FichierAOuvrir(QWidget* parent,
                                                           const QStringList& filtres) {
     return Dialogue(parent, filtres, QFileDialog::AcceptOpen);
 }
+
+QStringList TDialoguesQt::FichiersAOuvrir(QWidget* parent, const QStringList& filtres) {
+    QFileDialog dialogue(parent);
+    dialogue.setAcceptMode(QFileDialog::AcceptOpen);
+    dialogue.setFileMode(QFileDialog::ExistingFiles);
+    dialogue.setNameFilters(filtres);
+    if (!filtres.isEmpty()) dialogue.selectNameFilter(filtres.first());
+    if (dialogue.exec() != QDialog::Accepted) return {};
+    return dialogue.selectedFiles();
+}

@@ -32,6 +32,12 @@ class TDialogues {
     /// The open-file dialog. Nothing when the user cancels.
     virtual std::optional<TChoixFichier> FichierAOuvrir(QWidget* parent,
                                                         const QStringList& filtres) = 0;
+    /// The open-file dialog choosing several files at once. Nothing when the user cancels.
+    /// Without its own, a service answers with the one file of FichierAOuvrir.
+    virtual QStringList FichiersAOuvrir(QWidget* parent, const QStringList& filtres) {
+        const std::optional<TChoixFichier> choix = FichierAOuvrir(parent, filtres);
+        return choix ? QStringList{choix->Nom} : QStringList{};
+    }
 };
 
 /// The real boxes and dialogs.
@@ -43,4 +49,5 @@ class TDialoguesQt : public TDialogues {
                                                 const QStringList& filtres) override;
     std::optional<TChoixFichier> FichierAOuvrir(QWidget* parent,
                                                 const QStringList& filtres) override;
+    QStringList FichiersAOuvrir(QWidget* parent, const QStringList& filtres) override;
 };

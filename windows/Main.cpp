@@ -137,6 +137,7 @@ TMainFrm::TMainFrm(TDialogues* dialogues, QWidget* parent)
     Moteur.ModeDeJeu = j3Bandes;
 
     CreeActions();
+    CreeActionsTrajectoire();
     CreeMenus();
     CreeComposants();
 
@@ -389,6 +390,9 @@ void TMainFrm::CreeMenus() {
     fichier->addAction(ChargerMnu);
     fichier->addAction(SauvegarderMnu);
     fichier->addAction(SauverImageMnu);
+    fichier->addSeparator();
+    fichier->addAction(ImporterTrajectoireMnu);
+    fichier->addAction(AjusterCoupMnu);
     fichier->addSeparator();
     QMenu* dbAlv = fichier->addMenu(QStringLiteral("Sauvegarde dbAlv"));
     dbAlv->addAction(dbAlvAutoMnu);
@@ -668,6 +672,7 @@ bool TMainFrm::ToucheEnfoncee(int touche, Qt::KeyboardModifiers modifs) {
         PlaceEtape(Moteur.NbEnr);
         return true;
     case Qt::Key_Delete:
+        OublieTrajectoire();
         RedessineSansLignes();
         return true;
     case Qt::Key_Q:
@@ -921,6 +926,7 @@ int TMainFrm::ChargePosition() {
 /// After a load or a received block: the balls at record 0, the stroke but the cue mass from
 /// the engine, the aim line from the engine, a clean table.
 void TMainFrm::RecadreApresChargement() {
+    OublieTrajectoire();
     const TSansTirDirect garde(FPlacement);
     PlaceBillesEtape(0);
     Ehvi1->SetEffet(Moteur.Effet);

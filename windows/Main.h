@@ -3,10 +3,12 @@
 // control, keeps the engine's inputs in step with what the user sees, fires the shot and
 // shows its result, and offers the menus and the keyboard commands.
 
+#include "analysis/AjustementCoup.h"
 #include "analysis/CalculD13.h"
 #include "engine/C8_BillardAlveran.h"
 #include "ui/Dialogues.h"
 #include "windows/ServicesMain.h"
+#include "windows/TacheFond.h"
 
 #include <QImage>
 #include <QLocale>
@@ -49,6 +51,8 @@ QString TexteDuree(double secondes);
 QString TexteDistance(double valeur, const QLocale& locale);
 /// The result text: one line per fact, every line (the last included) ending with a CR.
 QString TexteResultat(const TResultatCoup& r, const QLocale& locale);
+/// The result line of a shot fitted to a tracked one: its RMSE against the samples (cm).
+QString TexteEcartMesure(double rmse, const QLocale& locale);
 
 class TMainFrm : public QMainWindow, public TServicesMain {
     Q_OBJECT
@@ -166,6 +170,27 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     /// as the engine's reading; a file that cannot be read changes nothing and says so.
     int OuvrePosition(const QString& nom);
 
+    // Tracked shots (MainTrajectoire.cpp): the samples shown as dots, the stroke fitted to
+    // them in the background, then fired as lines over the dots.
+    /// Reads a tracked shot, puts the balls at its start and shows its samples. A file that
+    /// cannot be read or is refused says why in a box and changes nothing.
+    bool ImporteTrajectoire(const QString& nom);
+    void ImporterTrajectoireMnuClick();
+    /// Starts the fit of the loaded tracked shot's stroke; AppliqueAjustement follows.
+    void AjusterCoupMnuClick();
+    /// Places the fitted start, sets the controls and the aim, fires as lines and adds the
+    /// RMSE of the shot fired to the result text.
+    void AppliqueAjustement(const TResultatAjustement& resultat);
+    /// Forgets the tracked shot: no dots at the next repaint, nothing to fit.
+    void OublieTrajectoire();
+    bool TrajectoireChargee() const { return FCoupMesure != nullptr; }
+    /// The fit running in the background, with its progress window.
+    TTacheFond& TacheAjustement() { return *FTacheAjustement; }
+    /// The RMSE of the last fitted shot fired (cm), or a negative value.
+    double EcartMesure() const { return FEcartMesure; }
+    QAction* ImporterTrajectoireMnu = nullptr;
+    QAction* AjusterCoupMnu = nullptr;
+
   protected:
     bool eventFilter(QObject* objet, QEvent* evenement) override;
     void showEvent(QShowEvent* evenement) override;
@@ -221,6 +246,13 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     QString FTexteResultat;
     QActionGroup* FGroupeDbAlv = nullptr;
     int FPlacement = 0; ///< while positive, changes of the controls do not fire the live shot
+
+    // Tracked shots.
+    void CreeActionsTrajectoire();
+    std::unique_ptr<TCoupMesure> FCoupMesure; ///< the loaded tracked shot, ready for fitting
+    std::unique_ptr<TTacheFond> FTacheAjustement;
+    int FNumeroMesure = 0; ///< changes with every tracked shot loaded or forgotten
+    double FEcartMesure = -1.0;
 };
 
 /// The program: the main window and its secondary windows, the position file named by the

@@ -23,3 +23,11 @@ std::optional<TChoixFichier> TDialoguesScriptes::FichierAOuvrir(QWidget*,
                                                                 const QStringList& filtres) {
     return Suivante(filtres);
 }
+
+QStringList TDialoguesScriptes::FichiersAOuvrir(QWidget*, const QStringList& filtres) {
+    FiltresDemandes.push_back(filtres);
+    if (ReponsesMultiples.empty()) return {};
+    const QStringList noms = ReponsesMultiples.front();
+    ReponsesMultiples.pop_front();
+    return noms;
+}

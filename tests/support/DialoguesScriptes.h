@@ -20,6 +20,8 @@ class TDialoguesScriptes : public TDialogues {
     void AjouteReponse(const QString& nom, int indiceFiltre = 0) {
         Reponses.push_back({false, {nom, indiceFiltre}});
     }
+    /// The next dialog choosing several files answers these (an empty list cancels it).
+    void AjouteReponses(const QStringList& noms) { ReponsesMultiples.push_back(noms); }
     /// The next file dialog is cancelled.
     void AjouteAnnulation() { Reponses.push_back({true, {}}); }
 
@@ -32,6 +34,7 @@ class TDialoguesScriptes : public TDialogues {
                                                 const QStringList& filtres) override;
     std::optional<TChoixFichier> FichierAOuvrir(QWidget* parent,
                                                 const QStringList& filtres) override;
+    QStringList FichiersAOuvrir(QWidget* parent, const QStringList& filtres) override;
 
   private:
     struct TReponse {
@@ -40,4 +43,5 @@ class TDialoguesScriptes : public TDialogues {
     };
     std::optional<TChoixFichier> Suivante(const QStringList& filtres);
     std::deque<TReponse> Reponses; ///< an empty script cancels
+    std::deque<QStringList> ReponsesMultiples;
 };
