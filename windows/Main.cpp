@@ -767,7 +767,7 @@ void TMainFrm::Tire() {
     if (EffacerLignesMnu->isChecked()) EffaceLignes();
     PointLbl->clear();
     PositionsVersMoteur();
-    CoupVersMoteur();
+    if (!FCoupImpose) CoupVersMoteur();
     Moteur.TireCoup();
     if (!Moteur.QueueInsoluble) {
         if (LignesMnu->isChecked() || LignesEtBillesMnu->isChecked() ||

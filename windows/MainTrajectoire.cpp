@@ -142,10 +142,15 @@ void TMainFrm::AppliqueAjustement(const TResultatAjustement& resultat) {
         Ehvi1->SetMasseQueue(Moteur.m);
         --FPlacement;
     }
+    // The cue-impact control places the tip on its pixels, a hundredth of a centimetre
+    // apart, and that rounding alone moves a three-cushion path by centimetres: the fitted
+    // stroke is fired as fitted, the controls showing it as closely as they can.
+    FCoupImpose = true;
     TireEnLignes();
+    FCoupImpose = false;
     if (Moteur.QueueInsoluble) return;
 
-    // The figure is that of the shot drawn, whose controls may have rounded the stroke.
+    // The figure is that of the shot drawn.
     TCoupAjuste tire = resultat.Coup;
     tire.Vq = Moteur.Vq;
     tire.m = Moteur.m;

@@ -1,5 +1,6 @@
 #include "windows/ParamPhysBox.h"
 
+#include "analysis/TableDeMatch.h"
 #include "ui/SaisieNombre.h"
 #include "engine/C1_Types.h"
 #include "ui/Dialogues.h"
@@ -111,6 +112,13 @@ TParamPhysDlg::TParamPhysDlg(QWidget* parent) : QDialog(parent) {
     DefautBtn->setGeometry(396, yBoutons, 80, 25);
     DefautBtn->setAutoDefault(false);
     connect(DefautBtn, &QPushButton::clicked, this, [this] { DefautBtnClick(); });
+    TableDeMatchBtn = new QPushButton(QString::fromUtf8(NomTableDeMatch), this);
+    TableDeMatchBtn->setObjectName(QStringLiteral("TableDeMatchBtn"));
+    TableDeMatchBtn->setToolTip(
+        QStringLiteral("affiche les valeurs mesurées sur une table de match"));
+    TableDeMatchBtn->setGeometry(8, yBoutons, 180, 25);
+    TableDeMatchBtn->setAutoDefault(false);
+    connect(TableDeMatchBtn, &QPushButton::clicked, this, [this] { TableDeMatchBtnClick(); });
 }
 
 void TParamPhysDlg::Remplit(const TPARAMPHYS& fisik) {
@@ -122,6 +130,14 @@ void TParamPhysDlg::DefautBtnClick() {
     for (int i = 0; i < NbChamps; ++i) {
         QLineEdit* edit = Edits[static_cast<size_t>(i)];
         edit->setText(TexteGeneral(TPARAMPHYS::Defaut(i), 15));
+        edit->setModified(true);
+    }
+}
+
+void TParamPhysDlg::TableDeMatchBtnClick() {
+    for (const auto& [indice, valeur] : ValeursTableDeMatch()) {
+        QLineEdit* edit = Edits[static_cast<size_t>(indice)];
+        edit->setText(TexteGeneral(valeur, 15));
         edit->setModified(true);
     }
 }

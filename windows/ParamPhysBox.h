@@ -23,11 +23,14 @@ class TParamPhysDlg : public QDialog {
     QPushButton* BitBtn1;   ///< "OK"
     QPushButton* BitBtn2;   ///< "Annul."
     QPushButton* DefautBtn; ///< "Defaut"
+    QPushButton* TableDeMatchBtn; ///< "Table de match (mesurée)"
 
     /// Each box gets its constant's current value; every modified mark is left cleared.
     void Remplit(const TPARAMPHYS& fisik);
     /// Every box gets its default value and its modified mark.
     void DefautBtnClick();
+    /// Every box gets the measured match table's value and its modified mark.
+    void TableDeMatchBtnClick();
     /// Writes the boxes that carry the modified mark, in order; at a box whose text is not a
     /// number, reports it through `dialogues` and stops (the earlier boxes stay written).
     bool Applique(TPARAMPHYS& fisik, TDialogues& dialogues);
