@@ -32,7 +32,7 @@ TCIBillardHor3B::TReleves Releves(const TTrajectoireMesuree& mesure) {
 } // namespace
 
 QString TexteEcartMesure(double rmse, const QLocale& locale) {
-    return QStringLiteral("Écart aux trajectoires mesurées : ") + alv::TexteFixe(rmse, 2, locale) +
+    return QStringLiteral("Écart aux mesures : ") + alv::TexteFixe(rmse, 2, locale) +
            QStringLiteral(" cm");
 }
 

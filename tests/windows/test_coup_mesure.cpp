@@ -39,7 +39,7 @@ QString EcritFichier(const QTemporaryDir& dossier, const char* nom, const std::s
 
 /// The RMSE written in the result text's tracked-shot line, or a negative value.
 double EcartDuTexte(const QString& texte) {
-    const QString debut = QStringLiteral("Écart aux trajectoires mesurées : ");
+    const QString debut = QStringLiteral("Écart aux mesures : ");
     const qsizetype i = texte.indexOf(debut);
     if (i < 0) return -1;
     const QString reste = texte.mid(i + debut.size()).section(QLatin1Char(' '), 0, 0);
@@ -147,7 +147,7 @@ class TestCoupMesure : public QObject {
                  qPrintable(QString::number(F->EcartMesure())));
         const double ecart = EcartDuTexte(F->TexteDernierResultat());
         QVERIFY(std::abs(ecart - F->EcartMesure()) <= 0.005);
-        QVERIFY(F->PointLbl->text().contains(QStringLiteral("Écart aux trajectoires mesurées")));
+        QVERIFY(F->PointLbl->text().contains(QStringLiteral("Écart aux mesures")));
         QVERIFY(F->LignesTracees);
         QVERIFY(F->BillardGraph->RelevesAffiches());
 
@@ -166,7 +166,7 @@ class TestCoupMesure : public QObject {
 
         // Shown in the user's format.
         QCOMPARE(TexteEcartMesure(0.4321, QLocale(QLocale::French, QLocale::France)),
-                 QStringLiteral("Écart aux trajectoires mesurées : 0,43 cm"));
+                 QStringLiteral("Écart aux mesures : 0,43 cm"));
     }
 
     void unArretRendLaMainSansBloquer() {
