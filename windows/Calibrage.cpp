@@ -1,6 +1,7 @@
 #include "windows/Calibrage.h"
 
 #include "ui/SaisieNombre.h"
+#include "windows/AjusteConstantes.h"
 #include "windows/ServicesMain.h"
 
 #include <QComboBox>
@@ -54,7 +55,7 @@ int TCalibreFrm::IndiceCoefficient(int position) {
 TCalibreFrm::TCalibreFrm(TServicesMain& services, QWidget* parent)
     : QWidget(parent, Qt::Window), Services(services) {
     setWindowTitle(QStringLiteral("Calibrage constantes physiques"));
-    setFixedSize(340, 150);
+    setFixedSize(340, 178);
 
     Etiquette(this, QStringLiteral("Coeff à calibrer :"), 8, 8);
     FisikList = new QComboBox(this);
@@ -104,6 +105,12 @@ TCalibreFrm::TCalibreFrm(TServicesMain& services, QWidget* parent)
     SpeedButton1->setAutoRaise(true);
     SpeedButton1->setGeometry(260, 120, 72, 22);
 
+    AjusteBtn = new QToolButton(this);
+    AjusteBtn->setObjectName(QStringLiteral("AjusteBtn"));
+    AjusteBtn->setText(QStringLiteral("Ajuster sur les trajectoires…"));
+    AjusteBtn->setToolTip(QStringLiteral("ajuster des constantes sur des coups mesurés"));
+    AjusteBtn->setGeometry(8, 150, 324, 22);
+
     FormCreate();
 
     // Bound after FormCreate: building the list must not count as the user's pick.
@@ -112,6 +119,20 @@ TCalibreFrm::TCalibreFrm(TServicesMain& services, QWidget* parent)
     connect(LeftBtn, &QToolButton::clicked, this, [this] { LeftBtnClick(LeftBtn); });
     connect(RightBtn, &QToolButton::clicked, this, [this] { LeftBtnClick(RightBtn); });
     connect(SpeedButton1, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
+    connect(AjusteBtn, &QToolButton::clicked, this, [this] { AjusteBtnClick(); });
+}
+
+TCalibreFrm::~TCalibreFrm() = default;
+
+void TCalibreFrm::AjusteBtnClick() {
+    if (FAjusteFrm == nullptr) {
+        FAjusteFrm = new TAjusteConstantesFrm(Services, this);
+        // The coefficient being calibrated starts again from its applied value.
+        connect(FAjusteFrm, &TAjusteConstantesFrm::ConstantesAppliquees, this,
+                [this] { FisikListChange(FisikList); });
+    }
+    FAjusteFrm->show();
+    FAjusteFrm->raise();
 }
 
 void TCalibreFrm::FormCreate() {

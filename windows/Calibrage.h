@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -12,11 +14,13 @@ class QSlider;
 class QToolButton;
 class TServicesMain;
 class TPARAMPHYS;
+class TAjusteConstantesFrm;
 
 class TCalibreFrm : public QWidget {
     Q_OBJECT
   public:
     explicit TCalibreFrm(TServicesMain& services, QWidget* parent = nullptr);
+    ~TCalibreFrm() override;
 
     static constexpr int NbCoefficients = 14;
     /// The published index (TPARAMPHYS::Parametre) of the coefficient at a list position;
@@ -31,6 +35,11 @@ class TCalibreFrm : public QWidget {
     QToolButton* RightBtn;     ///< one step up (tag +1)
     QLabel* CoeffIniLbl;       ///< the initial value
     QToolButton* SpeedButton1; ///< "Rétablir": bar back to 0
+    QToolButton* AjusteBtn;    ///< "Ajuster sur les trajectoires…"
+
+    /// The constants fit on tracked shots, opened by AjusteBtn (created at its first use).
+    TAjusteConstantesFrm* AjusteFrm() const { return FAjusteFrm; }
+    void AjusteBtnClick();
 
     /// The value the selected coefficient had when it was picked.
     long double ValeurInitiale = 0.0L;
@@ -53,4 +62,5 @@ class TCalibreFrm : public QWidget {
     void FormCreate();
     TPARAMPHYS& Fisik() const;
     TServicesMain& Services;
+    TAjusteConstantesFrm* FAjusteFrm = nullptr; ///< owned as a child window
 };

@@ -8,15 +8,22 @@
 #include "support/DialoguesScriptes.h"
 #include "ui/CIbh3billes.h"
 #include "ui/CIbi.h"
+#include "windows/AjusteConstantes.h"
+#include "windows/Calibrage.h"
 #include "windows/Main.h"
 #include "windows/ParamPhysBox.h"
 
+#include <QCheckBox>
 #include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QSpinBox>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 #include <cmath>
 #include <memory>
@@ -209,6 +216,72 @@ class TestCoupMesure : public QObject {
         Action(*F, "ChargerMnu")->trigger();
         QVERIFY(!F->TrajectoireChargee());
         QVERIFY(!F->BillardGraph->RelevesAffiches());
+    }
+
+    void ajusteDesConstantesNAppliqueQuSurDemande() {
+        // Three shots of a table whose cushions give back less than the defaults say.
+        TPARAMPHYS vraie;
+        const int elast = TPARAMPHYS::IndiceParametre("ElastBiBde");
+        vraie.SetParametre(elast, 0.72);
+        QStringList noms;
+        for (uint64_t graine : {3, 4, 5}) {
+            synthetique::TAlea alea(graine);
+            const QByteArray nom = QStringLiteral("c%1.csv").arg(graine).toLatin1();
+            noms << EcritFichier(Dossier, nom.constData(), synthetique::Genere(alea, vraie).Csv);
+        }
+
+        QTest::mouseClick(F->CalibreFrm->AjusteBtn, Qt::LeftButton);
+        TAjusteConstantesFrm* a = F->CalibreFrm->AjusteFrm();
+        QVERIFY(a != nullptr && a->isVisible());
+        // A short search: the test checks the window's course, the analysis tests the fit.
+        a->Options.CandidatsMax = 10;
+        a->Options.EvaluationsRaffinage = 40;
+        D->AjouteReponses(noms);
+        QTest::mouseClick(a->FichiersBtn, Qt::LeftButton);
+        QCOMPARE(a->FichiersLst->count(), 3);
+        for (QCheckBox* c : a->Constantes) c->setChecked(c->text() == QStringLiteral("ElastBiBde"));
+        a->HorsAjustementSpin->setValue(34);
+
+        QTest::mouseClick(a->LancerBtn, Qt::LeftButton);
+        QVERIFY(a->Tache().EnCours());
+        QVERIFY(!a->LancerBtn->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(!a->Tache().EnCours(), AttenteFitMs);
+        QVERIFY(D->Messages.empty());
+        const QString texte = a->ResultatsTxt->toPlainText();
+        QVERIFY2(texte.contains(QStringLiteral("Coups ajustés : 2")) &&
+                     texte.contains(QStringLiteral("Médiane des écarts : ")) &&
+                     texte.contains(QStringLiteral("Hors ajustement (1 coups), médiane : ")) &&
+                     texte.contains(QStringLiteral("ElastBiBde : 0.8 → ")),
+                 qPrintable(texte));
+        QCOMPARE(a->IndicesAjustes(), std::vector<int>{elast});
+        const double trouvee = a->ValeursAjustees().at(0);
+        QVERIFY2(trouvee < 0.79, qPrintable(QString::number(trouvee)));
+
+        // Nothing reaches the engine before the user applies it.
+        QCOMPARE(F->Moteur.Fisik.Parametre(elast), TPARAMPHYS::Defaut(elast));
+        QVERIFY(a->AppliquerBtn->isEnabled());
+        QTest::mouseClick(a->AppliquerBtn, Qt::LeftButton);
+        QCOMPARE(F->Moteur.Fisik.Parametre(elast), trouvee);
+        QVERIFY(!a->AppliquerBtn->isEnabled());
+    }
+
+    void ajustementDeConstantesRefuseUnMauvaisFichier() {
+        QTest::mouseClick(F->CalibreFrm->AjusteBtn, Qt::LeftButton);
+        TAjusteConstantesFrm* a = F->CalibreFrm->AjusteFrm();
+        // Nothing chosen: said, nothing started.
+        QVERIFY(!a->LancerBtnClick());
+        QCOMPARE(D->Messages.back().Texte, QStringLiteral("Aucune trajectoire choisie"));
+        D->AjouteReponses({EcritFichier(Dossier, "bon.csv", S.Csv),
+                           EcritFichier(Dossier, "faux.csv", "t,bille,x,y\n0,1,a,2\n")});
+        QTest::mouseClick(a->FichiersBtn, Qt::LeftButton);
+        QVERIFY(!a->LancerBtnClick());
+        QVERIFY(!a->Tache().EnCours());
+        QVERIFY2(D->Messages.back().Texte.contains(QStringLiteral("faux.csv")) &&
+                     D->Messages.back().Texte.contains(QStringLiteral("ligne 2")),
+                 qPrintable(D->Messages.back().Texte));
+        for (QCheckBox* c : a->Constantes) c->setChecked(false);
+        QVERIFY(!a->LancerBtnClick());
+        QCOMPARE(D->Messages.back().Texte, QStringLiteral("Aucune constante à ajuster"));
     }
 
     void boutonTableDeMatch() {
