@@ -28,8 +28,8 @@ constexpr double Coupure = 4.0;
 
 /// The constants a user typically fits first: checked when the window opens.
 bool CocheeAuDepart(int indice) {
-    for (const char* nom : {"ElastBiBde", "FrotBiBde", "FrotBiTapRoule", "FrotBiTapGlisse",
-                            "ElastBiBi"})
+    for (const char* nom :
+         {"ElastBiBde", "FrotBiBde", "FrotBiTapRoule", "FrotBiTapGlisse", "ElastBiBi"})
         if (TPARAMPHYS::IndiceParametre(nom) == indice) return true;
     return false;
 }
@@ -133,8 +133,8 @@ TAjusteConstantesFrm::TAjusteConstantesFrm(TServicesMain& services, QWidget* par
 TAjusteConstantesFrm::~TAjusteConstantesFrm() = default;
 
 void TAjusteConstantesFrm::FichiersBtnClick() {
-    const QStringList noms = Services.Dialogues().FichiersAOuvrir(
-        this, {QStringLiteral("Trajectoire mesurée (*.csv)")});
+    const QStringList noms =
+        Services.Dialogues().FichiersAOuvrir(this, {QStringLiteral("Trajectoire mesurée (*.csv)")});
     if (noms.isEmpty()) return;
     FichiersLst->clear();
     FichiersLst->addItems(noms);
@@ -168,9 +168,9 @@ bool TAjusteConstantesFrm::LancerBtnClick() {
             std::string_view(texte.constData(), static_cast<std::size_t>(texte.size())),
             moteur.Fisik);
         if (!lecture.Erreur.empty())
-            return erreur(QStringLiteral("Trajectoire mesurée refusée (%1)\n%2")
-                              .arg(QFileInfo(nom).fileName(),
-                                   QString::fromStdString(lecture.Erreur)));
+            return erreur(
+                QStringLiteral("Trajectoire mesurée refusée (%1)\n%2")
+                    .arg(QFileInfo(nom).fileName(), QString::fromStdString(lecture.Erreur)));
         coups.push_back(PrepareCoupMesure(lecture.Trajectoire, moteur.Fisik, Coupure));
     }
     // The same draw every time for the same files: a user comparing two runs compares
@@ -179,8 +179,7 @@ bool TAjusteConstantesFrm::LancerBtnClick() {
     const std::vector<std::size_t> gardes =
         part > 0 ? TirageHorsAjustement(coups.size(), part, 1) : std::vector<std::size_t>{};
     for (std::size_t i = 0; i < coups.size(); ++i)
-        (std::binary_search(gardes.begin(), gardes.end(), i) ? travail->Gardes
-                                                             : travail->Ajustes)
+        (std::binary_search(gardes.begin(), gardes.end(), i) ? travail->Gardes : travail->Ajustes)
             .push_back(std::move(coups[i]));
 
     travail->Modele = std::make_unique<TBillardAlveran>(moteur);
@@ -199,8 +198,8 @@ bool TAjusteConstantesFrm::LancerBtnClick() {
         if (travail->Gardes.empty() || (suivi.Arret && *suivi.Arret)) return;
         auto apres = std::make_unique<TBillardAlveran>(*travail->Modele);
         AppliqueConstantes(apres->Fisik, travail->Options.Indices, travail->Resultat.Valeurs);
-        travail->HorsAjustement = EvalueHorsAjustement(*travail->Modele, *apres,
-                                                       travail->Gardes, optionsCoup, fils, suivi);
+        travail->HorsAjustement = EvalueHorsAjustement(*travail->Modele, *apres, travail->Gardes,
+                                                       optionsCoup, fils, suivi);
     });
     return true;
 }

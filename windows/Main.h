@@ -251,7 +251,7 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     void CreeActionsTrajectoire();
     std::unique_ptr<TCoupMesure> FCoupMesure; ///< the loaded tracked shot, ready for fitting
     std::unique_ptr<TTacheFond> FTacheAjustement;
-    int FNumeroMesure = 0; ///< changes with every tracked shot loaded or forgotten
+    int FNumeroMesure = 0;    ///< changes with every tracked shot loaded or forgotten
     bool FCoupImpose = false; ///< the engine's stroke is fired as it is, not from the controls
     double FEcartMesure = -1.0;
 };

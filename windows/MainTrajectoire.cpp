@@ -50,8 +50,7 @@ void TMainFrm::CreeActionsTrajectoire() {
 }
 
 void TMainFrm::ImporterTrajectoireMnuClick() {
-    const std::optional<TChoixFichier> choix =
-        FDialogues->FichierAOuvrir(this, FiltresTrajectoire);
+    const std::optional<TChoixFichier> choix = FDialogues->FichierAOuvrir(this, FiltresTrajectoire);
     if (choix) ImporteTrajectoire(choix->Nom);
 }
 
@@ -64,8 +63,7 @@ bool TMainFrm::ImporteTrajectoire(const QString& nom) {
     }
     const QByteArray texte = fichier.readAll();
     const TLectureTrajectoire lecture = LitTrajectoireMesuree(
-        std::string_view(texte.constData(), static_cast<std::size_t>(texte.size())),
-        Moteur.Fisik);
+        std::string_view(texte.constData(), static_cast<std::size_t>(texte.size())), Moteur.Fisik);
     if (!lecture.Erreur.empty()) {
         AfficheMessage(QStringLiteral("Erreur"),
                        QStringLiteral("Trajectoire mesurée refusée (%1)\n%2")

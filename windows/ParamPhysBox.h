@@ -20,9 +20,9 @@ class TParamPhysDlg : public QDialog {
 
     /// Edit1 … Edit19: the published constants in published order (Edit1 is largeurJeu).
     std::array<QLineEdit*, NbChamps> Edits{};
-    QPushButton* BitBtn1;   ///< "OK"
-    QPushButton* BitBtn2;   ///< "Annul."
-    QPushButton* DefautBtn; ///< "Defaut"
+    QPushButton* BitBtn1;         ///< "OK"
+    QPushButton* BitBtn2;         ///< "Annul."
+    QPushButton* DefautBtn;       ///< "Defaut"
     QPushButton* TableDeMatchBtn; ///< "Table de match (mesurée)"
 
     /// Each box gets its constant's current value; every modified mark is left cleared.

@@ -103,8 +103,7 @@ class TestCoupMesure : public QObject {
                  QStringList{QStringLiteral("Trajectoire mesurée (*.csv)")});
 
         const auto& releves = F->BillardGraph->Releves();
-        for (std::size_t b = 1; b <= 3; ++b)
-            QCOMPARE(releves[b].size(), S.Mesure.Billes[b].size());
+        for (std::size_t b = 1; b <= 3; ++b) QCOMPARE(releves[b].size(), S.Mesure.Billes[b].size());
         // The cue ball stands where the tracking first sees it.
         const TPointTable p = F->BilleMoteur(1)->PosCm();
         QVERIFY(std::hypot(p.x - S.Mesure.Billes[1][0].x, p.y - S.Mesure.Billes[1][0].y) < 1e-9);
@@ -187,8 +186,8 @@ class TestCoupMesure : public QObject {
 
     void unFichierRefuseLeDitEnNommantLaLigne() {
         Importe();
-        D->AjouteReponse(EcritFichier(Dossier, "mauvais.csv",
-                                      "t,bille,x,y\n0,1,10,20\n0.02,4,10,21\n"));
+        D->AjouteReponse(
+            EcritFichier(Dossier, "mauvais.csv", "t,bille,x,y\n0,1,10,20\n0.02,4,10,21\n"));
         Action(*F, "ImporterTrajectoireMnu")->trigger();
         QCOMPARE(D->Messages.size(), std::size_t{1});
         QCOMPARE(D->Messages[0].Titre, QStringLiteral("Erreur"));
