@@ -194,7 +194,8 @@ TSolutions RoutesEtFamilles(const TCoupsRecherche& coups, bool viseeBoucle, int3
 
 bool CaracteriseFamilles(const TBillardAlveran& moteur, const TGrilleRecherche& grille,
                          TSolutions& solutions, int32_t nbTolerance, int nbThreads,
-                         const TSuiviFamilles& suivi) {
+                         const TSuiviFamilles& suivi,
+                         const std::array<int32_t, NbNiveauxTolerance>& nombresTolerance) {
     const TValeursRecherche valeurs = ValeursRecherche(grille);
     const TDimensionsRecherche dimensions = DimensionsRecherche(grille);
     // The engine holds its records in fixed arrays (several hundred kB): not on the stack.
@@ -221,14 +222,14 @@ bool CaracteriseFamilles(const TBillardAlveran& moteur, const TGrilleRecherche& 
     if (nbTolerance < static_cast<int32_t>(familles.size()))
         familles.resize(static_cast<size_t>(std::max(nbTolerance, 0)));
     // Every count has the same grid shape, centred on its own stroke.
-    const int64_t parFamille = NbEssaisGrille(GrilleToleranceAutour(*copie));
-    const int64_t parCombinaison = parFamille / NbCombinaisons(GrilleToleranceAutour(*copie));
+    const int64_t parFamille = NbEssaisGrille(GrilleToleranceAutour(*copie, nombresTolerance));
+    const int64_t parCombinaison = parFamille / NbCombinaisons(GrilleToleranceAutour(*copie, nombresTolerance));
     const int64_t total = parFamille * static_cast<int64_t>(familles.size());
     int64_t faits = 0;
     TEvaluationParallele<TBillardAlveran> evaluation;
     for (TFamille* f : familles) {
         placeCentre(*f);
-        evaluation.Demarre(*copie, GrilleToleranceAutour(*copie), nbThreads);
+        evaluation.Demarre(*copie, GrilleToleranceAutour(*copie, nombresTolerance), nbThreads);
         while (!evaluation.Termine()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
             if (suivi.Arret && suivi.Arret()) evaluation.Arrete();

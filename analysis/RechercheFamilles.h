@@ -68,8 +68,11 @@ struct TSuiviFamilles {
 
 /// Fires each listed family's central stroke from the engine's position for its D13 and, for
 /// the `nbTolerance` largest listed families (ties in rank order), counts the central stroke's
-/// tolerance over the tolerance window's initial grid on `nbThreads` threads. Returns false
-/// when a stop request abandoned the counts (the families not counted keep −1).
+/// tolerance on `nbThreads` threads over the tolerance window's initial increments, with
+/// `nombresTolerance` trials each side (the window's initial counts unless given). Returns
+/// false when a stop request abandoned the counts (the families not counted keep −1).
 bool CaracteriseFamilles(const TBillardAlveran& moteur, const TGrilleRecherche& grille,
                          TSolutions& solutions, int32_t nbTolerance, int nbThreads,
-                         const TSuiviFamilles& suivi = {});
+                         const TSuiviFamilles& suivi = {},
+                         const std::array<int32_t, NbNiveauxTolerance>& nombresTolerance =
+                             NombresToleranceInitiaux);
