@@ -278,11 +278,8 @@ TEST(RechercheFamilles, NeighboursOfAnotherSequenceStayApart) {
 TEST(RechercheFamilles, CentralStrokeHasTheMostNeighboursInItsFamily) {
     // A plus sign in aim × effect: its middle sees the four arms, each arm three strokes.
     const TDimensionsRecherche d{8, 3, 1, 1};
-    const auto plus = Coups(d, {{1, 1, 0, 0, 1},
-                                {2, 1, 0, 0, 1},
-                                {3, 1, 0, 0, 1},
-                                {2, 0, 0, 0, 1},
-                                {2, 2, 0, 0, 1}});
+    const auto plus = Coups(
+        d, {{1, 1, 0, 0, 1}, {2, 1, 0, 0, 1}, {3, 1, 0, 0, 1}, {2, 0, 0, 0, 1}, {2, 2, 0, 0, 1}});
     const TSolutions s = RoutesEtFamilles(plus, false, 3);
     ASSERT_EQ(Tailles(s.Routes[0]), (std::vector<int64_t>{5}));
     EXPECT_EQ(s.Routes[0].Familles[0].Centre, d.Indice({2, 1, 0, 0}));
@@ -291,19 +288,13 @@ TEST(RechercheFamilles, CentralStrokeHasTheMostNeighboursInItsFamily) {
 
     // A line of five: the three inner strokes have two neighbours; the middle one is nearest
     // the mean, though not the lowest.
-    const auto ligne = Coups(d, {{2, 0, 0, 0, 1},
-                                 {3, 0, 0, 0, 1},
-                                 {4, 0, 0, 0, 1},
-                                 {5, 0, 0, 0, 1},
-                                 {6, 0, 0, 0, 1}});
+    const auto ligne = Coups(
+        d, {{2, 0, 0, 0, 1}, {3, 0, 0, 0, 1}, {4, 0, 0, 0, 1}, {5, 0, 0, 0, 1}, {6, 0, 0, 0, 1}});
     EXPECT_EQ(RoutesEtFamilles(ligne, false, 3).Routes[0].Familles[0].Centre,
               d.Indice({4, 0, 0, 0}));
     // Round the end of a wrapping axis the mean is taken along the family's range.
-    const auto autour = Coups(d, {{6, 0, 0, 0, 1},
-                                  {7, 0, 0, 0, 1},
-                                  {0, 0, 0, 0, 1},
-                                  {1, 0, 0, 0, 1},
-                                  {2, 0, 0, 0, 1}});
+    const auto autour = Coups(
+        d, {{6, 0, 0, 0, 1}, {7, 0, 0, 0, 1}, {0, 0, 0, 0, 1}, {1, 0, 0, 0, 1}, {2, 0, 0, 0, 1}});
     EXPECT_EQ(RoutesEtFamilles(autour, true, 3).Routes[0].Familles[0].Centre,
               d.Indice({0, 0, 0, 0}));
 }
@@ -360,9 +351,9 @@ TEST(RechercheFamilles, EveryCentralStrokeFiredAloneScoresByItsRoute) {
     ASSERT_GE(premiere.Tolerance, 1);
     auto centre = MoteurEchantillon();
     PlaceCoupRecherche(*centre, v, coups.Dimensions, premiere.Centre);
-    EXPECT_EQ(premiere.Tolerance,
-              EvalueTolerance(*centre, GrilleToleranceAutour(*centre, {1, 0, 1, 0, 0, 0}))
-                  .NbReussis);
+    EXPECT_EQ(
+        premiere.Tolerance,
+        EvalueTolerance(*centre, GrilleToleranceAutour(*centre, {1, 0, 1, 0, 0, 0})).NbReussis);
     for (const TRoute& route : s.Routes)
         for (const TFamille& f : route.Familles)
             if (&f != &premiere) {
