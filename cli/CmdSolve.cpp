@@ -212,6 +212,7 @@ TCoupsRecherche Cherche(const TBillardAlveran& moteur, const TGrilleRecherche& g
     return coups;
 }
 
+#ifdef ALVERAN_AVEC_DESSIN
 /// The index of the grid value nearest `valeur`.
 int32_t PlusProche(const std::vector<double>& valeurs, double valeur) {
     size_t meilleur = 0;
@@ -219,6 +220,7 @@ int32_t PlusProche(const std::vector<double>& valeurs, double valeur) {
         if (std::fabs(valeurs[k] - valeur) < std::fabs(valeurs[meilleur] - valeur)) meilleur = k;
     return static_cast<int32_t>(meilleur);
 }
+#endif
 
 void DessineCarte(const TOptionsSolve& o, const TGrilleRecherche& grille,
                   const TSolutions& solutions) {
