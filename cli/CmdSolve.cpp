@@ -268,19 +268,20 @@ std::string Resultat(const TBillardAlveran& moteur, const TGrilleRecherche& gril
 }
 
 std::string Fusionne(const TOptionsSolve& o, std::chrono::steady_clock::time_point debut) {
-    std::vector<TPartielLu> parts;
-    for (const std::string& chemin : o.Parts) parts.push_back(LitPartiel(chemin));
-    const int64_t nombre = parts.front().Partage.Nombre;
+    // The parts are read and folded in one at a time: each holds a code per grid point, and a
+    // large search split in many parts would not fit in memory all at once.
+    TPartielLu premiere;
+    TCoupsRecherche tout;
     std::set<int64_t> indices;
     double secondes = 0.0;
-    std::vector<TCoupsRecherche> coups;
-    for (size_t k = 0; k < parts.size(); ++k) {
-        const TPartielLu& p = parts[k];
+    for (size_t k = 0; k < o.Parts.size(); ++k) {
+        TPartielLu p = LitPartiel(o.Parts[k]);
+        const int64_t nombre = k == 0 ? p.Partage.Nombre : premiere.Partage.Nombre;
         if (p.Partage.Nombre != nombre)
             throw TErreurCommande{o.Parts[k] + " : part d'un découpage en " +
                                   std::to_string(p.Partage.Nombre) + ", pas en " +
                                   std::to_string(nombre)};
-        if (p.Origine != parts.front().Origine)
+        if (k > 0 && p.Origine != premiere.Origine)
             throw TErreurCommande{o.Parts[k] + " : autre position ou autre grille que " +
                                   o.Parts.front()};
         if (p.Coups.Interrompu)
@@ -289,14 +290,21 @@ std::string Fusionne(const TOptionsSolve& o, std::chrono::steady_clock::time_poi
             throw TErreurCommande{o.Parts[k] + " : part " + std::to_string(p.Partage.Indice) +
                                   " donnée deux fois"};
         secondes += p.Secondes;
-        coups.push_back(p.Coups);
+        if (k == 0) {
+            tout = std::move(p.Coups);
+            premiere = std::move(p);
+        } else {
+            std::vector<TCoupsRecherche> deux;
+            deux.push_back(std::move(tout));
+            deux.push_back(std::move(p.Coups));
+            tout = FusionneCoups(deux);
+        }
     }
-    if (static_cast<int64_t>(indices.size()) != nombre)
+    if (static_cast<int64_t>(indices.size()) != premiere.Partage.Nombre)
         throw TErreurCommande{"parts manquantes : " + std::to_string(indices.size()) + " sur " +
-                              std::to_string(nombre)};
-    TCoupsRecherche tout = FusionneCoups(coups);
+                              std::to_string(premiere.Partage.Nombre)};
     TSuiviTerminal suivi("Fusion");
-    return Resultat(*parts.front().Moteur, parts.front().Grille, tout, o, suivi, secondes, debut);
+    return Resultat(*premiere.Moteur, premiere.Grille, tout, o, suivi, secondes, debut);
 }
 
 } // namespace
