@@ -6,6 +6,8 @@
 #include <nlohmann/json.hpp>
 
 #include <array>
+#include <climits>
+#include <cstdint>
 
 namespace {
 
@@ -94,6 +96,18 @@ void EcritMoteur(TJson& json, const TBillardAlveran& m) {
 
 using nlohmann::json;
 
+/// A whole number of JSON within [min, max]: a fraction or an exponent form is refused, so
+/// that no out-of-range double is ever converted.
+int64_t LitEntierJson(const json& j, int64_t min, int64_t max) {
+    // An unsigned value beyond int64 is beyond every range asked here.
+    const bool entier = j.is_number_integer() &&
+                        !(j.is_number_unsigned() && j.get<uint64_t>() > uint64_t{INT64_MAX});
+    if (!entier || j.get<int64_t>() < min || j.get<int64_t>() > max)
+        throw TErreurCommande{"entier de " + std::to_string(min) + " à " + std::to_string(max) +
+                              " attendu : " + j.dump()};
+    return j.get<int64_t>();
+}
+
 TVecteur LitVecteur(const json& j) {
     return {j.at(0).get<double>(), j.at(1).get<double>(), j.at(2).get<double>()};
 }
@@ -124,7 +138,8 @@ std::unique_ptr<TBillardAlveran> LitMoteur(const json& j) {
 }
 
 TAxeRecherche LitAxe(const json& j) {
-    return {j.at(0).get<double>(), j.at(1).get<double>(), j.at(2).get<int32_t>()};
+    return {j.at(0).get<double>(), j.at(1).get<double>(),
+            static_cast<int32_t>(LitEntierJson(j.at(2), 1, INT32_MAX))};
 }
 
 TGrilleRecherche LitGrille(const json& j) {
@@ -143,15 +158,13 @@ TCoupsRecherche LitCoups(const json& j, const TGrilleRecherche& grille) {
     c.Sequences = j.at("Sequences").get<std::vector<std::string>>();
     c.Codes.assign(static_cast<size_t>(c.Dimensions.NbPoints()), 0);
     for (const json& coup : j.at("Coups")) {
-        const auto indice = coup.at(0).get<int64_t>();
-        const auto sequence = coup.at(1).get<int64_t>();
-        if (indice < 0 || indice >= c.Dimensions.NbPoints() || sequence < 0 ||
-            sequence >= static_cast<int64_t>(c.Sequences.size()))
-            throw TErreurCommande{"coup hors de la grille"};
+        const int64_t indice = LitEntierJson(coup.at(0), 0, c.Dimensions.NbPoints() - 1);
+        const int64_t sequence =
+            LitEntierJson(coup.at(1), 0, static_cast<int64_t>(c.Sequences.size()) - 1);
         c.Codes[static_cast<size_t>(indice)] = static_cast<uint32_t>(sequence + 1);
     }
-    c.Tires = j.at("Tires").get<int64_t>();
-    c.Reussis = j.at("Reussis").get<int64_t>();
+    c.Tires = LitEntierJson(j.at("Tires"), 0, c.Dimensions.NbPoints());
+    c.Reussis = LitEntierJson(j.at("Reussis"), 0, c.Dimensions.NbPoints());
     c.Interrompu = j.value("Interrompu", false);
     return c;
 }
@@ -220,15 +233,23 @@ TPartielLu LitPartiel(const std::string& chemin) {
     std::string texte;
     if (!ChargeTexte(chemin, texte))
         throw TErreurCommande{"résultat partiel introuvable ou illisible : " + chemin};
+    return LitPartielTexte(texte, chemin);
+}
+
+TPartielLu LitPartielTexte(const std::string& texte, const std::string& chemin,
+                           int64_t nbPointsMax) {
     try {
         const json j = json::parse(texte);
         if (!j.is_object() || !j.contains("Partiel"))
             throw TErreurCommande{"pas un résultat partiel de solve --shard : " + chemin};
         TPartielLu p;
-        p.Partage = {j.at("Partiel").at(0).get<int64_t>(), j.at("Partiel").at(1).get<int64_t>()};
+        p.Partage.Nombre = LitEntierJson(j.at("Partiel").at(1), 1, INT64_MAX);
+        p.Partage.Indice = LitEntierJson(j.at("Partiel").at(0), 0, p.Partage.Nombre - 1);
         p.Grille = LitGrille(j.at("Grille"));
         if (const std::string probleme = VerifieGrilleRecherche(p.Grille); !probleme.empty())
             throw TErreurCommande{chemin + " : " + probleme};
+        if (DimensionsRecherche(p.Grille).NbPoints() > nbPointsMax)
+            throw TErreurCommande{chemin + " : grille trop grande"};
         p.Moteur = LitMoteur(j.at("Moteur"));
         p.Coups = LitCoups(j, p.Grille);
         p.Secondes = j.at("Secondes").get<double>();

@@ -7,6 +7,7 @@
 #include "analysis/RechercheSolutions.h"
 #include "cli/Json.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -33,3 +34,7 @@ struct TPartielLu {
 /// Reads a partial result; a missing file or one that is not a partial result of solve is a
 /// TErreurCommande naming the file.
 TPartielLu LitPartiel(const std::string& chemin);
+/// The same from the text of a partial result; `nom` names it in the errors. A grid of more
+/// than `nbPointsMax` points is refused before anything is allocated for it.
+TPartielLu LitPartielTexte(const std::string& texte, const std::string& nom,
+                           int64_t nbPointsMax = INT64_MAX);
