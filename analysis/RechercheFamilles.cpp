@@ -132,6 +132,19 @@ int64_t Centre(const TDimensionsRecherche& d, bool boucle, const TComposante& c,
     return centre;
 }
 
+/// A family before ranking, with its members.
+struct TFamilleBrute {
+    TFamille Famille;
+    std::vector<int64_t> Membres;
+};
+
+/// A route before ranking.
+struct TRouteBrute {
+    std::string Sequence;
+    int64_t Reussis = 0;
+    std::vector<TFamilleBrute> Familles;
+};
+
 } // namespace
 
 TSolutions RoutesEtFamilles(const TCoupsRecherche& coups, bool viseeBoucle, int32_t minFamille) {
@@ -140,53 +153,47 @@ TSolutions RoutesEtFamilles(const TCoupsRecherche& coups, bool viseeBoucle, int3
     for (size_t j = 0; j < coups.Codes.size(); ++j)
         if (coups.Codes[j] != 0) reussis.Indices.push_back(static_cast<int64_t>(j));
 
-    // Families of each sequence, with their members for the numbering below.
-    std::map<uint32_t, std::vector<std::pair<TFamille, std::vector<int64_t>>>> parCode;
+    // The families of each sequence, members kept for the numbering below.
+    std::map<uint32_t, TRouteBrute> parCode;
     for (TComposante& c : Composantes(coups, viseeBoucle, reussis)) {
-        TFamille f;
-        f.Taille = static_cast<int64_t>(c.Membres.size());
-        PlageAngles(d, viseeBoucle, c, f);
-        f.Centre = Centre(d, viseeBoucle, c, f);
-        parCode[c.Code].emplace_back(f, std::move(c.Membres));
+        TFamilleBrute f;
+        f.Famille.Taille = static_cast<int64_t>(c.Membres.size());
+        PlageAngles(d, viseeBoucle, c, f.Famille);
+        f.Famille.Centre = Centre(d, viseeBoucle, c, f.Famille);
+        f.Membres = std::move(c.Membres);
+        TRouteBrute& route = parCode[c.Code];
+        route.Sequence = coups.Sequences[c.Code - 1];
+        route.Reussis += f.Famille.Taille;
+        route.Familles.push_back(std::move(f));
     }
-
-    TSolutions s;
-    std::vector<std::vector<std::pair<TFamille, std::vector<int64_t>>>*> familles;
-    for (auto& [code, liste] : parCode) {
-        // Composantes are found in grid order, so equal sizes keep their lowest-index order.
-        std::stable_sort(liste.begin(), liste.end(), [](const auto& a, const auto& b) {
-            return a.first.Taille > b.first.Taille;
-        });
-        TRoute route;
-        route.Sequence = coups.Sequences[code - 1];
-        for (const auto& [f, membres] : liste) route.Reussis += f.Taille;
-        s.Routes.push_back(std::move(route));
-        familles.push_back(&liste);
+    std::vector<TRouteBrute> brutes;
+    for (auto& [code, route] : parCode) {
+        // Composantes come in grid order, so equal sizes keep their lowest-index order.
+        std::stable_sort(route.Familles.begin(), route.Familles.end(),
+                         [](const TFamilleBrute& a, const TFamilleBrute& b) {
+                             return a.Famille.Taille > b.Famille.Taille;
+                         });
+        brutes.push_back(std::move(route));
     }
-    std::vector<size_t> ordre(s.Routes.size());
-    for (size_t k = 0; k < ordre.size(); ++k) ordre[k] = k;
-    std::sort(ordre.begin(), ordre.end(), [&](size_t a, size_t b) {
-        if (s.Routes[a].Reussis != s.Routes[b].Reussis)
-            return s.Routes[a].Reussis > s.Routes[b].Reussis;
-        return s.Routes[a].Sequence < s.Routes[b].Sequence;
+    std::sort(brutes.begin(), brutes.end(), [](const TRouteBrute& a, const TRouteBrute& b) {
+        return a.Reussis != b.Reussis ? a.Reussis > b.Reussis : a.Sequence < b.Sequence;
     });
 
-    std::vector<TRoute> routes;
+    TSolutions s;
     std::vector<int32_t> familleDuRang(reussis.Indices.size(), 0);
-    for (size_t k : ordre) {
-        TRoute route = std::move(s.Routes[k]);
-        for (auto& [f, membres] : *familles[k]) {
-            f.Numero = ++s.NbFamilles;
-            for (int64_t j : membres)
-                familleDuRang[static_cast<size_t>(reussis.Rang(j))] = f.Numero;
-            if (f.Taille >= minFamille)
-                route.Familles.push_back(f);
+    for (TRouteBrute& brute : brutes) {
+        TRoute route{brute.Sequence, brute.Reussis, 0, {}};
+        for (TFamilleBrute& f : brute.Familles) {
+            f.Famille.Numero = ++s.NbFamilles;
+            for (int64_t j : f.Membres)
+                familleDuRang[static_cast<size_t>(reussis.Rang(j))] = f.Famille.Numero;
+            if (f.Famille.Taille >= minFamille)
+                route.Familles.push_back(f.Famille);
             else
-                route.Isoles += f.Taille;
+                route.Isoles += f.Famille.Taille;
         }
-        routes.push_back(std::move(route));
+        s.Routes.push_back(std::move(route));
     }
-    s.Routes = std::move(routes);
     for (size_t r = 0; r < reussis.Indices.size(); ++r)
         s.Coups.push_back({reussis.Indices[r], familleDuRang[r]});
     return s;
@@ -223,7 +230,8 @@ bool CaracteriseFamilles(const TBillardAlveran& moteur, const TGrilleRecherche& 
         familles.resize(static_cast<size_t>(std::max(nbTolerance, 0)));
     // Every count has the same grid shape, centred on its own stroke.
     const int64_t parFamille = NbEssaisGrille(GrilleToleranceAutour(*copie, nombresTolerance));
-    const int64_t parCombinaison = parFamille / NbCombinaisons(GrilleToleranceAutour(*copie, nombresTolerance));
+    const int64_t parCombinaison =
+        parFamille / NbCombinaisons(GrilleToleranceAutour(*copie, nombresTolerance));
     const int64_t total = parFamille * static_cast<int64_t>(familles.size());
     int64_t faits = 0;
     TEvaluationParallele<TBillardAlveran> evaluation;
