@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-std::string SequenceContacts(const TBillardAlveran& Moteur) {
+std::string SequenceContacts(const TBillardAlveran& Moteur, int32_t Dernier) {
     static constexpr char Bandes[] = "SENO"; // cushions 1 to 4
     std::string texte;
-    const int32_t N = std::min(Moteur.NbEnr, TBillardAlveran::NbEnrMax);
+    const int32_t N = std::min({Dernier, Moteur.NbEnr, TBillardAlveran::NbEnrMax});
     for (int32_t i = 1; i <= N; ++i) {
         const int32_t c = Moteur.Contres[i];
         if (Moteur.TypesChoc[i] == cBilleBande && c >= 1 && c <= 4)
@@ -14,6 +14,14 @@ std::string SequenceContacts(const TBillardAlveran& Moteur) {
             texte += std::to_string(c);
     }
     return texte;
+}
+
+std::string SequenceContacts(const TBillardAlveran& Moteur) {
+    return SequenceContacts(Moteur, TBillardAlveran::NbEnrMax);
+}
+
+std::string SequencePoint(const TBillardAlveran& Moteur) {
+    return SequenceContacts(Moteur, Moteur.PointReussi ? Moteur.IndicePoint : Moteur.NbEnr);
 }
 
 TCoupDb PrepareCoupDb(const TBillardAlveran& Moteur, const TCaracteristiques& Derniers,

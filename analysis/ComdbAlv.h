@@ -11,6 +11,13 @@
 /// Ball 1's impacts in record order, over the whole trajectory: "S", "E", "N", "O" for
 /// cushions 1 to 4, the number of the ball hit ("2", "3") for a ball, nothing for the cloth.
 std::string SequenceContacts(const TBillardAlveran& Moteur);
+/// The same, over records 1 to `Dernier` only.
+std::string SequenceContacts(const TBillardAlveran& Moteur, int32_t Dernier);
+/// Ball 1's contacts up to the one that completed the point (record IndicePoint), which names
+/// the route the point took; the whole sequence when the point was not made. Cutting there
+/// also leaves out the final record at rest, which repeats the kind and contact of the last
+/// impact record when the balls stop in the step of a cue-ball cushion.
+std::string SequencePoint(const TBillardAlveran& Moteur);
 
 /// The block that the export sends: the stroke when `Queue` is true (type 1), otherwise ball
 /// 1's velocity and rotation in record 0 (type 2); the characteristics are the window's last

@@ -25,10 +25,8 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <numbers>
 #include <string>
-#include <thread>
 #include <vector>
 
 inline constexpr int NbNiveauxTolerance = 6;
@@ -109,6 +107,30 @@ template <class TMoteur> bool TirsIndependants(const TMoteur&) {
 }
 inline bool TirsIndependants(const TBillardAlveran& moteur) {
     return moteur.Trajets[1][0].Position.z == moteur.Fisik.RayonBilles();
+}
+
+/// The tolerance window's initial counts, levels 1 to 6.
+inline constexpr std::array<int32_t, NbNiveauxTolerance> NombresToleranceInitiaux = {5, 5, 5,
+                                                                                     2, 2, 0};
+/// The tolerance window's initial increments as typed there: cm, cm, °, cm/s, °, g.
+inline constexpr std::array<double, NbNiveauxTolerance> IncrementsToleranceInitiaux = {
+    0.1, 0.1, 0.1, 10, 2, 10};
+
+/// The grid centred on the engine's stroke, with increments typed as in the tolerance window
+/// (aim and inclination in degrees).
+template <class TMoteur>
+TGrilleTolerance GrilleToleranceAutour(
+    const TMoteur& moteur,
+    const std::array<int32_t, NbNiveauxTolerance>& nombres = NombresToleranceInitiaux,
+    const std::array<double, NbNiveauxTolerance>& increments = IncrementsToleranceInitiaux) {
+    TGrilleTolerance grille;
+    for (int k = 1; k <= NbNiveauxTolerance; ++k)
+        grille.Centres[k - 1] = ParametreNiveau(moteur, k);
+    grille.Increments = increments;
+    grille.Increments[2] = DegresVersRadians(increments[2]);
+    grille.Increments[4] = DegresVersRadians(increments[4]);
+    grille.Nombres = nombres;
+    return grille;
 }
 
 /// What the caller of the serial evaluation may observe and request.
@@ -231,12 +253,11 @@ struct TProgressionTolerance {
 
 /// Parallel evaluation: the same counts as EvalueTolerance, on several threads.
 ///
-/// Each worker fires on its own copy of the engine (copied at Demarre, so the caller's engine
-/// is free during the run). The units of work are the combinations of levels 1 to 5, handed
-/// out one by one in enumeration order; a worker sets the five stroke values of its combination
-/// from tables built by the enumeration's own additions, then runs the mass level exactly as
-/// the serial evaluation does. A stop request is seen by every worker before its next mass
-/// pass, so within one combination.
+/// The workers are a team of engine copies (TEquipeMoteurs). The units of work are the
+/// combinations of levels 1 to 5, handed out one by one in enumeration order; a worker sets the
+/// five stroke values of its combination from tables built by the enumeration's own additions,
+/// then runs the mass level exactly as the serial evaluation does. A stop request is seen by
+/// every worker before its next mass pass, so within one combination.
 ///
 /// Progress is polled: Progression() may be called from any thread at any time (a window reads
 /// it from a timer). No callback runs on the worker threads.
@@ -246,7 +267,7 @@ template <class TMoteur> class TEvaluationParallele {
     TEvaluationParallele(const TEvaluationParallele&) = delete;
     TEvaluationParallele& operator=(const TEvaluationParallele&) = delete;
     ~TEvaluationParallele() {
-        Arrete();
+        FEquipe.Arrete();
         FEquipe.Rejoint();
     }
 
@@ -258,31 +279,31 @@ template <class TMoteur> class TEvaluationParallele {
     /// VerifieGrille and the share 0 ≤ Indice < Nombre.
     void Demarre(TMoteur& moteur, const TGrilleTolerance& grille, int nbThreads,
                  TPartageTolerance partage = {}) {
-        Arrete();
+        FEquipe.Arrete();
         FEquipe.Rejoint();
         FMoteur = &moteur;
         FGrille = grille;
         FPartage = partage;
         FCombinaisons = NbCombinaisonsPartage(grille, partage);
         for (int k = 1; k <= 5; ++k) FValeurs[k - 1] = ValeursNiveau(grille, k);
-        FFaites.store(0);
         FEssaisFaits.store(0);
         FReussis.store(0);
-        FArret.store(false);
-        FEquipe.Demarre(
-            moteur, TirsIndependants(moteur) ? nbThreads : 1, FCombinaisons,
-            [this](TMoteur& copie, int64_t rang) { return Combinaison(copie, rang); }, &FArret);
+        const int64_t nb =
+            TirsIndependants(moteur)
+                ? std::clamp<int64_t>(nbThreads, 1, std::max<int64_t>(FCombinaisons, 1))
+                : 1;
+        FEquipe.Demarre(moteur, static_cast<int>(nb), FCombinaisons,
+                        [this](TMoteur& copie, int64_t rang) { return Combinaison(copie, rang); });
     }
 
     /// Asks every worker to stop before its next combination. Any thread may call it.
-    void Arrete() { FArret.store(true); }
+    void Arrete() { FEquipe.Arrete(); }
 
     /// True once every worker has finished (Attend then returns at once).
     bool Termine() const { return FEquipe.Termine(); }
 
     TProgressionTolerance Progression() const {
-        return {FFaites.load(std::memory_order_relaxed), FCombinaisons,
-                FEssaisFaits.load(std::memory_order_relaxed),
+        return {FEquipe.UnitesFaites(), FCombinaisons, FEssaisFaits.load(std::memory_order_relaxed),
                 FReussis.load(std::memory_order_relaxed)};
     }
 
@@ -297,22 +318,20 @@ template <class TMoteur> class TEvaluationParallele {
         resultat.NbReussis = FReussis.load();
         resultat.NbEssaisFaits = FEssaisFaits.load();
         resultat.NbEssaisTotal = FCombinaisons * (2 * static_cast<int64_t>(FGrille.Nombres[5]) + 1);
-        resultat.Interrompu = FFaites.load() < FCombinaisons;
+        resultat.Interrompu = FEquipe.UnitesFaites() < FCombinaisons;
         if (FMoteur != nullptr) RestaureCentres(*FMoteur, FGrille);
         return resultat;
     }
 
   private:
-    /// One combination of levels 1 to 5 and its mass level; false when a stop request
-    /// abandoned it.
+    /// One unit of work: the mass level of the combination of that rank within the share.
     bool Combinaison(TMoteur& moteur, int64_t rang) {
         PlaceCombinaison(moteur, FPartage.Indice + rang * FPartage.Nombre);
         int64_t r = 0;
         int64_t f = 0;
-        if (!tolerance_detail::PasseMasse(moteur, FGrille, &FArret, r, f)) return false;
+        if (!tolerance_detail::PasseMasse(moteur, FGrille, &FEquipe.Arret(), r, f)) return false;
         FReussis.fetch_add(r, std::memory_order_relaxed);
         FEssaisFaits.fetch_add(f, std::memory_order_relaxed);
-        FFaites.fetch_add(1, std::memory_order_relaxed);
         return true;
     }
 
@@ -332,12 +351,9 @@ template <class TMoteur> class TEvaluationParallele {
     TPartageTolerance FPartage;
     int64_t FCombinaisons = 0;
     std::array<std::vector<double>, 5> FValeurs;
-    std::atomic<int64_t> FFaites{0};
     std::atomic<int64_t> FEssaisFaits{0};
     std::atomic<int64_t> FReussis{0};
-    std::atomic<bool> FArret{false};
-    // Last, so that its destructor joins the workers while the fields above still exist.
-    TEquipeMoteurs<TMoteur> FEquipe;
+    TEquipeMoteurs<TMoteur> FEquipe; ///< last member: its workers stop before the rest goes
 };
 
 /// Blocking parallel evaluation (the command line's): Demarre, then Attend.

@@ -24,7 +24,6 @@
 
 namespace {
 
-constexpr int NbThreadsMax = 1024;
 /// Longest run started without --force (s).
 constexpr double DureeSansForce = 3600;
 
@@ -37,13 +36,6 @@ std::vector<std::string_view> Morceaux(std::string_view texte) {
         if (virgule == std::string_view::npos) return morceaux;
         texte.remove_prefix(virgule + 1);
     }
-}
-
-/// A whole decimal integer, nothing before or after it.
-bool LitEntier(std::string_view texte, int64_t& valeur) {
-    const char* fin = texte.data() + texte.size();
-    const auto r = std::from_chars(texte.data(), fin, valeur);
-    return !texte.empty() && r.ec == std::errc() && r.ptr == fin;
 }
 
 std::array<int32_t, NbNiveauxTolerance> LitNombres(std::string_view texte) {
@@ -72,31 +64,6 @@ std::array<double, NbNiveauxTolerance> LitIncrements(std::string_view texte) {
     for (int k = 0; k < NbNiveauxTolerance; ++k)
         increments[k] = LitValeurCommande(morceaux[k], "--increments");
     return increments;
-}
-
-int LitThreads(std::string_view texte) {
-    int64_t n = 0;
-    if (!LitEntier(texte, n) || n < 1 || n > NbThreadsMax)
-        throw TErreurCommande{"--threads : entier entre 1 et " + std::to_string(NbThreadsMax) +
-                              " attendu, pas '" + std::string(texte) + "'"};
-    return static_cast<int>(n);
-}
-
-TPartageTolerance LitPartage(std::string_view texte) {
-    const std::size_t barre = texte.find('/');
-    TPartageTolerance partage;
-    if (barre == std::string_view::npos || !LitEntier(texte.substr(0, barre), partage.Indice) ||
-        !LitEntier(texte.substr(barre + 1), partage.Nombre) || partage.Nombre < 1 ||
-        partage.Indice < 0 || partage.Indice >= partage.Nombre)
-        throw TErreurCommande{"--shard attend K/N avec 0 <= K < N : '" + std::string(texte) + "'"};
-    return partage;
-}
-
-bool ExtensionAlv(std::string_view fichier) {
-    if (fichier.size() < 4) return false;
-    std::string extension(fichier.substr(fichier.size() - 4));
-    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return extension == ".alv";
 }
 
 /// Seconds one trial of this stroke takes: the central shot fired on a copy of the engine
@@ -136,9 +103,9 @@ std::string CmdTolerance(const TArguments& arguments) {
     TOptionsMoteur options;
     std::string fichier;
     // The window's initial counts and increments.
-    std::array<int32_t, NbNiveauxTolerance> nombres = {5, 5, 5, 2, 2, 0};
-    std::array<double, NbNiveauxTolerance> increments = {0.1, 0.1, 0.1, 10, 2, 10};
-    int threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    std::array<int32_t, NbNiveauxTolerance> nombres = NombresToleranceInitiaux;
+    std::array<double, NbNiveauxTolerance> increments = IncrementsToleranceInitiaux;
+    int threads = ThreadsParDefaut();
     TPartageTolerance partage;
     bool force = false;
 
@@ -169,13 +136,7 @@ std::string CmdTolerance(const TArguments& arguments) {
     AppliqueOptions(options, *moteur);
     ChargeCoup(*moteur, fichier);
 
-    TGrilleTolerance grille;
-    for (int k = 1; k <= NbNiveauxTolerance; ++k)
-        grille.Centres[k - 1] = ParametreNiveau(*moteur, k);
-    grille.Increments = increments;
-    grille.Increments[2] = DegresVersRadians(increments[2]);
-    grille.Increments[4] = DegresVersRadians(increments[4]);
-    grille.Nombres = nombres;
+    const TGrilleTolerance grille = GrilleToleranceAutour(*moteur, nombres, increments);
     if (const std::string probleme = VerifieGrille(grille); !probleme.empty())
         throw TErreurCommande{probleme};
     if (partage.Nombre > 1 && !TirsIndependants(*moteur))

@@ -3,8 +3,11 @@
 #include "analysis/TableDeMatch.h"
 #include "engine/Nombres.h"
 
+#include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cstdio>
+#include <thread>
 
 TModeDeJeu LitMode(std::string_view texte) {
     if (texte == "libre") return jLibre;
@@ -128,4 +131,43 @@ void ArgumentFichier(const std::string& argument, std::string& fichier) {
         throw TErreurCommande{"option inconnue : " + argument};
     if (!fichier.empty()) throw TErreurCommande{"un seul fichier attendu, en trop : " + argument};
     fichier = argument;
+}
+
+namespace {
+constexpr int NbThreadsMax = 1024;
+} // namespace
+
+bool LitEntier(std::string_view texte, int64_t& valeur) {
+    const char* fin = texte.data() + texte.size();
+    const auto r = std::from_chars(texte.data(), fin, valeur);
+    return !texte.empty() && r.ec == std::errc() && r.ptr == fin;
+}
+
+int LitThreads(std::string_view texte) {
+    int64_t n = 0;
+    if (!LitEntier(texte, n) || n < 1 || n > NbThreadsMax)
+        throw TErreurCommande{"--threads : entier entre 1 et " + std::to_string(NbThreadsMax) +
+                              " attendu, pas '" + std::string(texte) + "'"};
+    return static_cast<int>(n);
+}
+
+int ThreadsParDefaut() {
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+TPartageTolerance LitPartage(std::string_view texte) {
+    const std::size_t barre = texte.find('/');
+    TPartageTolerance partage;
+    if (barre == std::string_view::npos || !LitEntier(texte.substr(0, barre), partage.Indice) ||
+        !LitEntier(texte.substr(barre + 1), partage.Nombre) || partage.Nombre < 1 ||
+        partage.Indice < 0 || partage.Indice >= partage.Nombre)
+        throw TErreurCommande{"--shard attend K/N avec 0 <= K < N : '" + std::string(texte) + "'"};
+    return partage;
+}
+
+bool ExtensionAlv(std::string_view fichier) {
+    if (fichier.size() < 4) return false;
+    std::string extension(fichier.substr(fichier.size() - 4));
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == ".alv";
 }

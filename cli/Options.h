@@ -2,9 +2,11 @@
 // What the subcommands that run the engine share: the game mode, the physical constants
 // set by name, and reading a shot file into an engine.
 
+#include "analysis/ToleranceCalcul.h"
 #include "engine/C8_BillardAlveran.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -56,3 +58,14 @@ int ChargeCoup(TBillardAlveran& moteur, const std::string& fichier);
 /// Fires what the file held: the cue strike and trajectories for variant 1, the
 /// trajectories alone from the stored velocities and rotations for variant 2.
 void TireCoupCharge(TBillardAlveran& moteur, int variante);
+
+/// A whole decimal integer, nothing before or after it.
+bool LitEntier(std::string_view texte, int64_t& valeur);
+/// --threads: an integer from 1 to 1024.
+int LitThreads(std::string_view texte);
+/// One worker per core.
+int ThreadsParDefaut();
+/// --shard: "K/N" with 0 ≤ K < N.
+TPartageTolerance LitPartage(std::string_view texte);
+/// True for a name ending in ".alv", any letter case: a stroke file.
+bool ExtensionAlv(std::string_view fichier);

@@ -72,6 +72,23 @@ TEST(SequenceContacts, ToutLeCoupMaisVingtCaracteresDansLeBloc) {
     for (std::size_t i = 147; i < 152; ++i) EXPECT_EQ(o[i], 0) << "padding";
 }
 
+TEST(SequenceContacts, SequencePointStopsAtTheContactThatMadeThePoint) {
+    TCoupALaMain c(P(0, -50), P(0, 62));
+    c.Bille(P(0, -56), V(1, 1), 3)
+        .Bande(P(68, 0), V(1, 1), 1)
+        .Bande(P(0, 139), V(1, 1), 2)
+        .Bande(P(-68, 0), V(1, 1), 3)
+        .Bille(P(3, 62), V(1, 1), 2)
+        .Point()
+        .Bande(P(68, 30), V(1, 1), 1)
+        // The final record at rest repeats the last impact's kind and contact.
+        .Bande(P(68, 30), TVecteur{}, 1);
+    EXPECT_EQ(SequencePoint(*c), "3SEN2");
+    EXPECT_EQ(SequenceContacts(*c), "3SEN2SS");
+    c->PointReussi = false; // no point: the whole sequence
+    EXPECT_EQ(SequencePoint(*c), "3SEN2SS");
+}
+
 TEST(BlocDb, DispositionOctetParOctet) {
     TCoupDb b;
     for (int i = 0; i < 6; ++i) b.Coup[i] = 1.5 + i;
