@@ -1,12 +1,14 @@
 // Démo2D Alveran: the main window, then the secondary windows in their fixed order, then the
 // event loop. Closing the main window ends the program.
 
+#include "ui/TraductionsQt.h"
 #include "windows/Main.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    InstalleTraductionsQt(app);
     TMainFrm MainFrm;
     MainFrm.CreeFenetres();
     MainFrm.show();

@@ -111,6 +111,11 @@ void TCIBillardHor3B::EffaceVisee() {
 }
 
 void TCIBillardHor3B::ViseePoint(QPoint p) {
+    FAngleExact.reset();
+    TraceVisee(p);
+}
+
+void TCIBillardHor3B::TraceVisee(QPoint p) {
     EffaceVisee();
     FViseeDebut = FBilleJoueur->PosPixels();
     FViseeFin = p;
@@ -128,7 +133,9 @@ void TCIBillardHor3B::ViseePoint(QPoint p) {
 
 void TCIBillardHor3B::ViseAngle(double a) {
     if (!FViseeTracee) FViseeDebut = FBilleJoueur->PosPixels();
-    ViseePoint(QPoint(FViseeDebut.x() + Arrondi(std::sin(a) * 10000.0),
+    // Kept before the line is drawn: the notification at its end reads the angle.
+    FAngleExact = a;
+    TraceVisee(QPoint(FViseeDebut.x() + Arrondi(std::sin(a) * 10000.0),
                       FViseeDebut.y() + Arrondi(std::cos(a) * 10000.0)));
 }
 
@@ -137,6 +144,7 @@ void TCIBillardHor3B::ViseAngleDeg(double d) {
 }
 
 double TCIBillardHor3B::AngleVisee() const {
+    if (FAngleExact) return *FAngleExact;
     return std::atan2(static_cast<double>(FViseeFin.x() - FViseeDebut.x()),
                       static_cast<double>(FViseeFin.y() - FViseeDebut.y()));
 }
@@ -158,7 +166,7 @@ void TCIBillardHor3B::ChoisitBilleJoueur(TCIBille* bille) {
 void TCIBillardHor3B::SetbhTraceVisee(bool b) {
     if (!b) EffaceVisee();
     FTraceVisee = b;
-    ViseePoint(FViseeFin);
+    TraceVisee(FViseeFin);
 }
 
 // ---------------------------------------------------------------- the mouse

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class TBillardAlveran;
 
@@ -55,13 +56,18 @@ class TCIBillardHor3B : public TCIBillardHor {
     void DessineSurcouche() override;
     void EffaceSurcouche(TCIBille* bille) override;
 
-    /// Aims at a pixel.
+    /// Aims at a pixel (the user's mouse or keys): the angle is read from the pixels again.
     void ViseePoint(QPoint p);
-    /// Aims at an angle (radians, from the table's +x towards +y).
+    /// Aims at an angle (radians, from the table's +x towards +y). The view keeps that exact
+    /// angle until the user aims again: the line's far end is rounded to pixels, and an angle
+    /// read back from them would differ from a file's or the engine's in the fifth digit.
     void ViseAngle(double a);
     void ViseAngleDeg(double d);
-    /// The aiming angle in radians, from +x (down the screen) towards +y (right).
+    /// The aiming angle in radians, from +x (down the screen) towards +y (right): the exact
+    /// angle last given to ViseAngle, or the one of the line's pixels after ViseePoint.
     double AngleVisee() const;
+    /// Whether AngleVisee is an angle given exactly rather than read from pixels.
+    bool AngleExact() const { return FAngleExact.has_value(); }
     double AngleViseeDeg() const;
     /// The angle text written in the band ("AngleOx: 98,64" in French).
     QString TexteAngle() const;
@@ -87,6 +93,8 @@ class TCIBillardHor3B : public TCIBillardHor {
 
   private:
     void DessineLigneVisee();
+    /// Moves the line's far end to `fin` and redraws it, the angle text and the notification.
+    void TraceVisee(QPoint fin);
 
     std::unique_ptr<TCIBille> FBille1, FBille2, FBille3;
     TCIBille* FBilleJoueur = nullptr;
@@ -95,6 +103,7 @@ class TCIBillardHor3B : public TCIBillardHor {
     bool FTraceVisee = true;
     bool FViseeTracee = false;
     QPoint FViseeDebut, FViseeFin;
+    std::optional<double> FAngleExact; ///< the angle given to ViseAngle (rad)
     TRect FRectLibre, FRectAngle;
     int FCoutImage = 0;
 };

@@ -72,6 +72,11 @@ QString TexteResultat(const TResultatCoup& r, const QLocale& locale) {
     texte += QStringLiteral("- D13 : ") + TexteDistance(r.D13, locale) + cr;
     texte += QStringLiteral("- P13 : ") + TexteDistance(r.P13, locale) + cr;
     texte += QStringLiteral("- d : ") + TexteDistance(r.d, locale) + cr;
+    if (!r.BillesEnMouvement.isEmpty())
+        texte += (r.BillesEnMouvement.size() == 1 ? QStringLiteral("- bille ")
+                                                  : QStringLiteral("- billes ")) +
+                 r.BillesEnMouvement.join(QStringLiteral(" et ")) +
+                 QStringLiteral(" déjà en mouvement") + cr;
     return texte;
 }
 
@@ -276,7 +281,12 @@ void TMainFrm::CreeComposants() {
     Label1->resize(40, 16);
 
     // The notifications are bound once every component they touch exists.
-    BillardGraph->OnPosBillesChange = [this](TCIBille*) { FixeModif(true); };
+    BillardGraph->OnPosBillesChange = [this](TCIBille*) {
+        FixeModif(true);
+        // The ball met depends on the balls' places as much as on the aim. A replay moves the
+        // balls along the shot: the preview keeps showing the shot as it was aimed.
+        if (!CoupEnCours) DessineApercu();
+    };
     BillardGraph->OnViseeChange = [this](TCIBillardHor3B*) { BillardGraphViseeChange(); };
     Ehvi1->OnEhviChange = [this](TEhvi*) { Ehvi1EhviChange(); };
 }
@@ -502,6 +512,35 @@ void TMainFrm::PlaceEtape(int i) {
     if (TraceSimultaneeMnu->isChecked() && FPlacement == 0) Tire();
 }
 
+void TMainFrm::BillesAuRepos() {
+    for (int n = 1; n <= 3; ++n) {
+        Moteur.Trajets[n][0].Vitesse = VecteurNul;
+        Moteur.Trajets[n][0].Rotation = VecteurNul;
+    }
+}
+
+QStringList TMainFrm::BillesEnMouvement() const {
+    QStringList noms;
+    for (int n = 2; n <= 3; ++n) {
+        const TCinematique& c = Moteur.Trajets[n][0];
+        // The engine's own threshold: below it a speed or a spin counts as zero.
+        if (Norme(c.Vitesse) > 0.001 || Norme(c.Rotation) > 0.001)
+            noms << NomCouleur(BilleMoteur(n));
+    }
+    return noms;
+}
+
+QString TMainFrm::NomCouleur(const TCIBille* bille) const {
+    if (bille == BillardGraph->bhBille1()) return QStringLiteral("jaune");
+    if (bille == BillardGraph->bhBille2()) return QStringLiteral("blanche");
+    return QStringLiteral("rouge");
+}
+
+void TMainFrm::EffaceResultat() {
+    FTexteResultat.clear();
+    PointLbl->clear();
+}
+
 void TMainFrm::FixeModif(bool b) {
     Modifie = b;
     Label1->setText(b ? QStringLiteral("Modif") : QString());
@@ -513,7 +552,8 @@ TCoupCourant TMainFrm::CoupCourant() const {
             .AngleVisee = BillardGraph->AngleViseeDeg(),
             .Vitesse = Ehvi1->Vitesse(),
             .Inclinaison = Ehvi1->Inclinaison(),
-            .MasseQueue = Ehvi1->MasseQueue()};
+            .MasseQueue = Ehvi1->MasseQueue(),
+            .AngleOx = BillardGraph->AngleVisee()};
 }
 
 void TMainFrm::FixeValeurCoup(TValeurCoup valeur, double v) {
@@ -668,6 +708,7 @@ bool TMainFrm::ToucheEnfoncee(int touche, Qt::KeyboardModifiers modifs) {
         PlaceEtape(Moteur.NbEnr);
         return true;
     case Qt::Key_Delete:
+        BillesAuRepos();
         RedessineSansLignes();
         return true;
     case Qt::Key_Q:
@@ -763,6 +804,8 @@ void TMainFrm::Tire() {
     PointLbl->clear();
     PositionsVersMoteur();
     CoupVersMoteur();
+    TResultatCoup r;
+    r.BillesEnMouvement = BillesEnMouvement();
     Moteur.TireCoup();
     if (!Moteur.QueueInsoluble) {
         if (LignesMnu->isChecked() || LignesEtBillesMnu->isChecked() ||
@@ -782,10 +825,12 @@ void TMainFrm::Tire() {
     }
     if (VueNumFrm) VueNumFrm->FormShow();
 
-    TResultatCoup r;
     r.PointReussi = Moteur.PointReussi;
     r.IndicePoint = Moteur.IndicePoint;
     r.Duree = Moteur.Temps[std::clamp(Moteur.NbEnr, 0, TBillardAlveran::NbEnrMax)];
+    // A shot that is not significant leaves d unwritten: 0 then, as the command line says,
+    // rather than the d of some earlier shot.
+    Derniers.d = 0.0;
     r.Significatif = CalculeCaracteristiques(Moteur, Derniers);
     r.Contre = Derniers.Contre;
     r.Bandes = Derniers.Bandes;
@@ -811,6 +856,7 @@ void TMainFrm::ExporteVitesses() {
     const bool queue = dbAlvQueueMnu->isChecked();
     const bool vitesse = dbAlvVitesseMnu->isChecked();
     dbAlvVitesseMnu->setChecked(true);
+    Derniers.d = 0.0;
     CalculeCaracteristiques(Moteur, Derniers);
     EnvoieCoupDb();
     // Both may have been unchecked: the exclusive group must not force one back on.
@@ -819,6 +865,14 @@ void TMainFrm::ExporteVitesses() {
 }
 
 void TMainFrm::ApercuContact() {
+    DessineApercu();
+    if (!CoupEnCours) {
+        FixeModif(true);
+        if (TraceSimultaneeMnu->isChecked() && FPlacement == 0) Tire();
+    }
+}
+
+void TMainFrm::DessineApercu() {
     const double a = BillardGraph->AngleVisee();
     const double ca = std::cos(a), sa = std::sin(a);
     const TPointTable p1 = BilleMoteur(1)->PosCm();
@@ -854,11 +908,6 @@ void TMainFrm::ApercuContact() {
         peintre.drawLine(x, 0, x, w);
     }
     Qimg->setPixmap(QPixmap::fromImage(FQimgImage));
-
-    if (!CoupEnCours) {
-        FixeModif(true);
-        if (TraceSimultaneeMnu->isChecked() && FPlacement == 0) Tire();
-    }
 }
 
 void TMainFrm::BillardGraphViseeChange() {
@@ -933,7 +982,12 @@ void TMainFrm::RecadreApresChargement() {
 
 void TMainFrm::ChargerMnuClick() {
     LignesMnu->setChecked(true);
-    ChargePosition();
+    const int variante = ChargePosition();
+    // A stroke file holds positions only: the three balls start at rest, whatever an earlier
+    // computation left in record 0. A ".alv2" brings its own velocities and rotations.
+    if (variante == 1) BillesAuRepos();
+    // The result beside the table was the previous shot's, not this position's.
+    if (variante != 0) EffaceResultat();
     RecadreApresChargement();
     if (TraceSimultaneeMnu->isChecked()) Tire();
 }
@@ -985,6 +1039,7 @@ void TMainFrm::CollerMnuClick() {
         }
         manquants = r.Manquants;
     }
+    BillesAuRepos();
     PlaceEtape(0);
     Tire();
     if (!manquants.empty())
@@ -1038,7 +1093,11 @@ void TMainFrm::RecoitBlocDb(const QByteArray& donnees) {
     if (donnees.size() != static_cast<qsizetype>(TailleCoupDb)) return;
     const auto* octets = reinterpret_cast<const uint8_t*>(donnees.constData());
     const TCoupDb bloc = DecodeCoupDb(std::span<const uint8_t, TailleCoupDb>(octets, TailleCoupDb));
+    // A block carries at most the cue ball's motion: the object balls start at rest, as on a
+    // fresh engine.
+    BillesAuRepos();
     const int32_t type = RecoitCoupDb(Moteur, bloc);
+    EffaceResultat();
     LignesMnu->setChecked(true);
     RecadreApresChargement();
     if (type == tcQueue) {

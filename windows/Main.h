@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QLocale>
 #include <QMainWindow>
+#include <QStringList>
 
 #include <memory>
 
@@ -40,6 +41,8 @@ struct TResultatCoup {
     bool Contre = false;
     int Bandes = 0;
     double D13 = 0.0, P13 = 0.0, d = 0.0; ///< cm
+    /// Colours of the object balls already moving when the cue struck ("rouge", …).
+    QStringList BillesEnMouvement;
 };
 
 /// "05 sec 120 ms": a duration rounded to the millisecond, seconds on two digits at least.
@@ -111,6 +114,14 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     void PlaceBillesEtape(int i) override;
     void PlaceEtape(int i);
     void FixeModif(bool b);
+    /// Velocity and rotation 0 in record 0 for the three balls: a shot that starts afresh.
+    void BillesAuRepos();
+    /// Colours of engine balls 2 and 3 that move in record 0 (set by the numerical view).
+    QStringList BillesEnMouvement() const;
+    /// "jaune", "blanche" or "rouge".
+    QString NomCouleur(const TCIBille* bille) const;
+    /// Empties the result text beside the table.
+    void EffaceResultat();
     /// The ball drawn as engine ball n (1 = the cue ball, 2 and 3 its other balls).
     TCIBille* BilleMoteur(int n) const;
 
@@ -122,7 +133,11 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     void DessineLignes() override;
     void ExporteVitesses() override;
     void CommandeF9();
+    /// The contact preview redrawn, then, outside a shot, the shot marked as modified (and
+    /// fired again in live mode).
     void ApercuContact();
+    /// The contact preview's picture alone.
+    void DessineApercu();
     /// Builds the shot block from the engine and the last characteristics and sends it to
     /// the database application; an error box when it is not running.
     void EnvoieCoupDb();
