@@ -264,9 +264,40 @@ void TCIBillardHor3B::DessineTrajet(int n, const QColor& couleur) {
     for (int i = 1; i <= nbEnr; ++i) cv.LigneVers(pixel(i));
 }
 
+void TCIBillardHor3B::PlaceBillesRelecture(int i) {
+    const auto position = [&](int b) {
+        const TVecteur& pos = Moteur->Trajets[b][i].Position;
+        return TPointTable{pos.x, pos.y};
+    };
+    FBilleJoueur->DeplaceCm(position(1));
+    FBilleJoueur->Autres[0]->DeplaceCm(position(2));
+    FBilleJoueur->Autres[1]->DeplaceCm(position(3));
+    FEtapeRelecture = i;
+}
+
+bool TCIBillardHor3B::AttendEnPause(int& i, int nbEnr) {
+    bool montree = false;
+    while (Relecture.Pause) {
+        if (Arret) return false;
+        if (!montree || Relecture.Pas != 0) {
+            // Every record is a step, the cloth impacts too: the player looks at each one.
+            i = std::clamp(i + Relecture.Pas, 0, nbEnr);
+            Relecture.Pas = 0;
+            PlaceBillesRelecture(i);
+            if (OnEtapeRelecture) OnEtapeRelecture(i);
+            montree = true;
+        }
+        // Nothing to do until the player acts: sleep in the event loop.
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    Relecture.Pas = 0;
+    return !Arret;
+}
+
 void TCIBillardHor3B::AnimeTrajets() {
     if (Moteur == nullptr) return;
     Arret = false;
+    Relecture.Pas = 0;
     TCIBille* const b1 = FBilleJoueur;
     TCIBille* const b2 = FBilleJoueur->Autres[0];
     TCIBille* const b3 = FBilleJoueur->Autres[1];
@@ -286,20 +317,22 @@ void TCIBillardHor3B::AnimeTrajets() {
 
     // The number of records is read once: the replay only reads the recording.
     const int nbEnr = std::clamp(Moteur->NbEnr, 0, TBillardAlveran::NbEnrMax);
-    for (int i = 1; i <= nbEnr; ++i) {
+    FRelectureEnCours = true;
+    FEtapeRelecture = 0;
+    int i = 0;
+    for (;;) {
+        if (Relecture.Pause && !AttendEnPause(i, nbEnr)) break;
+        if (++i > nbEnr) break;
         if (Moteur->TypesChoc[i] == cBilleTapis) continue;
         if (Arret) break;
-        // Shot seconds become 800 ms, less the time the drawing itself takes.
+        // Shot seconds become 800 ms at the usual pace, less the time the drawing itself takes.
+        const double vitesse = Relecture.Vitesse > 0.0 ? Relecture.Vitesse : 1.0;
         const double w =
-            std::nearbyint((Moteur->Temps[i] - Moteur->Temps[i - 1]) * 800.0) - FCoutImage;
+            std::nearbyint((Moteur->Temps[i] - Moteur->Temps[i - 1]) * 800.0 / vitesse) -
+            FCoutImage;
         if (w > 0.0) QThread::msleep(static_cast<unsigned long>(std::min(w, 3.6e6)));
-        const auto position = [&](int b) {
-            const TVecteur& pos = Moteur->Trajets[b][i].Position;
-            return TPointTable{pos.x, pos.y};
-        };
-        b1->DeplaceCm(position(1));
-        b2->DeplaceCm(position(2));
-        b3->DeplaceCm(position(3));
+        PlaceBillesRelecture(i);
         QCoreApplication::processEvents();
     }
+    FRelectureEnCours = false;
 }

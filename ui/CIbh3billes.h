@@ -38,6 +38,21 @@ class TCIBillardHor3B : public TCIBillardHor {
     /// Set to stop a running replay (the main window's Escape key).
     bool Arret = false;
 
+    /// What the player asks of a replay, read between its steps.
+    struct TCommandesRelecture {
+        bool Pause = false; ///< the replay waits; a replay started paused waits at record 0
+        int Pas = 0;        ///< records to step (+ forward, − back) while paused
+        double Vitesse =
+            1.0; ///< 1 is the usual pace (0.8 s per second of the shot), 2 twice as fast
+    };
+    TCommandesRelecture Relecture;
+    /// Raised with the record shown each time a paused replay shows a record (on pausing and
+    /// at every step).
+    std::function<void(int)> OnEtapeRelecture;
+    bool RelectureEnCours() const { return FRelectureEnCours; }
+    /// The record the balls show during a replay.
+    int EtapeRelecture() const { return FEtapeRelecture; }
+
     /// The cue ball: engine ball 1. Engine balls 2 and 3 are its Autres, in order.
     TCIBille* BilleJoueur() const { return FBilleJoueur; }
     void ChoisitBilleJoueur(TCIBille* bille);
@@ -81,7 +96,9 @@ class TCIBillardHor3B : public TCIBillardHor {
     /// Draws engine ball n's (1..3) recorded path in that colour.
     void DessineTrajet(int n, const QColor& couleur);
     /// Replays the recorded trajectory with moving balls, at 0.8 s per second of the shot
-    /// less the measured cost of one frame; pending events run between steps.
+    /// (divided by Relecture.Vitesse) less the measured cost of one frame; pending events run
+    /// between steps. While Relecture.Pause is set the replay waits for events, stepping by
+    /// Relecture.Pas; Arret ends it, paused or not.
     void AnimeTrajets();
     /// The cost of one frame measured by the last replay (ms).
     int CoutImage() const { return FCoutImage; }
@@ -93,6 +110,10 @@ class TCIBillardHor3B : public TCIBillardHor {
 
   private:
     void DessineLigneVisee();
+    /// The three balls at record i of the engine, cue ball first.
+    void PlaceBillesRelecture(int i);
+    /// A paused replay: waits for the player, shows each step. False when it is stopped.
+    bool AttendEnPause(int& i, int nbEnr);
     /// Moves the line's far end to `fin` and redraws it, the angle text and the notification.
     void TraceVisee(QPoint fin);
 
@@ -106,4 +127,6 @@ class TCIBillardHor3B : public TCIBillardHor {
     std::optional<double> FAngleExact; ///< the angle given to ViseAngle (rad)
     TRect FRectLibre, FRectAngle;
     int FCoutImage = 0;
+    bool FRelectureEnCours = false;
+    int FEtapeRelecture = 0;
 };

@@ -24,6 +24,8 @@
 #include <QPainter>
 #include <QSlider>
 #include <QToolButton>
+#include <QToolTip>
+#include <QHelpEvent>
 
 #include <charconv>
 #include <cmath>
@@ -255,6 +257,10 @@ void TMainFrm::CreeComposants() {
     Ehvi1->SetMasseQueue(520);
     Ehvi1->ApresChargement(); // ball radius and cue mass from the engine
     Vlbl->raise();
+    Vlbl->setToolTip(QStringLiteral("Vitesse de la queue (V + flèches gauche, droite)"));
+    EHlbl->setToolTip(QStringLiteral("Effet et hauteur (E, H + flèches)"));
+    Ilbl->setToolTip(QStringLiteral("Inclinaison de la queue (I + flèches)"));
+    MasseLbl->setToolTip(QStringLiteral("Masse de la queue (M + flèches)"));
 
     Qimg = new QLabel(EhviPanel);
     Qimg->setObjectName(QStringLiteral("Qimg"));
@@ -269,6 +275,8 @@ void TMainFrm::CreeComposants() {
     TrajetBtn->setAutoRaise(true);
     TrajetBtn->setFocusPolicy(Qt::NoFocus);
     TrajetBtn->setGeometry(455, 110, 78, 18);
+    TrajetBtn->setToolTip(
+        QStringLiteral("Tirer le coup (Espace)\nF9 : tirer en lignes et envoyer à dbAlv"));
     connect(TrajetBtn, &QToolButton::clicked, this, [this] { Tire(); });
 
     PointLbl = new QLabel(EhviPanel);
@@ -288,6 +296,7 @@ void TMainFrm::CreeComposants() {
         if (!CoupEnCours) DessineApercu();
     };
     BillardGraph->OnViseeChange = [this](TCIBillardHor3B*) { BillardGraphViseeChange(); };
+    BillardGraph->OnEtapeRelecture = [this](int i) { EtapeRelecture(i); };
     Ehvi1->OnEhviChange = [this](TEhvi*) { Ehvi1EhviChange(); };
 }
 
@@ -388,6 +397,36 @@ void TMainFrm::CreeActions() {
     connect(groupePos, &QActionGroup::triggered, this,
             [this](QAction* item) { AffichePosMnuClick(item); });
 
+    // Replay controls. The keys are free in the main window: P, Page Down / Page Up, F5 to F8.
+    PauseMnu = coche("Pause", "PauseMnu", false);
+    PauseMnu->setShortcut(QKeySequence(Qt::Key_P));
+    connect(PauseMnu, &QAction::toggled, this,
+            [this](bool pause) { BillardGraph->Relecture.Pause = pause; });
+    SuivantMnu = action("Enregistrement suivant", "SuivantMnu");
+    SuivantMnu->setShortcut(QKeySequence(Qt::Key_PageDown));
+    connect(SuivantMnu, &QAction::triggered, this, [this] { ++BillardGraph->Relecture.Pas; });
+    PrecedentMnu = action("Enregistrement précédent", "PrecedentMnu");
+    PrecedentMnu->setShortcut(QKeySequence(Qt::Key_PageUp));
+    connect(PrecedentMnu, &QAction::triggered, this, [this] { --BillardGraph->Relecture.Pas; });
+    VitesseQuartMnu = coche("Vitesse ×¼", "VitesseQuartMnu", false);
+    VitesseQuartMnu->setShortcut(QKeySequence(Qt::Key_F5));
+    VitesseDemiMnu = coche("Vitesse ×½", "VitesseDemiMnu", false);
+    VitesseDemiMnu->setShortcut(QKeySequence(Qt::Key_F6));
+    VitesseUnMnu = coche("Vitesse ×1", "VitesseUnMnu", true);
+    VitesseUnMnu->setShortcut(QKeySequence(Qt::Key_F7));
+    VitesseDoubleMnu = coche("Vitesse ×2", "VitesseDoubleMnu", false);
+    VitesseDoubleMnu->setShortcut(QKeySequence(Qt::Key_F8));
+    auto* groupeVitesse = new QActionGroup(this);
+    for (QAction* a : {VitesseQuartMnu, VitesseDemiMnu, VitesseUnMnu, VitesseDoubleMnu})
+        groupeVitesse->addAction(a);
+    connect(groupeVitesse, &QActionGroup::triggered, this,
+            [this](QAction* item) { VitesseRelectureMnuClick(item); });
+    // Also from the numerical view, where the player reads the records a paused replay shows
+    // (an edit field keeps the keys it types).
+    for (QAction* a : {PauseMnu, SuivantMnu, PrecedentMnu, VitesseQuartMnu, VitesseDemiMnu,
+                       VitesseUnMnu, VitesseDoubleMnu})
+        a->setShortcutContext(Qt::ApplicationShortcut);
+
     AideMnu = action("Aide", "AideMnu");
     connect(AideMnu, &QAction::triggered, this, [this] {
         if (HlpFrm) HlpFrm->show(), HlpFrm->raise();
@@ -438,6 +477,14 @@ void TMainFrm::CreeMenus() {
     QMenu* pos = options->addMenu(QStringLiteral("Affiche pos billes"));
     pos->addAction(CmMnu);
     pos->addAction(DiamantsMnu);
+
+    QMenu* relecture = menuBar()->addMenu(QStringLiteral("&Relecture"));
+    relecture->addAction(PauseMnu);
+    relecture->addAction(SuivantMnu);
+    relecture->addAction(PrecedentMnu);
+    relecture->addSeparator();
+    for (QAction* a : {VitesseQuartMnu, VitesseDemiMnu, VitesseUnMnu, VitesseDoubleMnu})
+        relecture->addAction(a);
 
     QMenu* aide = menuBar()->addMenu(QStringLiteral("Aide"));
     aide->addAction(AideMnu);
@@ -625,8 +672,43 @@ void TMainFrm::AfficheMessage(const QString& titre, const QString& texte, TTypeM
 // ---------------------------------------------------------------------------------------------
 // Keyboard
 
+QString TMainFrm::InfoBulle(const QWidget* controle, QPoint p) const {
+    const auto dans = [p](const TRect& r) { return r.VersQRect().contains(p); };
+    if (controle == Ehvi1) {
+        TEhvi& ehvi = *Ehvi1;
+        if (dans(ehvi.SelecteurEffetHauteur().RectExt))
+            return QStringLiteral("Effet et hauteur : cliquer sur la bille\n"
+                                  "E + flèches : effet ; H + flèches : hauteur");
+        if (dans(ehvi.SelecteurVitesse().RectExt))
+            return QStringLiteral("Vitesse de la queue : cliquer sur l'échelle\n"
+                                  "V + flèches gauche, droite");
+        if (dans(ehvi.SelecteurInclinaison().RectExt))
+            return QStringLiteral("Inclinaison de la queue : cliquer sur la vue\nI + flèches");
+        return {};
+    }
+    if (controle == BillardGraph) {
+        const TCIBille* bille = BillardGraph->BilleEnPixel(p.x(), p.y());
+        for (int n = 1; n <= 3; ++n)
+            if (bille == BilleMoteur(n) || dans(BilleMoteur(n)->RectCoord))
+                return QStringLiteral("Position de la bille : la glisser\n%1 + flèches").arg(n);
+        if (dans(BillardGraph->RectAngle()) || dans(BillardGraph->RectJeu()))
+            return QStringLiteral("Visée : cliquer sur le tapis\nA + flèches : affiner l'angle");
+    }
+    return {};
+}
+
 bool TMainFrm::eventFilter(QObject* objet, QEvent* evenement) {
     const QEvent::Type type = evenement->type();
+    if (type == QEvent::ToolTip && (objet == Ehvi1 || objet == BillardGraph)) {
+        // The pickers and the table's texts are drawn, not widgets: the tip follows the place.
+        const auto* aide = static_cast<QHelpEvent*>(evenement);
+        const QString texte = InfoBulle(static_cast<QWidget*>(objet), aide->pos());
+        if (texte.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(aide->globalPos(), texte, static_cast<QWidget*>(objet));
+        return true;
+    }
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease)
         return QMainWindow::eventFilter(objet, evenement);
     auto* cible = qobject_cast<QWidget*>(objet);
@@ -1072,6 +1154,23 @@ void TMainFrm::ModeDeJeuMnuClick(QAction* item) {
 
 void TMainFrm::AffichePosMnuClick(QAction* item) {
     BillardGraph->SetbhAffCoord(item == CmMnu ? afCm : afDiams);
+}
+
+void TMainFrm::VitesseRelectureMnuClick(QAction* item) {
+    double vitesse = 1.0;
+    if (item == VitesseQuartMnu) vitesse = 0.25;
+    if (item == VitesseDemiMnu) vitesse = 0.5;
+    if (item == VitesseDoubleMnu) vitesse = 2.0;
+    BillardGraph->Relecture.Vitesse = vitesse;
+}
+
+void TMainFrm::EtapeRelecture(int i) {
+    const int nbEnr = std::clamp(Moteur.NbEnr, 0, TBillardAlveran::NbEnrMax);
+    PointLbl->setText(QStringLiteral("Relecture en pause\nenregistrement %1 / %2\ntemps : %3 s")
+                          .arg(i)
+                          .arg(nbEnr)
+                          .arg(QLocale().toString(Moteur.Temps[i], 'f', 3)));
+    if (VueNumFrm && VueNumFrm->isVisible()) VueNumFrm->MontreEnregistrement(i);
 }
 
 // ---------------------------------------------------------------------------------------------

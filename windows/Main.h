@@ -154,6 +154,10 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     const QString& TexteDernierResultat() const { return FTexteResultat; }
 
     TDialogues& Dialogues() override { return *FDialogues; }
+    /// The tip shown over a drawn part of the cue control or the table (at pixel p of that
+    /// control), naming the keys that change it; empty where there is none.
+    QString InfoBulle(const QWidget* controle, QPoint p) const;
+
     /// The transport to the database application, listening for blocks sent back.
     TTransportDbAlv& Transport() { return *FTransport; }
     /// The server name the shot blocks are sent to (the database application's).
@@ -170,6 +174,10 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     void DessinTrajetsMnuClick();
     void ModeDeJeuMnuClick(QAction* item);
     void AffichePosMnuClick(QAction* item);
+    void VitesseRelectureMnuClick(QAction* item);
+    /// A paused replay shows record i: the numerical view, when open, shows it too, and the
+    /// text beside the table says where the replay stands.
+    void EtapeRelecture(int i);
 
     /// Saves a position through the save dialog: 0 (cancelled or failed), 1 or 2.
     int SauvePosition();
@@ -210,6 +218,13 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     QAction* CmMnu = nullptr;
     QAction* DiamantsMnu = nullptr;
     QAction* AideMnu = nullptr;
+    QAction* PauseMnu = nullptr;
+    QAction* SuivantMnu = nullptr;
+    QAction* PrecedentMnu = nullptr;
+    QAction* VitesseQuartMnu = nullptr;
+    QAction* VitesseDemiMnu = nullptr;
+    QAction* VitesseUnMnu = nullptr;
+    QAction* VitesseDoubleMnu = nullptr;
 
     void CreeComposants();
     void CreeActions();

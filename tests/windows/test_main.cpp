@@ -158,6 +158,9 @@ class TestMain : public QObject {
             "    [x] dessiner ligne 1\n    [x] dessiner ligne 2\n    [x] dessiner ligne 3\n"
             "  Mode de jeu\n    [ ] Libre\n    [ ] 1 bande\n    [x] 3 bandes\n"
             "  Affiche pos billes\n    [ ] cm\n    [x] diamants\n"
+            "&Relecture\n  [ ] Pause\tP\n  Enregistrement suivant\tPgDown\n"
+            "  Enregistrement précédent\tPgUp\n  -\n  [ ] Vitesse ×¼\tF5\n"
+            "  [ ] Vitesse ×½\tF6\n  [x] Vitesse ×1\tF7\n  [ ] Vitesse ×2\tF8\n"
             "Aide\n  Aide\n");
         QCOMPARE(Arbre(F->menuBar()->actions()), attendu);
         QCOMPARE(F->windowTitle(), QStringLiteral("Démo2D Alveran"));
