@@ -1,6 +1,7 @@
 #include "windows/Main.h"
 
 #include "windows/Calibrage.h"
+#include "dessin/SchemaCoup.h"
 #include "windows/ParamPhysBox.h"
 #include "windows/Tolerance.h"
 #include "transport/TransportDbAlv.h"
@@ -30,57 +31,6 @@
 #include <charconv>
 #include <cmath>
 #include <numbers>
-
-// ---------------------------------------------------------------------------------------------
-// Result text
-
-QString TexteDuree(double secondes) {
-    if (!std::isfinite(secondes) || secondes < 0.0) secondes = 0.0;
-    const long long ms = std::llround(secondes * 1000.0);
-    // Whole seconds, not wrapped at the minute: a shot is never longer than its records
-    // allow (about one minute), and "00 sec" for a 60-second shot would be plainly wrong.
-    return QStringLiteral("%1 sec %2 ms")
-        .arg(ms / 1000, 2, 10, QLatin1Char('0'))
-        .arg(ms % 1000, 3, 10, QLatin1Char('0'));
-}
-
-QString TexteDistance(double valeur, const QLocale& locale) {
-    if (std::isfinite(valeur)) {
-        // At most 15 significant digits, then three decimals.
-        char tampon[40];
-        const auto fin = std::to_chars(tampon, tampon + sizeof tampon, valeur,
-                                       std::chars_format::scientific, 14);
-        std::from_chars(tampon, fin.ptr, valeur);
-    }
-    // Grouped thousands always; the locale only gives the separators.
-    QLocale groupee = locale;
-    groupee.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
-    return groupee.toString(valeur, 'f', 3);
-}
-
-QString TexteResultat(const TResultatCoup& r, const QLocale& locale) {
-    const QString cr = QStringLiteral("\r");
-    QString texte;
-    if (r.PointReussi)
-        texte += QStringLiteral("Point réussi à indice ") + QString::number(r.IndicePoint) + cr;
-    else
-        texte += QStringLiteral("Manqué") + cr;
-    texte += QStringLiteral("durée : ") + TexteDuree(r.Duree) + cr;
-    texte += QStringLiteral("Caractéristiques :");
-    if (!r.Significatif) texte += QStringLiteral(" (non signif)");
-    texte += cr;
-    if (r.Contre) texte += QStringLiteral("- Contre détecté") + cr;
-    texte += QStringLiteral("- ") + QString::number(r.Bandes) + QStringLiteral(" bandes") + cr;
-    texte += QStringLiteral("- D13 : ") + TexteDistance(r.D13, locale) + cr;
-    texte += QStringLiteral("- P13 : ") + TexteDistance(r.P13, locale) + cr;
-    texte += QStringLiteral("- d : ") + TexteDistance(r.d, locale) + cr;
-    if (!r.BillesEnMouvement.isEmpty())
-        texte += (r.BillesEnMouvement.size() == 1 ? QStringLiteral("- bille ")
-                                                  : QStringLiteral("- billes ")) +
-                 r.BillesEnMouvement.join(QStringLiteral(" et ")) +
-                 QStringLiteral(" déjà en mouvement") + cr;
-    return texte;
-}
 
 // ---------------------------------------------------------------------------------------------
 // Construction
@@ -327,6 +277,8 @@ void TMainFrm::CreeActions() {
     connect(SauvegarderMnu, &QAction::triggered, this, [this] { SauvegarderMnuClick(); });
     SauverImageMnu = action("Sauver l'image", "SauverImageMnu");
     connect(SauverImageMnu, &QAction::triggered, this, [this] { SauverImageMnuClick(); });
+    ExporterSchemaMnu = action("Exporter le schéma du coup", "ExporterSchemaMnu");
+    connect(ExporterSchemaMnu, &QAction::triggered, this, [this] { ExporterSchemaMnuClick(); });
 
     // "Auto" is alone in its group: each click flips it. "Queue" and "Vitesse et Rotation"
     // exclude each other, and both may end unchecked.
@@ -438,6 +390,7 @@ void TMainFrm::CreeMenus() {
     fichier->addAction(ChargerMnu);
     fichier->addAction(SauvegarderMnu);
     fichier->addAction(SauverImageMnu);
+    fichier->addAction(ExporterSchemaMnu);
     fichier->addSeparator();
     QMenu* dbAlv = fichier->addMenu(QStringLiteral("Sauvegarde dbAlv"));
     dbAlv->addAction(dbAlvAutoMnu);
@@ -1093,6 +1046,35 @@ void TMainFrm::SauverImageMnuClick() {
     if (!BillardGraph->Image().save(nom, "BMP"))
         AfficheMessage(QStringLiteral("Erreur"),
                        QStringLiteral("Impossible d'écrire dans %1").arg(nom), tmErreur);
+}
+
+void TMainFrm::ExporterSchemaMnuClick() {
+    const QStringList filtres = {QStringLiteral("Schéma SVG (*.svg)"),
+                                 QStringLiteral("Schéma PNG (*.png)")};
+    const std::optional<TChoixFichier> choix = FDialogues->FichierASauver(this, filtres);
+    if (!choix) return;
+    // A name ending in .svg or .png says it all; otherwise the selected type gives the ending.
+    const QString extension = Extension(choix->Nom).toLower();
+    QString nom = choix->Nom;
+    if (extension != QStringLiteral(".svg") && extension != QStringLiteral(".png"))
+        nom = ChangeExtension(nom, choix->IndiceFiltre == 1 ? QStringLiteral(".png")
+                                                            : QStringLiteral(".svg"));
+    // The diagram shows the shot as set: fired again (as lines) when it changed since.
+    if (Modifie || Moteur.NbEnr == 0) TireEnLignes();
+    QString erreur;
+    if (!EcritSchema(SchemaDernierCoup(), nom, erreur))
+        AfficheMessage(QStringLiteral("Erreur"), erreur, tmErreur);
+}
+
+TSchemaCoup TMainFrm::SchemaDernierCoup() const {
+    TSchemaCoup schema;
+    schema.Moteur = &Moteur;
+    for (int n = 1; n <= 3; ++n) schema.Couleurs[static_cast<size_t>(n - 1)] = BilleMoteur(n)->cl();
+    const QString resultat = FTexteResultat.isEmpty()
+                                 ? TexteResultat(ResultatMoteur(Moteur), QLocale())
+                                 : FTexteResultat;
+    schema.Legende = LegendeCoup(Moteur, resultat, QLocale());
+    return schema;
 }
 
 void TMainFrm::ParamPhysMnuClick() {

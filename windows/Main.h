@@ -4,6 +4,8 @@
 // shows its result, and offers the menus and the keyboard commands.
 
 #include "analysis/CalculD13.h"
+#include "dessin/SchemaCoup.h"
+#include "dessin/TexteCoup.h"
 #include "engine/C8_BillardAlveran.h"
 #include "ui/Dialogues.h"
 #include "windows/ServicesMain.h"
@@ -31,26 +33,6 @@ class ThlpFrm;
 class TQueueNumFrm;
 class TEditVectFrm;
 class TTransportDbAlv;
-
-/// What the result text says about one shot.
-struct TResultatCoup {
-    bool PointReussi = false;
-    int IndicePoint = 0;
-    double Duree = 0.0; ///< time of the last record (s)
-    bool Significatif = false;
-    bool Contre = false;
-    int Bandes = 0;
-    double D13 = 0.0, P13 = 0.0, d = 0.0; ///< cm
-    /// Colours of the object balls already moving when the cue struck ("rouge", …).
-    QStringList BillesEnMouvement;
-};
-
-/// "05 sec 120 ms": a duration rounded to the millisecond, seconds on two digits at least.
-QString TexteDuree(double secondes);
-/// A distance with three decimals, grouped thousands and at most 15 significant digits.
-QString TexteDistance(double valeur, const QLocale& locale);
-/// The result text: one line per fact, every line (the last included) ending with a CR.
-QString TexteResultat(const TResultatCoup& r, const QLocale& locale);
 
 class TMainFrm : public QMainWindow, public TServicesMain {
     Q_OBJECT
@@ -167,6 +149,10 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     void ChargerMnuClick();
     void SauvegarderMnuClick();
     void SauverImageMnuClick();
+    /// The shot's diagram as ".svg" or ".png", through the save dialog.
+    void ExporterSchemaMnuClick();
+    /// The diagram of the engine's last shot, in the balls' colours, with the result text.
+    TSchemaCoup SchemaDernierCoup() const;
     void ParamPhysMnuClick();
     void CopierMnuClick();
     void CollerMnuClick();
@@ -193,6 +179,7 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     QAction* ChargerMnu = nullptr;
     QAction* SauvegarderMnu = nullptr;
     QAction* SauverImageMnu = nullptr;
+    QAction* ExporterSchemaMnu = nullptr;
     QAction* dbAlvAutoMnu = nullptr;
     QAction* dbAlvQueueMnu = nullptr;
     QAction* dbAlvVitesseMnu = nullptr;

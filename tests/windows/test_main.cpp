@@ -147,7 +147,8 @@ class TestMain : public QObject {
 
     void menus() {
         const QString attendu = QStringLiteral(
-            "&Fichier\n  Charger une position\n  Sauvegarder une position\n  Sauver l'image\n  -\n"
+            "&Fichier\n  Charger une position\n  Sauvegarder une position\n  Sauver l'image\n"
+            "  Exporter le schéma du coup\n  -\n"
             "  Sauvegarde dbAlv\n    [ ] Auto\n    -\n    [x] Queue\n    [ ] Vitesse et Rotation\n"
             "  -\n  Paramètres physiques\n"
             "&Edition\n  Vue Numérique\n  Calibrage\n  Evaluation de la tolérance du point\n  -\n"
