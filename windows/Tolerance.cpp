@@ -158,7 +158,10 @@ void TToleranceFrm::FormCreate() {
 }
 
 bool TToleranceFrm::event(QEvent* evenement) {
-    if (evenement->type() == QEvent::WindowActivate) FormActivate();
+    // Shown too: a window the window system shows without activating it (focus stealing
+    // prevention, no window manager) would otherwise offer empty central values.
+    if (evenement->type() == QEvent::WindowActivate || evenement->type() == QEvent::Show)
+        FormActivate();
     return QWidget::event(evenement);
 }
 
@@ -322,6 +325,9 @@ void TToleranceFrm::Fin() {
             ProgressBar1->setValue(
                 static_cast<int>(r.NbEssaisAvantDernierePasse * 100 / NbEssaisTotal));
         TempsLbl->setText(TexteEstimationInitiale());
+        // The label above shows the opening estimate again: say what the run really took.
+        EtatLbl->setText(QStringLiteral("Terminé : %1 essais en %2")
+                             .arg(TexteGroupe(NbEssaisTotal), TexteDureeHMS(FDebut.elapsed())));
     }
     AjusteLargeurs();
     QApplication::restoreOverrideCursor();
