@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QThread>
 
 #include <algorithm>
@@ -87,27 +88,45 @@ void TCIBillardHor3B::EffaceSurcouche(TCIBille* /*bille*/) {
 
 // ---------------------------------------------------------------- aiming
 
-// The line stops at the table's outer edge and never enters the text band: the angle and the
-// coordinates are written there while the line is on the picture, and inverting those pixels
-// again to erase the line would leave dark specks in the text.
+namespace {
+
+/// The aiming line, smooth, one pixel wide, from the middle of its first pixel towards its far
+/// end. It stops at the table's outer edge and never enters the text band.
+void PeintLigneVisee(QPainter& p, QPoint debut, QPoint fin, const TRect& table) {
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setClipRect(table.VersQRect());
+    p.setPen(QPen(Qt::black, 1.0));
+    p.drawLine(QPointF(debut) + QPointF(0.5, 0.5), QPointF(fin) + QPointF(0.5, 0.5));
+    p.restore();
+}
+
+} // namespace
+
 void TCIBillardHor3B::DessineLigneVisee() {
-    TCanevas& cv = Canevas();
-    const TModePlume avant = cv.ModePlume;
-    const QColor plume = cv.CouleurPlume;
-    cv.ModePlume = TModePlume::NonXor;
-    cv.CouleurPlume = Qt::black;
-    cv.Decoupe = RectBois();
-    cv.DeplaceVers(FViseeDebut);
-    cv.LigneVers(FViseeFin);
-    cv.Decoupe.reset();
-    cv.ModePlume = avant;
-    cv.CouleurPlume = plume;
+    update();
 }
 
 void TCIBillardHor3B::EffaceVisee() {
     if (!FViseeTracee) return;
-    DessineLigneVisee();
     FViseeTracee = false;
+    update();
+}
+
+void TCIBillardHor3B::paintEvent(QPaintEvent* e) {
+    TCIBillardHor::paintEvent(e);
+    if (!FViseeTracee) return;
+    QPainter p(this);
+    PeintLigneVisee(p, FViseeDebut, FViseeFin, RectBois());
+}
+
+QImage TCIBillardHor3B::ImageAvecVisee() const {
+    QImage image = Image().copy();
+    if (FViseeTracee) {
+        QPainter p(&image);
+        PeintLigneVisee(p, FViseeDebut, FViseeFin, RectBois());
+    }
+    return image;
 }
 
 void TCIBillardHor3B::ViseePoint(QPoint p) {
@@ -250,18 +269,42 @@ void TCIBillardHor3B::DegageBille(TCIBille* b) {
 
 // ---------------------------------------------------------------- trajectories
 
+TRepere TCIBillardHor3B::Repere() const {
+    return {QPointF(Centre()) + QPointF(0.5, 0.5), PixParCm()};
+}
+
+namespace {
+
+/// A smooth painter on the control's bitmap (at its resolution), the text band left alone.
+void SurLaTable(TCIBillardHor3B& vue, const std::function<void(QPainter&)>& dessin) {
+    QImage& image = vue.Canevas().Image();
+    if (image.isNull()) return;
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setClipRect(vue.RectBois().VersQRect());
+    dessin(p);
+    p.end();
+    vue.update();
+}
+
+} // namespace
+
 void TCIBillardHor3B::DessineTrajet(int n, const QColor& couleur) {
     if (Moteur == nullptr || n < 1 || n > 3) return;
-    TCanevas& cv = Canevas();
-    cv.ModePlume = TModePlume::Copie;
-    cv.CouleurPlume = couleur;
-    const auto pixel = [&](int i) {
-        const TVecteur& pos = Moteur->Trajets[n][i].Position;
-        return CmVersPixels({pos.x, pos.y});
-    };
-    cv.DeplaceVers(pixel(0));
-    const int nbEnr = std::clamp(Moteur->NbEnr, 0, TBillardAlveran::NbEnrMax);
-    for (int i = 1; i <= nbEnr; ++i) cv.LigneVers(pixel(i));
+    SurLaTable(*this, [&](QPainter& p) { ::DessineTrajet(p, *Moteur, Repere(), n, couleur, 1.0); });
+}
+
+void TCIBillardHor3B::DessineSensTrajet(int n, const QColor& couleur) {
+    if (Moteur == nullptr || n < 1 || n > 3) return;
+    // One arrow every 40 cm of path, big enough to read at a glance.
+    SurLaTable(*this, [&](QPainter& p) {
+        DessineFlechesSens(p, *Moteur, Repere(), n, couleur, 40 * PixParCm(), 7.0);
+    });
+}
+
+void TCIBillardHor3B::DessineNumerosBandes() {
+    if (Moteur == nullptr) return;
+    SurLaTable(*this, [&](QPainter& p) { ::DessineNumerosBandes(p, *Moteur, Repere(), 9.0); });
 }
 
 void TCIBillardHor3B::PlaceBillesRelecture(int i) {

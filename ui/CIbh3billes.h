@@ -3,6 +3,7 @@
 // aiming line from the cue ball and its angle, the recorded trajectories drawn as lines or
 // replayed as moving balls.
 
+#include "dessin/SchemaCoup.h"
 #include "ui/CIbh.h"
 #include "ui/CIbi.h"
 
@@ -86,15 +87,27 @@ class TCIBillardHor3B : public TCIBillardHor {
     double AngleViseeDeg() const;
     /// The angle text written in the band ("AngleOx: 98,64" in French).
     QString TexteAngle() const;
-    /// Takes the aiming line off the picture, restoring it exactly.
+    /// Takes the aiming line off the picture. The line is drawn over the picture when the
+    /// control is painted, smooth, never into the bitmap: taking it off leaves the picture as
+    /// it was, exactly.
     void EffaceVisee();
+    /// The picture as shown, the aiming line on it: what is saved as an image.
+    QImage ImageAvecVisee() const;
     /// The first ball (1, 2, 3) on that pixel, or none.
     TCIBille* BilleEnPixel(int X, int Y) const;
     /// Moves a dropped ball off the ball it overlaps, if a free place is near.
     void DegageBille(TCIBille* b);
 
-    /// Draws engine ball n's (1..3) recorded path in that colour.
+    /// Draws engine ball n's (1..3) recorded path in that colour, smooth, by the shot
+    /// diagram's painter.
     void DessineTrajet(int n, const QColor& couleur);
+    /// Small arrowheads along engine ball n's path, the way the ball went.
+    void DessineSensTrajet(int n, const QColor& couleur);
+    /// The cue ball's cushion contacts numbered 1, 2, 3 … beside the cushions.
+    void DessineNumerosBandes();
+    /// The table frame as the diagram's painter takes it: centimetres to the middle of the
+    /// control's pixels.
+    TRepere Repere() const;
     /// Replays the recorded trajectory with moving balls, at 0.8 s per second of the shot
     /// (divided by Relecture.Vitesse) less the measured cost of one frame; pending events run
     /// between steps. While Relecture.Pause is set the replay waits for events, stepping by
@@ -104,6 +117,7 @@ class TCIBillardHor3B : public TCIBillardHor {
     int CoutImage() const { return FCoutImage; }
 
   protected:
+    void paintEvent(QPaintEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;

@@ -215,7 +215,7 @@ void TMainFrm::CreeComposants() {
     Qimg = new QLabel(EhviPanel);
     Qimg->setObjectName(QStringLiteral("Qimg"));
     Qimg->setGeometry(429, 13, 65, 65);
-    FQimgImage = QImage(Qimg->width(), Qimg->height(), QImage::Format_RGB32);
+    FQimgImage = NouvelleImage(Qimg->width(), Qimg->height(), devicePixelRatioF());
     FQimgImage.fill(palette().color(QPalette::Window));
     Qimg->setPixmap(QPixmap::fromImage(FQimgImage));
 
@@ -929,18 +929,23 @@ void TMainFrm::DessineApercu() {
     }
 
     const QColor fond = palette().color(QPalette::Window);
+    // At the screen's resolution; the geometry below is in logical pixels.
+    if (FQimgImage.devicePixelRatio() != devicePixelRatioF())
+        FQimgImage = NouvelleImage(Qimg->width(), Qimg->height(), devicePixelRatioF());
     FQimgImage.fill(fond);
     if (rencontree != 0) {
         const double decalage = p[rencontree - 2];
         QPainter peintre(&FQimgImage);
+        peintre.setRenderHint(QPainter::Antialiasing, true);
         peintre.setPen(fond);
         peintre.setBrush(BilleMoteur(rencontree)->cl());
-        const int w = FQimgImage.width(), h = FQimgImage.height();
+        const int w = Qimg->width(), h = Qimg->height();
         // The canvas's ellipse (0, 0, w, h) excludes its right and bottom edges.
         peintre.drawEllipse(QRectF(0, 0, w - 1, h - 1));
         const int k = static_cast<int>(std::nearbyint(h / 2.0));
         const int x = static_cast<int>(std::nearbyint(k * decalage / D + k));
-        peintre.drawLine(x, 0, x, w);
+        // Through the middle of column x, as the whole pixels of an aliased line would be.
+        peintre.drawLine(QPointF(x + 0.5, 0), QPointF(x + 0.5, w));
     }
     Qimg->setPixmap(QPixmap::fromImage(FQimgImage));
 }
@@ -1043,7 +1048,8 @@ void TMainFrm::SauverImageMnuClick() {
         FDialogues->FichierASauver(this, {QStringLiteral("Bitmaps (*.bmp)")});
     if (!choix) return;
     const QString nom = ChangeExtension(choix->Nom, QStringLiteral(".bmp"));
-    if (!BillardGraph->Image().save(nom, "BMP"))
+    // At one pixel per logical pixel whatever the screen's scaling, as the picture is defined.
+    if (!ImageLogique(BillardGraph->ImageAvecVisee()).save(nom, "BMP"))
         AfficheMessage(QStringLiteral("Erreur"),
                        QStringLiteral("Impossible d'écrire dans %1").arg(nom), tmErreur);
 }
