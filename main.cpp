@@ -8,6 +8,9 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // Where the program's few remembered choices are kept (the user's Qt settings).
+    QCoreApplication::setOrganizationName(QStringLiteral("Alveran"));
+    QCoreApplication::setApplicationName(QStringLiteral("alveran"));
     InstalleTraductionsQt(app);
     TMainFrm MainFrm;
     MainFrm.CreeFenetres();

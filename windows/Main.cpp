@@ -24,6 +24,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QSlider>
+#include <QSettings>
 #include <QToolButton>
 #include <QToolTip>
 #include <QHelpEvent>
@@ -39,6 +40,9 @@ namespace {
 
 constexpr double Pi = std::numbers::pi;
 constexpr int HauteurEhviPanel = 129;
+// Where the drawing helps are remembered between runs (the user's Qt settings).
+const QString CleNumerosBandes = QStringLiteral("Dessin/NumeroterBandes");
+const QString CleSensParcours = QStringLiteral("Dessin/SensParcours");
 constexpr int HauteurTable = 310;
 
 /// While the controls are being set from the engine, live mode does not fire: each shot
@@ -332,6 +336,14 @@ void TMainFrm::CreeActions() {
     Ligne1Mnu = coche("dessiner ligne 1", "Ligne1Mnu", true);
     Ligne2Mnu = coche("dessiner ligne 2", "Ligne2Mnu", true);
     Ligne3Mnu = coche("dessiner ligne 3", "Ligne3Mnu", true);
+    // Helps to follow the lines: off at first, then as the player left them.
+    const QSettings reglages;
+    NumerosBandesMnu = coche("Numéroter les bandes", "NumerosBandesMnu",
+                             reglages.value(CleNumerosBandes, false).toBool());
+    SensParcoursMnu = coche("Sens de parcours", "SensParcoursMnu",
+                            reglages.value(CleSensParcours, false).toBool());
+    for (QAction* a : {NumerosBandesMnu, SensParcoursMnu})
+        connect(a, &QAction::triggered, this, [this] { AidesTraceMnuClick(); });
 
     LibreMnu = coche("Libre", "LibreMnu", false);
     UneBandeMnu = coche("1 bande", "UneBandeMnu", false);
@@ -423,6 +435,9 @@ void TMainFrm::CreeMenus() {
     dessin->addAction(Ligne1Mnu);
     dessin->addAction(Ligne2Mnu);
     dessin->addAction(Ligne3Mnu);
+    dessin->addSeparator();
+    dessin->addAction(NumerosBandesMnu);
+    dessin->addAction(SensParcoursMnu);
     QMenu* mode = options->addMenu(QStringLiteral("Mode de jeu"));
     mode->addAction(LibreMnu);
     mode->addAction(UneBandeMnu);
@@ -824,10 +839,28 @@ void TMainFrm::EffaceLignes() {
 }
 
 void TMainFrm::DessineLignes() {
-    if (Ligne1Mnu->isChecked()) BillardGraph->DessineTrajet(1, BilleMoteur(1)->cl());
-    if (Ligne2Mnu->isChecked()) BillardGraph->DessineTrajet(2, BilleMoteur(2)->cl());
-    if (Ligne3Mnu->isChecked()) BillardGraph->DessineTrajet(3, BilleMoteur(3)->cl());
+    const QAction* lignes[3] = {Ligne1Mnu, Ligne2Mnu, Ligne3Mnu};
+    for (int n = 1; n <= 3; ++n)
+        if (lignes[n - 1]->isChecked()) BillardGraph->DessineTrajet(n, BilleMoteur(n)->cl());
+    // The helps go over the lines they belong to, drawn by the diagram's painter.
+    if (SensParcoursMnu->isChecked())
+        for (int n = 1; n <= 3; ++n)
+            if (lignes[n - 1]->isChecked())
+                BillardGraph->DessineSensTrajet(n, BilleMoteur(n)->cl());
+    if (NumerosBandesMnu->isChecked() && Ligne1Mnu->isChecked())
+        BillardGraph->DessineNumerosBandes();
     LignesTracees = true;
+}
+
+void TMainFrm::AidesTraceMnuClick() {
+    QSettings reglages;
+    reglages.setValue(CleNumerosBandes, NumerosBandesMnu->isChecked());
+    reglages.setValue(CleSensParcours, SensParcoursMnu->isChecked());
+    // The lines on the table drawn again with or without them.
+    if (LignesTracees) {
+        BillardGraph->Redessine();
+        DessineLignes();
+    }
 }
 
 void TMainFrm::Tire() {

@@ -161,6 +161,9 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     void ModeDeJeuMnuClick(QAction* item);
     void AffichePosMnuClick(QAction* item);
     void VitesseRelectureMnuClick(QAction* item);
+    /// "Numéroter les bandes" or "Sens de parcours" flipped: remembered, and the lines on the
+    /// table drawn again accordingly.
+    void AidesTraceMnuClick();
     /// A paused replay shows record i: the numerical view, when open, shows it too, and the
     /// text beside the table says where the replay stands.
     void EtapeRelecture(int i);
@@ -199,6 +202,8 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     QAction* Ligne1Mnu = nullptr;
     QAction* Ligne2Mnu = nullptr;
     QAction* Ligne3Mnu = nullptr;
+    QAction* NumerosBandesMnu = nullptr;
+    QAction* SensParcoursMnu = nullptr;
     QAction* LibreMnu = nullptr;
     QAction* UneBandeMnu = nullptr;
     QAction* TroisBandesMnu = nullptr;

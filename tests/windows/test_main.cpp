@@ -24,6 +24,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -82,7 +83,15 @@ class TestMain : public QObject {
         return l;
     }
 
+    QTemporaryDir Reglages;
+
   private slots:
+    void initTestCase() {
+        // The remembered drawing choices start from nothing, in a folder of the test's own.
+        QSettings::setDefaultFormat(QSettings::IniFormat);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, Reglages.path());
+    }
+
     void init() {
         QLocale::setDefault(QLocale::c());
         FDialogues = std::make_unique<TDialoguesScriptes>();
@@ -156,7 +165,8 @@ class TestMain : public QObject {
             "&Options\n  Bille joueur\n    [x] Blanche\n    [ ] Jaune\n"
             "  Dessin trajets\n    [x] Lignes\n    [ ] Billes\n    [ ] Lignes et Billes\n"
             "    [ ] Trace simultanée\n    -\n    [x] Effacer lignes\n    -\n"
-            "    [x] dessiner ligne 1\n    [x] dessiner ligne 2\n    [x] dessiner ligne 3\n"
+            "    [x] dessiner ligne 1\n    [x] dessiner ligne 2\n    [x] dessiner ligne 3\n    -\n"
+            "    [ ] Numéroter les bandes\n    [ ] Sens de parcours\n"
             "  Mode de jeu\n    [ ] Libre\n    [ ] 1 bande\n    [x] 3 bandes\n"
             "  Affiche pos billes\n    [ ] cm\n    [x] diamants\n"
             "&Relecture\n  [ ] Pause\tP\n  Enregistrement suivant\tPgDown\n"
