@@ -2,6 +2,7 @@
 // event loop. Closing the main window ends the program. A position file given as the first
 // argument (what a file manager passes on a double-click) is loaded at start.
 
+#include "ui/TraductionsQt.h"
 #include "windows/Main.h"
 
 #include <QApplication>
@@ -10,5 +11,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // Lets the desktop tie the windows to the program's menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("fr.alveran.Alveran"));
+    // Where the program's few remembered choices are kept (the user's Qt settings).
+    QCoreApplication::setOrganizationName(QStringLiteral("Alveran"));
+    QCoreApplication::setApplicationName(QStringLiteral("alveran"));
+    InstalleTraductionsQt(app);
     return LanceProgramme(QCoreApplication::arguments());
 }

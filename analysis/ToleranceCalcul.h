@@ -48,7 +48,13 @@ struct TResultatTolerance {
     int64_t NbReussis = 0;     ///< trials whose point was made
     int64_t NbEssaisTotal = 0; ///< trials of the grid (of the share evaluated, for a shard)
     int64_t NbEssaisFaits = 0; ///< upward mass trials actually fired
-    bool Interrompu = false;   ///< a stop request abandoned the evaluation
+    /// Upward mass trials fired before the last upward pass of level 5 (the last combination
+    /// of levels 1 to 4): what a serial evaluation's progress reports last, so the final value
+    /// of a progress bar. Meaningful for a whole grid that was not interrupted.
+    int64_t NbEssaisAvantDernierePasse = 0;
+    /// Combinations of levels 1 to 5 evaluated in full.
+    int64_t CombinaisonsFaites = 0;
+    bool Interrompu = false; ///< a stop request abandoned the evaluation
 };
 
 /// A share of the combinations of levels 1 to 5: those whose rank in the enumeration is
@@ -187,8 +193,10 @@ template <class TMoteur> class TEnumeration {
   private:
     void Suivants(int k) {
         if (k == NbNiveauxTolerance) {
-            if (!PasseMasse(FMoteur, FGrille, FSuivi.Arret, FResultat.NbReussis,
-                            FResultat.NbEssaisFaits))
+            if (PasseMasse(FMoteur, FGrille, FSuivi.Arret, FResultat.NbReussis,
+                           FResultat.NbEssaisFaits))
+                ++FResultat.CombinaisonsFaites;
+            else
                 FResultat.Interrompu = true;
             return;
         }
@@ -198,8 +206,11 @@ template <class TMoteur> class TEnumeration {
 
     // Levels 6's downward pass is part of PasseMasse; Monte and Descend serve levels 1 to 5.
     void Monte(int k) {
-        if (k == 5 && FSuivi.Progression)
-            FSuivi.Progression(FResultat.NbEssaisFaits, FResultat.NbEssaisTotal);
+        if (k == 5) {
+            FResultat.NbEssaisAvantDernierePasse = FResultat.NbEssaisFaits;
+            if (FSuivi.Progression)
+                FSuivi.Progression(FResultat.NbEssaisFaits, FResultat.NbEssaisTotal);
+        }
         double& valeur = ParametreNiveau(FMoteur, k);
         valeur = FGrille.Centres[k - 1];
         Suivants(k + 1);
@@ -285,8 +296,13 @@ template <class TMoteur> class TEvaluationParallele {
         FGrille = grille;
         FPartage = partage;
         FCombinaisons = NbCombinaisonsPartage(grille, partage);
+        // The last upward pass of level 5 and the downward one after it: the last 2 × count + 1
+        // combinations of levels 1 to 5 in the enumeration.
+        FDebutDernierePasse =
+            NbCombinaisons(grille) - (2 * static_cast<int64_t>(grille.Nombres[4]) + 1);
         for (int k = 1; k <= 5; ++k) FValeurs[k - 1] = ValeursNiveau(grille, k);
         FEssaisFaits.store(0);
+        FEssaisDernierePasse.store(0);
         FReussis.store(0);
         const int64_t nb =
             TirsIndependants(moteur)
@@ -318,7 +334,9 @@ template <class TMoteur> class TEvaluationParallele {
         resultat.NbReussis = FReussis.load();
         resultat.NbEssaisFaits = FEssaisFaits.load();
         resultat.NbEssaisTotal = FCombinaisons * (2 * static_cast<int64_t>(FGrille.Nombres[5]) + 1);
-        resultat.Interrompu = FEquipe.UnitesFaites() < FCombinaisons;
+        resultat.NbEssaisAvantDernierePasse = resultat.NbEssaisFaits - FEssaisDernierePasse.load();
+        resultat.CombinaisonsFaites = FEquipe.UnitesFaites();
+        resultat.Interrompu = resultat.CombinaisonsFaites < FCombinaisons;
         if (FMoteur != nullptr) RestaureCentres(*FMoteur, FGrille);
         return resultat;
     }
@@ -326,12 +344,15 @@ template <class TMoteur> class TEvaluationParallele {
   private:
     /// One unit of work: the mass level of the combination of that rank within the share.
     bool Combinaison(TMoteur& moteur, int64_t rang) {
-        PlaceCombinaison(moteur, FPartage.Indice + rang * FPartage.Nombre);
+        const int64_t rangGrille = FPartage.Indice + rang * FPartage.Nombre;
+        PlaceCombinaison(moteur, rangGrille);
         int64_t r = 0;
         int64_t f = 0;
         if (!tolerance_detail::PasseMasse(moteur, FGrille, &FEquipe.Arret(), r, f)) return false;
         FReussis.fetch_add(r, std::memory_order_relaxed);
         FEssaisFaits.fetch_add(f, std::memory_order_relaxed);
+        if (rangGrille >= FDebutDernierePasse)
+            FEssaisDernierePasse.fetch_add(f, std::memory_order_relaxed);
         return true;
     }
 
@@ -350,8 +371,10 @@ template <class TMoteur> class TEvaluationParallele {
     TGrilleTolerance FGrille;
     TPartageTolerance FPartage;
     int64_t FCombinaisons = 0;
+    int64_t FDebutDernierePasse = 0; ///< grid rank of the first combination of the last pass
     std::array<std::vector<double>, 5> FValeurs;
     std::atomic<int64_t> FEssaisFaits{0};
+    std::atomic<int64_t> FEssaisDernierePasse{0};
     std::atomic<int64_t> FReussis{0};
     TEquipeMoteurs<TMoteur> FEquipe; ///< last member: its workers stop before the rest goes
 };

@@ -1,6 +1,7 @@
 // dbAlv: the database application that stores the shots Alveran exports and sends them back.
 
 #include "dbalv/FenetreDbAlv.h"
+#include "ui/TraductionsQt.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -13,6 +14,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    InstalleTraductionsQt(app);
     QCoreApplication::setOrganizationName(QStringLiteral("Alveran"));
     QCoreApplication::setApplicationName(QStringLiteral("dbalv"));
     // Lets the desktop tie the window to its menu entry and icon.

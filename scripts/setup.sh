@@ -5,7 +5,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
 
 PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev libqt6sql6-sqlite fonts-liberation xvfb xauth libnlopt-cxx-dev nlohmann-json3-dev
+          qt6-base-dev qt6-svg-dev qt6-translations-l10n libqt6sql6-sqlite fonts-liberation xvfb xauth libnlopt-cxx-dev nlohmann-json3-dev
           # the Debian package (CPack, dpkg-shlibdeps) and the checks of its desktop files
           dpkg-dev file desktop-file-utils appstream libxml2-utils shared-mime-info)
 

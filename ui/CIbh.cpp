@@ -76,7 +76,7 @@ void TCIBillardHor::ApresChargement() {
 
 void TCIBillardHor::FixeHauteur(int hauteur) {
     resize(width(), hauteur);
-    if (FPret && FImage.height() != height()) {
+    if (FPret && FCanevas.Hauteur() != height()) {
         CalculeGeometrie();
         Redessine();
     }
@@ -150,7 +150,7 @@ void TCIBillardHor::CalculeGeometrie() {
 
     // The resize this raises finds FPret false and does nothing.
     resize(W, H);
-    FImage = ImageRedimensionnee(FImage, W, H);
+    FImage = ImageRedimensionnee(FImage, W, H, devicePixelRatioF());
     FPret = true;
 }
 
@@ -211,8 +211,14 @@ TPointTable TCIBillardHor::PixelsVersCm(QPoint p) const {
 }
 
 void TCIBillardHor::paintEvent(QPaintEvent* /*e*/) {
+    // Moved to a screen of another scaling: the picture is painted again at its resolution
+    // (the lines drawn on it are lost, as after any repaint of the table).
+    if (FPret && devicePixelRatioF() != FImage.devicePixelRatio()) {
+        FImage = NouvelleImage(width(), height(), devicePixelRatioF());
+        Redessine();
+    }
     QPainter p(this);
-    p.drawImage(0, 0, FImage);
+    p.drawImage(QPointF(0, 0), FImage);
 }
 
 void TCIBillardHor::resizeEvent(QResizeEvent* e) {
@@ -220,7 +226,7 @@ void TCIBillardHor::resizeEvent(QResizeEvent* e) {
     if (OnResize) OnResize(this);
     // The geometry depends on the height only, and the width is always derived from it: a
     // size that differs from the picture's means a change from outside.
-    if (FPret && (FImage.height() != height() || FImage.width() != width())) {
+    if (FPret && (FCanevas.Hauteur() != height() || FCanevas.Largeur() != width())) {
         CalculeGeometrie();
         Redessine();
     }

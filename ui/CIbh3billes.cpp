@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QThread>
 
 #include <algorithm>
@@ -114,30 +115,53 @@ void TCIBillardHor3B::DessineReleves() {
 
 // ---------------------------------------------------------------- aiming
 
-// The line stops at the table's outer edge and never enters the text band: the angle and the
-// coordinates are written there while the line is on the picture, and inverting those pixels
-// again to erase the line would leave dark specks in the text.
+namespace {
+
+/// The aiming line, smooth, one pixel wide, from the middle of its first pixel towards its far
+/// end. It stops at the table's outer edge and never enters the text band.
+void PeintLigneVisee(QPainter& p, QPoint debut, QPoint fin, const TRect& table) {
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setClipRect(table.VersQRect());
+    p.setPen(QPen(Qt::black, 1.0));
+    p.drawLine(QPointF(debut) + QPointF(0.5, 0.5), QPointF(fin) + QPointF(0.5, 0.5));
+    p.restore();
+}
+
+} // namespace
+
 void TCIBillardHor3B::DessineLigneVisee() {
-    TCanevas& cv = Canevas();
-    const TModePlume avant = cv.ModePlume;
-    const QColor plume = cv.CouleurPlume;
-    cv.ModePlume = TModePlume::NonXor;
-    cv.CouleurPlume = Qt::black;
-    cv.Decoupe = RectBois();
-    cv.DeplaceVers(FViseeDebut);
-    cv.LigneVers(FViseeFin);
-    cv.Decoupe.reset();
-    cv.ModePlume = avant;
-    cv.CouleurPlume = plume;
+    update();
 }
 
 void TCIBillardHor3B::EffaceVisee() {
     if (!FViseeTracee) return;
-    DessineLigneVisee();
     FViseeTracee = false;
+    update();
+}
+
+void TCIBillardHor3B::paintEvent(QPaintEvent* e) {
+    TCIBillardHor::paintEvent(e);
+    if (!FViseeTracee) return;
+    QPainter p(this);
+    PeintLigneVisee(p, FViseeDebut, FViseeFin, RectBois());
+}
+
+QImage TCIBillardHor3B::ImageAvecVisee() const {
+    QImage image = Image().copy();
+    if (FViseeTracee) {
+        QPainter p(&image);
+        PeintLigneVisee(p, FViseeDebut, FViseeFin, RectBois());
+    }
+    return image;
 }
 
 void TCIBillardHor3B::ViseePoint(QPoint p) {
+    FAngleExact.reset();
+    TraceVisee(p);
+}
+
+void TCIBillardHor3B::TraceVisee(QPoint p) {
     EffaceVisee();
     FViseeDebut = FBilleJoueur->PosPixels();
     FViseeFin = p;
@@ -155,7 +179,9 @@ void TCIBillardHor3B::ViseePoint(QPoint p) {
 
 void TCIBillardHor3B::ViseAngle(double a) {
     if (!FViseeTracee) FViseeDebut = FBilleJoueur->PosPixels();
-    ViseePoint(QPoint(FViseeDebut.x() + Arrondi(std::sin(a) * 10000.0),
+    // Kept before the line is drawn: the notification at its end reads the angle.
+    FAngleExact = a;
+    TraceVisee(QPoint(FViseeDebut.x() + Arrondi(std::sin(a) * 10000.0),
                       FViseeDebut.y() + Arrondi(std::cos(a) * 10000.0)));
 }
 
@@ -164,6 +190,7 @@ void TCIBillardHor3B::ViseAngleDeg(double d) {
 }
 
 double TCIBillardHor3B::AngleVisee() const {
+    if (FAngleExact) return *FAngleExact;
     return std::atan2(static_cast<double>(FViseeFin.x() - FViseeDebut.x()),
                       static_cast<double>(FViseeFin.y() - FViseeDebut.y()));
 }
@@ -185,7 +212,7 @@ void TCIBillardHor3B::ChoisitBilleJoueur(TCIBille* bille) {
 void TCIBillardHor3B::SetbhTraceVisee(bool b) {
     if (!b) EffaceVisee();
     FTraceVisee = b;
-    ViseePoint(FViseeFin);
+    TraceVisee(FViseeFin);
 }
 
 // ---------------------------------------------------------------- the mouse
@@ -269,23 +296,78 @@ void TCIBillardHor3B::DegageBille(TCIBille* b) {
 
 // ---------------------------------------------------------------- trajectories
 
+TRepere TCIBillardHor3B::Repere() const {
+    return {QPointF(Centre()) + QPointF(0.5, 0.5), PixParCm()};
+}
+
+namespace {
+
+/// A smooth painter on the control's bitmap (at its resolution), the text band left alone.
+void SurLaTable(TCIBillardHor3B& vue, const std::function<void(QPainter&)>& dessin) {
+    QImage& image = vue.Canevas().Image();
+    if (image.isNull()) return;
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setClipRect(vue.RectBois().VersQRect());
+    dessin(p);
+    p.end();
+    vue.update();
+}
+
+} // namespace
+
 void TCIBillardHor3B::DessineTrajet(int n, const QColor& couleur) {
     if (Moteur == nullptr || n < 1 || n > 3) return;
-    TCanevas& cv = Canevas();
-    cv.ModePlume = TModePlume::Copie;
-    cv.CouleurPlume = couleur;
-    const auto pixel = [&](int i) {
-        const TVecteur& pos = Moteur->Trajets[n][i].Position;
-        return CmVersPixels({pos.x, pos.y});
+    SurLaTable(*this, [&](QPainter& p) { ::DessineTrajet(p, *Moteur, Repere(), n, couleur, 1.0); });
+}
+
+void TCIBillardHor3B::DessineSensTrajet(int n, const QColor& couleur) {
+    if (Moteur == nullptr || n < 1 || n > 3) return;
+    // One arrow every 40 cm of path, big enough to read at a glance.
+    SurLaTable(*this, [&](QPainter& p) {
+        DessineFlechesSens(p, *Moteur, Repere(), n, couleur, 40 * PixParCm(), 7.0);
+    });
+}
+
+void TCIBillardHor3B::DessineNumerosBandes() {
+    if (Moteur == nullptr) return;
+    SurLaTable(*this, [&](QPainter& p) { ::DessineNumerosBandes(p, *Moteur, Repere(), 9.0); });
+}
+
+void TCIBillardHor3B::PlaceBillesRelecture(int i) {
+    const auto position = [&](int b) {
+        const TVecteur& pos = Moteur->Trajets[b][i].Position;
+        return TPointTable{pos.x, pos.y};
     };
-    cv.DeplaceVers(pixel(0));
-    const int nbEnr = std::clamp(Moteur->NbEnr, 0, TBillardAlveran::NbEnrMax);
-    for (int i = 1; i <= nbEnr; ++i) cv.LigneVers(pixel(i));
+    FBilleJoueur->DeplaceCm(position(1));
+    FBilleJoueur->Autres[0]->DeplaceCm(position(2));
+    FBilleJoueur->Autres[1]->DeplaceCm(position(3));
+    FEtapeRelecture = i;
+}
+
+bool TCIBillardHor3B::AttendEnPause(int& i, int nbEnr) {
+    bool montree = false;
+    while (Relecture.Pause) {
+        if (Arret) return false;
+        if (!montree || Relecture.Pas != 0) {
+            // Every record is a step, the cloth impacts too: the player looks at each one.
+            i = std::clamp(i + Relecture.Pas, 0, nbEnr);
+            Relecture.Pas = 0;
+            PlaceBillesRelecture(i);
+            if (OnEtapeRelecture) OnEtapeRelecture(i);
+            montree = true;
+        }
+        // Nothing to do until the player acts: sleep in the event loop.
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    Relecture.Pas = 0;
+    return !Arret;
 }
 
 void TCIBillardHor3B::AnimeTrajets() {
     if (Moteur == nullptr) return;
     Arret = false;
+    Relecture.Pas = 0;
     TCIBille* const b1 = FBilleJoueur;
     TCIBille* const b2 = FBilleJoueur->Autres[0];
     TCIBille* const b3 = FBilleJoueur->Autres[1];
@@ -305,20 +387,22 @@ void TCIBillardHor3B::AnimeTrajets() {
 
     // The number of records is read once: the replay only reads the recording.
     const int nbEnr = std::clamp(Moteur->NbEnr, 0, TBillardAlveran::NbEnrMax);
-    for (int i = 1; i <= nbEnr; ++i) {
+    FRelectureEnCours = true;
+    FEtapeRelecture = 0;
+    int i = 0;
+    for (;;) {
+        if (Relecture.Pause && !AttendEnPause(i, nbEnr)) break;
+        if (++i > nbEnr) break;
         if (Moteur->TypesChoc[i] == cBilleTapis) continue;
         if (Arret) break;
-        // Shot seconds become 800 ms, less the time the drawing itself takes.
+        // Shot seconds become 800 ms at the usual pace, less the time the drawing itself takes.
+        const double vitesse = Relecture.Vitesse > 0.0 ? Relecture.Vitesse : 1.0;
         const double w =
-            std::nearbyint((Moteur->Temps[i] - Moteur->Temps[i - 1]) * 800.0) - FCoutImage;
+            std::nearbyint((Moteur->Temps[i] - Moteur->Temps[i - 1]) * 800.0 / vitesse) -
+            FCoutImage;
         if (w > 0.0) QThread::msleep(static_cast<unsigned long>(std::min(w, 3.6e6)));
-        const auto position = [&](int b) {
-            const TVecteur& pos = Moteur->Trajets[b][i].Position;
-            return TPointTable{pos.x, pos.y};
-        };
-        b1->DeplaceCm(position(1));
-        b2->DeplaceCm(position(2));
-        b3->DeplaceCm(position(3));
+        PlaceBillesRelecture(i);
         QCoreApplication::processEvents();
     }
+    FRelectureEnCours = false;
 }

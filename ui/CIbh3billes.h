@@ -3,6 +3,7 @@
 // aiming line from the cue ball and its angle, the recorded trajectories drawn as lines or
 // replayed as moving balls.
 
+#include "dessin/SchemaCoup.h"
 #include "ui/CIbh.h"
 #include "ui/CIbi.h"
 
@@ -12,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <vector>
+#include <optional>
 
 class TBillardAlveran;
 
@@ -39,6 +41,21 @@ class TCIBillardHor3B : public TCIBillardHor {
     /// Set to stop a running replay (the main window's Escape key).
     bool Arret = false;
 
+    /// What the player asks of a replay, read between its steps.
+    struct TCommandesRelecture {
+        bool Pause = false; ///< the replay waits; a replay started paused waits at record 0
+        int Pas = 0;        ///< records to step (+ forward, − back) while paused
+        double Vitesse =
+            1.0; ///< 1 is the usual pace (0.8 s per second of the shot), 2 twice as fast
+    };
+    TCommandesRelecture Relecture;
+    /// Raised with the record shown each time a paused replay shows a record (on pausing and
+    /// at every step).
+    std::function<void(int)> OnEtapeRelecture;
+    bool RelectureEnCours() const { return FRelectureEnCours; }
+    /// The record the balls show during a replay.
+    int EtapeRelecture() const { return FEtapeRelecture; }
+
     /// The cue ball: engine ball 1. Engine balls 2 and 3 are its Autres, in order.
     TCIBille* BilleJoueur() const { return FBilleJoueur; }
     void ChoisitBilleJoueur(TCIBille* bille);
@@ -57,27 +74,46 @@ class TCIBillardHor3B : public TCIBillardHor {
     void DessineSurcouche() override;
     void EffaceSurcouche(TCIBille* bille) override;
 
-    /// Aims at a pixel.
+    /// Aims at a pixel (the user's mouse or keys): the angle is read from the pixels again.
     void ViseePoint(QPoint p);
-    /// Aims at an angle (radians, from the table's +x towards +y).
+    /// Aims at an angle (radians, from the table's +x towards +y). The view keeps that exact
+    /// angle until the user aims again: the line's far end is rounded to pixels, and an angle
+    /// read back from them would differ from a file's or the engine's in the fifth digit.
     void ViseAngle(double a);
     void ViseAngleDeg(double d);
-    /// The aiming angle in radians, from +x (down the screen) towards +y (right).
+    /// The aiming angle in radians, from +x (down the screen) towards +y (right): the exact
+    /// angle last given to ViseAngle, or the one of the line's pixels after ViseePoint.
     double AngleVisee() const;
+    /// Whether AngleVisee is an angle given exactly rather than read from pixels.
+    bool AngleExact() const { return FAngleExact.has_value(); }
     double AngleViseeDeg() const;
     /// The angle text written in the band ("AngleOx: 98,64" in French).
     QString TexteAngle() const;
-    /// Takes the aiming line off the picture, restoring it exactly.
+    /// Takes the aiming line off the picture. The line is drawn over the picture when the
+    /// control is painted, smooth, never into the bitmap: taking it off leaves the picture as
+    /// it was, exactly.
     void EffaceVisee();
+    /// The picture as shown, the aiming line on it: what is saved as an image.
+    QImage ImageAvecVisee() const;
     /// The first ball (1, 2, 3) on that pixel, or none.
     TCIBille* BilleEnPixel(int X, int Y) const;
     /// Moves a dropped ball off the ball it overlaps, if a free place is near.
     void DegageBille(TCIBille* b);
 
-    /// Draws engine ball n's (1..3) recorded path in that colour.
+    /// Draws engine ball n's (1..3) recorded path in that colour, smooth, by the shot
+    /// diagram's painter.
     void DessineTrajet(int n, const QColor& couleur);
+    /// Small arrowheads along engine ball n's path, the way the ball went.
+    void DessineSensTrajet(int n, const QColor& couleur);
+    /// The cue ball's cushion contacts numbered 1, 2, 3 … beside the cushions.
+    void DessineNumerosBandes();
+    /// The table frame as the diagram's painter takes it: centimetres to the middle of the
+    /// control's pixels.
+    TRepere Repere() const;
     /// Replays the recorded trajectory with moving balls, at 0.8 s per second of the shot
-    /// less the measured cost of one frame; pending events run between steps.
+    /// (divided by Relecture.Vitesse) less the measured cost of one frame; pending events run
+    /// between steps. While Relecture.Pause is set the replay waits for events, stepping by
+    /// Relecture.Pas; Arret ends it, paused or not.
     void AnimeTrajets();
     /// The cost of one frame measured by the last replay (ms).
     int CoutImage() const { return FCoutImage; }
@@ -92,6 +128,7 @@ class TCIBillardHor3B : public TCIBillardHor {
     bool RelevesAffiches() const;
 
   protected:
+    void paintEvent(QPaintEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
@@ -99,6 +136,12 @@ class TCIBillardHor3B : public TCIBillardHor {
   private:
     void DessineLigneVisee();
     void DessineReleves();
+    /// The three balls at record i of the engine, cue ball first.
+    void PlaceBillesRelecture(int i);
+    /// A paused replay: waits for the player, shows each step. False when it is stopped.
+    bool AttendEnPause(int& i, int nbEnr);
+    /// Moves the line's far end to `fin` and redraws it, the angle text and the notification.
+    void TraceVisee(QPoint fin);
 
     std::unique_ptr<TCIBille> FBille1, FBille2, FBille3;
     TCIBille* FBilleJoueur = nullptr;
@@ -107,7 +150,10 @@ class TCIBillardHor3B : public TCIBillardHor {
     bool FTraceVisee = true;
     bool FViseeTracee = false;
     QPoint FViseeDebut, FViseeFin;
+    std::optional<double> FAngleExact; ///< the angle given to ViseAngle (rad)
     TRect FRectLibre, FRectAngle;
     int FCoutImage = 0;
     TReleves FReleves;
+    bool FRelectureEnCours = false;
+    int FEtapeRelecture = 0;
 };

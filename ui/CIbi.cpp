@@ -23,7 +23,7 @@ void TCIBille::MetAJourTaille() {
     FR = Arrondi(FVue.bhDim().RayonBilles() * FVue.PixParCm());
     FR2 = FR * FR;
     FDiam2 = 4 * FR * FR;
-    FFond = NouvelleImage(2 * FR + 1, 2 * FR + 1);
+    FFond = NouvelleImage(2 * FR + 1, 2 * FR + 1, FVue.Canevas().Echelle());
     FAffCoord = FVue.bhAffCoord();
     DeplaceDiams(FDiams);
 }
@@ -100,7 +100,10 @@ void TCIBille::Dessine() {
     cv.ModePlume = TModePlume::Copie;
     cv.CouleurPlume = Qt::black;
     cv.CouleurPinceau = FCouleur;
+    // Smooth: the saved square under it gives back the table exactly when it moves.
+    cv.Lisse = true;
     cv.Ellipse(boite);
+    cv.Lisse = false;
     FDessinee = true;
     AfficheCoord();
 }
@@ -114,8 +117,8 @@ void TCIBille::Efface() {
 
 QString TCIBille::TexteCoord() const {
     const auto texte = [](TPointTable p) {
-        return QStringLiteral("X: ") + TexteNombreUtilisateur(p.x, 2, 5, true) + QStringLiteral(" ; Y: ") +
-               TexteNombreUtilisateur(p.y, 2, 5, true);
+        return QStringLiteral("X: ") + TexteNombreUtilisateur(p.x, 2, 5, true) +
+               QStringLiteral(" ; Y: ") + TexteNombreUtilisateur(p.y, 2, 5, true);
     };
     switch (FAffCoord) {
     case afDiams:

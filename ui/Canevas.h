@@ -47,6 +47,11 @@ enum class TModePlume {
 /// A pen, a brush, a font and the drawing operations on one bitmap. The bitmap belongs to
 /// the control; the canvas only refers to it, so the control may replace the bitmap (a new
 /// size) without rebuilding its canvas.
+///
+/// Every coordinate is in the control's logical pixels. The bitmap may hold more pixels than
+/// that (its device pixel ratio, the screen's scaling): shapes are then drawn at the bitmap's
+/// own resolution, one logical pixel of pen being as many pixels of the bitmap. At a ratio of
+/// 1 each logical pixel is one pixel of the bitmap, chosen exactly as described below.
 class TCanevas {
   public:
     /// `cible`, when given, is asked to repaint after each drawing operation.
@@ -58,6 +63,15 @@ class TCanevas {
     QFont Police;
     /// When set, shapes, lines and copies touch no pixel outside this rectangle.
     std::optional<TRect> Decoupe;
+    /// Ellipses and lines drawn smooth (antialiased), a one-pixel pen centred on the pixels'
+    /// centres, instead of whole pixels. In copy mode only: a not-xor drawing stays exact.
+    bool Lisse = false;
+
+    /// Pixels of the bitmap per logical pixel.
+    double Echelle() const;
+    /// The bitmap's size in logical pixels.
+    int Largeur() const;
+    int Hauteur() const;
 
     /// Outline with the pen, inside with the brush.
     void Rectangle(const TRect& r);
@@ -88,6 +102,12 @@ class TCanevas {
   private:
     QFontMetrics Metrique() const;
     void Pixel(int x, int y, QRgb couleur);
+    /// The bitmap's pixels covering logical pixel (x, y) (more than one above a ratio of 1).
+    QRect PixelsAppareil(int x, int y) const;
+    /// A painter on the bitmap with the pen's combination and the clipping set.
+    void Prepare(QPainter& p) const;
+    void EllipseLisse(const TRect& boite);
+    void LigneAppareil(QPoint debut, QPoint fin);
     void Signale();
 
     QImage* FImage;
@@ -96,9 +116,14 @@ class TCanevas {
 };
 
 /// A new bitmap of the control's kind (32-bit RGB, 96 dots per inch so that point sizes of
-/// fonts give the same pixels everywhere), filled with white.
-QImage NouvelleImage(int largeur, int hauteur);
-/// The bitmap resized: what fits is kept at the top-left corner, the rest is white.
-QImage ImageRedimensionnee(const QImage& ancienne, int largeur, int hauteur);
+/// fonts give the same pixels everywhere), filled with white, `largeur` × `hauteur` logical
+/// pixels at `echelle` pixels of the bitmap each.
+QImage NouvelleImage(int largeur, int hauteur, double echelle = 1.0);
+/// The bitmap resized (logical pixels) at a ratio: what fits is kept at the top-left corner
+/// (scaled when the ratio changes), the rest is white.
+QImage ImageRedimensionnee(const QImage& ancienne, int largeur, int hauteur, double echelle = 1.0);
+/// The picture at one pixel per logical pixel, as the control would paint it at a ratio of 1
+/// (a smooth reduction above it): what is saved to a file.
+QImage ImageLogique(const QImage& image);
 /// The window system's button-face colour.
 QColor CouleurFaceBouton();

@@ -12,6 +12,13 @@ void TDialoguesQt::Message(QWidget* parent, const QString& titre, const QString&
     boite.exec();
 }
 
+bool TDialoguesQt::Question(QWidget* parent, const QString& titre, const QString& texte) {
+    QMessageBox boite(QMessageBox::Question, titre, texte, QMessageBox::Yes | QMessageBox::No,
+                      parent);
+    boite.setDefaultButton(QMessageBox::No);
+    return boite.exec() == QMessageBox::Yes;
+}
+
 namespace {
 
 std::optional<TChoixFichier> Dialogue(QWidget* parent, const QStringList& filtres,

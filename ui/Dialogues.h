@@ -25,6 +25,8 @@ class TDialogues {
     /// A modal box with one "OK" button.
     virtual void Message(QWidget* parent, const QString& titre, const QString& texte,
                          TTypeMessage type) = 0;
+    /// A modal question with "Oui" and "Non" ("Non" the default): true for "Oui".
+    virtual bool Question(QWidget* parent, const QString& titre, const QString& texte) = 0;
     /// The save-file dialog: the first type selected, no default extension, no overwrite
     /// question. Nothing when the user cancels.
     virtual std::optional<TChoixFichier> FichierASauver(QWidget* parent,
@@ -45,6 +47,7 @@ class TDialoguesQt : public TDialogues {
   public:
     void Message(QWidget* parent, const QString& titre, const QString& texte,
                  TTypeMessage type) override;
+    bool Question(QWidget* parent, const QString& titre, const QString& texte) override;
     std::optional<TChoixFichier> FichierASauver(QWidget* parent,
                                                 const QStringList& filtres) override;
     std::optional<TChoixFichier> FichierAOuvrir(QWidget* parent,

@@ -31,7 +31,7 @@ void TEffetHauteur::CalculeTailles() {
     FRayonMarque = Arrondi(0.8 * FPixParCm);
     FRayonPoint = Tronque(FRayonMarque / 4.0);
     FFacteurQueue = FRayon > 0.0 ? (0.6 + FRayon) / FRayon : 1.0;
-    FFond = NouvelleImage(2 * FRayonMarque, 2 * FRayonMarque);
+    FFond = NouvelleImage(2 * FRayonMarque, 2 * FRayonMarque, Canevas().Echelle());
     // What the old marker covered no longer matches the new sizes.
     Tracee = false;
 }
@@ -58,7 +58,9 @@ void TEffetHauteur::DessineFond() {
     TCanevas& cv = DessineCadre();
     cv.CouleurPlume = Qt::black;
     cv.CouleurPinceau = CouleurBille;
+    cv.Lisse = true;
     cv.Ellipse(FRectFace);
+    cv.Lisse = false;
 
     const int cx = FCentreFace.x(), cy = FCentreFace.y();
     const int s = Tronque(FRectFace.Width() / 2.0);
@@ -105,10 +107,13 @@ void TEffetHauteur::DessineMarque() {
     cv.Decoupe = RectExt;
     cv.ModePlume = TModePlume::Copie;
     cv.CouleurPlume = cv.CouleurPinceau = CouleurMarque;
+    // Smooth: the marker is erased by putting back what it covered, not by drawing over it.
+    cv.Lisse = true;
     cv.Ellipse(CarreMarque());
     cv.CouleurPlume = cv.CouleurPinceau = CouleurBille;
     cv.Ellipse({FPixImpact.x() - FRayonPoint, FPixImpact.y() - FRayonPoint,
                 FPixImpact.x() + FRayonPoint, FPixImpact.y() + FRayonPoint});
+    cv.Lisse = false;
     cv.Decoupe.reset();
     Tracee = true;
 }

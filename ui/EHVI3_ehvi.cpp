@@ -87,7 +87,7 @@ void TEhvi::Placement() {
     FVi->FixeRect({h - 1, 0, 2 * h, Tronque(h / 2.0)});
     FIn->FixeRect({h - 1, Tronque(h / 2.0) - 1, 2 * h, h});
     resize(2 * h, h);
-    FImage = ImageRedimensionnee(FImage, 2 * h, h);
+    FImage = ImageRedimensionnee(FImage, 2 * h, h, devicePixelRatioF());
     FEnPlacement = false;
 }
 
@@ -112,7 +112,7 @@ void TEhvi::ApresChargement() {
 
 void TEhvi::FixeHauteur(int hauteur) {
     resize(width(), hauteur);
-    if (!FEnPlacement && FImage.height() != height()) {
+    if (!FEnPlacement && FCanevas.Hauteur() != height()) {
         Placement();
         RedessineTout();
     }
@@ -157,8 +157,13 @@ void TEhvi::MasseQueueChange() {
 // ---------------------------------------------------------------- events
 
 void TEhvi::paintEvent(QPaintEvent* /*e*/) {
+    // Moved to a screen of another scaling: laid out and painted again at its resolution.
+    if (!FEnPlacement && devicePixelRatioF() != FImage.devicePixelRatio()) {
+        Placement();
+        RedessineTout();
+    }
     QPainter p(this);
-    p.drawImage(0, 0, FImage);
+    p.drawImage(QPointF(0, 0), FImage);
 }
 
 void TEhvi::resizeEvent(QResizeEvent* e) {
@@ -166,7 +171,7 @@ void TEhvi::resizeEvent(QResizeEvent* e) {
     if (OnResize) OnResize(this);
     // The layout depends on the height only and sets the width itself: a size that differs
     // from the picture's is a change from outside.
-    if (!FEnPlacement && (FImage.height() != height() || FImage.width() != width())) {
+    if (!FEnPlacement && (FCanevas.Hauteur() != height() || FCanevas.Largeur() != width())) {
         Placement();
         RedessineTout();
     }

@@ -1,6 +1,7 @@
 #include "windows/Main.h"
 
 #include "windows/Calibrage.h"
+#include "dessin/SchemaCoup.h"
 #include "windows/ParamPhysBox.h"
 #include "windows/Tolerance.h"
 #include "transport/TransportDbAlv.h"
@@ -23,57 +24,14 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QSlider>
+#include <QSettings>
 #include <QToolButton>
+#include <QToolTip>
+#include <QHelpEvent>
 
 #include <charconv>
 #include <cmath>
 #include <numbers>
-
-// ---------------------------------------------------------------------------------------------
-// Result text
-
-QString TexteDuree(double secondes) {
-    if (!std::isfinite(secondes) || secondes < 0.0) secondes = 0.0;
-    const long long ms = std::llround(secondes * 1000.0);
-    // Whole seconds, not wrapped at the minute: a shot is never longer than its records
-    // allow (about one minute), and "00 sec" for a 60-second shot would be plainly wrong.
-    return QStringLiteral("%1 sec %2 ms")
-        .arg(ms / 1000, 2, 10, QLatin1Char('0'))
-        .arg(ms % 1000, 3, 10, QLatin1Char('0'));
-}
-
-QString TexteDistance(double valeur, const QLocale& locale) {
-    if (std::isfinite(valeur)) {
-        // At most 15 significant digits, then three decimals.
-        char tampon[40];
-        const auto fin = std::to_chars(tampon, tampon + sizeof tampon, valeur,
-                                       std::chars_format::scientific, 14);
-        std::from_chars(tampon, fin.ptr, valeur);
-    }
-    // Grouped thousands always; the locale only gives the separators.
-    QLocale groupee = locale;
-    groupee.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
-    return groupee.toString(valeur, 'f', 3);
-}
-
-QString TexteResultat(const TResultatCoup& r, const QLocale& locale) {
-    const QString cr = QStringLiteral("\r");
-    QString texte;
-    if (r.PointReussi)
-        texte += QStringLiteral("Point réussi à indice ") + QString::number(r.IndicePoint) + cr;
-    else
-        texte += QStringLiteral("Manqué") + cr;
-    texte += QStringLiteral("durée : ") + TexteDuree(r.Duree) + cr;
-    texte += QStringLiteral("Caractéristiques :");
-    if (!r.Significatif) texte += QStringLiteral(" (non signif)");
-    texte += cr;
-    if (r.Contre) texte += QStringLiteral("- Contre détecté") + cr;
-    texte += QStringLiteral("- ") + QString::number(r.Bandes) + QStringLiteral(" bandes") + cr;
-    texte += QStringLiteral("- D13 : ") + TexteDistance(r.D13, locale) + cr;
-    texte += QStringLiteral("- P13 : ") + TexteDistance(r.P13, locale) + cr;
-    texte += QStringLiteral("- d : ") + TexteDistance(r.d, locale) + cr;
-    return texte;
-}
 
 // ---------------------------------------------------------------------------------------------
 // Construction
@@ -82,6 +40,9 @@ namespace {
 
 constexpr double Pi = std::numbers::pi;
 constexpr int HauteurEhviPanel = 129;
+// Where the drawing helps are remembered between runs (the user's Qt settings).
+const QString CleNumerosBandes = QStringLiteral("Dessin/NumeroterBandes");
+const QString CleSensParcours = QStringLiteral("Dessin/SensParcours");
 constexpr int HauteurTable = 310;
 
 /// While the controls are being set from the engine, live mode does not fire: each shot
@@ -251,11 +212,15 @@ void TMainFrm::CreeComposants() {
     Ehvi1->SetMasseQueue(520);
     Ehvi1->ApresChargement(); // ball radius and cue mass from the engine
     Vlbl->raise();
+    Vlbl->setToolTip(QStringLiteral("Vitesse de la queue (V + flèches gauche, droite)"));
+    EHlbl->setToolTip(QStringLiteral("Effet et hauteur (E, H + flèches)"));
+    Ilbl->setToolTip(QStringLiteral("Inclinaison de la queue (I + flèches)"));
+    MasseLbl->setToolTip(QStringLiteral("Masse de la queue (M + flèches)"));
 
     Qimg = new QLabel(EhviPanel);
     Qimg->setObjectName(QStringLiteral("Qimg"));
     Qimg->setGeometry(429, 13, 65, 65);
-    FQimgImage = QImage(Qimg->width(), Qimg->height(), QImage::Format_RGB32);
+    FQimgImage = NouvelleImage(Qimg->width(), Qimg->height(), devicePixelRatioF());
     FQimgImage.fill(palette().color(QPalette::Window));
     Qimg->setPixmap(QPixmap::fromImage(FQimgImage));
 
@@ -265,6 +230,8 @@ void TMainFrm::CreeComposants() {
     TrajetBtn->setAutoRaise(true);
     TrajetBtn->setFocusPolicy(Qt::NoFocus);
     TrajetBtn->setGeometry(455, 110, 78, 18);
+    TrajetBtn->setToolTip(
+        QStringLiteral("Tirer le coup (Espace)\nF9 : tirer en lignes et envoyer à dbAlv"));
     connect(TrajetBtn, &QToolButton::clicked, this, [this] { Tire(); });
 
     PointLbl = new QLabel(EhviPanel);
@@ -277,8 +244,14 @@ void TMainFrm::CreeComposants() {
     Label1->resize(40, 16);
 
     // The notifications are bound once every component they touch exists.
-    BillardGraph->OnPosBillesChange = [this](TCIBille*) { FixeModif(true); };
+    BillardGraph->OnPosBillesChange = [this](TCIBille*) {
+        FixeModif(true);
+        // The ball met depends on the balls' places as much as on the aim. A replay moves the
+        // balls along the shot: the preview keeps showing the shot as it was aimed.
+        if (!CoupEnCours) DessineApercu();
+    };
     BillardGraph->OnViseeChange = [this](TCIBillardHor3B*) { BillardGraphViseeChange(); };
+    BillardGraph->OnEtapeRelecture = [this](int i) { EtapeRelecture(i); };
     Ehvi1->OnEhviChange = [this](TEhvi*) { Ehvi1EhviChange(); };
 }
 
@@ -309,6 +282,8 @@ void TMainFrm::CreeActions() {
     connect(SauvegarderMnu, &QAction::triggered, this, [this] { SauvegarderMnuClick(); });
     SauverImageMnu = action("Sauver l'image", "SauverImageMnu");
     connect(SauverImageMnu, &QAction::triggered, this, [this] { SauverImageMnuClick(); });
+    ExporterSchemaMnu = action("Exporter le schéma du coup", "ExporterSchemaMnu");
+    connect(ExporterSchemaMnu, &QAction::triggered, this, [this] { ExporterSchemaMnuClick(); });
 
     // "Auto" is alone in its group: each click flips it. "Queue" and "Vitesse et Rotation"
     // exclude each other, and both may end unchecked.
@@ -362,6 +337,14 @@ void TMainFrm::CreeActions() {
     Ligne1Mnu = coche("dessiner ligne 1", "Ligne1Mnu", true);
     Ligne2Mnu = coche("dessiner ligne 2", "Ligne2Mnu", true);
     Ligne3Mnu = coche("dessiner ligne 3", "Ligne3Mnu", true);
+    // Helps to follow the lines: off at first, then as the player left them.
+    const QSettings reglages;
+    NumerosBandesMnu = coche("Numéroter les bandes", "NumerosBandesMnu",
+                             reglages.value(CleNumerosBandes, false).toBool());
+    SensParcoursMnu = coche("Sens de parcours", "SensParcoursMnu",
+                            reglages.value(CleSensParcours, false).toBool());
+    for (QAction* a : {NumerosBandesMnu, SensParcoursMnu})
+        connect(a, &QAction::triggered, this, [this] { AidesTraceMnuClick(); });
 
     LibreMnu = coche("Libre", "LibreMnu", false);
     UneBandeMnu = coche("1 bande", "UneBandeMnu", false);
@@ -379,6 +362,36 @@ void TMainFrm::CreeActions() {
     connect(groupePos, &QActionGroup::triggered, this,
             [this](QAction* item) { AffichePosMnuClick(item); });
 
+    // Replay controls. The keys are free in the main window: P, Page Down / Page Up, F5 to F8.
+    PauseMnu = coche("Pause", "PauseMnu", false);
+    PauseMnu->setShortcut(QKeySequence(Qt::Key_P));
+    connect(PauseMnu, &QAction::toggled, this,
+            [this](bool pause) { BillardGraph->Relecture.Pause = pause; });
+    SuivantMnu = action("Enregistrement suivant", "SuivantMnu");
+    SuivantMnu->setShortcut(QKeySequence(Qt::Key_PageDown));
+    connect(SuivantMnu, &QAction::triggered, this, [this] { ++BillardGraph->Relecture.Pas; });
+    PrecedentMnu = action("Enregistrement précédent", "PrecedentMnu");
+    PrecedentMnu->setShortcut(QKeySequence(Qt::Key_PageUp));
+    connect(PrecedentMnu, &QAction::triggered, this, [this] { --BillardGraph->Relecture.Pas; });
+    VitesseQuartMnu = coche("Vitesse ×¼", "VitesseQuartMnu", false);
+    VitesseQuartMnu->setShortcut(QKeySequence(Qt::Key_F5));
+    VitesseDemiMnu = coche("Vitesse ×½", "VitesseDemiMnu", false);
+    VitesseDemiMnu->setShortcut(QKeySequence(Qt::Key_F6));
+    VitesseUnMnu = coche("Vitesse ×1", "VitesseUnMnu", true);
+    VitesseUnMnu->setShortcut(QKeySequence(Qt::Key_F7));
+    VitesseDoubleMnu = coche("Vitesse ×2", "VitesseDoubleMnu", false);
+    VitesseDoubleMnu->setShortcut(QKeySequence(Qt::Key_F8));
+    auto* groupeVitesse = new QActionGroup(this);
+    for (QAction* a : {VitesseQuartMnu, VitesseDemiMnu, VitesseUnMnu, VitesseDoubleMnu})
+        groupeVitesse->addAction(a);
+    connect(groupeVitesse, &QActionGroup::triggered, this,
+            [this](QAction* item) { VitesseRelectureMnuClick(item); });
+    // Also from the numerical view, where the player reads the records a paused replay shows
+    // (an edit field keeps the keys it types).
+    for (QAction* a : {PauseMnu, SuivantMnu, PrecedentMnu, VitesseQuartMnu, VitesseDemiMnu,
+                       VitesseUnMnu, VitesseDoubleMnu})
+        a->setShortcutContext(Qt::ApplicationShortcut);
+
     AideMnu = action("Aide", "AideMnu");
     connect(AideMnu, &QAction::triggered, this, [this] {
         if (HlpFrm) HlpFrm->show(), HlpFrm->raise();
@@ -390,6 +403,7 @@ void TMainFrm::CreeMenus() {
     fichier->addAction(ChargerMnu);
     fichier->addAction(SauvegarderMnu);
     fichier->addAction(SauverImageMnu);
+    fichier->addAction(ExporterSchemaMnu);
     fichier->addSeparator();
     fichier->addAction(ImporterTrajectoireMnu);
     fichier->addAction(AjusterCoupMnu);
@@ -425,6 +439,9 @@ void TMainFrm::CreeMenus() {
     dessin->addAction(Ligne1Mnu);
     dessin->addAction(Ligne2Mnu);
     dessin->addAction(Ligne3Mnu);
+    dessin->addSeparator();
+    dessin->addAction(NumerosBandesMnu);
+    dessin->addAction(SensParcoursMnu);
     QMenu* mode = options->addMenu(QStringLiteral("Mode de jeu"));
     mode->addAction(LibreMnu);
     mode->addAction(UneBandeMnu);
@@ -432,6 +449,14 @@ void TMainFrm::CreeMenus() {
     QMenu* pos = options->addMenu(QStringLiteral("Affiche pos billes"));
     pos->addAction(CmMnu);
     pos->addAction(DiamantsMnu);
+
+    QMenu* relecture = menuBar()->addMenu(QStringLiteral("&Relecture"));
+    relecture->addAction(PauseMnu);
+    relecture->addAction(SuivantMnu);
+    relecture->addAction(PrecedentMnu);
+    relecture->addSeparator();
+    for (QAction* a : {VitesseQuartMnu, VitesseDemiMnu, VitesseUnMnu, VitesseDoubleMnu})
+        relecture->addAction(a);
 
     QMenu* aide = menuBar()->addMenu(QStringLiteral("Aide"));
     aide->addAction(AideMnu);
@@ -506,6 +531,35 @@ void TMainFrm::PlaceEtape(int i) {
     if (TraceSimultaneeMnu->isChecked() && FPlacement == 0) Tire();
 }
 
+void TMainFrm::BillesAuRepos() {
+    for (int n = 1; n <= 3; ++n) {
+        Moteur.Trajets[n][0].Vitesse = VecteurNul;
+        Moteur.Trajets[n][0].Rotation = VecteurNul;
+    }
+}
+
+QStringList TMainFrm::BillesEnMouvement() const {
+    QStringList noms;
+    for (int n = 2; n <= 3; ++n) {
+        const TCinematique& c = Moteur.Trajets[n][0];
+        // The engine's own threshold: below it a speed or a spin counts as zero.
+        if (Norme(c.Vitesse) > 0.001 || Norme(c.Rotation) > 0.001)
+            noms << NomCouleur(BilleMoteur(n));
+    }
+    return noms;
+}
+
+QString TMainFrm::NomCouleur(const TCIBille* bille) const {
+    if (bille == BillardGraph->bhBille1()) return QStringLiteral("jaune");
+    if (bille == BillardGraph->bhBille2()) return QStringLiteral("blanche");
+    return QStringLiteral("rouge");
+}
+
+void TMainFrm::EffaceResultat() {
+    FTexteResultat.clear();
+    PointLbl->clear();
+}
+
 void TMainFrm::FixeModif(bool b) {
     Modifie = b;
     Label1->setText(b ? QStringLiteral("Modif") : QString());
@@ -517,7 +571,8 @@ TCoupCourant TMainFrm::CoupCourant() const {
             .AngleVisee = BillardGraph->AngleViseeDeg(),
             .Vitesse = Ehvi1->Vitesse(),
             .Inclinaison = Ehvi1->Inclinaison(),
-            .MasseQueue = Ehvi1->MasseQueue()};
+            .MasseQueue = Ehvi1->MasseQueue(),
+            .AngleOx = BillardGraph->AngleVisee()};
 }
 
 void TMainFrm::FixeValeurCoup(TValeurCoup valeur, double v) {
@@ -589,8 +644,43 @@ void TMainFrm::AfficheMessage(const QString& titre, const QString& texte, TTypeM
 // ---------------------------------------------------------------------------------------------
 // Keyboard
 
+QString TMainFrm::InfoBulle(const QWidget* controle, QPoint p) const {
+    const auto dans = [p](const TRect& r) { return r.VersQRect().contains(p); };
+    if (controle == Ehvi1) {
+        TEhvi& ehvi = *Ehvi1;
+        if (dans(ehvi.SelecteurEffetHauteur().RectExt))
+            return QStringLiteral("Effet et hauteur : cliquer sur la bille\n"
+                                  "E + flèches : effet ; H + flèches : hauteur");
+        if (dans(ehvi.SelecteurVitesse().RectExt))
+            return QStringLiteral("Vitesse de la queue : cliquer sur l'échelle\n"
+                                  "V + flèches gauche, droite");
+        if (dans(ehvi.SelecteurInclinaison().RectExt))
+            return QStringLiteral("Inclinaison de la queue : cliquer sur la vue\nI + flèches");
+        return {};
+    }
+    if (controle == BillardGraph) {
+        const TCIBille* bille = BillardGraph->BilleEnPixel(p.x(), p.y());
+        for (int n = 1; n <= 3; ++n)
+            if (bille == BilleMoteur(n) || dans(BilleMoteur(n)->RectCoord))
+                return QStringLiteral("Position de la bille : la glisser\n%1 + flèches").arg(n);
+        if (dans(BillardGraph->RectAngle()) || dans(BillardGraph->RectJeu()))
+            return QStringLiteral("Visée : cliquer sur le tapis\nA + flèches : affiner l'angle");
+    }
+    return {};
+}
+
 bool TMainFrm::eventFilter(QObject* objet, QEvent* evenement) {
     const QEvent::Type type = evenement->type();
+    if (type == QEvent::ToolTip && (objet == Ehvi1 || objet == BillardGraph)) {
+        // The pickers and the table's texts are drawn, not widgets: the tip follows the place.
+        const auto* aide = static_cast<QHelpEvent*>(evenement);
+        const QString texte = InfoBulle(static_cast<QWidget*>(objet), aide->pos());
+        if (texte.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(aide->globalPos(), texte, static_cast<QWidget*>(objet));
+        return true;
+    }
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease)
         return QMainWindow::eventFilter(objet, evenement);
     auto* cible = qobject_cast<QWidget*>(objet);
@@ -673,6 +763,7 @@ bool TMainFrm::ToucheEnfoncee(int touche, Qt::KeyboardModifiers modifs) {
         return true;
     case Qt::Key_Delete:
         OublieTrajectoire();
+        BillesAuRepos();
         RedessineSansLignes();
         return true;
     case Qt::Key_Q:
@@ -753,10 +844,28 @@ void TMainFrm::EffaceLignes() {
 }
 
 void TMainFrm::DessineLignes() {
-    if (Ligne1Mnu->isChecked()) BillardGraph->DessineTrajet(1, BilleMoteur(1)->cl());
-    if (Ligne2Mnu->isChecked()) BillardGraph->DessineTrajet(2, BilleMoteur(2)->cl());
-    if (Ligne3Mnu->isChecked()) BillardGraph->DessineTrajet(3, BilleMoteur(3)->cl());
+    const QAction* lignes[3] = {Ligne1Mnu, Ligne2Mnu, Ligne3Mnu};
+    for (int n = 1; n <= 3; ++n)
+        if (lignes[n - 1]->isChecked()) BillardGraph->DessineTrajet(n, BilleMoteur(n)->cl());
+    // The helps go over the lines they belong to, drawn by the diagram's painter.
+    if (SensParcoursMnu->isChecked())
+        for (int n = 1; n <= 3; ++n)
+            if (lignes[n - 1]->isChecked())
+                BillardGraph->DessineSensTrajet(n, BilleMoteur(n)->cl());
+    if (NumerosBandesMnu->isChecked() && Ligne1Mnu->isChecked())
+        BillardGraph->DessineNumerosBandes();
     LignesTracees = true;
+}
+
+void TMainFrm::AidesTraceMnuClick() {
+    QSettings reglages;
+    reglages.setValue(CleNumerosBandes, NumerosBandesMnu->isChecked());
+    reglages.setValue(CleSensParcours, SensParcoursMnu->isChecked());
+    // The lines on the table drawn again with or without them.
+    if (LignesTracees) {
+        BillardGraph->Redessine();
+        DessineLignes();
+    }
 }
 
 void TMainFrm::Tire() {
@@ -768,6 +877,8 @@ void TMainFrm::Tire() {
     PointLbl->clear();
     PositionsVersMoteur();
     if (!FCoupImpose) CoupVersMoteur();
+    TResultatCoup r;
+    r.BillesEnMouvement = BillesEnMouvement();
     Moteur.TireCoup();
     if (!Moteur.QueueInsoluble) {
         if (LignesMnu->isChecked() || LignesEtBillesMnu->isChecked() ||
@@ -787,10 +898,12 @@ void TMainFrm::Tire() {
     }
     if (VueNumFrm) VueNumFrm->FormShow();
 
-    TResultatCoup r;
     r.PointReussi = Moteur.PointReussi;
     r.IndicePoint = Moteur.IndicePoint;
     r.Duree = Moteur.Temps[std::clamp(Moteur.NbEnr, 0, TBillardAlveran::NbEnrMax)];
+    // A shot that is not significant leaves d unwritten: 0 then, as the command line says,
+    // rather than the d of some earlier shot.
+    Derniers.d = 0.0;
     r.Significatif = CalculeCaracteristiques(Moteur, Derniers);
     r.Contre = Derniers.Contre;
     r.Bandes = Derniers.Bandes;
@@ -816,6 +929,7 @@ void TMainFrm::ExporteVitesses() {
     const bool queue = dbAlvQueueMnu->isChecked();
     const bool vitesse = dbAlvVitesseMnu->isChecked();
     dbAlvVitesseMnu->setChecked(true);
+    Derniers.d = 0.0;
     CalculeCaracteristiques(Moteur, Derniers);
     EnvoieCoupDb();
     // Both may have been unchecked: the exclusive group must not force one back on.
@@ -824,6 +938,14 @@ void TMainFrm::ExporteVitesses() {
 }
 
 void TMainFrm::ApercuContact() {
+    DessineApercu();
+    if (!CoupEnCours) {
+        FixeModif(true);
+        if (TraceSimultaneeMnu->isChecked() && FPlacement == 0) Tire();
+    }
+}
+
+void TMainFrm::DessineApercu() {
     const double a = BillardGraph->AngleVisee();
     const double ca = std::cos(a), sa = std::sin(a);
     const TPointTable p1 = BilleMoteur(1)->PosCm();
@@ -845,25 +967,25 @@ void TMainFrm::ApercuContact() {
     }
 
     const QColor fond = palette().color(QPalette::Window);
+    // At the screen's resolution; the geometry below is in logical pixels.
+    if (FQimgImage.devicePixelRatio() != devicePixelRatioF())
+        FQimgImage = NouvelleImage(Qimg->width(), Qimg->height(), devicePixelRatioF());
     FQimgImage.fill(fond);
     if (rencontree != 0) {
         const double decalage = p[rencontree - 2];
         QPainter peintre(&FQimgImage);
+        peintre.setRenderHint(QPainter::Antialiasing, true);
         peintre.setPen(fond);
         peintre.setBrush(BilleMoteur(rencontree)->cl());
-        const int w = FQimgImage.width(), h = FQimgImage.height();
+        const int w = Qimg->width(), h = Qimg->height();
         // The canvas's ellipse (0, 0, w, h) excludes its right and bottom edges.
         peintre.drawEllipse(QRectF(0, 0, w - 1, h - 1));
         const int k = static_cast<int>(std::nearbyint(h / 2.0));
         const int x = static_cast<int>(std::nearbyint(k * decalage / D + k));
-        peintre.drawLine(x, 0, x, w);
+        // Through the middle of column x, as the whole pixels of an aliased line would be.
+        peintre.drawLine(QPointF(x + 0.5, 0), QPointF(x + 0.5, w));
     }
     Qimg->setPixmap(QPixmap::fromImage(FQimgImage));
-
-    if (!CoupEnCours) {
-        FixeModif(true);
-        if (TraceSimultaneeMnu->isChecked() && FPlacement == 0) Tire();
-    }
 }
 
 void TMainFrm::BillardGraphViseeChange() {
@@ -939,7 +1061,12 @@ void TMainFrm::RecadreApresChargement() {
 
 void TMainFrm::ChargerMnuClick() {
     LignesMnu->setChecked(true);
-    ChargePosition();
+    const int variante = ChargePosition();
+    // A stroke file holds positions only: the three balls start at rest, whatever an earlier
+    // computation left in record 0. A ".alv2" brings its own velocities and rotations.
+    if (variante == 1) BillesAuRepos();
+    // The result beside the table was the previous shot's, not this position's.
+    if (variante != 0) EffaceResultat();
     RecadreApresChargement();
     if (TraceSimultaneeMnu->isChecked()) Tire();
 }
@@ -985,9 +1112,39 @@ void TMainFrm::SauverImageMnuClick() {
         FDialogues->FichierASauver(this, {QStringLiteral("Bitmaps (*.bmp)")});
     if (!choix) return;
     const QString nom = ChangeExtension(choix->Nom, QStringLiteral(".bmp"));
-    if (!BillardGraph->Image().save(nom, "BMP"))
+    // At one pixel per logical pixel whatever the screen's scaling, as the picture is defined.
+    if (!ImageLogique(BillardGraph->ImageAvecVisee()).save(nom, "BMP"))
         AfficheMessage(QStringLiteral("Erreur"),
                        QStringLiteral("Impossible d'écrire dans %1").arg(nom), tmErreur);
+}
+
+void TMainFrm::ExporterSchemaMnuClick() {
+    const QStringList filtres = {QStringLiteral("Schéma SVG (*.svg)"),
+                                 QStringLiteral("Schéma PNG (*.png)")};
+    const std::optional<TChoixFichier> choix = FDialogues->FichierASauver(this, filtres);
+    if (!choix) return;
+    // A name ending in .svg or .png says it all; otherwise the selected type gives the ending.
+    const QString extension = Extension(choix->Nom).toLower();
+    QString nom = choix->Nom;
+    if (extension != QStringLiteral(".svg") && extension != QStringLiteral(".png"))
+        nom = ChangeExtension(nom, choix->IndiceFiltre == 1 ? QStringLiteral(".png")
+                                                            : QStringLiteral(".svg"));
+    // The diagram shows the shot as set: fired again (as lines) when it changed since.
+    if (Modifie || Moteur.NbEnr == 0) TireEnLignes();
+    QString erreur;
+    if (!EcritSchema(SchemaDernierCoup(), nom, erreur))
+        AfficheMessage(QStringLiteral("Erreur"), erreur, tmErreur);
+}
+
+TSchemaCoup TMainFrm::SchemaDernierCoup() const {
+    TSchemaCoup schema;
+    schema.Moteur = &Moteur;
+    for (int n = 1; n <= 3; ++n) schema.Couleurs[static_cast<size_t>(n - 1)] = BilleMoteur(n)->cl();
+    const QString resultat = FTexteResultat.isEmpty()
+                                 ? TexteResultat(ResultatMoteur(Moteur), QLocale())
+                                 : FTexteResultat;
+    schema.Legende = LegendeCoup(Moteur, resultat, QLocale());
+    return schema;
 }
 
 void TMainFrm::ParamPhysMnuClick() {
@@ -1016,6 +1173,7 @@ void TMainFrm::CollerMnuClick() {
         }
         manquants = r.Manquants;
     }
+    BillesAuRepos();
     PlaceEtape(0);
     Tire();
     if (!manquants.empty())
@@ -1050,6 +1208,23 @@ void TMainFrm::AffichePosMnuClick(QAction* item) {
     BillardGraph->SetbhAffCoord(item == CmMnu ? afCm : afDiams);
 }
 
+void TMainFrm::VitesseRelectureMnuClick(QAction* item) {
+    double vitesse = 1.0;
+    if (item == VitesseQuartMnu) vitesse = 0.25;
+    if (item == VitesseDemiMnu) vitesse = 0.5;
+    if (item == VitesseDoubleMnu) vitesse = 2.0;
+    BillardGraph->Relecture.Vitesse = vitesse;
+}
+
+void TMainFrm::EtapeRelecture(int i) {
+    const int nbEnr = std::clamp(Moteur.NbEnr, 0, TBillardAlveran::NbEnrMax);
+    PointLbl->setText(QStringLiteral("Relecture en pause\nenregistrement %1 / %2\ntemps : %3 s")
+                          .arg(i)
+                          .arg(nbEnr)
+                          .arg(QLocale().toString(Moteur.Temps[i], 'f', 3)));
+    if (VueNumFrm && VueNumFrm->isVisible()) VueNumFrm->MontreEnregistrement(i);
+}
+
 // ---------------------------------------------------------------------------------------------
 // The database application
 
@@ -1069,7 +1244,11 @@ void TMainFrm::RecoitBlocDb(const QByteArray& donnees) {
     if (donnees.size() != static_cast<qsizetype>(TailleCoupDb)) return;
     const auto* octets = reinterpret_cast<const uint8_t*>(donnees.constData());
     const TCoupDb bloc = DecodeCoupDb(std::span<const uint8_t, TailleCoupDb>(octets, TailleCoupDb));
+    // A block carries at most the cue ball's motion: the object balls start at rest, as on a
+    // fresh engine.
+    BillesAuRepos();
     const int32_t type = RecoitCoupDb(Moteur, bloc);
+    EffaceResultat();
     LignesMnu->setChecked(true);
     RecadreApresChargement();
     if (type == tcQueue) {

@@ -5,6 +5,8 @@
 
 #include "analysis/AjustementCoup.h"
 #include "analysis/CalculD13.h"
+#include "dessin/SchemaCoup.h"
+#include "dessin/TexteCoup.h"
 #include "engine/C8_BillardAlveran.h"
 #include "ui/Dialogues.h"
 #include "windows/ServicesMain.h"
@@ -34,23 +36,6 @@ class TQueueNumFrm;
 class TEditVectFrm;
 class TTransportDbAlv;
 
-/// What the result text says about one shot.
-struct TResultatCoup {
-    bool PointReussi = false;
-    int IndicePoint = 0;
-    double Duree = 0.0; ///< time of the last record (s)
-    bool Significatif = false;
-    bool Contre = false;
-    int Bandes = 0;
-    double D13 = 0.0, P13 = 0.0, d = 0.0; ///< cm
-};
-
-/// "05 sec 120 ms": a duration rounded to the millisecond, seconds on two digits at least.
-QString TexteDuree(double secondes);
-/// A distance with three decimals, grouped thousands and at most 15 significant digits.
-QString TexteDistance(double valeur, const QLocale& locale);
-/// The result text: one line per fact, every line (the last included) ending with a CR.
-QString TexteResultat(const TResultatCoup& r, const QLocale& locale);
 /// The result line of a shot fitted to a tracked one: its RMSE against the samples (cm).
 QString TexteEcartMesure(double rmse, const QLocale& locale);
 
@@ -116,6 +101,14 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     void PlaceBillesEtape(int i) override;
     void PlaceEtape(int i);
     void FixeModif(bool b);
+    /// Velocity and rotation 0 in record 0 for the three balls: a shot that starts afresh.
+    void BillesAuRepos();
+    /// Colours of engine balls 2 and 3 that move in record 0 (set by the numerical view).
+    QStringList BillesEnMouvement() const;
+    /// "jaune", "blanche" or "rouge".
+    QString NomCouleur(const TCIBille* bille) const;
+    /// Empties the result text beside the table.
+    void EffaceResultat();
     /// The ball drawn as engine ball n (1 = the cue ball, 2 and 3 its other balls).
     TCIBille* BilleMoteur(int n) const;
 
@@ -127,7 +120,11 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     void DessineLignes() override;
     void ExporteVitesses() override;
     void CommandeF9();
+    /// The contact preview redrawn, then, outside a shot, the shot marked as modified (and
+    /// fired again in live mode).
     void ApercuContact();
+    /// The contact preview's picture alone.
+    void DessineApercu();
     /// Builds the shot block from the engine and the last characteristics and sends it to
     /// the database application; an error box when it is not running.
     void EnvoieCoupDb();
@@ -144,6 +141,10 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     const QString& TexteDernierResultat() const { return FTexteResultat; }
 
     TDialogues& Dialogues() override { return *FDialogues; }
+    /// The tip shown over a drawn part of the cue control or the table (at pixel p of that
+    /// control), naming the keys that change it; empty where there is none.
+    QString InfoBulle(const QWidget* controle, QPoint p) const;
+
     /// The transport to the database application, listening for blocks sent back.
     TTransportDbAlv& Transport() { return *FTransport; }
     /// The server name the shot blocks are sent to (the database application's).
@@ -153,6 +154,10 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     void ChargerMnuClick();
     void SauvegarderMnuClick();
     void SauverImageMnuClick();
+    /// The shot's diagram as ".svg" or ".png", through the save dialog.
+    void ExporterSchemaMnuClick();
+    /// The diagram of the engine's last shot, in the balls' colours, with the result text.
+    TSchemaCoup SchemaDernierCoup() const;
     void ParamPhysMnuClick();
     void CopierMnuClick();
     void CollerMnuClick();
@@ -160,6 +165,13 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     void DessinTrajetsMnuClick();
     void ModeDeJeuMnuClick(QAction* item);
     void AffichePosMnuClick(QAction* item);
+    void VitesseRelectureMnuClick(QAction* item);
+    /// "Numéroter les bandes" or "Sens de parcours" flipped: remembered, and the lines on the
+    /// table drawn again accordingly.
+    void AidesTraceMnuClick();
+    /// A paused replay shows record i: the numerical view, when open, shows it too, and the
+    /// text beside the table says where the replay stands.
+    void EtapeRelecture(int i);
 
     /// Saves a position through the save dialog: 0 (cancelled or failed), 1 or 2.
     int SauvePosition();
@@ -200,6 +212,7 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     QAction* ChargerMnu = nullptr;
     QAction* SauvegarderMnu = nullptr;
     QAction* SauverImageMnu = nullptr;
+    QAction* ExporterSchemaMnu = nullptr;
     QAction* dbAlvAutoMnu = nullptr;
     QAction* dbAlvQueueMnu = nullptr;
     QAction* dbAlvVitesseMnu = nullptr;
@@ -219,12 +232,21 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     QAction* Ligne1Mnu = nullptr;
     QAction* Ligne2Mnu = nullptr;
     QAction* Ligne3Mnu = nullptr;
+    QAction* NumerosBandesMnu = nullptr;
+    QAction* SensParcoursMnu = nullptr;
     QAction* LibreMnu = nullptr;
     QAction* UneBandeMnu = nullptr;
     QAction* TroisBandesMnu = nullptr;
     QAction* CmMnu = nullptr;
     QAction* DiamantsMnu = nullptr;
     QAction* AideMnu = nullptr;
+    QAction* PauseMnu = nullptr;
+    QAction* SuivantMnu = nullptr;
+    QAction* PrecedentMnu = nullptr;
+    QAction* VitesseQuartMnu = nullptr;
+    QAction* VitesseDemiMnu = nullptr;
+    QAction* VitesseUnMnu = nullptr;
+    QAction* VitesseDoubleMnu = nullptr;
 
     void CreeComposants();
     void CreeActions();

@@ -17,6 +17,9 @@ struct TCoupCourant {
     double Vitesse = 0.0;     ///< cue speed (cm/s)
     double Inclinaison = 0.0; ///< degrees
     double MasseQueue = 0.0;  ///< g
+    /// The aim in radians exactly as the shot is fired: AngleVisee in degrees does not always
+    /// convert back to the same double.
+    double AngleOx = 0.0;
 };
 
 /// One value of the stroke, for the windows that set them one at a time.

@@ -51,7 +51,8 @@ QString TexteGroupe(qint64 n) {
 TToleranceFrm::TToleranceFrm(TServicesMain& services, QWidget* parent)
     : QWidget(parent, Qt::Window), Services(services) {
     setWindowTitle(QStringLiteral("Evaluation de la tolérance du point"));
-    setFixedSize(460, 300);
+    FLargeurMin = 460;
+    setFixedSize(FLargeurMin, 318);
 
     Etiquette(this, QStringLiteral("Valeur centrale"), 96, 8);
     Etiquette(this, QStringLiteral("incrément"), 234, 8);
@@ -79,7 +80,11 @@ TToleranceFrm::TToleranceFrm(TServicesMain& services, QWidget* parent)
         nombre->setGeometry(306, y, 60, 21);
         nombre->setRange(0, static_cast<int>(NombreMaxTolerance));
         nombre->setSingleStep(1);
-        connect(nombre, &QSpinBox::valueChanged, this, [this] { eUDClick(); });
+        connect(nombre, &QSpinBox::valueChanged, this, [this] {
+            eUDClick();
+            EffaceResultat();
+        });
+        connect(increment, &QLineEdit::textEdited, this, [this] { EffaceResultat(); });
         AccepteLesDeuxSeparateurs(centre);
         AccepteLesDeuxSeparateurs(increment);
         FCentresTxt[static_cast<size_t>(k)] = centre;
@@ -124,6 +129,9 @@ TToleranceFrm::TToleranceFrm(TServicesMain& services, QWidget* parent)
     ProgressBar1->setGeometry(8, 272, width() - 16, 18);
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
+    EtatLbl = Etiquette(this, QString(), 8, 294);
+    EtatLbl->setObjectName(QStringLiteral("EtatLbl"));
+    EtatLbl->resize(width() - 16, 16);
 
     FSonde = new QTimer(this);
     FSonde->setInterval(PeriodeSonde);
@@ -150,7 +158,10 @@ void TToleranceFrm::FormCreate() {
 }
 
 bool TToleranceFrm::event(QEvent* evenement) {
-    if (evenement->type() == QEvent::WindowActivate) FormActivate();
+    // Shown too: a window the window system shows without activating it (focus stealing
+    // prevention, no window manager) would otherwise offer empty central values.
+    if (evenement->type() == QEvent::WindowActivate || evenement->type() == QEvent::Show)
+        FormActivate();
     return QWidget::event(evenement);
 }
 
@@ -158,11 +169,17 @@ void TToleranceFrm::FormActivate() {
     if (EnCours) return;
     Services.PositionsVersMoteur();
     const TCoupCourant coup = Services.CoupCourant();
-    const double valeurs[NbNiveauxTolerance] = {coup.Effet,       coup.Hauteur,
-                                                coup.AngleVisee,  coup.Vitesse,
-                                                coup.Inclinaison, Services.MoteurPartage().m};
+    const double masse = Services.MoteurPartage().m;
+    const double valeurs[NbNiveauxTolerance] = {coup.Effet,   coup.Hauteur,     coup.AngleVisee,
+                                                coup.Vitesse, coup.Inclinaison, masse};
+    // In engine units as the main window fires them: the aim as the view keeps it, the
+    // inclination converted as the shot converts it.
+    FCentresExacts = {
+        coup.Effet, coup.Hauteur, coup.AngleOx, coup.Vitesse, DegresVersRadians(coup.Inclinaison),
+        masse};
     for (size_t k = 0; k < NbNiveauxTolerance; ++k) {
-        FCentresTxt[k]->setText(TexteGeneral(valeurs[k], 15));
+        FCentresEcrits[k] = TexteGeneral(valeurs[k], 15);
+        FCentresTxt[k]->setText(FCentresEcrits[k]);
         FCentresTxt[k]->setCursorPosition(0); // the leading digits in view
     }
 }
@@ -176,6 +193,37 @@ void TToleranceFrm::eUDClick() {
     for (const QSpinBox* ud : FNombresUD) NbEssaisTotal *= 2 * static_cast<qint64>(ud->value()) + 1;
     TempsLbl->setText(TexteEstimationInitiale());
     MaxLbl->setText(QStringLiteral("/ ") + TexteGroupe(NbEssaisTotal));
+    AjusteLargeurs();
+}
+
+void TToleranceFrm::EffaceResultat() {
+    if (EnCours) return;
+    ResultLbl->clear();
+    EtatLbl->clear();
+    ProgressBar1->setValue(0);
+}
+
+void TToleranceFrm::AjusteLargeurs() {
+    ResultLbl->resize(std::max(64, ResultLbl->sizeHint().width()), ResultLbl->height());
+    MaxLbl->move(ResultLbl->geometry().right() + 6, MaxLbl->y());
+    MaxLbl->resize(MaxLbl->sizeHint().width(), MaxLbl->height());
+    TempsLbl->resize(std::max(200, TempsLbl->sizeHint().width()), TempsLbl->height());
+    EtatLbl->resize(std::max(EtatLbl->sizeHint().width(), FLargeurMin - 16), EtatLbl->height());
+    int droite = 0;
+    for (const QLabel* l : {MaxLbl, TempsLbl, EtatLbl})
+        droite = std::max(droite, l->geometry().right());
+    const int largeur = std::max(FLargeurMin, droite + 8);
+    if (largeur != width()) setFixedSize(largeur, height());
+    ProgressBar1->resize(largeur - 16, ProgressBar1->height());
+}
+
+void TToleranceFrm::Verrouille(bool verrou) {
+    for (size_t k = 0; k < NbNiveauxTolerance; ++k) {
+        FCentresTxt[k]->setReadOnly(verrou);
+        FIncrementsTxt[k]->setReadOnly(verrou);
+        FNombresUD[k]->setReadOnly(verrou);
+    }
+    DemarreBtn->setEnabled(!verrou);
 }
 
 void TToleranceFrm::DemarreBtnClick() {
@@ -197,11 +245,21 @@ void TToleranceFrm::DemarreBtnClick() {
 
     TGrilleTolerance grille;
     if (!lit(FCentresTxt, grille.Centres)) return;
+    for (size_t k = 0; k < NbNiveauxTolerance; ++k)
+        if (FCentresTxt[k]->text() == FCentresEcrits[k]) grille.Centres[k] = FCentresExacts[k];
     for (size_t k = 0; k < NbNiveauxTolerance; ++k) grille.Nombres[k] = FNombresUD[k]->value();
     NbEssaisTotal = NbEssaisGrille(grille);
     MaxLbl->setText(QStringLiteral("/ ") + TexteGroupe(NbEssaisTotal));
+    AjusteLargeurs();
     NbEssaisFaits = 0;
     if (!lit(FIncrementsTxt, grille.Increments)) return;
+    // The estimate is pessimistic, but a grid of hours is worth a second thought.
+    if (NbEssaisTotal > EstimationSansQuestion / 100 &&
+        !Services.Dialogues().Question(
+            this, QStringLiteral("Confirmation"),
+            QStringLiteral("Le calcul de %1 essais est estimé à %2.\nLe lancer ?")
+                .arg(TexteGroupe(NbEssaisTotal), TexteEstimationInitiale())))
+        return;
     Centres = grille.Centres;
     Increments = grille.Increments;
 
@@ -209,8 +267,10 @@ void TToleranceFrm::DemarreBtnClick() {
     EnCours = true;
     NbReussis = 0;
     ResultLbl->setText(QStringLiteral("0"));
+    EtatLbl->clear();
     ProgressBar1->setValue(0);
-    DemarreBtn->setEnabled(false);
+    AjusteLargeurs();
+    Verrouille(true);
     FDebut.start();
     const int nbThreads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     FEvaluation->Demarre(Services.MoteurPartage(), grille, nbThreads);
@@ -230,6 +290,9 @@ void TToleranceFrm::Sonde() {
     }
     const TProgressionTolerance p = FEvaluation->Progression();
     NbEssaisFaits = p.NbEssaisFaits;
+    NbReussis = p.NbReussis;
+    ResultLbl->setText(TexteGroupe(NbReussis));
+    AjusteLargeurs();
     if (NbEssaisTotal > 0)
         ProgressBar1->setValue(static_cast<int>(NbEssaisFaits * 100 / NbEssaisTotal));
     if (NbEssaisFaits > 0) {
@@ -247,13 +310,28 @@ void TToleranceFrm::Fin() {
     // Waits for the workers (already finished) and puts the central stroke back.
     const TResultatTolerance r = FEvaluation->Attend();
     NbEssaisFaits = r.NbEssaisFaits;
-    if (!r.Interrompu) {
-        NbReussis = r.NbReussis;
-        ResultLbl->setText(TexteGroupe(NbReussis));
+    NbReussis = r.NbReussis;
+    ResultLbl->setText(TexteGroupe(NbReussis));
+    if (r.Interrompu) {
+        // The successes counted are those of the combinations done; the bar and the remaining
+        // time stay as last polled.
+        const qint64 faits = r.CombinaisonsFaites * (2 * static_cast<qint64>(mUD->value()) + 1);
+        EtatLbl->setText(QStringLiteral("Interrompu après %1 essais sur %2")
+                             .arg(TexteGroupe(faits), TexteGroupe(NbEssaisTotal)));
+    } else {
+        // As a serial count ends: the bar at the trials made before the last combination of
+        // the four outer levels, the estimate back at its opening value.
+        if (NbEssaisTotal > 0)
+            ProgressBar1->setValue(
+                static_cast<int>(r.NbEssaisAvantDernierePasse * 100 / NbEssaisTotal));
         TempsLbl->setText(TexteEstimationInitiale());
+        // The label above shows the opening estimate again: say what the run really took.
+        EtatLbl->setText(QStringLiteral("Terminé : %1 essais en %2")
+                             .arg(TexteGroupe(NbEssaisTotal), TexteDureeHMS(FDebut.elapsed())));
     }
+    AjusteLargeurs();
     QApplication::restoreOverrideCursor();
     EnCours = false;
-    DemarreBtn->setEnabled(true);
+    Verrouille(false);
     emit EvaluationTerminee();
 }

@@ -38,12 +38,14 @@ class TToleranceFrm : public QWidget {
     QLabel* MaxLbl;                              ///< "/ " and the grid's total
     QLabel* TempsLbl;                            ///< remaining time
     QProgressBar* ProgressBar1;
+    /// Under the bar: after an interruption, how many trials of the grid were done.
+    QLabel* EtatLbl;
 
     // Evaluation state. The counters are 64-bit: six counts of 100 make 201^6 trials, beyond
     // 32 bits, and such a grid is counted rather than refused.
     qint64 NbEssaisTotal = 0; ///< product over the six levels of (2 × count + 1)
     qint64 NbEssaisFaits = 0; ///< upward mass trials fired so far
-    qint64 NbReussis = 0;     ///< successes of the last finished evaluation
+    qint64 NbReussis = 0;     ///< successes so far (of the trials done when interrupted)
     std::array<double, NbNiveauxTolerance> Centres{};    ///< engine units
     std::array<double, NbNiveauxTolerance> Increments{}; ///< engine units
     bool EnCours = false;                                ///< an evaluation is running
@@ -67,16 +69,31 @@ class TToleranceFrm : public QWidget {
   protected:
     bool event(QEvent* evenement) override;
 
+    /// Above this estimate (ms) "Calculer" asks before starting.
+    static constexpr qint64 EstimationSansQuestion = 3600 * 1000;
+
   private:
     void Sonde();
     void Fin();
     QString TexteEstimationInitiale() const;
+    /// A count or an increment changed: the result shown was another grid's.
+    void EffaceResultat();
+    /// The result labels as wide as their text, the window widened to show them whole.
+    void AjusteLargeurs();
+    /// The grid's fields are locked while an evaluation runs.
+    void Verrouille(bool verrou);
 
     TServicesMain& Services;
     std::array<QLineEdit*, NbNiveauxTolerance> FCentresTxt{};
     std::array<QLineEdit*, NbNiveauxTolerance> FIncrementsTxt{};
     std::array<QSpinBox*, NbNiveauxTolerance> FNombresUD{};
+    /// The central values exactly as the main window gave them (engine units), and the texts
+    /// written for them: an untouched text stands for its exact value, which 15 digits of
+    /// degrees do not always give back.
+    std::array<double, NbNiveauxTolerance> FCentresExacts{};
+    std::array<QString, NbNiveauxTolerance> FCentresEcrits{};
     std::unique_ptr<TEvaluationParallele<TBillardAlveran>> FEvaluation;
     QTimer* FSonde;
     QElapsedTimer FDebut;
+    int FLargeurMin = 0; ///< the window's width as laid out
 };

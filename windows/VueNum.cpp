@@ -179,6 +179,19 @@ void TVueNumFrm::FormShow() {
     ListeChocs();
 }
 
+void TVueNumFrm::MontreEnregistrement(int i) {
+    const int nbEnr = std::clamp(Services.MoteurPartage().NbEnr, 0, TBillardAlveran::NbEnrMax);
+    {
+        const QSignalBlocker bloque(BarPos);
+        BarPos->setMaximum(nbEnr);
+    }
+    if (BarPos->value() == i)
+        BarPosChange();
+    else
+        BarPos->setValue(i);
+    ListeChocs();
+}
+
 void TVueNumFrm::AfficheEnregistrement(int i) {
     if (i < 0 || i > TBillardAlveran::NbEnrMax) return;
     const TBillardAlveran& moteur = Services.MoteurPartage();

@@ -39,6 +39,9 @@ class TVueNumFrm : public QWidget {
     void FormShow();
     /// Shows record i of the three balls.
     void AfficheEnregistrement(int i);
+    /// The slider on record i of the engine's current recording (its range brought up to
+    /// date first), as when the player moves it: a replay stepped in the main window.
+    void MontreEnregistrement(int i);
     /// The three panels, as typed, become record 0. False (and an error box) at a box whose
     /// text is not a number.
     bool PanelsVersMoteur();

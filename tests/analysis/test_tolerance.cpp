@@ -68,6 +68,9 @@ void ExpectMemesComptes(const TResultatTolerance& a, const TResultatTolerance& b
     EXPECT_EQ(a.NbEssaisFaits, b.NbEssaisFaits);
     EXPECT_EQ(a.NbEssaisTotal, b.NbEssaisTotal);
     EXPECT_EQ(a.Interrompu, b.Interrompu);
+    // The final progress a window shows and the combinations done, however the work was split.
+    EXPECT_EQ(a.NbEssaisAvantDernierePasse, b.NbEssaisAvantDernierePasse);
+    EXPECT_EQ(a.CombinaisonsFaites, b.CombinaisonsFaites);
 }
 
 } // namespace
@@ -172,6 +175,11 @@ TEST(ToleranceSerie, ProgressOncePerCombinationOfTheFourOuterLevels) {
     ASSERT_EQ(faits.size(), 45u);
     EXPECT_EQ(faits.front(), 0);
     EXPECT_EQ(faits.back(), 44 * 6); // 3 inclinations × 2 upward masses per combination
+    // The last progress reported is what the result keeps for a window's final bar.
+    const auto r = EvalueTolerance(f, g);
+    EXPECT_EQ(r.NbEssaisAvantDernierePasse, 44 * 6);
+    EXPECT_EQ(r.CombinaisonsFaites, 45 * 3);
+    EXPECT_EQ(EvalueToleranceParallele(f, g, 3).NbEssaisAvantDernierePasse, 44 * 6);
 }
 
 TEST(ToleranceSerie, StopRequestAbandonsAtOnceAndRestoresTheCentres) {
@@ -216,6 +224,8 @@ TEST(ToleranceParallele, SameCountsAsSerialForAnyThreadCountAndShares) {
                 somme.NbReussis += r.NbReussis;
                 somme.NbEssaisFaits += r.NbEssaisFaits;
                 somme.NbEssaisTotal += r.NbEssaisTotal;
+                somme.NbEssaisAvantDernierePasse += r.NbEssaisAvantDernierePasse;
+                somme.CombinaisonsFaites += r.CombinaisonsFaites;
             }
             ExpectMemesComptes(somme, serie);
         }
@@ -289,6 +299,8 @@ TEST(ToleranceMoteur, ParallelAndSharesMatchSerialOnGridsWithSuccessesAndMisses)
             somme.NbReussis += r.NbReussis;
             somme.NbEssaisFaits += r.NbEssaisFaits;
             somme.NbEssaisTotal += r.NbEssaisTotal;
+            somme.NbEssaisAvantDernierePasse += r.NbEssaisAvantDernierePasse;
+            somme.CombinaisonsFaites += r.CombinaisonsFaites;
         }
         ExpectMemesComptes(somme, serie);
     }

@@ -5,6 +5,14 @@ void TDialoguesScriptes::Message(QWidget*, const QString& titre, const QString& 
     Messages.push_back({titre, texte, type});
 }
 
+bool TDialoguesScriptes::Question(QWidget*, const QString&, const QString& texte) {
+    Questions.push_back(texte);
+    if (ReponsesQuestions.empty()) return true;
+    const bool oui = ReponsesQuestions.front();
+    ReponsesQuestions.pop_front();
+    return oui;
+}
+
 std::optional<TChoixFichier> TDialoguesScriptes::Suivante(const QStringList& filtres) {
     FiltresDemandes.push_back(filtres);
     if (Reponses.empty()) return std::nullopt;

@@ -25,11 +25,16 @@ class TDialoguesScriptes : public TDialogues {
     /// The next file dialog is cancelled.
     void AjouteAnnulation() { Reponses.push_back({true, {}}); }
 
+    /// The next question is answered "Oui" (true) or "Non"; with none scripted it is "Oui".
+    void AjouteReponseQuestion(bool oui) { ReponsesQuestions.push_back(oui); }
+
     std::vector<TMessageVu> Messages;         ///< every box shown, in order
+    std::vector<QString> Questions;           ///< the text of every question asked
     std::vector<QStringList> FiltresDemandes; ///< the filters of every file dialog opened
 
     void Message(QWidget* parent, const QString& titre, const QString& texte,
                  TTypeMessage type) override;
+    bool Question(QWidget* parent, const QString& titre, const QString& texte) override;
     std::optional<TChoixFichier> FichierASauver(QWidget* parent,
                                                 const QStringList& filtres) override;
     std::optional<TChoixFichier> FichierAOuvrir(QWidget* parent,
@@ -44,4 +49,5 @@ class TDialoguesScriptes : public TDialogues {
     std::optional<TChoixFichier> Suivante(const QStringList& filtres);
     std::deque<TReponse> Reponses; ///< an empty script cancels
     std::deque<QStringList> ReponsesMultiples;
+    std::deque<bool> ReponsesQuestions;
 };

@@ -24,6 +24,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -82,7 +83,15 @@ class TestMain : public QObject {
         return l;
     }
 
+    QTemporaryDir Reglages;
+
   private slots:
+    void initTestCase() {
+        // The remembered drawing choices start from nothing, in a folder of the test's own.
+        QSettings::setDefaultFormat(QSettings::IniFormat);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, Reglages.path());
+    }
+
     void init() {
         QLocale::setDefault(QLocale::c());
         FDialogues = std::make_unique<TDialoguesScriptes>();
@@ -147,7 +156,8 @@ class TestMain : public QObject {
 
     void menus() {
         const QString attendu = QStringLiteral(
-            "&Fichier\n  Charger une position\n  Sauvegarder une position\n  Sauver l'image\n  -\n"
+            "&Fichier\n  Charger une position\n  Sauvegarder une position\n  Sauver l'image\n"
+            "  Exporter le schéma du coup\n  -\n"
             "  Importer une trajectoire mesurée…\n  Ajuster le coup\n  -\n"
             "  Sauvegarde dbAlv\n    [ ] Auto\n    -\n    [x] Queue\n    [ ] Vitesse et Rotation\n"
             "  -\n  Paramètres physiques\n"
@@ -156,9 +166,13 @@ class TestMain : public QObject {
             "&Options\n  Bille joueur\n    [x] Blanche\n    [ ] Jaune\n"
             "  Dessin trajets\n    [x] Lignes\n    [ ] Billes\n    [ ] Lignes et Billes\n"
             "    [ ] Trace simultanée\n    -\n    [x] Effacer lignes\n    -\n"
-            "    [x] dessiner ligne 1\n    [x] dessiner ligne 2\n    [x] dessiner ligne 3\n"
+            "    [x] dessiner ligne 1\n    [x] dessiner ligne 2\n    [x] dessiner ligne 3\n    -\n"
+            "    [ ] Numéroter les bandes\n    [ ] Sens de parcours\n"
             "  Mode de jeu\n    [ ] Libre\n    [ ] 1 bande\n    [x] 3 bandes\n"
             "  Affiche pos billes\n    [ ] cm\n    [x] diamants\n"
+            "&Relecture\n  [ ] Pause\tP\n  Enregistrement suivant\tPgDown\n"
+            "  Enregistrement précédent\tPgUp\n  -\n  [ ] Vitesse ×¼\tF5\n"
+            "  [ ] Vitesse ×½\tF6\n  [x] Vitesse ×1\tF7\n  [ ] Vitesse ×2\tF8\n"
             "Aide\n  Aide\n");
         QCOMPARE(Arbre(F->menuBar()->actions()), attendu);
         QCOMPARE(F->windowTitle(), QStringLiteral("Démo2D Alveran"));

@@ -10,9 +10,12 @@
 #include "windows/Main.h"
 
 #include <QApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -27,6 +30,13 @@ namespace {
 constexpr double Pi = std::numbers::pi;
 /// Long enough for any grid of these tests on a loaded two-core machine.
 constexpr int AttenteMax = 120000;
+
+/// A count as the window writes it: the user's thousands separator.
+QString Groupe(qint64 n) {
+    QLocale l;
+    l.setNumberOptions(l.numberOptions() & ~QLocale::OmitGroupSeparator);
+    return l.toString(n);
+}
 
 } // namespace
 
@@ -170,6 +180,13 @@ class TestToleranceFrm : public QObject {
         QCOMPARE(F->Moteur.Trajets[1][0].Position.z, F->Moteur.Fisik.RayonBilles());
     }
 
+    void valeursCentralesDesLAffichage() {
+        // Shown but not (yet) active: the central values are there all the same.
+        T->show();
+        QCOMPARE(T->vTxt->text(), QStringLiteral("430"));
+        QCOMPARE(T->aTxt->text(), QStringLiteral("98,64"));
+    }
+
     void texteNonNumeriqueArreteCalculer() {
         T->FormActivate();
         T->hTxt->setText(QStringLiteral("1.5")); // a "." is not the French separator
@@ -261,7 +278,8 @@ class TestToleranceFrm : public QObject {
         QTest::keyClick(T->eTxt, Qt::Key_Escape);
         QVERIFY(fin.wait(10000));
         QCOMPARE(fin.size(), 1);
-        QCOMPARE(T->ResultLbl->text(), QStringLiteral("0"));
+        // The successes of the trials done are kept.
+        QCOMPARE(T->ResultLbl->text(), Groupe(T->NbReussis));
         QVERIFY(T->NbEssaisFaits > 0);
         QVERIFY(T->NbEssaisFaits < T->NbEssaisTotal);
         QVERIFY(!T->EnCours);
@@ -271,6 +289,104 @@ class TestToleranceFrm : public QObject {
         QCOMPARE(F->Moteur.Vq, 430.0);
         // The estimate was refreshed while running (not the initial one any more).
         QVERIFY(T->TempsLbl->text() != estimationInitiale);
+    }
+
+    // --- The window tells the truth while it runs and after ----------------------------------
+
+    void memeCompteQueLaLigneDeCommandeSurLeMemeFichier() {
+        const QString fichier = QStringLiteral(ALVERAN_SOURCE_DIR "/samples/defaut.alv");
+        QProcess cli;
+        cli.start(QStringLiteral(ALVERAN_CLI), {QStringLiteral("tolerance"), fichier});
+        QVERIFY(cli.waitForFinished(AttenteMax));
+        const QJsonObject attendu = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+        QVERIFY(attendu.contains(QStringLiteral("NbReussis")));
+
+        D->AjouteReponse(fichier);
+        Action(*F, "ChargerMnu")->trigger();
+        T->FormActivate();
+        QVERIFY(Calcule());
+        QCOMPARE(T->NbEssaisTotal, attendu.value(QStringLiteral("NbEssaisTotal")).toInteger());
+        QCOMPARE(T->NbReussis, attendu.value(QStringLiteral("NbReussis")).toInteger());
+        QCOMPARE(T->ResultLbl->text(), Groupe(T->NbReussis));
+    }
+
+    void leCompteSuitLeTravailEtLInterruptionLeGarde() {
+        CoupSur(); // every trial makes the point: successes and trials done are one count
+        Comptes(40, 40, 40, 2, 2, 0);
+        const QString total = Groupe(81LL * 81 * 81 * 25);
+        QSignalSpy fin(T, &TToleranceFrm::EvaluationTerminee);
+        T->DemarreBtn->click();
+        QVERIFY(T->EnCours);
+        // While it runs the count grows with the work, the grid's fields are locked.
+        QTRY_VERIFY_WITH_TIMEOUT(T->ResultLbl->text() != QStringLiteral("0"), 20000);
+        QVERIFY(T->EnCours);
+        QVERIFY(T->eUD->isReadOnly() && T->deTxt->isReadOnly());
+        QVERIFY(T->ProgressBar1->value() >= 0);
+        T->StopBtn->click();
+        QVERIFY(fin.wait(10000));
+        QVERIFY(T->NbReussis > 0);
+        QCOMPARE(T->NbReussis, T->NbEssaisFaits);
+        QCOMPARE(T->ResultLbl->text(), Groupe(T->NbReussis));
+        QCOMPARE(T->EtatLbl->text(), QStringLiteral("Interrompu après ") + Groupe(T->NbReussis) +
+                                         QStringLiteral(" essais sur ") + total);
+        QVERIFY(!T->eUD->isReadOnly() && !T->deTxt->isReadOnly());
+    }
+
+    void finDeCalculCommeUnCompteEnSerie() {
+        CoupSur();
+        Comptes(1, 1, 1, 1, 1, 0); // 81 combinations of levels 1 to 4, 3 inclinations each
+        const QString estimation = T->TempsLbl->text();
+        for (int essai = 0; essai < 2; ++essai) {
+            QVERIFY(Calcule());
+            QCOMPARE(T->ResultLbl->text(), QStringLiteral("243"));
+            // The bar stops where a serial count sets it last: 240 of 243 trials made before
+            // the last combination of the four outer levels; the same at every run.
+            QCOMPARE(T->ProgressBar1->value(), 240 * 100 / 243);
+            QCOMPARE(T->TempsLbl->text(), estimation);
+            QVERIFY(T->EtatLbl->text().startsWith(QStringLiteral("Terminé : 243 essais en 00 h")));
+        }
+    }
+
+    void toutLeTotalSeLit() {
+        T->show();
+        Comptes(100, 100, 100, 100, 100, 100);
+        QCOMPARE(T->MaxLbl->text(), QStringLiteral("/ ") + Groupe(Q_INT64_C(65944160601201)));
+        // Whole: the label is as wide as its text and the window holds it.
+        QVERIFY(T->MaxLbl->width() >= T->MaxLbl->sizeHint().width());
+        QVERIFY(T->MaxLbl->geometry().right() < T->width());
+        QVERIFY(T->TempsLbl->width() >= T->TempsLbl->sizeHint().width());
+        QVERIFY(T->TempsLbl->geometry().right() < T->width());
+    }
+
+    void changerUnCompteOuUnIncrementEffaceLeResultat() {
+        CoupSur();
+        Comptes(0, 0, 1, 0, 0, 0);
+        QVERIFY(Calcule());
+        QCOMPARE(T->ResultLbl->text(), QStringLiteral("3"));
+        QTest::keyClick(T->aUD, Qt::Key_Up);
+        QCOMPARE(T->ResultLbl->text(), QString());
+        QCOMPARE(T->ProgressBar1->value(), 0);
+        QVERIFY(Calcule());
+        QCOMPARE(T->ResultLbl->text(), QStringLiteral("5"));
+        QTest::keyClicks(T->daTxt, QStringLiteral("5"));
+        QCOMPARE(T->ResultLbl->text(), QString());
+    }
+
+    void auDelaDUneHeureDemandeConfirmation() {
+        CoupSur();
+        Comptes(5, 5, 5, 2, 2, 0); // 33 275 trials: 55 minutes estimated, no question
+        QVERIFY(Calcule());
+        QVERIFY(D->Questions.empty());
+        Comptes(6, 5, 5, 2, 2, 0); // 39 325 trials: 1 h 5 min
+        D->AjouteReponseQuestion(false);
+        T->DemarreBtn->click();
+        QCOMPARE(D->Questions.size(), size_t(1));
+        QVERIFY(D->Questions[0].contains(T->TempsLbl->text()));
+        QVERIFY(!T->EnCours);
+        QCOMPARE(T->ResultLbl->text(), QString()); // nothing ran
+        D->AjouteReponseQuestion(true);
+        QVERIFY(Calcule());
+        QCOMPARE(T->ResultLbl->text(), Groupe(39325));
     }
 };
 

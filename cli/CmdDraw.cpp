@@ -1,0 +1,68 @@
+// alveran-cli draw FILE.alv|FILE.alv2 --out PATH.svg|PATH.png [--mode …] [--set NAME=VALUE]...
+//
+// The shot's diagram without the window, painted by the same code as the main window's export:
+// the file is fired as `shot` fires it and the picture written; the shot's JSON is printed.
+// Engine ball 1 is drawn white, ball 2 red, ball 3 yellow, as with the white cue ball.
+
+#include "cli/CmdShot.h"
+#include "cli/Commandes.h"
+#include "cli/Json.h"
+#include "cli/Options.h"
+
+#ifdef ALVERAN_AVEC_DESSIN
+#include "dessin/SchemaCoup.h"
+#include "dessin/TexteCoup.h"
+
+#include <QGuiApplication>
+#endif
+
+#include <memory>
+
+std::string CmdDraw(const TArguments& arguments) {
+    TOptionsMoteur options;
+    std::string fichier, sortie;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (LitOptionMoteur(arguments, i, options)) continue;
+        if (ValeurOption(arguments, i, "--out", sortie)) {
+            if (sortie.empty()) throw TErreurCommande{"--out sans chemin"};
+        } else {
+            ArgumentFichier(arguments[i], fichier);
+        }
+    }
+    if (fichier.empty()) throw TErreurCommande{"fichier de position manquant"};
+    if (sortie.empty()) throw TErreurCommande{"--out PATH.svg|PATH.png manquant"};
+#ifndef ALVERAN_AVEC_DESSIN
+    throw TErreurCommande{"draw : alveran-cli a été construit sans Qt, il ne dessine pas"};
+#else
+    // Checked before the shot is fired: a wrong name costs nothing.
+    const QString nom = QString::fromLocal8Bit(sortie);
+    if (!nom.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive) &&
+        !nom.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
+        throw TErreurCommande{"--out : extension .svg ou .png attendue : " + sortie};
+
+    const auto moteur = std::make_unique<TBillardAlveran>();
+    AppliqueOptions(options, *moteur);
+    TireCoupCharge(*moteur, ChargeCoup(*moteur, fichier));
+
+    // Text is laid out with the fonts of a GUI application; no display is needed for that.
+    std::unique_ptr<QGuiApplication> application;
+    int argc = 3;
+    char programme[] = "alveran-cli", option[] = "-platform", plateforme[] = "offscreen";
+    char* argv[] = {programme, option, plateforme, nullptr};
+    if (QGuiApplication::instance() == nullptr)
+        application = std::make_unique<QGuiApplication>(argc, argv);
+
+    TSchemaCoup schema;
+    schema.Moteur = moteur.get();
+    const QLocale locale;
+    schema.Legende = LegendeCoup(*moteur, TexteResultat(ResultatMoteur(*moteur), locale), locale);
+    QString erreur;
+    if (!EcritSchema(schema, nom, erreur)) throw TErreurCommande{erreur.toStdString()};
+
+    TJson json;
+    json.DebutObjet();
+    EcritResultatCoup(json, *moteur, false);
+    json.FinObjet();
+    return json.Texte() + "\n";
+#endif
+}
