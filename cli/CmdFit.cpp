@@ -11,19 +11,18 @@
 #include "cli/Commandes.h"
 #include "cli/Json.h"
 #include "cli/Options.h"
-#include "cli/ProgressionTerminal.h"
+#include "cli/Suivi.h"
 #include "engine/ProfilIni.h"
 
 #include <chrono>
-#include <charconv>
 #include <filesystem>
 #include <memory>
 #include <set>
-#include <thread>
+#include <atomic>
+#include <future>
+#include <mutex>
 
 namespace {
-
-constexpr int NbThreadsMax = 1024;
 
 struct TOptionsFit {
     TOptionsMoteur Moteur;
@@ -33,17 +32,10 @@ struct TOptionsFit {
     TCritere Critere = TCritere::Mediane;
     double HorsAjustement = 0.0;
     uint64_t Graine = 0;
-    int Threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    int Threads = ThreadsParDefaut();
     std::string DossierAlv;
     bool DepartsMesures = false; ///< the start places as tracked, not corrected by the fit
 };
-
-/// A whole decimal integer, nothing before or after it.
-template <class T> bool LitEntier(std::string_view texte, T& valeur) {
-    const char* fin = texte.data() + texte.size();
-    const auto r = std::from_chars(texte.data(), fin, valeur);
-    return !texte.empty() && r.ec == std::errc() && r.ptr == fin;
-}
 
 std::vector<int> LitConstantes(std::string_view texte) {
     std::vector<int> indices;
@@ -81,12 +73,12 @@ TOptionsFit LitOptions(const TArguments& arguments) {
                 throw TErreurCommande{"--holdout : fraction entre 0 et 1 attendue, pas '" + v +
                                       "'"};
         } else if (ValeurOption(arguments, i, "--seed", v)) {
-            if (!LitEntier(v, o.Graine))
+            int64_t graine = 0;
+            if (!LitEntier(v, graine) || graine < 0)
                 throw TErreurCommande{"--seed : entier positif attendu, pas '" + v + "'"};
+            o.Graine = static_cast<uint64_t>(graine);
         } else if (ValeurOption(arguments, i, "--threads", v)) {
-            if (!LitEntier(v, o.Threads) || o.Threads < 1 || o.Threads > NbThreadsMax)
-                throw TErreurCommande{"--threads : entier entre 1 et " +
-                                      std::to_string(NbThreadsMax) + " attendu, pas '" + v + "'"};
+            o.Threads = LitThreads(v);
         } else if (a == "--tracked-starts") {
             o.DepartsMesures = true;
         } else if (ValeurOption(arguments, i, "--out-alv", v)) {
@@ -213,10 +205,16 @@ std::string CmdFit(const TArguments& arguments) {
             throw TErreurCommande{"--constants : " + probleme};
     const std::vector<TCoupMesure> coups = LitCoups(o, modele->Fisik);
 
-    TProgressionTerminal progression;
+    // The fits run on a thread of their own while this one shows their progress and turns
+    // Ctrl+C into a stop request, after which they return with what they have.
+    std::atomic<bool> arret{false};
+    std::mutex verrou;
+    TAvancement avancement;
     TSuiviAjustement suivi;
+    suivi.Arret = &arret;
     suivi.Progression = [&](std::string_view etape, int64_t faits, int64_t total) {
-        progression.Affiche(etape, faits, total);
+        const std::lock_guard garde(verrou);
+        avancement = {faits, total, std::string(etape)};
     };
     TOptionsAjustement optionsCoup;
     optionsCoup.Coupure = o.Coupure;
@@ -235,11 +233,13 @@ std::string CmdFit(const TArguments& arguments) {
     TPartie horsAjustement{Choisis(o.Fichiers, dehors), Choisis(coups, dehors), {}, {}};
     std::vector<double> valeurs;
     auto apres = std::make_unique<TBillardAlveran>(*modele);
-    if (o.Constantes.empty()) {
-        ajustes.Apres = AjusteCoups(*modele, ajustes.Coups, optionsCoup, o.Threads, suivi);
-        ajustes.Avant = PremieresEstimations(ajustes.Apres);
-        for (auto& r : ajustes.Avant) r.Evaluations = 0;
-    } else {
+    std::future<void> travail = std::async(std::launch::async, [&] {
+        if (o.Constantes.empty()) {
+            ajustes.Apres = AjusteCoups(*modele, ajustes.Coups, optionsCoup, o.Threads, suivi);
+            ajustes.Avant = PremieresEstimations(ajustes.Apres);
+            for (auto& r : ajustes.Avant) r.Evaluations = 0;
+            return;
+        }
         TOptionsConstantes oc;
         oc.Indices = o.Constantes;
         oc.Critere = o.Critere;
@@ -249,16 +249,27 @@ std::string CmdFit(const TArguments& arguments) {
         ajustes.Apres = std::move(r.Apres);
         valeurs = r.Valeurs;
         AppliqueConstantes(apres->Fisik, o.Constantes, valeurs);
-        if (!dehors.empty()) {
+        // Stopped, the held-out check is not begun.
+        if (!dehors.empty() && !arret.load()) {
             THorsAjustement h = EvalueHorsAjustement(*modele, *apres, horsAjustement.Coups,
                                                      optionsCoup, o.Threads, suivi);
             horsAjustement.Avant = std::move(h.Avant);
             horsAjustement.Apres = std::move(h.Apres);
         }
-    }
+    });
+    const bool interrompu = SuitTravail(
+        "unités",
+        [&] { return travail.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+        [&] { arret.store(true); },
+        [&] {
+            const std::lock_guard garde(verrou);
+            return avancement;
+        });
+    travail.get();
     const std::chrono::duration<double> duree = std::chrono::steady_clock::now() - debut;
 
-    if (!o.DossierAlv.empty()) {
+    // Stopped, some strokes are no fit at all: no stroke file is written from them.
+    if (!o.DossierAlv.empty() && !interrompu) {
         std::set<std::string> pris;
         EcritAlv(o.DossierAlv, *apres, ajustes, pris);
         EcritAlv(o.DossierAlv, *apres, horsAjustement, pris);
@@ -278,7 +289,7 @@ std::string CmdFit(const TArguments& arguments) {
             .Membre("RmseMoyenneAvant", Critere(TCritere::Moyenne, ajustes.Avant))
             .Membre("RmseMoyenneApres", Critere(TCritere::Moyenne, ajustes.Apres));
     }
-    if (!dehors.empty()) {
+    if (!dehors.empty() && !horsAjustement.Apres.empty()) {
         json.Cle("HorsAjustement").DebutObjet();
         EcritCoups(json, horsAjustement);
         json.Membre("RmseMedianeAvant", Critere(TCritere::Mediane, horsAjustement.Avant))
@@ -286,6 +297,8 @@ std::string CmdFit(const TArguments& arguments) {
             .Membre("NbOrdreNonRespecte", HorsOrdre(horsAjustement.Apres))
             .FinObjet();
     }
+    if (interrompu) json.Membre("Interrompu", true);
     json.Membre("Secondes", duree.count()).FinObjet();
+    if (interrompu) throw TSortieInterrompue{json.Texte() + "\n"};
     return json.Texte() + "\n";
 }

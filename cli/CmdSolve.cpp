@@ -15,7 +15,7 @@
 #include "cli/Json.h"
 #include "cli/Options.h"
 #include "cli/SolveJson.h"
-#include "cli/SuiviTerminal.h"
+#include "cli/Suivi.h"
 
 #ifdef ALVERAN_AVEC_DESSIN
 #include "dessin/EcritCarte.h"
@@ -196,15 +196,15 @@ double Secondes(std::chrono::steady_clock::time_point debut) {
 
 /// The search, its progress shown and Ctrl+C turned into a stop request.
 TCoupsRecherche Cherche(const TBillardAlveran& moteur, const TGrilleRecherche& grille,
-                        const TOptionsSolve& o, TSuiviTerminal& suivi) {
+                        const TOptionsSolve& o) {
     TRechercheSolutions recherche;
     recherche.Demarre(moteur, grille, o.Threads, o.Partage.value_or(TPartageRecherche{}));
-    while (!recherche.Termine()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        if (suivi.Interrompu()) recherche.Arrete();
-        const TProgressionRecherche p = recherche.Progression();
-        suivi.Affiche(p.Tires, p.ATirer);
-    }
+    SuitTravail(
+        "coups", [&recherche] { return recherche.Termine(); }, [&recherche] { recherche.Arrete(); },
+        [&recherche] {
+            const TProgressionRecherche p = recherche.Progression();
+            return TAvancement{p.Tires, p.ATirer, "Recherche"};
+        });
     TCoupsRecherche coups = recherche.Attend();
     if (coups.Interrompu)
         std::fprintf(stderr, "alveran-cli: interrompu après %lld coups tirés\n",
@@ -242,28 +242,32 @@ void DessineCarte(const TOptionsSolve& o, const TGrilleRecherche& grille,
 
 /// Routes, families, their characteristics, the map and the JSON of the whole grid.
 std::string Resultat(const TBillardAlveran& moteur, const TGrilleRecherche& grille,
-                     TCoupsRecherche& coups, const TOptionsSolve& o, TSuiviTerminal& suivi,
-                     double secondesAvant, std::chrono::steady_clock::time_point debut) {
+                     TCoupsRecherche& coups, const TOptionsSolve& o,
+                     const TInterruption& interruption, double secondesAvant,
+                     std::chrono::steady_clock::time_point debut) {
     TSolutions solutions = RoutesEtFamilles(coups, ViseeFaitLeTour(grille.AngleOx),
                                             o.MinFamille.value_or(MinFamilleDefaut));
     // After a Ctrl+C, what was found is reported without the long tolerance counts.
     const int32_t nbTolerance = coups.Interrompu ? 0 : o.Tolerance.value_or(0);
-    suivi.Etape("Tolérance des familles");
+    TProgression progression("essais");
+    progression.Etape("Tolérance des familles");
     TSuiviFamilles suiviFamilles;
-    suiviFamilles.Arret = [&suivi] { return suivi.Interrompu(); };
-    suiviFamilles.Progression = [&suivi](int64_t faits, int64_t total) {
-        suivi.Affiche(faits, total);
+    suiviFamilles.Arret = [&interruption] { return interruption.Demandee(); };
+    suiviFamilles.Progression = [&progression](int64_t faits, int64_t total) {
+        progression.Affiche(faits, total);
     };
     if (!CaracteriseFamilles(moteur, grille, solutions, nbTolerance, o.Threads, suiviFamilles)) {
         std::fputs("alveran-cli: interrompu pendant les tolérances des familles\n", stderr);
         coups.Interrompu = true;
     }
+    progression.Efface();
     if (!o.Carte.empty()) DessineCarte(o, grille, solutions);
 
     TJson json;
     json.DebutObjet();
     EcritSolutions(json, grille, coups, solutions, o.Cellules);
     json.Membre("Secondes", secondesAvant + Secondes(debut)).FinObjet();
+    if (coups.Interrompu) throw TSortieInterrompue{json.Texte() + "\n"};
     return json.Texte() + "\n";
 }
 
@@ -303,8 +307,8 @@ std::string Fusionne(const TOptionsSolve& o, std::chrono::steady_clock::time_poi
     if (static_cast<int64_t>(indices.size()) != premiere.Partage.Nombre)
         throw TErreurCommande{"parts manquantes : " + std::to_string(indices.size()) + " sur " +
                               std::to_string(premiere.Partage.Nombre)};
-    TSuiviTerminal suivi("Fusion");
-    return Resultat(*premiere.Moteur, premiere.Grille, tout, o, suivi, secondes, debut);
+    const TInterruption interruption;
+    return Resultat(*premiere.Moteur, premiere.Grille, tout, o, interruption, secondes, debut);
 }
 
 } // namespace
@@ -320,8 +324,13 @@ std::string CmdSolve(const TArguments& arguments) {
     ChargeCoup(*moteur, o.Fichier);
     const TGrilleRecherche grille = Grille(o, *moteur);
 
-    TSuiviTerminal suivi("Recherche");
-    TCoupsRecherche coups = Cherche(*moteur, grille, o, suivi);
-    if (o.Partage) return TextePartiel(*moteur, grille, *o.Partage, coups, Secondes(debut));
-    return Resultat(*moteur, grille, coups, o, suivi, 0.0, debut);
+    // Held from the search to the end, so that Ctrl+C between two stages is not lost.
+    const TInterruption interruption;
+    TCoupsRecherche coups = Cherche(*moteur, grille, o);
+    if (o.Partage) {
+        std::string partiel = TextePartiel(*moteur, grille, *o.Partage, coups, Secondes(debut));
+        if (coups.Interrompu) throw TSortieInterrompue{std::move(partiel)};
+        return partiel;
+    }
+    return Resultat(*moteur, grille, coups, o, interruption, 0.0, debut);
 }

@@ -156,8 +156,8 @@ std::string CmdTolerance(const TArguments& arguments) {
         "essais", [&] { return evaluation.Termine(); }, [&] { evaluation.Arrete(); },
         [&] {
             const TProgressionTolerance p = evaluation.Progression();
-            return TAvancement{p.CombinaisonsFaites * parCombinaison,
-                               p.Combinaisons * parCombinaison};
+            return TAvancement{
+                p.CombinaisonsFaites * parCombinaison, p.Combinaisons * parCombinaison, {}};
         });
     const TResultatTolerance resultat = evaluation.Attend();
     const std::chrono::duration<double> duree = std::chrono::steady_clock::now() - debut;

@@ -12,6 +12,8 @@ namespace {
 // set by the handler and read through TInterruption.
 static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 std::atomic<bool> SigintRecu{false};
+// How many TInterruption live; only the main thread touches it.
+int NbInterruptions = 0;
 
 extern "C" void SurSigint(int) {
     SigintRecu.store(true);
@@ -21,14 +23,16 @@ extern "C" void SurSigint(int) {
 
 } // namespace
 
-TInterruption::TInterruption() {
+TInterruption::TInterruption() : FPremiere(NbInterruptions++ == 0) {
+    if (!FPremiere) return;
     SigintRecu.store(false);
     FAncien = std::signal(SIGINT, SurSigint);
     if (FAncien == SIG_IGN) std::signal(SIGINT, SIG_IGN);
 }
 
 TInterruption::~TInterruption() {
-    std::signal(SIGINT, FAncien == SIG_ERR ? SIG_DFL : FAncien);
+    --NbInterruptions;
+    if (FPremiere) std::signal(SIGINT, FAncien == SIG_ERR ? SIG_DFL : FAncien);
 }
 
 bool TInterruption::Demandee() const {
@@ -38,7 +42,7 @@ bool TInterruption::Demandee() const {
 TProgression::TProgression(std::string unite, std::FILE* flux, bool terminal,
                            std::chrono::steady_clock::duration delai)
     : FUnite(std::move(unite)), FFlux(flux), FTerminal(terminal), FDelai(delai),
-      FDebut(std::chrono::steady_clock::now()), FDernier(FDebut) {}
+      FDebut(std::chrono::steady_clock::now()), FDebutEtape(FDebut), FDernier(FDebut) {}
 
 TProgression::TProgression(std::string unite)
     : TProgression(std::move(unite), stderr, isatty(STDERR_FILENO) == 1) {}
@@ -53,14 +57,16 @@ void TProgression::Affiche(int64_t faits, int64_t total) {
     if (!FTerminal || maintenant - FDebut < FDelai) return;
     if (FAffichee && maintenant - FDernier < milliseconds(250)) return;
     FDernier = maintenant;
-    const double secondes = duration<double>(maintenant - FDebut).count();
+    const double secondes = duration<double>(maintenant - FDebutEtape).count();
     const double rythme = secondes > 0 ? static_cast<double>(faits) / secondes : 0;
     const double pourcent =
         total > 0 ? 100.0 * static_cast<double>(faits) / static_cast<double>(total) : 0;
     const std::string reste =
         rythme > 0 ? TexteDureeTravail(static_cast<double>(total - faits) / rythme) : "inconnu";
+    std::string etape = FEtape;
+    if (!etape.empty()) etape.append(" : ");
     // Back to the start of the line, and the end of a longer previous line cleared.
-    std::fprintf(FFlux, "\r%lld/%lld %s (%.0f %%), %.0f %s/s, reste %s\033[K",
+    std::fprintf(FFlux, "\r%s%lld/%lld %s (%.0f %%), %.0f %s/s, reste %s\033[K", etape.c_str(),
                  static_cast<long long>(faits), static_cast<long long>(total), FUnite.c_str(),
                  std::floor(pourcent), rythme, FUnite.c_str(), reste.c_str());
     std::fflush(FFlux);
@@ -72,6 +78,14 @@ void TProgression::Efface() {
     std::fputs("\r\033[K", FFlux);
     std::fflush(FFlux);
     FAffichee = false;
+}
+
+void TProgression::Etape(std::string_view libelle) {
+    if (libelle == FEtape) return;
+    FEtape = libelle;
+    FDebutEtape = std::chrono::steady_clock::now();
+    // The next call draws at once, with the new stage's name.
+    FDernier = FDebut;
 }
 
 bool SuitTravail(std::string_view unite, const std::function<bool()>& termine,
@@ -86,6 +100,7 @@ bool SuitTravail(std::string_view unite, const std::function<bool()>& termine,
             arretee = true;
         }
         const TAvancement a = avancement();
+        progression.Etape(a.Etape);
         progression.Affiche(a.Faits, a.Total);
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }

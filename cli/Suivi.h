@@ -26,7 +26,10 @@ inline constexpr int StatutInterrompu = 130;
 
 /// Catches SIGINT while it lives: the first one only sets Demandee(), so that the command
 /// stops cleanly; a second one ends the program at once, as if nothing caught it. A program
-/// started with SIGINT ignored (a background job) keeps ignoring it. One at a time.
+/// started with SIGINT ignored (a background job) keeps ignoring it. One made while another
+/// lives shares it: a command that holds one for its whole run keeps a SIGINT received by an
+/// inner one (SuitTravail's), and SIGINT is never left uncaught between two stages. Made and
+/// destroyed on the main thread only.
 class TInterruption {
   public:
     TInterruption();
@@ -38,12 +41,13 @@ class TInterruption {
     bool Demandee() const;
 
   private:
+    bool FPremiere = false; ///< the outermost one, which installed the handler
     void (*FAncien)(int) = SIG_DFL;
 };
 
-/// A progress line on a stream (stderr): "done/total unit (p %), rate unit/s, time left".
-/// Drawn only on a terminal and once the work has lasted `delai`, redrawn at most four times
-/// a second, erased by Efface or at the end.
+/// A progress line on a stream (stderr): "done/total unit (p %), rate unit/s, time left",
+/// after "step : " once a step is named. Drawn only on a terminal and once the work has lasted
+/// `delai`, redrawn at most four times a second, erased by Efface or at the end.
 class TProgression {
   public:
     /// `terminal`: whether the stream is a terminal (false: nothing is ever drawn).
@@ -59,21 +63,27 @@ class TProgression {
     void Affiche(int64_t faits, int64_t total);
     /// Erases the line if one was drawn.
     void Efface();
+    /// A new stage of the work: its name begins the next lines, and its rate and time left are
+    /// measured from now. The same name again changes nothing.
+    void Etape(std::string_view libelle);
 
   private:
     std::string FUnite;
+    std::string FEtape;
     std::FILE* FFlux;
     bool FTerminal;
     std::chrono::steady_clock::duration FDelai;
-    std::chrono::steady_clock::time_point FDebut;
+    std::chrono::steady_clock::time_point FDebut;      ///< of the work, for `delai`
+    std::chrono::steady_clock::time_point FDebutEtape; ///< of the stage, for the rate
     std::chrono::steady_clock::time_point FDernier;
     bool FAffichee = false;
 };
 
-/// Units of work done and to do.
+/// Units of work done and to do, of the stage `Etape` when it is named.
 struct TAvancement {
     int64_t Faits = 0;
     int64_t Total = 0;
+    std::string Etape;
 };
 
 /// Waits for work running on other threads until `termine()`, showing `avancement()` as a

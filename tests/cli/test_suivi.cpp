@@ -103,7 +103,7 @@ TEST(SuitTravail, SigintStopsTheWorkersAndIsReported) {
             arret.store(true);
         },
         [] {
-            return TAvancement{1, 2};
+            return TAvancement{1, 2, {}};
         });
     travailleur.join();
     EXPECT_TRUE(interrompu);
