@@ -84,8 +84,8 @@ void TProgression::Etape(std::string_view libelle) {
     if (libelle == FEtape) return;
     FEtape = libelle;
     FDebutEtape = std::chrono::steady_clock::now();
-    // The next call draws at once, with the new stage's name.
-    FDernier = FDebut;
+    // The last stage's line goes; the next call draws the new one at once.
+    Efface();
 }
 
 bool SuitTravail(std::string_view unite, const std::function<bool()>& termine,

@@ -3,13 +3,16 @@
 // held-out shots, the stroke files it writes, the refusals; and --preset on shot.
 
 #include "support/CoupsSynthetiques.h"
+#include "support/LanceInterrompu.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -135,6 +138,34 @@ TEST_F(FitCli, LeResultatNeDependPasDuNombreDeThreads) {
         return json.substr(0, json.find("\"Secondes\""));
     };
     EXPECT_EQ(sansDuree(un.Sortie), sansDuree(deux.Sortie));
+}
+
+TEST_F(FitCli, CtrlCArreteEtEcritCeQuiEstFait) {
+    // A constants fit over several long shots lasts far longer than the second before SIGINT.
+    const fs::path sortie = Dossier / "sortie", erreurs = Dossier / "erreurs";
+    std::vector<std::string> arguments = {"fit"};
+    Coups(6, 9);
+    for (int i = 0; i < 6; ++i)
+        arguments.push_back((Dossier / ("coup" + std::to_string(i) + ".csv")).string());
+    for (const char* a : {"--constants", "ElastBiBde,ElastBiBi", "--threads", "2", "--out-alv"})
+        arguments.push_back(a);
+    arguments.push_back((Dossier / "alv").string());
+    const auto avant = std::chrono::steady_clock::now();
+    const int brut = LanceEtInterromps(arguments, sortie.string(), erreurs.string(),
+                                       std::chrono::milliseconds(700));
+    const std::chrono::duration<double> duree = std::chrono::steady_clock::now() - avant;
+    ASSERT_TRUE(WIFEXITED(brut)) << "ended by the signal itself";
+    EXPECT_EQ(WEXITSTATUS(brut), 130) << Lit(erreurs);
+    EXPECT_LT(duree.count(), 30.0) << "the fit did not stop soon after SIGINT";
+    EXPECT_EQ(Lit(erreurs), ""); // not a terminal: no progress
+    const std::string json = Lit(sortie);
+    EXPECT_NE(json.find("\"Interrompu\":true"), std::string::npos) << json;
+    EXPECT_EQ(Compte(json, "\"Fichier\":"), 6u) << json;
+    EXPECT_NO_THROW(Nombre(json, "ElastBiBde")) << json;
+    EXPECT_NO_THROW(Nombre(json, "Secondes")) << json;
+    EXPECT_TRUE(json.ends_with("}\n")) << json;
+    // Strokes that were never fitted are written to no stroke file.
+    EXPECT_FALSE(fs::exists(Dossier / "alv" / "coup0.alv"));
 }
 
 TEST_F(FitCli, RefuseLesMauvaisesEntrees) {

@@ -81,6 +81,40 @@ TEST(Progression, DrawnOnATerminalOnlyAndErasedAtTheEnd) {
     std::fclose(court);
 }
 
+TEST(Progression, ANewStepIsNamedDrawnAtOnceAndTimedFromItsStart) {
+    std::FILE* terminal = std::tmpfile();
+    ASSERT_TRUE(terminal);
+    {
+        TProgression p("coups", terminal, true, std::chrono::seconds(0));
+        p.Affiche(500, 1000);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        p.Etape("constantes");
+        // Unlike a mere redraw, a new step is drawn at once; the same step again is no new one.
+        p.Etape("constantes");
+        p.Affiche(0, 40);
+    }
+    const std::string texte = Contenu(terminal);
+    const std::size_t etape = texte.find("\r\033[K\rconstantes : 0/40 coups (0 %), 0 coups/s, ");
+    EXPECT_NE(etape, std::string::npos)
+        << "the first step's line erased, then the new one: " << texte;
+    EXPECT_EQ(texte.find("constantes", etape + 16), std::string::npos) << texte;
+    std::fclose(terminal);
+}
+
+TEST(Interruption, AnInnerOneSharesTheOuterOnesSigint) {
+    const TInterruption commande;
+    {
+        const TInterruption etape;
+        std::raise(SIGINT);
+        EXPECT_TRUE(etape.Demandee());
+    }
+    // The inner one gone, the SIGINT it saw is still the command's, and a new inner one keeps
+    // it instead of starting afresh.
+    EXPECT_TRUE(commande.Demandee());
+    const TInterruption suivante;
+    EXPECT_TRUE(suivante.Demandee());
+}
+
 TEST(SuitTravail, SigintStopsTheWorkersAndIsReported) {
     std::atomic<bool> suivi{false}, arret{false}, fini{false};
     int arrets = 0;
