@@ -3,6 +3,7 @@
 #include "windows/Calibrage.h"
 #include "dessin/SchemaCoup.h"
 #include "windows/ParamPhysBox.h"
+#include "windows/Recherche.h"
 #include "windows/Tolerance.h"
 #include "transport/TransportDbAlv.h"
 #include "analysis/ComdbAlv.h"
@@ -138,6 +139,7 @@ TMainFrm::~TMainFrm() {
     EditVectFrm.reset();
     QueueNumFrm.reset();
     HlpFrm.reset();
+    RechercheFrm.reset();
     ToleranceFrm.reset();
     CalibreFrm.reset();
     VueNumFrm.reset();
@@ -148,6 +150,7 @@ void TMainFrm::CreeFenetres() {
     VueNumFrm = std::make_unique<TVueNumFrm>(services);
     CalibreFrm = std::make_unique<TCalibreFrm>(services);
     ToleranceFrm = std::make_unique<TToleranceFrm>(services);
+    RechercheFrm = std::make_unique<TRechercheFrm>(services);
     HlpFrm = std::make_unique<ThlpFrm>();
     QueueNumFrm = std::make_unique<TQueueNumFrm>(services);
     // The main window's small font: the 57-pixel fields then show whole values. The editor
@@ -166,8 +169,9 @@ void TMainFrm::CreeFenetres() {
     // Closing the main window ends the program, whatever secondary window is still open.
     for (QWidget* fenetre :
          {static_cast<QWidget*>(VueNumFrm.get()), static_cast<QWidget*>(CalibreFrm.get()),
-          static_cast<QWidget*>(ToleranceFrm.get()), static_cast<QWidget*>(HlpFrm.get()),
-          static_cast<QWidget*>(QueueNumFrm.get()), static_cast<QWidget*>(EditVectFrm.get())})
+          static_cast<QWidget*>(ToleranceFrm.get()), static_cast<QWidget*>(RechercheFrm.get()),
+          static_cast<QWidget*>(HlpFrm.get()), static_cast<QWidget*>(QueueNumFrm.get()),
+          static_cast<QWidget*>(EditVectFrm.get())})
         fenetre->setAttribute(Qt::WA_QuitOnClose, false);
 }
 
@@ -310,6 +314,10 @@ void TMainFrm::CreeActions() {
     connect(ToleranceMnu, &QAction::triggered, this, [this] {
         if (ToleranceFrm) ToleranceFrm->show(), ToleranceFrm->raise();
     });
+    RechercheMnu = action("Recherche de solutions", "RechercheMnu");
+    connect(RechercheMnu, &QAction::triggered, this, [this] {
+        if (RechercheFrm) RechercheFrm->show(), RechercheFrm->raise();
+    });
     CopierMnu = action("&Copier", "CopierMnu");
     CopierMnu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Insert));
     connect(CopierMnu, &QAction::triggered, this, [this] { CopierMnuClick(); });
@@ -420,6 +428,7 @@ void TMainFrm::CreeMenus() {
     edition->addAction(VueNumMnu);
     edition->addAction(CalibrageMnu);
     edition->addAction(ToleranceMnu);
+    edition->addAction(RechercheMnu);
     edition->addSeparator();
     edition->addAction(CopierMnu);
     edition->addAction(CollerMnu);

@@ -31,6 +31,7 @@ class TEhvi;
 class TVueNumFrm;
 class TCalibreFrm;
 class TToleranceFrm;
+class TRechercheFrm;
 class ThlpFrm;
 class TQueueNumFrm;
 class TEditVectFrm;
@@ -51,7 +52,8 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     ~TMainFrm() override;
 
     /// Creates the secondary windows in their start-up order (numerical view, calibration,
-    /// tolerance, help, numeric cue editor, vector editor). Called once, after construction.
+    /// tolerance, solution search, help, numeric cue editor, vector editor). Called once, after
+    /// construction.
     void CreeFenetres();
 
     // Owned components.
@@ -72,6 +74,7 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     std::unique_ptr<TVueNumFrm> VueNumFrm;
     std::unique_ptr<TCalibreFrm> CalibreFrm;
     std::unique_ptr<TToleranceFrm> ToleranceFrm;
+    std::unique_ptr<TRechercheFrm> RechercheFrm;
     std::unique_ptr<ThlpFrm> HlpFrm;
     std::unique_ptr<TQueueNumFrm> QueueNumFrm;
     std::unique_ptr<TEditVectFrm> EditVectFrm;
@@ -220,6 +223,7 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     QAction* VueNumMnu = nullptr;
     QAction* CalibrageMnu = nullptr;
     QAction* ToleranceMnu = nullptr;
+    QAction* RechercheMnu = nullptr;
     QAction* CopierMnu = nullptr;
     QAction* CollerMnu = nullptr;
     QAction* BlancheMnu = nullptr;

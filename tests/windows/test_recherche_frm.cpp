@@ -1,0 +1,210 @@
+// The solution-search window driven as a user would: a small grid searched in the background,
+// a family or a map cell played in the main window, an interruption that keeps what was found,
+// and the map saved through the dialogs service.
+
+#include "windows/Recherche.h"
+#include "support/Actions.h"
+#include "support/DialoguesScriptes.h"
+#include "ui/CIbh3billes.h"
+#include "windows/Main.h"
+
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <memory>
+
+namespace {
+
+/// Long enough for any grid of these tests on a loaded two-core machine.
+constexpr int AttenteMax = 120000;
+
+} // namespace
+
+class TestRechercheFrm : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TDialoguesScriptes> D;
+    std::unique_ptr<TMainFrm> F;
+    TRechercheFrm* R = nullptr;
+
+    /// A position where many strokes make the point in free mode: the cue ball 20 cm below two
+    /// balls that nearly touch.
+    void PositionFacile() {
+        Action(*F, "LibreMnu")->trigger();
+        F->BilleMoteur(1)->DeplaceCm({0, -20});
+        F->BilleMoteur(2)->DeplaceCm({-3.3, 0});
+        F->BilleMoteur(3)->DeplaceCm({3.3, 0});
+    }
+
+    /// Aim 70° to 110° by 1°, three effects, one height, two speeds: 240 strokes.
+    void PetiteGrille() {
+        R->ViseeDeTxt->setText(QStringLiteral("70"));
+        R->ViseeATxt->setText(QStringLiteral("110"));
+        R->ViseePasTxt->setText(QStringLiteral("1"));
+        R->EffetDeTxt->setText(QStringLiteral("-0,5"));
+        R->EffetATxt->setText(QStringLiteral("0,5"));
+        R->EffetUD->setValue(3);
+        R->HauteurDeTxt->setText(QStringLiteral("0"));
+        R->HauteurATxt->setText(QStringLiteral("0"));
+        R->HauteurUD->setValue(1);
+        R->VitesseDeTxt->setText(QStringLiteral("250"));
+        R->VitesseATxt->setText(QStringLiteral("350"));
+        R->VitesseUD->setValue(2);
+    }
+
+    bool Cherche() {
+        QSignalSpy fin(R, &TRechercheFrm::RechercheTerminee);
+        R->ChercheBtn->click();
+        if (R->Phase == TRechercheFrm::TPhase::Repos) return false;
+        return fin.wait(AttenteMax);
+    }
+
+    /// The first family item of the tree (the largest family of the first route).
+    QTreeWidgetItem* PremiereFamille() {
+        for (int r = 0; r < R->RoutesArb->topLevelItemCount(); ++r)
+            if (R->RoutesArb->topLevelItem(r)->childCount() > 0)
+                return R->RoutesArb->topLevelItem(r)->child(0);
+        return nullptr;
+    }
+
+    void Clique(QTreeWidgetItem* item) {
+        R->RoutesArb->expandAll();
+        R->RoutesArb->scrollToItem(item);
+        const QRect rect = R->RoutesArb->visualItemRect(item);
+        QTest::mouseClick(R->RoutesArb->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+
+  private slots:
+    void init() {
+        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+        D = std::make_unique<TDialoguesScriptes>();
+        F = std::make_unique<TMainFrm>(D.get());
+        F->CreeFenetres();
+        R = F->RechercheFrm.get();
+        Action(*F, "RechercheMnu")->trigger();
+    }
+
+    void cleanup() {
+        F.reset();
+        D.reset();
+        QLocale::setDefault(QLocale::c());
+    }
+
+    void ouverteDepuisLeMenuAvecLaGrilleParDefaut() {
+        QVERIFY(R->isVisible());
+        QCOMPARE(R->windowTitle(), QStringLiteral("Recherche de solutions"));
+        // The whole circle in half degrees, in the user's decimal format.
+        QCOMPARE(R->ViseeDeTxt->text(), QStringLiteral("-180"));
+        QCOMPARE(R->ViseePasTxt->text(), QStringLiteral("0,5"));
+        QCOMPARE(R->EffetUD->value(), 9);
+        QCOMPARE(R->VitesseUD->value(), 6);
+        QVERIFY(!R->StopBtn->isEnabled());
+    }
+
+    void grilleIncorrecteRefuseeAvecUnMessage() {
+        PetiteGrille();
+        R->ViseeATxt->setText(QStringLiteral("60")); // ends before it starts
+        R->ChercheBtn->click();
+        QCOMPARE(R->Phase, TRechercheFrm::TPhase::Repos);
+        QCOMPARE(D->Messages.size(), size_t{1});
+        QVERIFY(D->Messages[0].Texte.contains(QStringLiteral("visée")));
+        R->ViseeATxt->setText(QStringLiteral("abc"));
+        R->ChercheBtn->click();
+        QCOMPARE(D->Messages.size(), size_t{2});
+    }
+
+    void familleCliqueeJoueeDansLaFenetrePrincipale() {
+        PositionFacile();
+        PetiteGrille();
+        QVERIFY(Cherche());
+        QVERIFY(!R->Interrompue);
+        QVERIFY(R->Coups.Reussis > 0);
+        QVERIFY(R->EtatLbl->text().startsWith(QStringLiteral("Terminé")));
+        // The tree holds every route, with its scoring strokes as counted.
+        QCOMPARE(R->RoutesArb->topLevelItemCount(), static_cast<int>(R->Solutions.Routes.size()));
+        int64_t somme = 0;
+        for (const TRoute& route : R->Solutions.Routes) somme += route.Reussis;
+        QCOMPARE(somme, R->Coups.Reussis);
+
+        QTreeWidgetItem* famille = PremiereFamille();
+        QVERIFY(famille);
+        F->PointLbl->clear();
+        Clique(famille);
+        QVERIFY2(F->PointLbl->text().contains(QStringLiteral("Point réussi")),
+                 qPrintable(F->PointLbl->text()));
+        // The main window aims and strikes as the family's central stroke.
+        const int64_t centre = famille->data(0, Qt::UserRole).toLongLong();
+        const auto i = DimensionsRecherche(R->Grille).Indices(centre);
+        const TValeursRecherche v = ValeursRecherche(R->Grille);
+        QCOMPARE(F->Moteur.AngleOx, v.Angles[static_cast<size_t>(i[0])]);
+        QCOMPARE(F->Moteur.Effet, v.Effets[static_cast<size_t>(i[1])]);
+        QCOMPARE(F->Moteur.Vq, v.Vitesses[static_cast<size_t>(i[3])]);
+    }
+
+    void caseDeLaCarteCliqueeJoueeCommeUneFamille() {
+        PositionFacile();
+        PetiteGrille();
+        QVERIFY(Cherche());
+        QVERIFY(!R->CarteImg->pixmap().isNull());
+        // Pick the cell of the first listed family's centre on its own speed and height.
+        QTreeWidgetItem* famille = PremiereFamille();
+        QVERIFY(famille);
+        const int64_t centre = famille->data(0, Qt::UserRole).toLongLong();
+        const auto i = DimensionsRecherche(R->Grille).Indices(centre);
+        R->VitesseCbx->setCurrentIndex(i[3] + 1);
+        R->HauteurCbx->setCurrentIndex(i[2]);
+        QCOMPARE(R->CoupDeCellule(i[0], i[1]), centre);
+        const TGeometrieCarte g = GeometrieCarte(DimensionsRecherche(R->Grille));
+        F->PointLbl->clear();
+        QTest::mouseClick(R->CarteImg, Qt::LeftButton, {}, g.Cellule(i[0], i[1]).center());
+        QVERIFY2(F->PointLbl->text().contains(QStringLiteral("Point réussi")),
+                 qPrintable(F->PointLbl->text()));
+        QCOMPARE(F->Moteur.AngleOx, ValeursRecherche(R->Grille).Angles[static_cast<size_t>(i[0])]);
+    }
+
+    void interruptionGardeCeQuiEstTrouve() {
+        PositionFacile();
+        // The default grid: far too long to end before the interruption.
+        QSignalSpy fin(R, &TRechercheFrm::RechercheTerminee);
+        R->ChercheBtn->click();
+        QVERIFY(R->StopBtn->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(R->EtatLbl->text().contains(QStringLiteral("coups tirés")),
+                                 AttenteMax);
+        QTest::keyClick(R, Qt::Key_Escape);
+        QVERIFY(fin.wait(AttenteMax));
+        QVERIFY(R->Interrompue);
+        QVERIFY(R->EtatLbl->text().startsWith(QStringLiteral("Interrompu")));
+        QVERIFY(R->Coups.Tires > 0);
+        QVERIFY(R->Coups.Tires < NbCoupsATirer(F->Moteur, R->Grille));
+        int64_t somme = 0;
+        for (const TRoute& route : R->Solutions.Routes) somme += route.Reussis;
+        QCOMPARE(somme, R->Coups.Reussis);
+        QCOMPARE(R->RoutesArb->topLevelItemCount(), static_cast<int>(R->Solutions.Routes.size()));
+        QVERIFY(R->ChercheBtn->isEnabled());
+    }
+
+    void carteEnregistreeEnPng() {
+        PositionFacile();
+        PetiteGrille();
+        QVERIFY(Cherche());
+        QTemporaryDir dossier;
+        const QString nom = dossier.filePath(QStringLiteral("carte"));
+        D->AjouteReponse(nom);
+        R->EnregistreBtn->click();
+        QCOMPARE(D->FiltresDemandes.back(), QStringList{QStringLiteral("Image PNG (*.png)")});
+        const QImage image(nom + QStringLiteral(".png"));
+        QVERIFY(!image.isNull());
+        QCOMPARE(image.size(), R->CarteImg->pixmap().size());
+    }
+};
+
+QTEST_MAIN(TestRechercheFrm)
+#include "test_recherche_frm.moc"
