@@ -41,9 +41,15 @@ QString Nombre(double v) {
     return TexteGeneral(v, 15);
 }
 
+constexpr const char* ProprieteExacte = "valeurExacte";
+
 QLineEdit* Champ(QWidget* parent, const char* nom, double valeur) {
     auto* champ = new QLineEdit(Nombre(valeur), parent);
     champ->setObjectName(QString::fromLatin1(nom));
+    // The text shows 15 digits; a field left as it was gives back the exact value, so the
+    // default grid here is the command line's to the last bit (a tip on the ball's edge is
+    // decided by that last bit).
+    champ->setProperty(ProprieteExacte, valeur);
     champ->setMaximumWidth(80);
     AccepteLesDeuxSeparateurs(champ);
     return champ;
@@ -198,12 +204,18 @@ bool TRechercheFrm::LitGrille(TGrilleRecherche& grille) {
         {EffetATxt, &grille.Effet.A},       {HauteurDeTxt, &grille.Hauteur.De},
         {HauteurATxt, &grille.Hauteur.A},   {VitesseDeTxt, &grille.Vq.De},
         {VitesseATxt, &grille.Vq.A}};
-    for (const auto& [champ, valeur] : champs)
+    for (const auto& [champ, valeur] : champs) {
+        if (const QVariant exacte = champ->property(ProprieteExacte);
+            exacte.isValid() && champ->text() == Nombre(exacte.toDouble())) {
+            *valeur = exacte.toDouble();
+            continue;
+        }
         if (!LitNombreUtilisateur(champ->text(), *valeur)) {
             Services.Dialogues().Message(this, QStringLiteral("Erreur"),
                                          MessageConversion(champ->text()), tmErreur);
             return false;
         }
+    }
     grille.Effet.N = EffetUD->value();
     grille.Hauteur.N = HauteurUD->value();
     grille.Vq.N = VitesseUD->value();

@@ -78,6 +78,9 @@ class TRechercheFrm : public QWidget {
     TCoupeCarte Coupe() const;
     /// "Enregistrer la carte…": the map as PNG, through the save dialog.
     void EnregistreCarteClick();
+    /// The grid as the fields give it; false (and a message) when a field is not a number or
+    /// the grid is not usable. Fields left as they were give their exact starting values.
+    bool LitGrille(TGrilleRecherche& grille);
 
   signals:
     /// The search started by ChercheBtnClick has ended (finished or interrupted).
@@ -94,7 +97,6 @@ class TRechercheFrm : public QWidget {
     void RemplitArbre();
     void RemplitCoupes();
     void DessineCarteCourante();
-    bool LitGrille(TGrilleRecherche& grille);
 
     TServicesMain& Services;
     std::unique_ptr<TRechercheSolutions> FRecherche;

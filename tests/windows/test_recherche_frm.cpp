@@ -107,6 +107,22 @@ class TestRechercheFrm : public QObject {
         QCOMPARE(R->EffetUD->value(), 9);
         QCOMPARE(R->VitesseUD->value(), 6);
         QVERIFY(!R->StopBtn->isEnabled());
+        // Untouched, the fields give the command line's default grid to the last bit: the
+        // text "2,46" read back is not 0.8 R, and tips on the ball's edge would then count as
+        // on the ball (332 640 strokes fired instead of 298 080).
+        TGrilleRecherche lue;
+        QVERIFY(R->LitGrille(lue));
+        const TGrilleRecherche d = GrilleRechercheDefaut(F->Moteur.Fisik.RayonBilles());
+        // QCOMPARE would compare these doubles fuzzily: the last bit is the point here.
+        QVERIFY(lue.Effet.De == d.Effet.De && lue.Effet.A == d.Effet.A);
+        QVERIFY(lue.Hauteur.De == d.Hauteur.De && lue.Hauteur.A == d.Hauteur.A);
+        QVERIFY(lue.Vq.De == d.Vq.De && lue.Vq.A == d.Vq.A && lue.AngleOx.Pas == d.AngleOx.Pas);
+        // A value typed by the user is read as typed.
+        const QString montre = R->EffetATxt->text();
+        R->EffetATxt->setText(QStringLiteral("2,5"));
+        QVERIFY(R->LitGrille(lue));
+        QVERIFY(lue.Effet.A == 2.5);
+        R->EffetATxt->setText(montre);
     }
 
     void grilleIncorrecteRefuseeAvecUnMessage() {
