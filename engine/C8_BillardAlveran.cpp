@@ -90,6 +90,16 @@ void TBillardAlveran::Point3Bandes(TEtatBille& bille) {
     bille.SurPoint = nullptr;
 }
 
+double CarreVitesseLente(double D, double dtAnal) {
+    // A ball at speed s shortens the step only when D/s < h ≤ dtAnal, so only when s exceeds
+    // D/dtAnal. The margin of 2⁻²⁰ outweighs the few roundings between this square and the
+    // exact test (each at most 2⁻⁵³ relative), so no ball below it could have passed that test.
+    const double v = D / dtAnal;
+    const double v2 = v * v * (1 - 0x1p-20);
+    // Beyond normal doubles the bound loses its relative precision: test every ball then.
+    return dtAnal > 0 && std::isnormal(v2) ? v2 : 0.0;
+}
+
 void TBillardAlveran::CalculeTrajets() {
     double t = 0;
     double tEnr = Fisik.dtEnr;
@@ -133,6 +143,7 @@ void TBillardAlveran::CalculeTrajets() {
     S.BilleA = nullptr;
 
     const double L = Fisik.largeurJeu();
+    const double v2Lente = CarreVitesseLente(Fisik.DiamBilles, Fisik.dtAnal);
     while (NbEnr < NbEnrMax) {
         B1.Contre = 0;
         S.Dt = DtJamais;
@@ -142,7 +153,9 @@ void TBillardAlveran::CalculeTrajets() {
         double h = Fisik.dtAnal;
         for (const TEtatBille& b : B) {
             if (b.Etat == mArret) continue; // no speed (an off-table ball may still have one)
-            const double s = Norme(b.Vitesse);
+            const double v2 = Norme2(b.Vitesse);
+            if (v2 < v2Lente) continue; // too slow to shorten the step: spare the root
+            const double s = std::sqrt(v2);
             if (s > 0.001 && Fisik.DiamBilles / s < h) h = Fisik.DiamBilles / s;
         }
         // A step that cannot advance the clock (infinite speeds, absurd constants) would

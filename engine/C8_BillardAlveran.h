@@ -23,6 +23,11 @@ struct TResultatCollage {
     bool Arrete() const { return !Erreur.empty(); }
 };
 
+/// Square of a speed (cm²/s²) below which a ball cannot shorten an analysis step of at most
+/// dtAnal (s) under the rule "no ball travels more than D (cm) in a step"; 0 when no such
+/// bound holds (dtAnal not a positive number, or a bound beyond the normal doubles).
+double CarreVitesseLente(double D, double dtAnal);
+
 class TBillardAlveran : public TAlveranMouvements {
   public:
     static constexpr int NbEnrMax = 1200;    ///< last record index
