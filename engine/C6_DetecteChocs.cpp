@@ -66,48 +66,77 @@ inline void ProposeBande(TChocPrevu& choc, TEtatBille& bille, const TBande& band
 }
 } // namespace
 
-void TAlveranDetecteChocs::DetecteChocBande(TEtatBille& bille, TChocPrevu& choc) const {
-    if (bille.Etat > mRoule) return;
+TConstantesPas TAlveranDetecteChocs::ConstantesPas() const {
     const double L = Fisik.largeurJeu();
+    const double R = Fisik.RayonBilles();
     const double D = Fisik.DiamBilles;
-    const double R2 = Fisik.RayonBilles2;
-    const TVecteur P = bille.Position, V = bille.Vitesse;
+    TConstantesPas k;
+    k.R = R;
+    k.R2 = Fisik.RayonBilles2;
+    k.D2 = Fisik.DiamBilles2;
+    k.DeuxD = 2 * D;
+    k.Approche1 = L / 2 - 1.5 * D;
+    k.Approche3 = -L / 2 + 1.5 * D;
+    k.Approche2 = L - 1.5 * D;
+    k.Approche4 = -L + 1.5 * D;
+    k.HorsX = L / 2 + R;
+    k.HorsY = L + R;
+    return k;
+}
 
-    // Only the cushion ahead on each axis, and only when the ball is within reach of it.
-    const TBande* bande = nullptr;
-    if (V.x > 0 && P.x > L / 2 - 1.5 * D)
-        bande = &Fisik.Bandes[0];
-    else if (V.x <= 0 && P.x < -L / 2 + 1.5 * D)
-        bande = &Fisik.Bandes[1];
-    if (bande) ProposeBande(choc, bille, *bande, V.x, P.x - bande->Point.x, R2);
-
-    bande = nullptr;
-    if (V.y > 0 && P.y > L - 1.5 * D)
-        bande = &Fisik.Bandes[2];
-    else if (V.y <= 0 && P.y < -L + 1.5 * D)
-        bande = &Fisik.Bandes[3];
-    if (bande) ProposeBande(choc, bille, *bande, V.y, P.y - bande->Point.y, R2);
+void TAlveranDetecteChocs::DetecteChocBande(TEtatBille& bille, TChocPrevu& choc) const {
+    DetecteChocBande(bille, choc, ConstantesPas());
 }
 
 void TAlveranDetecteChocs::DetecteChocBille(TEtatBille& bille1, TEtatBille& bille2,
                                             TChocPrevu& choc) const {
+    DetecteChocBille(bille1, bille2, choc, ConstantesPas());
+}
+
+void TAlveranDetecteChocs::DetecteChocTapis(TEtatBille& bille, TChocPrevu& choc) const {
+    DetecteChocTapis(bille, choc, ConstantesPas());
+}
+
+void TAlveranDetecteChocs::DetecteChocBande(TEtatBille& bille, TChocPrevu& choc,
+                                            const TConstantesPas& k) const {
+    if (bille.Etat > mRoule) return;
+    const TVecteur P = bille.Position, V = bille.Vitesse;
+
+    // Only the cushion ahead on each axis, and only when the ball is within reach of it.
+    const TBande* bande = nullptr;
+    if (V.x > 0 && P.x > k.Approche1)
+        bande = &Fisik.Bandes[0];
+    else if (V.x <= 0 && P.x < k.Approche3)
+        bande = &Fisik.Bandes[1];
+    if (bande) ProposeBande(choc, bille, *bande, V.x, P.x - bande->Point.x, k.R2);
+
+    bande = nullptr;
+    if (V.y > 0 && P.y > k.Approche2)
+        bande = &Fisik.Bandes[2];
+    else if (V.y <= 0 && P.y < k.Approche4)
+        bande = &Fisik.Bandes[3];
+    if (bande) ProposeBande(choc, bille, *bande, V.y, P.y - bande->Point.y, k.R2);
+}
+
+void TAlveranDetecteChocs::DetecteChocBille(TEtatBille& bille1, TEtatBille& bille2,
+                                            TChocPrevu& choc, const TConstantesPas& k) const {
     if (bille1.Etat > mRoule && bille2.Etat > mRoule) return;
-    const double D = Fisik.DiamBilles;
     const TVecteur dP = Diff(bille2.Position, bille1.Position);
-    if (!(std::fabs(dP.x) < 2 * D || std::fabs(dP.y) < 2 * D)) return;
+    if (!(std::fabs(dP.x) < k.DeuxD || std::fabs(dP.y) < k.DeuxD)) return;
     const TVecteur dV = Diff(bille2.Vitesse, bille1.Vitesse);
     const double b = 2 * ProdScal(dP, dV);
     if (b >= 0) return; // not approaching
     const double a = Norme2(dV);
-    const double c = Norme2(dP) - Fisik.DiamBilles2;
+    const double c = Norme2(dP) - k.D2;
     Propose(choc, InstantContact(a, b, c, choc.DtPrec), bille1, &bille2, nullptr, tChocBille);
 }
 
-void TAlveranDetecteChocs::DetecteChocTapis(TEtatBille& bille, TChocPrevu& choc) const {
+void TAlveranDetecteChocs::DetecteChocTapis(TEtatBille& bille, TChocPrevu& choc,
+                                            const TConstantesPas& k) const {
     if (bille.Etat != mVole) return;
     const double a = -bille.DemiAccVol.z;
     const double b = bille.Vitesse.z;
-    const double c = bille.Position.z - Fisik.RayonBilles();
+    const double c = bille.Position.z - k.R;
     TRacines r = RacinesTrinome(a, b, c);
     if (r.Nb == 0) return;
     // Only a root at which the ball is coming down is a landing.

@@ -11,12 +11,14 @@ inline void Bouge(TEtatBille& b, double tau, TVecteur demiAcc, TVecteur acc) {
 } // namespace
 
 void TAlveranMouvements::Deplace(TEtatBille& bille, double t, double dt) const {
-    const double L = Fisik.largeurJeu();
-    const double R = Fisik.RayonBilles();
+    Deplace(bille, t, dt, ConstantesPas());
+}
 
+void TAlveranMouvements::Deplace(TEtatBille& bille, double t, double dt,
+                                 const TConstantesPas& k) const {
     if (bille.Etat == mVole) {
         const TVecteur P = bille.Position;
-        if (std::fabs(P.x) > L / 2 + R || std::fabs(P.y) > L + R) {
+        if (std::fabs(P.x) > k.HorsX || std::fabs(P.y) > k.HorsY) {
             bille.Etat = mDehors;
             return;
         }

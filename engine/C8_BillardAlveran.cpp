@@ -143,51 +143,61 @@ void TBillardAlveran::CalculeTrajets() {
     S.BilleA = nullptr;
 
     const double L = Fisik.largeurJeu();
-    const double v2Lente = CarreVitesseLente(Fisik.DiamBilles, Fisik.dtAnal);
+    const double D = Fisik.DiamBilles;
+    const double dtAnal = Fisik.dtAnal;
+    const double dtEnr = Fisik.dtEnr;
+    const TConstantesPas k = ConstantesPas();
+    const double v2Lente = CarreVitesseLente(D, dtAnal);
+    const bool dtAnalValide = std::isfinite(dtAnal) && dtAnal > 0;
     while (NbEnr < NbEnrMax) {
         B1.Contre = 0;
         S.Dt = DtJamais;
         S.Traitement = tAucun;
 
         // No ball travels more than one diameter in a step.
-        double h = Fisik.dtAnal;
+        double h = dtAnal;
+        bool raccourci = false;
         for (const TEtatBille& b : B) {
             if (b.Etat == mArret) continue; // no speed (an off-table ball may still have one)
             const double v2 = Norme2(b.Vitesse);
             if (v2 < v2Lente) continue; // too slow to shorten the step: spare the root
             const double s = std::sqrt(v2);
-            if (s > 0.001 && Fisik.DiamBilles / s < h) h = Fisik.DiamBilles / s;
+            if (s > 0.001 && D / s < h) {
+                h = D / s;
+                raccourci = true;
+            }
         }
         // A step that cannot advance the clock (infinite speeds, absurd constants) would
         // never end the shot; so would an endless series of steps.
-        if (!(std::isfinite(h) && h > 0) || NbPas >= NbPasMax) break;
+        const bool pasValide = raccourci ? std::isfinite(h) && h > 0 : dtAnalValide;
+        if (!pasValide || NbPas >= NbPasMax) break;
         ++NbPas;
 
-        DetecteChocBande(B1, S);
-        DetecteChocBande(B2, S);
-        DetecteChocBande(B3, S);
-        DetecteChocBille(B1, B2, S);
-        DetecteChocBille(B1, B3, S);
-        DetecteChocBille(B2, B3, S);
-        DetecteChocTapis(B1, S);
-        DetecteChocTapis(B2, S);
-        DetecteChocTapis(B3, S);
+        DetecteChocBande(B1, S, k);
+        DetecteChocBande(B2, S, k);
+        DetecteChocBande(B3, S, k);
+        DetecteChocBille(B1, B2, S, k);
+        DetecteChocBille(B1, B3, S, k);
+        DetecteChocBille(B2, B3, S, k);
+        DetecteChocTapis(B1, S, k);
+        DetecteChocTapis(B2, S, k);
+        DetecteChocTapis(B3, S, k);
 
         if (S.Traitement == tAucun || S.Dt > h) {
-            Deplace(B1, t, h);
-            Deplace(B2, t, h);
-            Deplace(B3, t, h);
+            Deplace(B1, t, h, k);
+            Deplace(B2, t, h, k);
+            Deplace(B3, t, h, k);
             t = t + h;
             S.DtPrec = h;
             if (t > tEnr) {
                 Enregistre(B1, B2, B3, t, cAucun);
                 Adherences[NbEnr] = 1000;
-                tEnr = tEnr + Fisik.dtEnr;
+                tEnr = tEnr + dtEnr;
             }
         } else {
-            Deplace(B1, t, S.Dt);
-            Deplace(B2, t, S.Dt);
-            Deplace(B3, t, S.Dt);
+            Deplace(B1, t, S.Dt, k);
+            Deplace(B2, t, S.Dt, k);
+            Deplace(B3, t, S.Dt, k);
             TEtatBille& A = *S.BilleA;
             switch (S.Traitement) {
             case tChocBille:
