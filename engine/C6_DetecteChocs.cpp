@@ -1,5 +1,7 @@
 #include "engine/C6_DetecteChocs.h"
 
+#include <algorithm>
+
 TConstantesPas TAlveranDetecteChocs::ConstantesPas() const {
     const double L = Fisik.largeurJeu();
     const double R = Fisik.RayonBilles();
@@ -13,6 +15,8 @@ TConstantesPas TAlveranDetecteChocs::ConstantesPas() const {
     k.Approche3 = -L / 2 + 1.5 * D;
     k.Approche2 = L - 1.5 * D;
     k.Approche4 = -L + 1.5 * D;
+    k.PorteeX = std::min(k.Approche1, -k.Approche3);
+    k.PorteeY = std::min(k.Approche2, -k.Approche4);
     k.HorsX = L / 2 + R;
     k.HorsY = L + R;
     return k;

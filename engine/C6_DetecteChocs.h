@@ -36,6 +36,8 @@ struct TConstantesPas {
     double Approche3 = 0.0; ///< −L/2 + 1.5·D: heading −x below it, cushion 3 (cm)
     double Approche2 = 0.0; ///< L − 1.5·D: heading +y beyond it, cushion 2 (cm)
     double Approche4 = 0.0; ///< −L + 1.5·D: heading −y below it, cushion 4 (cm)
+    double PorteeX = 0.0;   ///< |x| at or below which neither cushion 1 nor 3 is in reach (cm)
+    double PorteeY = 0.0;   ///< |y| at or below which neither cushion 2 nor 4 is in reach (cm)
     double HorsX = 0.0;     ///< L/2 + R: a flying ball beyond it in |x| is off the table (cm)
     double HorsY = 0.0;     ///< L + R: the same in |y| (cm)
 };
@@ -135,6 +137,8 @@ inline void TAlveranDetecteChocs::DetecteChocBande(TEtatBille& bille, TChocPrevu
                                                    const TConstantesPas& k) const {
     if (bille.Etat > mRoule) return;
     const TVecteur P = bille.Position, V = bille.Vitesse;
+    // Most of the time the ball is away from every cushion: two tests say so.
+    if (!(std::fabs(P.x) > k.PorteeX) && !(std::fabs(P.y) > k.PorteeY)) return;
 
     // Only the cushion ahead on each axis, and only when the ball is within reach of it.
     const TBande* bande = nullptr;
