@@ -62,6 +62,12 @@ class TAlveranDetecteChocs : public TAlveranApresChocs {
                           const TConstantesPas& k) const;
     void DetecteChocTapis(TEtatBille& bille, TChocPrevu& choc, const TConstantesPas& k) const;
 
+    /// The cushion candidates of a ball known to be flying, sliding or rolling.
+    void ProposeBandes(TEtatBille& bille, TChocPrevu& choc, const TConstantesPas& k) const;
+    /// The candidate of a pair of which one ball at least flies, slides or rolls.
+    static void ProposePaire(TEtatBille& bille1, TEtatBille& bille2, TChocPrevu& choc,
+                             const TConstantesPas& k);
+
   protected:
     /// Replaces the record's content with a strictly earlier candidate.
     static void Propose(TChocPrevu& choc, double t, TEtatBille& bille, TEtatBille* objetBille,
@@ -136,6 +142,11 @@ inline void TAlveranDetecteChocs::ProposeBande(TChocPrevu& choc, TEtatBille& bil
 inline void TAlveranDetecteChocs::DetecteChocBande(TEtatBille& bille, TChocPrevu& choc,
                                                    const TConstantesPas& k) const {
     if (bille.Etat > mRoule) return;
+    ProposeBandes(bille, choc, k);
+}
+
+inline void TAlveranDetecteChocs::ProposeBandes(TEtatBille& bille, TChocPrevu& choc,
+                                                const TConstantesPas& k) const {
     const TVecteur P = bille.Position, V = bille.Vitesse;
     // Most of the time the ball is away from every cushion: two tests say so.
     if (!(std::fabs(P.x) > k.PorteeX) && !(std::fabs(P.y) > k.PorteeY)) return;
@@ -160,6 +171,11 @@ inline void TAlveranDetecteChocs::DetecteChocBille(TEtatBille& bille1, TEtatBill
                                                    TChocPrevu& choc,
                                                    const TConstantesPas& k) const {
     if (bille1.Etat > mRoule && bille2.Etat > mRoule) return;
+    ProposePaire(bille1, bille2, choc, k);
+}
+
+inline void TAlveranDetecteChocs::ProposePaire(TEtatBille& bille1, TEtatBille& bille2,
+                                               TChocPrevu& choc, const TConstantesPas& k) {
     const TVecteur dP = Diff(bille2.Position, bille1.Position);
     if (!(std::fabs(dP.x) < k.DeuxD || std::fabs(dP.y) < k.DeuxD)) return;
     const TVecteur dV = Diff(bille2.Vitesse, bille1.Vitesse);

@@ -10,6 +10,9 @@ class TAlveranMouvements : public TAlveranDetecteChocs {
     /// The same, with the step constants computed once for the shot.
     void Deplace(TEtatBille& bille, double t, double dt, const TConstantesPas& k) const;
 
+    /// Deplace for a rolling ball; says whether it still rolls.
+    static bool DeplaceRoulante(TEtatBille& bille, double t, double dt);
+
   protected:
     /// Constant-acceleration move: P ← P + V·τ − D·τ², then V ← V − A·τ.
     static void Bouge(TEtatBille& b, double tau, TVecteur demiAcc, TVecteur acc);
@@ -25,7 +28,7 @@ inline void TAlveranMouvements::Bouge(TEtatBille& b, double tau, TVecteur demiAc
     b.Vitesse = Diff(b.Vitesse, Mult(acc, tau));
 }
 
-inline void TAlveranMouvements::Roule(TEtatBille& bille, double t, double dt) {
+[[gnu::always_inline]] inline void TAlveranMouvements::Roule(TEtatBille& bille, double t, double dt) {
     if (t + dt <= bille.TFinRoule) {
         Bouge(bille, dt, bille.DemiAccRoule, bille.AccRoule);
         // Rotation = FacteurRoule × Vitesse; its z is the spin, set by the caller.
@@ -83,4 +86,14 @@ inline void TAlveranMouvements::Deplace(TEtatBille& bille, double t, double dt,
     }
     bille.Rotation.z = Wz;
     if (bille.Etat == mPivotSeul && Wz == 0) bille.Etat = mArret;
+}
+
+inline bool TAlveranMouvements::DeplaceRoulante(TEtatBille& bille, double t, double dt) {
+    const double tEnd = t + dt;
+    const double Wz = tEnd < bille.TFinPivot ? bille.Rotation.z - bille.DecelPivot * dt : 0.0;
+    Roule(bille, t, dt);
+    bille.Rotation.z = Wz;
+    if (bille.Etat == mRoule) return true;
+    if (Wz == 0) bille.Etat = mArret;
+    return false;
 }

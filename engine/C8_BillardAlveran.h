@@ -92,4 +92,22 @@ class TBillardAlveran : public TAlveranMouvements {
     std::string TextePressePapiers() const;
     /// Takes the keys found in `texte` into the engine.
     TResultatCollage CollePressePapiersTexte(const std::string& texte);
+
+  private:
+    struct TBoucle;
+    /// What the trajectory loop does next with the step under way.
+    enum class TSuitePas {
+        Aucune, ///< no step made yet
+        Arret,  ///< the step cannot be made: end of the computation
+        Libre,  ///< free step detected, to be made
+        Choc,   ///< impact within the step detected, to be answered
+        Fait,   ///< free step made
+    };
+    TSuitePas Detecte(TBoucle& c);
+    void PasLibre(TBoucle& c);
+    void PasChoc(TBoucle& c);
+    void Avance(TBoucle& c);
+    TSuitePas Course(TBoucle& c);
+    template <bool R1, bool R2, bool R3>
+    TSuitePas Course(TBoucle& c);
 };
