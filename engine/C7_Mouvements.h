@@ -8,16 +8,32 @@ class TAlveranMouvements : public TAlveranDetecteChocs {
     /// Advances `bille` from absolute time t to t + dt (dt may be slightly negative).
     void Deplace(TEtatBille& bille, double t, double dt) const;
     /// The same, with the step constants computed once for the shot.
-    void Deplace(TEtatBille& bille, double t, double dt, const TConstantesPas& k) const;
+    static void Deplace(TEtatBille& bille, double t, double dt, const TConstantesPas& k);
 
-    /// Deplace for a rolling ball; says whether it still rolls.
-    static bool DeplaceRoulante(TEtatBille& bille, double t, double dt);
+    /// Deplace for a rolling ball, but for its rotation about x and y while it still rolls:
+    /// that rotation follows from the velocity (RotationRoulement), and is needed only when
+    /// read.
+    static void RouleSansRotation(TEtatBille& bille, double t, double dt);
+    /// The rotation about x and y of a rolling ball, from its velocity; the z is the spin.
+    static void RotationRoulement(TEtatBille& bille);
 
   protected:
+    // Deplace for each state (mVole, mGlisse, mRoule, mPivotSeul).
+    static void Vole(TEtatBille& bille, double dt, const TConstantesPas& k);
+    static void Glisse(TEtatBille& bille, double t, double dt);
+    static void Roule(TEtatBille& bille, double t, double dt);
+    static void Pivote(TEtatBille& bille, double t, double dt);
+
     /// Constant-acceleration move: P ← P + V·τ − D·τ², then V ← V − A·τ.
     static void Bouge(TEtatBille& b, double tau, TVecteur demiAcc, TVecteur acc);
-    /// The rolling part of a move from t to t + dt: rolls, or stops rolling at TFinRoule.
-    static void Roule(TEtatBille& bille, double t, double dt);
+    /// The rolling part of a move from t to t + dt: rolls, or stops rolling at TFinRoule;
+    /// `rotation`: sets the rotation about x and y of a ball that still rolls.
+    template <bool rotation = true> static void RouleJusqua(TEtatBille& bille, double t, double dt);
+    /// The spin about z at t + dt: it runs down on its own clock, whatever the rest of the
+    /// motion does.
+    static double Spin(const TEtatBille& bille, double t, double dt);
+    /// Sets the spin; a ball left spinning in place stops with it.
+    static void FinPas(TEtatBille& bille, double Wz);
 };
 
 // The motion runs at every analysis step: its bodies live here so that the trajectory loop
@@ -28,13 +44,28 @@ inline void TAlveranMouvements::Bouge(TEtatBille& b, double tau, TVecteur demiAc
     b.Vitesse = Diff(b.Vitesse, Mult(acc, tau));
 }
 
-[[gnu::always_inline]] inline void TAlveranMouvements::Roule(TEtatBille& bille, double t, double dt) {
+inline double TAlveranMouvements::Spin(const TEtatBille& bille, double t, double dt) {
+    return t + dt < bille.TFinPivot ? bille.Rotation.z - bille.DecelPivot * dt : 0.0;
+}
+
+inline void TAlveranMouvements::FinPas(TEtatBille& bille, double Wz) {
+    bille.Rotation.z = Wz;
+    if (bille.Etat == mPivotSeul && Wz == 0) bille.Etat = mArret;
+}
+
+inline void TAlveranMouvements::RotationRoulement(TEtatBille& bille) {
+    // Rotation = FacteurRoule × Vitesse but for its z.
+    const TVecteur F = bille.FacteurRoule, V = bille.Vitesse;
+    bille.Rotation.x = F.y * V.z - F.z * V.y;
+    bille.Rotation.y = F.z * V.x - F.x * V.z;
+}
+
+template <bool rotation>
+[[gnu::always_inline]] inline void TAlveranMouvements::RouleJusqua(TEtatBille& bille, double t,
+                                                                   double dt) {
     if (t + dt <= bille.TFinRoule) {
         Bouge(bille, dt, bille.DemiAccRoule, bille.AccRoule);
-        // Rotation = FacteurRoule × Vitesse; its z is the spin, set by the caller.
-        const TVecteur F = bille.FacteurRoule, V = bille.Vitesse;
-        bille.Rotation.x = F.y * V.z - F.z * V.y;
-        bille.Rotation.y = F.z * V.x - F.x * V.z;
+        if constexpr (rotation) RotationRoulement(bille);
     } else {
         const double tau = bille.TFinRoule - t;
         bille.Position = Diff(Somme(bille.Position, Mult(bille.Vitesse, tau)),
@@ -45,55 +76,66 @@ inline void TAlveranMouvements::Bouge(TEtatBille& b, double tau, TVecteur demiAc
     }
 }
 
-inline void TAlveranMouvements::Deplace(TEtatBille& bille, double t, double dt,
-                                        const TConstantesPas& k) const {
-    if (bille.Etat == mVole) {
-        const TVecteur P = bille.Position;
-        if (std::fabs(P.x) > k.HorsX || std::fabs(P.y) > k.HorsY) {
-            bille.Etat = mDehors;
-            return;
-        }
-        Bouge(bille, dt, bille.DemiAccVol, bille.AccVol);
+inline void TAlveranMouvements::Vole(TEtatBille& bille, double dt, const TConstantesPas& k) {
+    const TVecteur P = bille.Position;
+    if (std::fabs(P.x) > k.HorsX || std::fabs(P.y) > k.HorsY) {
+        bille.Etat = mDehors;
         return;
     }
-    if (bille.Etat >= mArret) return;
+    Bouge(bille, dt, bille.DemiAccVol, bille.AccVol);
+}
 
-    // The spin about z runs down on its own clock, whatever the rest of the motion does.
+inline void TAlveranMouvements::Glisse(TEtatBille& bille, double t, double dt) {
+    const double Wz = Spin(bille, t, dt);
     const double tEnd = t + dt;
-    const double Wz = tEnd < bille.TFinPivot ? bille.Rotation.z - bille.DecelPivot * dt : 0.0;
+    if (tEnd <= bille.TFinGlisse) {
+        Bouge(bille, dt, bille.DemiAccGlisse, bille.AccGlisse);
+        // Its z is the spin.
+        bille.Rotation.x = bille.Rotation.x + dt * bille.AccRotGlisse.x;
+        bille.Rotation.y = bille.Rotation.y + dt * bille.AccRotGlisse.y;
+        bille.Rotation.z = Wz;
+        return;
+    }
+    const double tau = bille.TFinGlisse - t;
+    Bouge(bille, tau, bille.DemiAccGlisse, bille.AccGlisse);
+    bille.Rotation = Somme(bille.Rotation, Mult(bille.AccRotGlisse, tau));
+    bille.Etat = mRoule;
+    RouleJusqua(bille, bille.TFinGlisse, tEnd - bille.TFinGlisse);
+    FinPas(bille, Wz);
+}
 
+inline void TAlveranMouvements::Roule(TEtatBille& bille, double t, double dt) {
+    const double Wz = Spin(bille, t, dt);
+    RouleJusqua(bille, t, dt);
+    FinPas(bille, Wz);
+}
+
+inline void TAlveranMouvements::Pivote(TEtatBille& bille, double t, double dt) {
+    FinPas(bille, Spin(bille, t, dt));
+}
+
+inline void TAlveranMouvements::Deplace(TEtatBille& bille, double t, double dt,
+                                        const TConstantesPas& k) {
     switch (bille.Etat) {
+    case mVole:
+        Vole(bille, dt, k);
+        break;
     case mGlisse:
-        if (tEnd <= bille.TFinGlisse) {
-            Bouge(bille, dt, bille.DemiAccGlisse, bille.AccGlisse);
-            bille.Rotation.x = bille.Rotation.x + dt * bille.AccRotGlisse.x;
-            bille.Rotation.y = bille.Rotation.y + dt * bille.AccRotGlisse.y;
-            bille.Rotation.z = Wz;
-            return;
-        } else {
-            const double tau = bille.TFinGlisse - t;
-            Bouge(bille, tau, bille.DemiAccGlisse, bille.AccGlisse);
-            bille.Rotation = Somme(bille.Rotation, Mult(bille.AccRotGlisse, tau));
-            bille.Etat = mRoule;
-            Roule(bille, bille.TFinGlisse, tEnd - bille.TFinGlisse);
-        }
+        Glisse(bille, t, dt);
         break;
     case mRoule:
         Roule(bille, t, dt);
         break;
+    case mPivotSeul:
+        Pivote(bille, t, dt);
+        break;
     default:
         break;
     }
-    bille.Rotation.z = Wz;
-    if (bille.Etat == mPivotSeul && Wz == 0) bille.Etat = mArret;
 }
 
-inline bool TAlveranMouvements::DeplaceRoulante(TEtatBille& bille, double t, double dt) {
-    const double tEnd = t + dt;
-    const double Wz = tEnd < bille.TFinPivot ? bille.Rotation.z - bille.DecelPivot * dt : 0.0;
-    Roule(bille, t, dt);
-    bille.Rotation.z = Wz;
-    if (bille.Etat == mRoule) return true;
-    if (Wz == 0) bille.Etat = mArret;
-    return false;
+inline void TAlveranMouvements::RouleSansRotation(TEtatBille& bille, double t, double dt) {
+    const double Wz = Spin(bille, t, dt);
+    RouleJusqua<false>(bille, t, dt);
+    FinPas(bille, Wz);
 }

@@ -312,6 +312,16 @@ TBillardAlveran::TSuitePas TBillardAlveran::Course(TBoucle& c) {
     double tEnr = c.tEnr;
     int64_t pas = NbPas;
     TSuitePas suite = TSuitePas::Fait;
+    // The rotation of a rolling ball follows from its velocity: it is set when read, that is
+    // at a record and on leaving the run, once the balls have moved.
+    bool rotationsDifferees = false;
+    const auto rotations = [&] {
+        if (!rotationsDifferees) return;
+        if (R1 && B1.Etat == mRoule) RotationRoulement(B1);
+        if (R2 && B2.Etat == mRoule) RotationRoulement(B2);
+        if (R3 && B3.Etat == mRoule) RotationRoulement(B3);
+        rotationsDifferees = false;
+    };
     for (;;) {
         B1.Contre = 0;
         S.Dt = DtJamais;
@@ -341,19 +351,23 @@ TBillardAlveran::TSuitePas TBillardAlveran::Course(TBoucle& c) {
             break;
         }
 
-        bool roulent = true;
-        if constexpr (R1) roulent = DeplaceRoulante(B1, t, h) && roulent;
-        if constexpr (R2) roulent = DeplaceRoulante(B2, t, h) && roulent;
-        if constexpr (R3) roulent = DeplaceRoulante(B3, t, h) && roulent;
+        if constexpr (R1) RouleSansRotation(B1, t, h);
+        if constexpr (R2) RouleSansRotation(B2, t, h);
+        if constexpr (R3) RouleSansRotation(B3, t, h);
+        rotationsDifferees = true;
+        const bool roulent =
+            (!R1 || B1.Etat == mRoule) && (!R2 || B2.Etat == mRoule) && (!R3 || B3.Etat == mRoule);
         t = t + h;
         S.DtPrec = h;
         if (t > tEnr) {
+            rotations();
             Enregistre(B1, B2, B3, t, cAucun);
             Adherences[NbEnr] = 1000;
             tEnr = tEnr + c.dtEnr;
         }
         if (!roulent || NbEnr >= NbEnrMax) break;
     }
+    rotations();
     c.t = t;
     c.tEnr = tEnr;
     NbPas = pas;
