@@ -322,8 +322,9 @@ TBillardAlveran::TSuitePas TBillardAlveran::Course(TBoucle& c) {
         if (R3 && B3.Etat == mRoule) RotationRoulement(B3);
         rotationsDifferees = false;
     };
+    // Only an impact names a ball struck; none happens in a run.
+    B1.Contre = 0;
     for (;;) {
-        B1.Contre = 0;
         S.Dt = DtJamais;
         S.Traitement = tAucun;
 
@@ -364,8 +365,9 @@ TBillardAlveran::TSuitePas TBillardAlveran::Course(TBoucle& c) {
             Enregistre(B1, B2, B3, t, cAucun);
             Adherences[NbEnr] = 1000;
             tEnr = tEnr + c.dtEnr;
+            if (NbEnr >= NbEnrMax) break;
         }
-        if (!roulent || NbEnr >= NbEnrMax) break;
+        if (!roulent) break;
     }
     rotations();
     c.t = t;
