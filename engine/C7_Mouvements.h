@@ -17,10 +17,11 @@ class TAlveranMouvements : public TAlveranDetecteChocs {
     /// The rotation about x and y of a rolling ball, from its velocity; the z is the spin.
     static void RotationRoulement(TEtatBille& bille);
 
-  protected:
     // Deplace for each state (mVole, mGlisse, mRoule, mPivotSeul).
     static void Vole(TEtatBille& bille, double dt, const TConstantesPas& k);
     static void Glisse(TEtatBille& bille, double t, double dt);
+
+  protected:
     static void Roule(TEtatBille& bille, double t, double dt);
     static void Pivote(TEtatBille& bille, double t, double dt);
 

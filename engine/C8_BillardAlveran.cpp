@@ -129,6 +129,18 @@ inline void Raccourcit(const TEtatBille& b, double D, double v2Lente, double& h,
         raccourci = true;
     }
 }
+inline bool SurTapis(const TEtatBille& b) {
+    return b.Etat == mRoule || b.Etat == mGlisse;
+}
+[[gnu::noinline]] void Glisse(TEtatBille& b, double t, double h) {
+    TAlveranMouvements::Glisse(b, t, h);
+}
+inline void SurLeTapis(TEtatBille& b, double t, double h) {
+    if (b.Etat == mRoule)
+        TAlveranMouvements::RouleSansRotation(b, t, h);
+    else
+        Glisse(b, t, h);
+}
 } // namespace
 
 void TBillardAlveran::CalculeTrajets() {
@@ -276,8 +288,7 @@ void TBillardAlveran::PasChoc(TBoucle& c) {
 
 TBillardAlveran::TSuitePas TBillardAlveran::Course(TBoucle& c) {
     const auto roule = [&c](int i) {
-        const TMouvement e = c.B[i].Etat;
-        return e == mRoule ? 1 : e == mArret ? 0 : -1;
+        return SurTapis(c.B[i]) ? 1 : c.B[i].Etat == mArret ? 0 : -1;
     };
     const int r1 = roule(0), r2 = roule(1), r3 = roule(2);
     if (r1 < 0 || r2 < 0 || r3 < 0) return TSuitePas::Aucune;
@@ -352,12 +363,12 @@ TBillardAlveran::TSuitePas TBillardAlveran::Course(TBoucle& c) {
             break;
         }
 
-        if constexpr (R1) RouleSansRotation(B1, t, h);
-        if constexpr (R2) RouleSansRotation(B2, t, h);
-        if constexpr (R3) RouleSansRotation(B3, t, h);
+        if constexpr (R1) SurLeTapis(B1, t, h);
+        if constexpr (R2) SurLeTapis(B2, t, h);
+        if constexpr (R3) SurLeTapis(B3, t, h);
         rotationsDifferees = true;
         const bool roulent =
-            (!R1 || B1.Etat == mRoule) && (!R2 || B2.Etat == mRoule) && (!R3 || B3.Etat == mRoule);
+            (!R1 || SurTapis(B1)) && (!R2 || SurTapis(B2)) && (!R3 || SurTapis(B3));
         t = t + h;
         S.DtPrec = h;
         if (t > tEnr) {
