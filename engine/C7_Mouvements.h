@@ -10,29 +10,32 @@ class TAlveranMouvements : public TAlveranDetecteChocs {
     /// The same, with the step constants computed once for the shot.
     static void Deplace(TEtatBille& bille, double t, double dt, const TConstantesPas& k);
 
-    /// Deplace for a rolling ball, but for its rotation about x and y while it still rolls:
-    /// that rotation follows from the velocity (RotationRoulement), and is needed only when
-    /// read.
-    static void RouleSansRotation(TEtatBille& bille, double t, double dt);
-    /// The rotation about x and y of a rolling ball, from its velocity; the z is the spin.
+    /// Deplace for a sliding or rolling ball, but for the rotation about x and y of a ball
+    /// that rolls on: that rotation follows from its velocity (RotationRoulement), and the
+    /// trajectory loop sets it only when it reads it.
+    static void DeplaceSurLeTapis(TEtatBille& bille, double t, double dt);
+    /// The rotation about x and y of a rolling ball, from its velocity (the z is the spin).
     static void RotationRoulement(TEtatBille& bille);
 
+  protected:
     // Deplace for each state (mVole, mGlisse, mRoule, mPivotSeul).
     static void Vole(TEtatBille& bille, double dt, const TConstantesPas& k);
     static void Glisse(TEtatBille& bille, double t, double dt);
-
-  protected:
     static void Roule(TEtatBille& bille, double t, double dt);
     static void Pivote(TEtatBille& bille, double t, double dt);
+    /// Glisse, compiled out of line: inlined beside the rolling move of DeplaceSurLeTapis, its
+    /// stores were merged with that move's into narrower ones, which the next step's wider
+    /// loads of the same fields had to wait for.
+    static void GlisseHorsLigne(TEtatBille& bille, double t, double dt);
 
     /// Constant-acceleration move: P ← P + V·τ − D·τ², then V ← V − A·τ.
     static void Bouge(TEtatBille& b, double tau, TVecteur demiAcc, TVecteur acc);
     /// The rolling part of a move from t to t + dt: rolls, or stops rolling at TFinRoule;
-    /// `rotation`: sets the rotation about x and y of a ball that still rolls.
+    /// `rotation`: sets the rotation about x and y of a ball that rolls on.
     template <bool rotation = true> static void RouleJusqua(TEtatBille& bille, double t, double dt);
     /// The spin about z at t + dt: it runs down on its own clock, whatever the rest of the
     /// motion does.
-    static double Spin(const TEtatBille& bille, double t, double dt);
+    static double VitessePivot(const TEtatBille& bille, double t, double dt);
     /// Sets the spin; a ball left spinning in place stops with it.
     static void FinPas(TEtatBille& bille, double Wz);
 };
@@ -45,7 +48,7 @@ inline void TAlveranMouvements::Bouge(TEtatBille& b, double tau, TVecteur demiAc
     b.Vitesse = Diff(b.Vitesse, Mult(acc, tau));
 }
 
-inline double TAlveranMouvements::Spin(const TEtatBille& bille, double t, double dt) {
+inline double TAlveranMouvements::VitessePivot(const TEtatBille& bille, double t, double dt) {
     return t + dt < bille.TFinPivot ? bille.Rotation.z - bille.DecelPivot * dt : 0.0;
 }
 
@@ -87,7 +90,7 @@ inline void TAlveranMouvements::Vole(TEtatBille& bille, double dt, const TConsta
 }
 
 inline void TAlveranMouvements::Glisse(TEtatBille& bille, double t, double dt) {
-    const double Wz = Spin(bille, t, dt);
+    const double Wz = VitessePivot(bille, t, dt);
     const double tEnd = t + dt;
     if (tEnd <= bille.TFinGlisse) {
         Bouge(bille, dt, bille.DemiAccGlisse, bille.AccGlisse);
@@ -106,13 +109,13 @@ inline void TAlveranMouvements::Glisse(TEtatBille& bille, double t, double dt) {
 }
 
 inline void TAlveranMouvements::Roule(TEtatBille& bille, double t, double dt) {
-    const double Wz = Spin(bille, t, dt);
+    const double Wz = VitessePivot(bille, t, dt);
     RouleJusqua(bille, t, dt);
     FinPas(bille, Wz);
 }
 
 inline void TAlveranMouvements::Pivote(TEtatBille& bille, double t, double dt) {
-    FinPas(bille, Spin(bille, t, dt));
+    FinPas(bille, VitessePivot(bille, t, dt));
 }
 
 inline void TAlveranMouvements::Deplace(TEtatBille& bille, double t, double dt,
@@ -135,8 +138,12 @@ inline void TAlveranMouvements::Deplace(TEtatBille& bille, double t, double dt,
     }
 }
 
-inline void TAlveranMouvements::RouleSansRotation(TEtatBille& bille, double t, double dt) {
-    const double Wz = Spin(bille, t, dt);
+inline void TAlveranMouvements::DeplaceSurLeTapis(TEtatBille& bille, double t, double dt) {
+    if (bille.Etat == mGlisse) {
+        GlisseHorsLigne(bille, t, dt);
+        return;
+    }
+    const double Wz = VitessePivot(bille, t, dt);
     RouleJusqua<false>(bille, t, dt);
     FinPas(bille, Wz);
 }

@@ -129,17 +129,10 @@ inline void Raccourcit(const TEtatBille& b, double D, double v2Lente, double& h,
         raccourci = true;
     }
 }
-inline bool SurTapis(const TEtatBille& b) {
-    return b.Etat == mRoule || b.Etat == mGlisse;
-}
-[[gnu::noinline]] void Glisse(TEtatBille& b, double t, double h) {
-    TAlveranMouvements::Glisse(b, t, h);
-}
-inline void SurLeTapis(TEtatBille& b, double t, double h) {
-    if (b.Etat == mRoule)
-        TAlveranMouvements::RouleSansRotation(b, t, h);
-    else
-        Glisse(b, t, h);
+
+/// The ball slides or rolls: the states of most steps, that the runs of free steps take.
+inline bool SurLeTapis(const TEtatBille& b) {
+    return b.Etat == mGlisse || b.Etat == mRoule;
 }
 } // namespace
 
@@ -287,12 +280,13 @@ void TBillardAlveran::PasChoc(TBoucle& c) {
 }
 
 TBillardAlveran::TSuitePas TBillardAlveran::Course(TBoucle& c) {
-    const auto roule = [&c](int i) {
-        return SurTapis(c.B[i]) ? 1 : c.B[i].Etat == mArret ? 0 : -1;
+    // 1: on the cloth, 0: at rest, −1: any other state.
+    const auto classe = [](const TEtatBille& b) {
+        return SurLeTapis(b) ? 1 : b.Etat == mArret ? 0 : -1;
     };
-    const int r1 = roule(0), r2 = roule(1), r3 = roule(2);
-    if (r1 < 0 || r2 < 0 || r3 < 0) return TSuitePas::Aucune;
-    switch (r1 + 2 * r2 + 4 * r3) {
+    const int t1 = classe(c.B[0]), t2 = classe(c.B[1]), t3 = classe(c.B[2]);
+    if (t1 < 0 || t2 < 0 || t3 < 0) return TSuitePas::Aucune;
+    switch (t1 + 2 * t2 + 4 * t3) {
     case 1:
         return Course<true, false, false>(c);
     case 2:
@@ -307,12 +301,12 @@ TBillardAlveran::TSuitePas TBillardAlveran::Course(TBoucle& c) {
         return Course<false, true, true>(c);
     case 7:
         return Course<true, true, true>(c);
-    default:
+    default: // every ball at rest: the computation is over
         return TSuitePas::Aucune;
     }
 }
 
-template <bool R1, bool R2, bool R3>
+template <bool T1, bool T2, bool T3>
 TBillardAlveran::TSuitePas TBillardAlveran::Course(TBoucle& c) {
     TEtatBille& B1 = c.B[0];
     TEtatBille& B2 = c.B[1];
@@ -323,14 +317,14 @@ TBillardAlveran::TSuitePas TBillardAlveran::Course(TBoucle& c) {
     double tEnr = c.tEnr;
     int64_t pas = NbPas;
     TSuitePas suite = TSuitePas::Fait;
-    // The rotation of a rolling ball follows from its velocity: it is set when read, that is
-    // at a record and on leaving the run, once the balls have moved.
+    // The rotation of a rolling ball follows from its velocity: it is set when read, at a
+    // record and on leaving the run, once the balls have moved.
     bool rotationsDifferees = false;
     const auto rotations = [&] {
         if (!rotationsDifferees) return;
-        if (R1 && B1.Etat == mRoule) RotationRoulement(B1);
-        if (R2 && B2.Etat == mRoule) RotationRoulement(B2);
-        if (R3 && B3.Etat == mRoule) RotationRoulement(B3);
+        if (T1 && B1.Etat == mRoule) RotationRoulement(B1);
+        if (T2 && B2.Etat == mRoule) RotationRoulement(B2);
+        if (T3 && B3.Etat == mRoule) RotationRoulement(B3);
         rotationsDifferees = false;
     };
     // Only an impact names a ball struck; none happens in a run.
@@ -339,11 +333,14 @@ TBillardAlveran::TSuitePas TBillardAlveran::Course(TBoucle& c) {
         S.Dt = DtJamais;
         S.Traitement = tAucun;
 
+        // The general step, without what the states of resting balls turn away: they
+        // neither shorten the step nor move, and are detected only in pairs with a moving
+        // ball; the balls on the cloth cannot land on it.
         double h = c.dtAnal;
         bool raccourci = false;
-        if constexpr (R1) Raccourcit(B1, c.D, c.v2Lente, h, raccourci);
-        if constexpr (R2) Raccourcit(B2, c.D, c.v2Lente, h, raccourci);
-        if constexpr (R3) Raccourcit(B3, c.D, c.v2Lente, h, raccourci);
+        if constexpr (T1) Raccourcit(B1, c.D, c.v2Lente, h, raccourci);
+        if constexpr (T2) Raccourcit(B2, c.D, c.v2Lente, h, raccourci);
+        if constexpr (T3) Raccourcit(B3, c.D, c.v2Lente, h, raccourci);
         const bool pasValide = raccourci ? std::isfinite(h) && h > 0 : c.dtAnalValide;
         if (!pasValide || pas >= NbPasMax) {
             suite = TSuitePas::Arret;
@@ -351,24 +348,23 @@ TBillardAlveran::TSuitePas TBillardAlveran::Course(TBoucle& c) {
         }
         ++pas;
 
-        if constexpr (R1) ProposeBandes(B1, S, c.k);
-        if constexpr (R2) ProposeBandes(B2, S, c.k);
-        if constexpr (R3) ProposeBandes(B3, S, c.k);
-        if constexpr (R1 || R2) ProposePaire(B1, B2, S, c.k);
-        if constexpr (R1 || R3) ProposePaire(B1, B3, S, c.k);
-        if constexpr (R2 || R3) ProposePaire(B2, B3, S, c.k);
+        if constexpr (T1) ProposeBandes(B1, S, c.k);
+        if constexpr (T2) ProposeBandes(B2, S, c.k);
+        if constexpr (T3) ProposeBandes(B3, S, c.k);
+        if constexpr (T1 || T2) ProposePaire(B1, B2, S, c.k);
+        if constexpr (T1 || T3) ProposePaire(B1, B3, S, c.k);
+        if constexpr (T2 || T3) ProposePaire(B2, B3, S, c.k);
         if (!(S.Traitement == tAucun || S.Dt > h)) {
-            c.h = h;
             suite = TSuitePas::Choc;
             break;
         }
 
-        if constexpr (R1) SurLeTapis(B1, t, h);
-        if constexpr (R2) SurLeTapis(B2, t, h);
-        if constexpr (R3) SurLeTapis(B3, t, h);
+        if constexpr (T1) DeplaceSurLeTapis(B1, t, h);
+        if constexpr (T2) DeplaceSurLeTapis(B2, t, h);
+        if constexpr (T3) DeplaceSurLeTapis(B3, t, h);
         rotationsDifferees = true;
-        const bool roulent =
-            (!R1 || SurTapis(B1)) && (!R2 || SurTapis(B2)) && (!R3 || SurTapis(B3));
+        const bool surLeTapis =
+            (!T1 || SurLeTapis(B1)) && (!T2 || SurLeTapis(B2)) && (!T3 || SurLeTapis(B3));
         t = t + h;
         S.DtPrec = h;
         if (t > tEnr) {
@@ -378,7 +374,8 @@ TBillardAlveran::TSuitePas TBillardAlveran::Course(TBoucle& c) {
             tEnr = tEnr + c.dtEnr;
             if (NbEnr >= NbEnrMax) break;
         }
-        if (!roulent) break;
+        // A ball that stops may be the last one moving.
+        if (!surLeTapis) break;
     }
     rotations();
     c.t = t;

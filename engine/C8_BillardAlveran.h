@@ -94,20 +94,29 @@ class TBillardAlveran : public TAlveranMouvements {
     TResultatCollage CollePressePapiersTexte(const std::string& texte);
 
   private:
+    // The steps of CalculeTrajets.
     struct TBoucle;
-    /// What the trajectory loop does next with the step under way.
+    /// Where a step of the trajectory loop stands.
     enum class TSuitePas {
-        Aucune, ///< no step made yet
+        Aucune, ///< nothing done: the balls' states leave the step to the general path
         Arret,  ///< the step cannot be made: end of the computation
-        Libre,  ///< free step detected, to be made
-        Choc,   ///< impact within the step detected, to be answered
-        Fait,   ///< free step made
+        Libre,  ///< no impact within the step: a free step to make
+        Choc,   ///< an impact within the step, to answer
+        Fait,   ///< free steps made
     };
+    /// The general step's length and detection.
     TSuitePas Detecte(TBoucle& c);
+    /// The general free step.
     void PasLibre(TBoucle& c);
-    void PasChoc(TBoucle& c);
+    /// The clock and the periodic record at the end of a free step.
     void Avance(TBoucle& c);
+    /// Moves the balls to the impact found, answers it and records it.
+    void PasChoc(TBoucle& c);
+    /// Runs free steps while every ball slides, rolls or rests, through Course<T1, T2, T3>;
+    /// Aucune for any other state.
     TSuitePas Course(TBoucle& c);
-    template <bool R1, bool R2, bool R3>
-    TSuitePas Course(TBoucle& c);
+    /// Free steps for the given set of balls on the cloth (the others rest), the purpose-built
+    /// path of most steps, until an impact is found within the step, a ball stops sliding or
+    /// rolling, or the records are full.
+    template <bool T1, bool T2, bool T3> TSuitePas Course(TBoucle& c);
 };
