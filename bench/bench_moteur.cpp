@@ -1,5 +1,6 @@
 // Cost of one shot: the default shot alone, and a sweep of 1000 shots over the whole circle of
-// aim (short shots, long shots, jumps off the table) from the default position.
+// aim (short shots, long shots, jumps off the table) from the default position. "temps/pas" is
+// the cost of one analysis step (a shot costs its number of steps times that).
 
 #include "bench/PositionDefaut.h"
 
@@ -8,6 +9,12 @@
 #include <numbers>
 
 namespace {
+
+/// Seconds per analysis step, shown in ns ("18.5n").
+benchmark::Counter TempsParPas(int64_t pas) {
+    return benchmark::Counter(static_cast<double>(pas),
+                              benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
 
 void CoupDefaut(benchmark::State& state) {
     auto moteur = MoteurPositionDefaut();
@@ -21,6 +28,7 @@ void CoupDefaut(benchmark::State& state) {
         benchmark::Counter(static_cast<double>(pas), benchmark::Counter::kAvgIterations);
     state.counters["pas/s"] =
         benchmark::Counter(static_cast<double>(pas), benchmark::Counter::kIsRate);
+    state.counters["temps/pas"] = TempsParPas(pas);
     state.counters["coups/s"] =
         benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
@@ -45,6 +53,7 @@ void BalayageVisee(benchmark::State& state) {
     state.counters["NbPas/coup"] = static_cast<double>(pas) / coups;
     state.counters["pas/s"] =
         benchmark::Counter(static_cast<double>(pas), benchmark::Counter::kIsRate);
+    state.counters["temps/pas"] = TempsParPas(pas);
     state.counters["points"] =
         static_cast<double>(points) / static_cast<double>(state.iterations());
 }

@@ -182,6 +182,30 @@ TEST(CalculeTrajets, VitesseLenteNeRaccourcitPasLePas) {
         EXPECT_EQ(CarreVitesseLente(6.15, dt), 0) << dt;
 }
 
+TEST(CalculeTrajets, RotationDesBillesQuiRoulent) {
+    // In a periodic record a rolling ball turns as it rolls, Rotation = (−Vy/R, Vx/R, spin),
+    // with the engine's own operations, over the aim sweep of the default position.
+    auto e = Moteur();
+    PositionDefaut(*e);
+    const double F = 1 / R;
+    int verifies = 0;
+    for (int i = 0; i < 360; ++i) {
+        e->AngleOx = 2 * std::numbers::pi * i / 360;
+        e->TireCoup();
+        for (int n = 1; n <= e->NbEnr; ++n) {
+            if (e->TypesChoc[n] != cAucun) continue;
+            for (int b = 1; b <= 3; ++b) {
+                if (e->EtatsEnr[b][n] != mRoule) continue;
+                const TCinematique& c = e->Trajets[b][n];
+                ASSERT_EQ(c.Rotation.x, 0 * c.Vitesse.z - F * c.Vitesse.y) << i << " " << n;
+                ASSERT_EQ(c.Rotation.y, F * c.Vitesse.x - 0 * c.Vitesse.z) << i << " " << n;
+                ++verifies;
+            }
+        }
+    }
+    EXPECT_GT(verifies, 10000);
+}
+
 TEST(CalculeTrajets, CapaciteAtteinte) {
     auto e = Moteur();
     e->Fisik.dtEnr = 0.0001;          // a record at every step
