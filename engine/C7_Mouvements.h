@@ -10,10 +10,10 @@ class TAlveranMouvements : public TAlveranDetecteChocs {
     /// The same, with the step constants computed once for the shot.
     static void Deplace(TEtatBille& bille, double t, double dt, const TConstantesPas& k);
 
-    /// Deplace for a sliding or rolling ball, but for the rotation about x and y of a ball
-    /// that rolls on: that rotation follows from its velocity (RotationRoulement), and the
-    /// trajectory loop sets it only when it reads it.
-    static void DeplaceSurLeTapis(TEtatBille& bille, double t, double dt);
+    /// Deplace for a sliding or rolling ball; says whether it still slides or rolls. A ball
+    /// that rolls on is left without its rotation about x and y: that rotation follows from
+    /// its velocity (RotationRoulement), and the trajectory loop sets it when it reads it.
+    static bool DeplaceSurLeTapis(TEtatBille& bille, double t, double dt);
     /// The rotation about x and y of a rolling ball, from its velocity (the z is the spin).
     static void RotationRoulement(TEtatBille& bille);
 
@@ -25,14 +25,15 @@ class TAlveranMouvements : public TAlveranDetecteChocs {
     static void Pivote(TEtatBille& bille, double t, double dt);
     /// Glisse, compiled out of line: inlined beside the rolling move of DeplaceSurLeTapis, its
     /// stores were merged with that move's into narrower ones, which the next step's wider
-    /// loads of the same fields had to wait for.
+    /// loads of the same fields then had to wait for.
     static void GlisseHorsLigne(TEtatBille& bille, double t, double dt);
 
     /// Constant-acceleration move: P ← P + V·τ − D·τ², then V ← V − A·τ.
     static void Bouge(TEtatBille& b, double tau, TVecteur demiAcc, TVecteur acc);
-    /// The rolling part of a move from t to t + dt: rolls, or stops rolling at TFinRoule;
-    /// `rotation`: sets the rotation about x and y of a ball that rolls on.
-    template <bool rotation = true> static void RouleJusqua(TEtatBille& bille, double t, double dt);
+    /// The rolling part of a move from t to t + dt: rolls, or stops rolling at TFinRoule.
+    static void RouleJusqua(TEtatBille& bille, double t, double dt);
+    /// The end of a roll within the move from t: the ball stops at TFinRoule, but for its spin.
+    static void FinRoulement(TEtatBille& bille, double t);
     /// The spin about z at t + dt: it runs down on its own clock, whatever the rest of the
     /// motion does.
     static double VitessePivot(const TEtatBille& bille, double t, double dt);
@@ -64,19 +65,21 @@ inline void TAlveranMouvements::RotationRoulement(TEtatBille& bille) {
     bille.Rotation.y = F.z * V.x - F.x * V.z;
 }
 
-template <bool rotation>
-[[gnu::always_inline]] inline void TAlveranMouvements::RouleJusqua(TEtatBille& bille, double t,
-                                                                   double dt) {
+inline void TAlveranMouvements::FinRoulement(TEtatBille& bille, double t) {
+    const double tau = bille.TFinRoule - t;
+    bille.Position = Diff(Somme(bille.Position, Mult(bille.Vitesse, tau)),
+                          Mult(bille.DemiAccRoule, tau * tau));
+    bille.Vitesse = VecteurNul;
+    bille.Rotation = VecteurNul;
+    bille.Etat = mPivotSeul;
+}
+
+inline void TAlveranMouvements::RouleJusqua(TEtatBille& bille, double t, double dt) {
     if (t + dt <= bille.TFinRoule) {
         Bouge(bille, dt, bille.DemiAccRoule, bille.AccRoule);
-        if constexpr (rotation) RotationRoulement(bille);
+        RotationRoulement(bille);
     } else {
-        const double tau = bille.TFinRoule - t;
-        bille.Position = Diff(Somme(bille.Position, Mult(bille.Vitesse, tau)),
-                              Mult(bille.DemiAccRoule, tau * tau));
-        bille.Vitesse = VecteurNul;
-        bille.Rotation = VecteurNul;
-        bille.Etat = mPivotSeul;
+        FinRoulement(bille, t);
     }
 }
 
@@ -138,12 +141,19 @@ inline void TAlveranMouvements::Deplace(TEtatBille& bille, double t, double dt,
     }
 }
 
-inline void TAlveranMouvements::DeplaceSurLeTapis(TEtatBille& bille, double t, double dt) {
+inline bool TAlveranMouvements::DeplaceSurLeTapis(TEtatBille& bille, double t, double dt) {
     if (bille.Etat == mGlisse) {
         GlisseHorsLigne(bille, t, dt);
-        return;
+        return bille.Etat == mGlisse || bille.Etat == mRoule;
     }
+    // Roule, but for the rotation of a ball that rolls on.
     const double Wz = VitessePivot(bille, t, dt);
-    RouleJusqua<false>(bille, t, dt);
+    if (t + dt <= bille.TFinRoule) {
+        Bouge(bille, dt, bille.DemiAccRoule, bille.AccRoule);
+        bille.Rotation.z = Wz;
+        return true;
+    }
+    FinRoulement(bille, t);
     FinPas(bille, Wz);
+    return false;
 }

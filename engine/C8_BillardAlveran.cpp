@@ -359,12 +359,11 @@ TBillardAlveran::TSuitePas TBillardAlveran::Course(TBoucle& c) {
             break;
         }
 
-        if constexpr (T1) DeplaceSurLeTapis(B1, t, h);
-        if constexpr (T2) DeplaceSurLeTapis(B2, t, h);
-        if constexpr (T3) DeplaceSurLeTapis(B3, t, h);
+        bool surLeTapis = true;
+        if constexpr (T1) surLeTapis = DeplaceSurLeTapis(B1, t, h) && surLeTapis;
+        if constexpr (T2) surLeTapis = DeplaceSurLeTapis(B2, t, h) && surLeTapis;
+        if constexpr (T3) surLeTapis = DeplaceSurLeTapis(B3, t, h) && surLeTapis;
         rotationsDifferees = true;
-        const bool surLeTapis =
-            (!T1 || SurLeTapis(B1)) && (!T2 || SurLeTapis(B2)) && (!T3 || SurLeTapis(B3));
         t = t + h;
         S.DtPrec = h;
         if (t > tEnr) {
