@@ -62,13 +62,12 @@ class TAlveranDetecteChocs : public TAlveranApresChocs {
                           const TConstantesPas& k) const;
     void DetecteChocTapis(TEtatBille& bille, TChocPrevu& choc, const TConstantesPas& k) const;
 
-    /// The cushion candidates of a ball known to be flying, sliding or rolling.
+  protected:
+    // DetecteChocBande and DetecteChocBille for balls whose states are known to call for
+    // the tests: a ball that flies, slides or rolls; a pair of which one at least does.
     void ProposeBandes(TEtatBille& bille, TChocPrevu& choc, const TConstantesPas& k) const;
-    /// The candidate of a pair of which one ball at least flies, slides or rolls.
     static void ProposePaire(TEtatBille& bille1, TEtatBille& bille2, TChocPrevu& choc,
                              const TConstantesPas& k);
-
-  protected:
     /// Replaces the record's content with a strictly earlier candidate.
     static void Propose(TChocPrevu& choc, double t, TEtatBille& bille, TEtatBille* objetBille,
                         const TBande* objetBande, TTraitement traitement);

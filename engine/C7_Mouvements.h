@@ -10,14 +10,13 @@ class TAlveranMouvements : public TAlveranDetecteChocs {
     /// The same, with the step constants computed once for the shot.
     static void Deplace(TEtatBille& bille, double t, double dt, const TConstantesPas& k);
 
+  protected:
     /// Deplace for a sliding or rolling ball; says whether it still slides or rolls. A ball
     /// that rolls on is left without its rotation about x and y: that rotation follows from
     /// its velocity (RotationRoulement), and the trajectory loop sets it when it reads it.
     static bool DeplaceSurLeTapis(TEtatBille& bille, double t, double dt);
     /// The rotation about x and y of a rolling ball, from its velocity (the z is the spin).
     static void RotationRoulement(TEtatBille& bille);
-
-  protected:
     // Deplace for each state (mVole, mGlisse, mRoule, mPivotSeul).
     static void Vole(TEtatBille& bille, double dt, const TConstantesPas& k);
     static void Glisse(TEtatBille& bille, double t, double dt);
@@ -67,8 +66,8 @@ inline void TAlveranMouvements::RotationRoulement(TEtatBille& bille) {
 
 inline void TAlveranMouvements::FinRoulement(TEtatBille& bille, double t) {
     const double tau = bille.TFinRoule - t;
-    bille.Position = Diff(Somme(bille.Position, Mult(bille.Vitesse, tau)),
-                          Mult(bille.DemiAccRoule, tau * tau));
+    bille.Position =
+        Diff(Somme(bille.Position, Mult(bille.Vitesse, tau)), Mult(bille.DemiAccRoule, tau * tau));
     bille.Vitesse = VecteurNul;
     bille.Rotation = VecteurNul;
     bille.Etat = mPivotSeul;
