@@ -1,117 +1,36 @@
 #include "engine/C6_DetecteChocs.h"
 
-#include <cmath>
+#include <algorithm>
 
-namespace {
-/// Replaces the record's content with a strictly earlier candidate.
-inline void Propose(TChocPrevu& choc, double t, TEtatBille& bille, TEtatBille* objetBille,
-                    const TBande* objetBande, TTraitement traitement) {
-    if (t < choc.Dt) {
-        choc.Dt = t;
-        choc.BilleA = &bille;
-        choc.ObjetBille = objetBille;
-        choc.ObjetBande = objetBande;
-        choc.Traitement = traitement;
-    }
+TConstantesPas TAlveranDetecteChocs::ConstantesPas() const {
+    const double L = Fisik.largeurJeu();
+    const double R = Fisik.RayonBilles();
+    const double D = Fisik.DiamBilles;
+    TConstantesPas k;
+    k.R = R;
+    k.R2 = Fisik.RayonBilles2;
+    k.D2 = Fisik.DiamBilles2;
+    k.DeuxD = 2 * D;
+    k.Approche1 = L / 2 - 1.5 * D;
+    k.Approche3 = -L / 2 + 1.5 * D;
+    k.Approche2 = L - 1.5 * D;
+    k.Approche4 = -L + 1.5 * D;
+    k.PorteeX = std::min(k.Approche1, -k.Approche3);
+    k.PorteeY = std::min(k.Approche2, -k.Approche4);
+    k.HorsX = L / 2 + R;
+    k.HorsY = L + R;
+    return k;
 }
-} // namespace
-
-TRacines TAlveranDetecteChocs::RacinesTrinome(double a, double b, double c) {
-    TRacines r;
-    if (a == 0) {
-        if (b == 0) return r;
-        r.Nb = 1;
-        r.r1 = r.r2 = -c / b;
-        return r;
-    }
-    const double delta = b * b - 4 * a * c;
-    if (delta < 0) return r;
-    if (delta > 0) {
-        const double s = std::sqrt(delta);
-        r.Nb = 2;
-        r.r1 = (-b + s) / (2 * a);
-        r.r2 = (-b - s) / (2 * a);
-        return r;
-    }
-    r.Nb = 1;
-    r.r1 = r.r2 = -b / (2 * a);
-    return r;
-}
-
-double TAlveranDetecteChocs::InstantContact(double a, double b, double c, double DtPrec) {
-    TRacines r = RacinesTrinome(a, b, c);
-    if (r.Nb == 0) return DtJamais;
-    // A contact before the start of the previous free step is answered at once.
-    if (r.r1 + DtPrec < 0) r.r1 = 0;
-    if (r.r2 + DtPrec < 0) r.r2 = 0;
-    return r.r1 < r.r2 ? r.r1 : r.r2;
-}
-
-namespace {
-/// Offers the impact of a ball with one cushion's nose line. `v` and `dp` are the ball's
-/// velocity and its offset from the line's point along the axis across the cushion; only
-/// that axis and z count.
-inline void ProposeBande(TChocPrevu& choc, TEtatBille& bille, const TBande& bande, double v,
-                         double dp, double R2) {
-    const double Vz = bille.Vitesse.z;
-    const double dz = bille.Position.z - bande.Point.z;
-    const double a = v * v + Vz * Vz;
-    const double b = 2 * (v * dp + Vz * dz);
-    const double c = dp * dp + dz * dz - R2;
-    // A ball not closing on the nose line cannot strike it (a rising or sinking ball would
-    // otherwise get an impact with a negative impulse).
-    if (b < 0)
-        Propose(choc, TAlveranDetecteChocs::InstantContact(a, b, c, choc.DtPrec), bille, nullptr,
-                &bande, tChocBande);
-}
-} // namespace
 
 void TAlveranDetecteChocs::DetecteChocBande(TEtatBille& bille, TChocPrevu& choc) const {
-    if (bille.Etat > mRoule) return;
-    const double L = Fisik.largeurJeu();
-    const double D = Fisik.DiamBilles;
-    const double R2 = Fisik.RayonBilles2;
-    const TVecteur P = bille.Position, V = bille.Vitesse;
-
-    // Only the cushion ahead on each axis, and only when the ball is within reach of it.
-    const TBande* bande = nullptr;
-    if (V.x > 0 && P.x > L / 2 - 1.5 * D)
-        bande = &Fisik.Bandes[0];
-    else if (V.x <= 0 && P.x < -L / 2 + 1.5 * D)
-        bande = &Fisik.Bandes[1];
-    if (bande) ProposeBande(choc, bille, *bande, V.x, P.x - bande->Point.x, R2);
-
-    bande = nullptr;
-    if (V.y > 0 && P.y > L - 1.5 * D)
-        bande = &Fisik.Bandes[2];
-    else if (V.y <= 0 && P.y < -L + 1.5 * D)
-        bande = &Fisik.Bandes[3];
-    if (bande) ProposeBande(choc, bille, *bande, V.y, P.y - bande->Point.y, R2);
+    DetecteChocBande(bille, choc, ConstantesPas());
 }
 
 void TAlveranDetecteChocs::DetecteChocBille(TEtatBille& bille1, TEtatBille& bille2,
                                             TChocPrevu& choc) const {
-    if (bille1.Etat > mRoule && bille2.Etat > mRoule) return;
-    const double D = Fisik.DiamBilles;
-    const TVecteur dP = Diff(bille2.Position, bille1.Position);
-    if (!(std::fabs(dP.x) < 2 * D || std::fabs(dP.y) < 2 * D)) return;
-    const TVecteur dV = Diff(bille2.Vitesse, bille1.Vitesse);
-    const double b = 2 * ProdScal(dP, dV);
-    if (b >= 0) return; // not approaching
-    const double a = Norme2(dV);
-    const double c = Norme2(dP) - Fisik.DiamBilles2;
-    Propose(choc, InstantContact(a, b, c, choc.DtPrec), bille1, &bille2, nullptr, tChocBille);
+    DetecteChocBille(bille1, bille2, choc, ConstantesPas());
 }
 
 void TAlveranDetecteChocs::DetecteChocTapis(TEtatBille& bille, TChocPrevu& choc) const {
-    if (bille.Etat != mVole) return;
-    const double a = -bille.DemiAccVol.z;
-    const double b = bille.Vitesse.z;
-    const double c = bille.Position.z - Fisik.RayonBilles();
-    TRacines r = RacinesTrinome(a, b, c);
-    if (r.Nb == 0) return;
-    // Only a root at which the ball is coming down is a landing.
-    if (!(r.r1 * bille.AccVol.z > bille.Vitesse.z)) r.r1 = DtJamais;
-    if (!(r.r2 * bille.AccVol.z > bille.Vitesse.z)) r.r2 = DtJamais;
-    Propose(choc, r.r1 < r.r2 ? r.r1 : r.r2, bille, nullptr, nullptr, tChocTapis);
+    DetecteChocTapis(bille, choc, ConstantesPas());
 }

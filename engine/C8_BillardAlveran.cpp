@@ -92,19 +92,62 @@ void TBillardAlveran::Point3Bandes(TEtatBille& bille) {
     bille.SurPoint = nullptr;
 }
 
+double CarreVitesseLente(double D, double dtAnal) {
+    // A ball at speed s shortens the step only when D/s < h ≤ dtAnal, so only when s exceeds
+    // D/dtAnal. The margin of 2⁻²⁰ outweighs the few roundings between this square and the
+    // exact test (each at most 2⁻⁵³ relative), so no ball below it could have passed that test.
+    const double v = D / dtAnal;
+    const double v2 = v * v * (1 - 0x1p-20);
+    // Beyond normal doubles the bound loses its relative precision: test every ball then.
+    return dtAnal > 0 && std::isnormal(v2) ? v2 : 0.0;
+}
+
+/// The working data of one trajectory computation.
+struct TBillardAlveran::TBoucle {
+    TEtatBille B[3]{}; ///< balls 1, 2, 3
+    TChocPrevu S;      ///< the earliest impact of the current step
+    double t = 0;      ///< shot time (s)
+    double tEnr = 0;   ///< time of the next periodic record (s)
+    double h = 0;      ///< length of the current step (s)
+
+    // Per-shot values, the same doubles the constants give.
+    TConstantesPas k;
+    double L = 0;
+    double D = 0;
+    double dtAnal = 0;
+    double dtEnr = 0;
+    double v2Lente = 0;
+    bool dtAnalValide = false;
+};
+
+namespace {
+/// Shortens the step h for a ball too fast to cover it without travelling more than D.
+inline void Raccourcit(const TEtatBille& b, double D, double v2Lente, double& h, bool& raccourci) {
+    const double v2 = Norme2(b.Vitesse);
+    if (v2 < v2Lente) return; // too slow to shorten the step: spare the root
+    const double s = std::sqrt(v2);
+    if (s > 0.001 && D / s < h) {
+        h = D / s;
+        raccourci = true;
+    }
+}
+
+/// The ball slides or rolls: the states of most steps, that the runs of free steps take.
+inline bool SurLeTapis(const TEtatBille& b) {
+    return b.Etat == mGlisse || b.Etat == mRoule;
+}
+} // namespace
+
 void TBillardAlveran::CalculeTrajets() {
-    double t = 0;
-    double tEnr = Fisik.dtEnr;
+    TBoucle c;
+    TEtatBille& B1 = c.B[0];
+    TEtatBille& B2 = c.B[1];
+    TEtatBille& B3 = c.B[2];
+    c.tEnr = Fisik.dtEnr;
     NbEnr = 0;
     NbPas = 0;
     PointReussi = false;
     IndicePoint = NbEnrMax;
-
-    TEtatBille B[3]{};
-    TEtatBille& B1 = B[0];
-    TEtatBille& B2 = B[1];
-    TEtatBille& B3 = B[2];
-    TChocPrevu S;
 
     B1.SetCinematique(Trajets[1][0]);
     ApresChoc(B1, 0);
@@ -130,89 +173,35 @@ void TBillardAlveran::CalculeTrajets() {
     B1.Numero = 1;
     B2.Numero = 2;
     B3.Numero = 3;
-    for (int b = 0; b < 3; ++b) EtatsEnr[b + 1][0] = B[b].Etat;
-    S.DtPrec = 0;
-    S.BilleA = nullptr;
+    for (int b = 0; b < 3; ++b) EtatsEnr[b + 1][0] = c.B[b].Etat;
+    c.S.DtPrec = 0;
+    c.S.BilleA = nullptr;
 
-    const double L = Fisik.largeurJeu();
+    c.k = ConstantesPas();
+    c.L = Fisik.largeurJeu();
+    c.D = Fisik.DiamBilles;
+    c.dtAnal = Fisik.dtAnal;
+    c.dtEnr = Fisik.dtEnr;
+    c.v2Lente = CarreVitesseLente(c.D, c.dtAnal);
+    c.dtAnalValide = std::isfinite(c.dtAnal) && c.dtAnal > 0;
+
     while (NbEnr < NbEnrMax) {
-        B1.Contre = 0;
-        S.Dt = DtJamais;
-        S.Traitement = tAucun;
-
-        // No ball travels more than one diameter in a step.
-        double h = Fisik.dtAnal;
-        for (const TEtatBille& b : B) {
-            if (b.Etat == mArret) continue; // no speed (an off-table ball may still have one)
-            const double s = Norme(b.Vitesse);
-            if (s > 0.001 && Fisik.DiamBilles / s < h) h = Fisik.DiamBilles / s;
-        }
-        // A step that cannot advance the clock (infinite speeds, absurd constants) would
-        // never end the shot; so would an endless series of steps.
-        if (!(std::isfinite(h) && h > 0) || NbPas >= NbPasLimite) break;
-        ++NbPas;
-
-        DetecteChocBande(B1, S);
-        DetecteChocBande(B2, S);
-        DetecteChocBande(B3, S);
-        DetecteChocBille(B1, B2, S);
-        DetecteChocBille(B1, B3, S);
-        DetecteChocBille(B2, B3, S);
-        DetecteChocTapis(B1, S);
-        DetecteChocTapis(B2, S);
-        DetecteChocTapis(B3, S);
-
-        if (S.Traitement == tAucun || S.Dt > h) {
-            Deplace(B1, t, h);
-            Deplace(B2, t, h);
-            Deplace(B3, t, h);
-            t = t + h;
-            S.DtPrec = h;
-            if (t > tEnr) {
-                Enregistre(B1, B2, B3, t, cAucun);
-                Adherences[NbEnr] = 1000;
-                tEnr = tEnr + Fisik.dtEnr;
-            }
-        } else {
-            Deplace(B1, t, S.Dt);
-            Deplace(B2, t, S.Dt);
-            Deplace(B3, t, S.Dt);
-            TEtatBille& A = *S.BilleA;
-            switch (S.Traitement) {
-            case tChocBille:
-                ChocBille(A, *S.ObjetBille);
-                break;
-            case tChocBande:
-                ChocBande(A, *S.ObjetBande);
-                break;
-            case tChocTapis:
-                ChocTapis(A);
-                break;
-            case tAucun:
-                break;
-            }
-            t = t + S.Dt;
-            S.DtPrec = 0;
-            ApresChoc(A, t);
-            if (S.Traitement == tChocBille) ApresChoc(*S.ObjetBille, t);
-            // A ball landing beyond a cushion line has left the table.
-            if (S.Traitement == tChocTapis &&
-                (std::fabs(A.Position.x) > L / 2 || std::fabs(A.Position.y) > L))
-                A.Etat = mDehors;
-            Enregistre(B1, B2, B3, t, A.TypeChoc);
-            Adherences[NbEnr] = A.Adherence;
-        }
+        TSuitePas suite = Course(c);
+        if (suite == TSuitePas::Aucune) suite = Detecte(c);
+        if (suite == TSuitePas::Arret) break;
+        if (suite == TSuitePas::Choc) PasChoc(c);
+        if (suite == TSuitePas::Libre) PasLibre(c);
 
         if (B1.Etat >= mArret && B2.Etat >= mArret && B3.Etat >= mArret) {
             if (NbEnr < NbEnrMax) {
-                Enregistre(B1, B2, B3, t, S.BilleA ? S.BilleA->TypeChoc : cAucun);
+                Enregistre(B1, B2, B3, c.t, c.S.BilleA ? c.S.BilleA->TypeChoc : cAucun);
                 Adherences[NbEnr] = 1000;
             }
             break;
         }
-        if (t > TFinCalcul) {
-            if (NbEnr < NbEnrMax && Temps[NbEnr] != t) {
-                Enregistre(B1, B2, B3, t, cAucun);
+        if (c.t > TFinCalcul) {
+            if (NbEnr < NbEnrMax && Temps[NbEnr] != c.t) {
+                Enregistre(B1, B2, B3, c.t, cAucun);
                 Adherences[NbEnr] = 1000;
             }
             break;
@@ -221,4 +210,185 @@ void TBillardAlveran::CalculeTrajets() {
 
     if (B1.Etat == mDehors || B2.Etat == mDehors || B3.Etat == mDehors) PointReussi = false;
     if (ApresCalculTrajets) ApresCalculTrajets.Proc(ApresCalculTrajets.Contexte, *this);
+}
+
+TBillardAlveran::TSuitePas TBillardAlveran::Detecte(TBoucle& c) {
+    TEtatBille& B1 = c.B[0];
+    TEtatBille& B2 = c.B[1];
+    TEtatBille& B3 = c.B[2];
+    B1.Contre = 0;
+    c.S.Dt = DtJamais;
+    c.S.Traitement = tAucun;
+
+    // No ball travels more than one diameter in a step.
+    c.h = c.dtAnal;
+    bool raccourci = false;
+    for (const TEtatBille& b : c.B)
+        // No speed at rest (an off-table ball may still have one).
+        if (b.Etat != mArret) Raccourcit(b, c.D, c.v2Lente, c.h, raccourci);
+    // A step that cannot advance the clock (infinite speeds, absurd constants) would
+    // never end the shot; so would an endless series of steps.
+    const bool pasValide = raccourci ? std::isfinite(c.h) && c.h > 0 : c.dtAnalValide;
+    if (!pasValide || NbPas >= NbPasLimite) return TSuitePas::Arret;
+    ++NbPas;
+
+    DetecteChocBande(B1, c.S, c.k);
+    DetecteChocBande(B2, c.S, c.k);
+    DetecteChocBande(B3, c.S, c.k);
+    DetecteChocBille(B1, B2, c.S, c.k);
+    DetecteChocBille(B1, B3, c.S, c.k);
+    DetecteChocBille(B2, B3, c.S, c.k);
+    DetecteChocTapis(B1, c.S, c.k);
+    DetecteChocTapis(B2, c.S, c.k);
+    DetecteChocTapis(B3, c.S, c.k);
+    return c.S.Traitement == tAucun || c.S.Dt > c.h ? TSuitePas::Libre : TSuitePas::Choc;
+}
+
+void TBillardAlveran::PasLibre(TBoucle& c) {
+    for (TEtatBille& b : c.B) Deplace(b, c.t, c.h, c.k);
+    Avance(c);
+}
+
+void TBillardAlveran::Avance(TBoucle& c) {
+    c.t = c.t + c.h;
+    c.S.DtPrec = c.h;
+    if (c.t > c.tEnr) {
+        Enregistre(c.B[0], c.B[1], c.B[2], c.t, cAucun);
+        Adherences[NbEnr] = 1000;
+        c.tEnr = c.tEnr + c.dtEnr;
+    }
+}
+
+void TBillardAlveran::PasChoc(TBoucle& c) {
+    TChocPrevu& S = c.S;
+    for (TEtatBille& b : c.B) Deplace(b, c.t, S.Dt, c.k);
+    TEtatBille& A = *S.BilleA;
+    switch (S.Traitement) {
+    case tChocBille:
+        ChocBille(A, *S.ObjetBille);
+        break;
+    case tChocBande:
+        ChocBande(A, *S.ObjetBande);
+        break;
+    case tChocTapis:
+        ChocTapis(A);
+        break;
+    case tAucun:
+        break;
+    }
+    c.t = c.t + S.Dt;
+    S.DtPrec = 0;
+    ApresChoc(A, c.t);
+    if (S.Traitement == tChocBille) ApresChoc(*S.ObjetBille, c.t);
+    // A ball landing beyond a cushion line has left the table.
+    if (S.Traitement == tChocTapis &&
+        (std::fabs(A.Position.x) > c.L / 2 || std::fabs(A.Position.y) > c.L))
+        A.Etat = mDehors;
+    Enregistre(c.B[0], c.B[1], c.B[2], c.t, A.TypeChoc);
+    Adherences[NbEnr] = A.Adherence;
+}
+
+TBillardAlveran::TSuitePas TBillardAlveran::Course(TBoucle& c) {
+    // 1: on the cloth, 0: at rest, −1: any other state.
+    const auto classe = [](const TEtatBille& b) {
+        return SurLeTapis(b) ? 1 : b.Etat == mArret ? 0 : -1;
+    };
+    const int t1 = classe(c.B[0]), t2 = classe(c.B[1]), t3 = classe(c.B[2]);
+    if (t1 < 0 || t2 < 0 || t3 < 0) return TSuitePas::Aucune;
+    switch (t1 + 2 * t2 + 4 * t3) {
+    case 1:
+        return Course<true, false, false>(c);
+    case 2:
+        return Course<false, true, false>(c);
+    case 3:
+        return Course<true, true, false>(c);
+    case 4:
+        return Course<false, false, true>(c);
+    case 5:
+        return Course<true, false, true>(c);
+    case 6:
+        return Course<false, true, true>(c);
+    case 7:
+        return Course<true, true, true>(c);
+    default: // every ball at rest: the computation is over
+        return TSuitePas::Aucune;
+    }
+}
+
+template <bool T1, bool T2, bool T3>
+TBillardAlveran::TSuitePas TBillardAlveran::Course(TBoucle& c) {
+    TEtatBille& B1 = c.B[0];
+    TEtatBille& B2 = c.B[1];
+    TEtatBille& B3 = c.B[2];
+    TChocPrevu& S = c.S;
+    // The clock and the counters stay in registers for the run.
+    double t = c.t;
+    double tEnr = c.tEnr;
+    int64_t pas = NbPas;
+    TSuitePas suite = TSuitePas::Fait;
+    // The rotation of a rolling ball follows from its velocity: it is set when read, at a
+    // record and on leaving the run, once the balls have moved.
+    bool rotationsDifferees = false;
+    const auto rotations = [&] {
+        if (!rotationsDifferees) return;
+        if (T1 && B1.Etat == mRoule) RotationRoulement(B1);
+        if (T2 && B2.Etat == mRoule) RotationRoulement(B2);
+        if (T3 && B3.Etat == mRoule) RotationRoulement(B3);
+        rotationsDifferees = false;
+    };
+    // Only an impact names a ball struck; none happens in a run.
+    B1.Contre = 0;
+    for (;;) {
+        S.Dt = DtJamais;
+        S.Traitement = tAucun;
+
+        // The general step, without what the states of resting balls turn away: they
+        // neither shorten the step nor move, and are detected only in pairs with a moving
+        // ball; the balls on the cloth cannot land on it.
+        double h = c.dtAnal;
+        bool raccourci = false;
+        if constexpr (T1) Raccourcit(B1, c.D, c.v2Lente, h, raccourci);
+        if constexpr (T2) Raccourcit(B2, c.D, c.v2Lente, h, raccourci);
+        if constexpr (T3) Raccourcit(B3, c.D, c.v2Lente, h, raccourci);
+        const bool pasValide = raccourci ? std::isfinite(h) && h > 0 : c.dtAnalValide;
+        if (!pasValide || pas >= NbPasLimite) {
+            suite = TSuitePas::Arret;
+            break;
+        }
+        ++pas;
+
+        if constexpr (T1) ProposeBandes(B1, S, c.k);
+        if constexpr (T2) ProposeBandes(B2, S, c.k);
+        if constexpr (T3) ProposeBandes(B3, S, c.k);
+        if constexpr (T1 || T2) ProposePaire(B1, B2, S, c.k);
+        if constexpr (T1 || T3) ProposePaire(B1, B3, S, c.k);
+        if constexpr (T2 || T3) ProposePaire(B2, B3, S, c.k);
+        if (!(S.Traitement == tAucun || S.Dt > h)) {
+            suite = TSuitePas::Choc;
+            break;
+        }
+
+        bool surLeTapis = true;
+        if constexpr (T1) surLeTapis = DeplaceSurLeTapis(B1, t, h) && surLeTapis;
+        if constexpr (T2) surLeTapis = DeplaceSurLeTapis(B2, t, h) && surLeTapis;
+        if constexpr (T3) surLeTapis = DeplaceSurLeTapis(B3, t, h) && surLeTapis;
+        rotationsDifferees = true;
+        t = t + h;
+        S.DtPrec = h;
+        if (t > tEnr) {
+            rotations();
+            Enregistre(B1, B2, B3, t, cAucun);
+            Adherences[NbEnr] = 1000;
+            tEnr = tEnr + c.dtEnr;
+            if (NbEnr >= NbEnrMax) break;
+        }
+        // A ball that stops may be the last one moving; a shot cut at TFinCalcul ends with
+        // the first step past it.
+        if (!surLeTapis || t > TFinCalcul) break;
+    }
+    rotations();
+    c.t = t;
+    c.tEnr = tEnr;
+    NbPas = pas;
+    return suite;
 }

@@ -32,6 +32,11 @@ struct TRapportLecture {
     int NbValeurs = 0;          ///< values of the expected keys taken from the file
 };
 
+/// Square of a speed (cm²/s²) below which a ball cannot shorten an analysis step of at most
+/// dtAnal (s) under the rule "no ball travels more than D (cm) in a step"; 0 when no such
+/// bound holds (dtAnal not a positive number, or a bound beyond the normal doubles).
+double CarreVitesseLente(double D, double dtAnal);
+
 class TBillardAlveran : public TAlveranMouvements {
   public:
     static constexpr int NbEnrMax = 1200;    ///< last record index
@@ -106,4 +111,31 @@ class TBillardAlveran : public TAlveranMouvements {
     std::string TextePressePapiers() const;
     /// Takes the keys found in `texte` into the engine.
     TResultatCollage CollePressePapiersTexte(const std::string& texte);
+
+  private:
+    // The steps of CalculeTrajets.
+    struct TBoucle;
+    /// Where a step of the trajectory loop stands.
+    enum class TSuitePas {
+        Aucune, ///< nothing done: the balls' states leave the step to the general path
+        Arret,  ///< the step cannot be made: end of the computation
+        Libre,  ///< no impact within the step: a free step to make
+        Choc,   ///< an impact within the step, to answer
+        Fait,   ///< free steps made
+    };
+    /// The general step's length and detection.
+    TSuitePas Detecte(TBoucle& c);
+    /// The general free step.
+    void PasLibre(TBoucle& c);
+    /// The clock and the periodic record at the end of a free step.
+    void Avance(TBoucle& c);
+    /// Moves the balls to the impact found, answers it and records it.
+    void PasChoc(TBoucle& c);
+    /// Runs free steps while every ball slides, rolls or rests, through Course<T1, T2, T3>;
+    /// Aucune for any other state.
+    TSuitePas Course(TBoucle& c);
+    /// Free steps for the given set of balls on the cloth (the others rest), the purpose-built
+    /// path of most steps, until an impact is found within the step, a ball stops sliding or
+    /// rolling, or the records are full.
+    template <bool T1, bool T2, bool T3> TSuitePas Course(TBoucle& c);
 };

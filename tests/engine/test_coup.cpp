@@ -159,6 +159,53 @@ TEST(CalculeTrajets, EnregistrementsPeriodiques) {
     EXPECT_GT(e->Temps[2], 0.10);
 }
 
+TEST(CalculeTrajets, VitesseLenteNeRaccourcitPasLePas) {
+    // Below the bound the step loop skips a ball without its square root and division: no
+    // such ball may pass the exact test "D/s < dtAnal", for any step length; and the bound
+    // stays close enough under (D/dtAnal)² that faster balls are still tested.
+    for (double D : {0.002, 6.15, 1e3}) {
+        for (double dt = 1e-140; dt < 1e140; dt *= 7.77) {
+            const double v2 = CarreVitesseLente(D, dt);
+            ASSERT_GT(v2, 0) << D << " " << dt;
+            double sous = v2;
+            for (int k = 0; k < 4; ++k) {
+                sous = std::nextafter(sous, 0.0);
+                EXPECT_FALSE(D / std::sqrt(sous) < dt) << D << " " << dt;
+            }
+            const double s = D / dt * (1 + 1e-6);
+            EXPECT_LT(v2, s * s);
+        }
+    }
+    // No bound where it would lose precision or where the step is not a positive number.
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    for (double dt : {0.0, -0.01, std::nan(""), inf, 5e-324, 1e-310, 1e300})
+        EXPECT_EQ(CarreVitesseLente(6.15, dt), 0) << dt;
+}
+
+TEST(CalculeTrajets, RotationDesBillesQuiRoulent) {
+    // In a periodic record a rolling ball turns as it rolls, Rotation = (−Vy/R, Vx/R, spin),
+    // with the engine's own operations, over the aim sweep of the default position.
+    auto e = Moteur();
+    PositionDefaut(*e);
+    const double F = 1 / R;
+    int verifies = 0;
+    for (int i = 0; i < 360; ++i) {
+        e->AngleOx = 2 * std::numbers::pi * i / 360;
+        e->TireCoup();
+        for (int n = 1; n <= e->NbEnr; ++n) {
+            if (e->TypesChoc[n] != cAucun) continue;
+            for (int b = 1; b <= 3; ++b) {
+                if (e->EtatsEnr[b][n] != mRoule) continue;
+                const TCinematique& c = e->Trajets[b][n];
+                ASSERT_EQ(c.Rotation.x, 0 * c.Vitesse.z - F * c.Vitesse.y) << i << " " << n;
+                ASSERT_EQ(c.Rotation.y, F * c.Vitesse.x - 0 * c.Vitesse.z) << i << " " << n;
+                ++verifies;
+            }
+        }
+    }
+    EXPECT_GT(verifies, 10000);
+}
+
 TEST(CalculeTrajets, CapaciteAtteinte) {
     auto e = Moteur();
     e->Fisik.dtEnr = 0.0001;          // a record at every step
