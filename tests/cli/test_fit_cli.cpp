@@ -141,18 +141,20 @@ TEST_F(FitCli, LeResultatNeDependPasDuNombreDeThreads) {
 }
 
 TEST_F(FitCli, CtrlCArreteEtEcritCeQuiEstFait) {
-    // A constants fit over several long shots lasts far longer than the second before SIGINT.
+    // A fit of five constants over several long shots lasts far longer than the moment before
+    // SIGINT.
     const fs::path sortie = Dossier / "sortie", erreurs = Dossier / "erreurs";
     std::vector<std::string> arguments = {"fit"};
     Coups(6, 9);
     for (int i = 0; i < 6; ++i)
         arguments.push_back((Dossier / ("coup" + std::to_string(i) + ".csv")).string());
-    for (const char* a : {"--constants", "ElastBiBde,ElastBiBi", "--threads", "2", "--out-alv"})
+    for (const char* a : {"--constants", "ElastBiBde,FrotBiBde,FrotBiTapRoule,FrotBiTapGlisse,ElastBiBi",
+                          "--threads", "2", "--out-alv"})
         arguments.push_back(a);
     arguments.push_back((Dossier / "alv").string());
     const auto avant = std::chrono::steady_clock::now();
     const int brut = LanceEtInterromps(arguments, sortie.string(), erreurs.string(),
-                                       std::chrono::milliseconds(700));
+                                       std::chrono::milliseconds(400));
     const std::chrono::duration<double> duree = std::chrono::steady_clock::now() - avant;
     ASSERT_TRUE(WIFEXITED(brut)) << "ended by the signal itself";
     EXPECT_EQ(WEXITSTATUS(brut), 130) << Lit(erreurs);
