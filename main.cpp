@@ -2,6 +2,7 @@
 // event loop. Closing the main window ends the program. A position file given as the first
 // argument (what a file manager passes on a double-click) is loaded at start.
 
+#include "transport/ArretSurSignal.h"
 #include "windows/Main.h"
 
 #include <QApplication>
@@ -10,5 +11,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // Lets the desktop tie the windows to the program's menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("fr.alveran.Alveran"));
+    // SIGTERM or SIGINT end the event loop as closing the window does, so that the window's
+    // socket file is removed.
+    const TArretSurSignal arret;
     return LanceProgramme(QCoreApplication::arguments());
 }

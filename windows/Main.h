@@ -5,6 +5,7 @@
 
 #include "analysis/CalculD13.h"
 #include "engine/C8_BillardAlveran.h"
+#include "transport/TransportDbAlv.h"
 #include "ui/Dialogues.h"
 #include "windows/ServicesMain.h"
 
@@ -30,7 +31,6 @@ class TToleranceFrm;
 class ThlpFrm;
 class TQueueNumFrm;
 class TEditVectFrm;
-class TTransportDbAlv;
 
 /// What the result text says about one shot.
 struct TResultatCoup {
@@ -124,9 +124,12 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     void ExporteVitesses() override;
     void CommandeF9();
     void ApercuContact();
-    /// Builds the shot block from the engine and the last characteristics and sends it to
-    /// the database application; an error box when it is not running.
+    /// Builds the shot block from the engine and the last characteristics and starts sending
+    /// it to the database application; EnvoiDbTermine reports the outcome.
     void EnvoieCoupDb();
+    /// An error box when a shot sent to the database application was not stored: it is not
+    /// running, did not answer, refused the shot, or runs under another user.
+    void EnvoiDbTermine(quint64 numero, TTransportDbAlv::TEnvoi etat, quint64 reponse);
     /// A block received from the database application; blocks not of 296 bytes are ignored.
     void RecoitBlocDb(const QByteArray& bloc);
 

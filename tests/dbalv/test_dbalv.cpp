@@ -108,7 +108,7 @@ class TestDbAlv : public QObject {
 
     void uneConnexionPeutPorterPlusieursTrames() {
         QLocalSocket s;
-        s.connectToServer(NomDb);
+        s.connectToServer(TTransportDbAlv::Adresse(NomDb));
         QVERIFY(s.waitForConnected(1000));
         const QByteArray a = BlocDeTest(1, "S");
         QByteArray trames = TTransportDbAlv::Trame(74, 7, a) +
@@ -128,10 +128,10 @@ class TestDbAlv : public QObject {
 
     void unEnTeteTropGrandNeFermeQueSaConnexion() {
         QLocalSocket fautive;
-        fautive.connectToServer(NomDb);
+        fautive.connectToServer(TTransportDbAlv::Adresse(NomDb));
         QVERIFY(fautive.waitForConnected(1000));
         QLocalSocket sage;
-        sage.connectToServer(NomDb);
+        sage.connectToServer(TTransportDbAlv::Adresse(NomDb));
         QVERIFY(sage.waitForConnected(1000));
 
         fautive.write(EnTete(74, 1, 1024 * 1024 + 1));
@@ -149,7 +149,7 @@ class TestDbAlv : public QObject {
     void uneTrameCoupeeOuInacheveeEstOubliee() {
         {
             QLocalSocket s;
-            s.connectToServer(NomDb);
+            s.connectToServer(TTransportDbAlv::Adresse(NomDb));
             QVERIFY(s.waitForConnected(1000));
             s.write(TTransportDbAlv::Trame(74, 1, BlocDeTest(5, "")).left(200));
             s.flush();
@@ -162,7 +162,7 @@ class TestDbAlv : public QObject {
         // A sender that stops in the middle of a frame is cut off after a while.
         Db->Transport().DelaiTrameIncomplete = 100;
         QLocalSocket s;
-        s.connectToServer(NomDb);
+        s.connectToServer(TTransportDbAlv::Adresse(NomDb));
         QVERIFY(s.waitForConnected(1000));
         s.write(EnTete(74, 1, 296));
         s.flush();
@@ -182,13 +182,20 @@ class TestDbAlv : public QObject {
         QCOMPARE(Db->Liste()->rowCount(), 1);
 
         Db->Liste()->selectRow(0);
-        QCOMPARE(Db->Renvoie(0), TTransportDbAlv::eEnvoye);
-        QTRY_COMPARE_WITH_TIMEOUT(recu.count(), 1, 2000);
+        QSignalSpy fin(Db.get(), &TFenetreDbAlv::CoupRenvoye);
+        QVERIFY(Db->Renvoie(0));
+        QTRY_COMPARE_WITH_TIMEOUT(recu.count(), 1, 5000);
         QCOMPARE(recu.at(0).at(0).toByteArray(), bloc);
         QCOMPARE(recu.at(0).at(1).toULongLong(), pid);
+        QTRY_COMPARE_WITH_TIMEOUT(fin.count(), 1, 5000);
+        QCOMPARE(fin.at(0).at(0).value<TTransportDbAlv::TEnvoi>(), TTransportDbAlv::eEnvoye);
 
         Alveran->ArreteEcoute();
-        QCOMPARE(Db->Renvoie(0), TTransportDbAlv::eNonOuvert); // the sender has closed
+        QVERIFY(Db->Renvoie(0));
+        QTRY_COMPARE_WITH_TIMEOUT(fin.count(), 2, 5000);
+        QCOMPARE(fin.at(1).at(0).value<TTransportDbAlv::TEnvoi>(),
+                 TTransportDbAlv::eNonOuvert); // the sender has closed
+        QVERIFY(!Db->Renvoie(5));              // no such row
     }
 
     void dbAlvFermeDonneLeMessageAttendu() {
@@ -203,8 +210,8 @@ class TestDbAlv : public QObject {
         // A server that accepts but never answers.
         QLocalServer muet;
         const QString nom = NomDb + QStringLiteral("-muet");
-        QLocalServer::removeServer(nom);
-        QVERIFY(muet.listen(nom));
+        QLocalServer::removeServer(TTransportDbAlv::Adresse(nom));
+        QVERIFY(muet.listen(TTransportDbAlv::Adresse(nom)));
         Alveran->DelaiReponse = 300;
         QElapsedTimer chrono;
         chrono.start();
@@ -229,7 +236,7 @@ class TestDbAlv : public QObject {
         Db.reset();
         QLocalServer abandonne;
         abandonne.setSocketOptions(QLocalServer::UserAccessOption);
-        QVERIFY(abandonne.listen(NomDb));
+        QVERIFY(abandonne.listen(TTransportDbAlv::Adresse(NomDb)));
         const QString fichier = abandonne.fullServerName();
         abandonne.close(); // removes the file; make a stale one in its place
         QFile stale(fichier);
