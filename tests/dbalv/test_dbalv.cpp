@@ -9,7 +9,10 @@
 #include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -258,6 +261,47 @@ class TestDbAlv : public QObject {
         QCOMPARE(Db->Liste()->rowCount(), 2);
         QCOMPARE(Db->Liste()->item(1, TFenetreDbAlv::kSequence)->text(), QStringLiteral("SS"));
         QCOMPARE(Db->Base().Liste()[1].Expediteur, quint64{78});
+    }
+
+    void unCoupNonEnregistreEstRefuseEtSignale() {
+        // Another program takes the file's lock, then replaces the table: each shot is
+        // answered with why it was not stored, and the window says so above the list.
+        const QString connexion = QStringLiteral("autre-programme");
+        {
+            QSqlDatabase autre = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connexion);
+            autre.setDatabaseName(CheminBase());
+            QVERIFY(autre.open());
+            QSqlQuery q(autre);
+            QVERIFY(q.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+            quint64 reponse = 0;
+            QCOMPARE(Alveran->Envoie(NomDb, 31, BlocDeTest(1, ""), &reponse),
+                     TTransportDbAlv::eRefuse);
+            QCOMPARE(reponse, quint64{TTransportDbAlv::rVerrouillee});
+            QCOMPARE(Db->Liste()->rowCount(), 0);
+            QVERIFY(!Db->Alerte()->isHidden());
+            QVERIFY2(Db->TexteAlerte().startsWith(
+                         QStringLiteral("COUP NON ENREGISTRÉ : le coup reçu de alveran-31")),
+                     qPrintable(Db->TexteAlerte()));
+
+            // Once the lock is gone the next shot is stored; the banner stays until hidden.
+            QVERIFY(q.exec(QStringLiteral("ROLLBACK")));
+            QCOMPARE(Alveran->Envoie(NomDb, 32, BlocDeTest(2, ""), &reponse),
+                     TTransportDbAlv::eEnvoye);
+            QCOMPARE(reponse, quint64{0});
+            QCOMPARE(Db->Liste()->rowCount(), 1);
+            QVERIFY(!Db->TexteAlerte().isEmpty());
+
+            QVERIFY(q.exec(QStringLiteral("DROP TABLE coups")));
+            QVERIFY(q.exec(QStringLiteral("CREATE TABLE coups (x INTEGER)")));
+            QCOMPARE(Alveran->Envoie(NomDb, 33, BlocDeTest(3, ""), &reponse),
+                     TTransportDbAlv::eRefuse);
+            QCOMPARE(reponse, quint64{TTransportDbAlv::rTableIncompatible});
+            QVERIFY(Db->TexteAlerte().contains(
+                QStringLiteral("2 coups reçus n'ont pas été enregistrés")));
+            Db->Alerte()->findChild<QPushButton*>()->click();
+            QVERIFY(Db->Alerte()->isHidden());
+        }
+        QSqlDatabase::removeDatabase(connexion);
     }
 
     void unBlocRecuPendantUnEnvoiEstSignaleApres() {
