@@ -209,8 +209,14 @@ qint64 TBaseCoups::Insere(const QByteArray& bloc, quint64 expediteur, const QDat
     QStringList marques;
     for (qsizetype i = 0; i < colonnes.size(); ++i) marques << QStringLiteral("?");
     QSqlQuery q(QSqlDatabase::database(NomConnexion, false));
-    q.prepare(QStringLiteral("INSERT INTO coups (recu, expediteur, bloc, %1) VALUES (?, ?, ?, %2)")
-                  .arg(colonnes.join(QStringLiteral(", ")), marques.join(QStringLiteral(", "))));
+    // A table without these columns fails here, and only here says why.
+    const bool prepare = q.prepare(
+        QStringLiteral("INSERT INTO coups (recu, expediteur, bloc, %1) VALUES (?, ?, ?, %2)")
+            .arg(colonnes.join(QStringLiteral(", ")), marques.join(QStringLiteral(", "))));
+    if (!prepare) {
+        if (echec) *echec = {CodeReponse(q.lastError()), q.lastError().text()};
+        return 0;
+    }
     q.addBindValue(recu.toUTC().toString(Qt::ISODateWithMs));
     q.addBindValue(static_cast<qint64>(expediteur));
     q.addBindValue(bloc);
