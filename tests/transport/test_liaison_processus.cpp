@@ -31,6 +31,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -102,26 +103,59 @@ std::optional<TPersonne> Personne() {
     return TPersonne{p->pw_uid, p->pw_gid};
 }
 
-/// Child of fork(): listens at `a` under another user and writes on `compte` the number of
-/// bytes each connection brought. Only system calls: the parent has threads.
-[[noreturn]] void Imposteur(const sockaddr_un& a, TPersonne personne, int compte) {
-    const int ecoute = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    // Bound while still root (the folder is the tester's), listening as "nobody": the kernel
-    // gives a client the user that called listen().
-    if (ecoute < 0 || ::bind(ecoute, reinterpret_cast<const sockaddr*>(&a), sizeof a) != 0 ||
-        ::setgroups(0, nullptr) != 0 || ::setresgid(personne.Gid, personne.Gid, personne.Gid) ||
-        ::setresuid(personne.Uid, personne.Uid, personne.Uid) || ::listen(ecoute, 8) != 0)
-        ::_exit(1);
-    for (;;) {
-        const int c = ::accept(ecoute, nullptr, nullptr);
-        if (c < 0) continue;
-        long n = 0;
-        char tampon[512];
-        for (ssize_t lus; (lus = ::read(c, tampon, sizeof tampon)) > 0;) n += lus;
-        ::close(c);
-        if (::write(compte, &n, sizeof n) != sizeof n) ::_exit(1);
+/// Another user's program listening at a socket: a child of fork(), ended with the object.
+class TImposteur {
+  public:
+    TImposteur(const QString& socket, TPersonne personne) {
+        const sockaddr_un a = AdresseUnix(socket);
+        if (::pipe2(Compte, O_CLOEXEC | O_NONBLOCK) != 0) return;
+        Pid = ::fork();
+        if (Pid == 0) Ecoute(a, personne, Compte[1]);
+        ::close(Compte[1]);
     }
-}
+    ~TImposteur() {
+        if (Pid > 0) {
+            ::kill(Pid, SIGKILL);
+            ::waitpid(Pid, nullptr, 0);
+        }
+        if (Compte[0] >= 0) ::close(Compte[0]);
+    }
+    TImposteur(const TImposteur&) = delete;
+    TImposteur& operator=(const TImposteur&) = delete;
+
+    /// The bytes the next connection that ended brought, if one has ended.
+    std::optional<long> ConnexionFinie() const {
+        long n = 0;
+        if (::read(Compte[0], &n, sizeof n) == sizeof n) return n;
+        return std::nullopt;
+    }
+
+  private:
+    /// In the child: only system calls, the parent has threads.
+    [[noreturn]] static void Ecoute(const sockaddr_un& a, TPersonne personne, int compte) {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL); // never outlive a test that stopped half-way
+        const int ecoute = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        // Bound while still root (the folder is the tester's), listening as "nobody": the
+        // kernel gives a client the user that called listen().
+        if (ecoute < 0 || ::bind(ecoute, reinterpret_cast<const sockaddr*>(&a), sizeof a) != 0 ||
+            ::setgroups(0, nullptr) != 0 ||
+            ::setresgid(personne.Gid, personne.Gid, personne.Gid) != 0 ||
+            ::setresuid(personne.Uid, personne.Uid, personne.Uid) != 0 || ::listen(ecoute, 8) != 0)
+            ::_exit(1);
+        for (;;) {
+            const int c = ::accept(ecoute, nullptr, nullptr);
+            if (c < 0) continue;
+            long n = 0;
+            char tampon[512];
+            for (ssize_t lus; (lus = ::read(c, tampon, sizeof tampon)) > 0;) n += lus;
+            ::close(c);
+            if (::write(compte, &n, sizeof n) != sizeof n) ::_exit(1);
+        }
+    }
+
+    int Compte[2] = {-1, -1};
+    pid_t Pid = -1;
+};
 
 } // namespace
 
@@ -486,12 +520,7 @@ class TestLiaisonProcessus : public QObject {
         const std::optional<TPersonne> personne = Personne();
         if (!personne) QSKIP("listening under another user needs a root tester");
         const QString socket = Socket(NouveauDossier(), TTransportDbAlv::NomDbAlv());
-        const sockaddr_un adresse = AdresseUnix(socket);
-        int compte[2];
-        QVERIFY(::pipe2(compte, O_CLOEXEC | O_NONBLOCK) == 0);
-        const pid_t imposteur = ::fork();
-        if (imposteur == 0) Imposteur(adresse, *personne, compte[1]);
-        ::close(compte[1]);
+        const TImposteur imposteur(socket, *personne);
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket), DelaiProgramme);
 
         TTransportDbAlv t;
@@ -512,17 +541,13 @@ class TestLiaisonProcessus : public QObject {
         QElapsedTimer chrono;
         chrono.start();
         while (connexions < 2 && chrono.elapsed() < DelaiProgramme) {
-            long n = 0;
-            if (::read(compte[0], &n, sizeof n) == sizeof n) {
+            if (const auto n = imposteur.ConnexionFinie()) {
                 ++connexions;
-                octets += n;
+                octets += *n;
             } else {
                 QTest::qWait(50);
             }
         }
-        ::kill(imposteur, SIGKILL);
-        ::waitpid(imposteur, nullptr, 0);
-        ::close(compte[0]);
         QCOMPARE(connexions, 2);
         QCOMPARE(octets, 0L);
     }
