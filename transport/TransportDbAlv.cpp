@@ -55,6 +55,7 @@ class TTransportDbAlv::TConnexion : public QObject {
     TConnexion(TTransportDbAlv& transport, QLocalSocket* socket)
         : QObject(&transport), Transport(transport), Socket(socket) {
         Socket->setParent(this);
+        Transport.Connexions.push_back(this);
         Attente.setSingleShot(true);
         connect(Socket, &QLocalSocket::readyRead, this, &TConnexion::Lit);
         connect(Socket, &QLocalSocket::disconnected, this, &QObject::deleteLater);
@@ -63,6 +64,8 @@ class TTransportDbAlv::TConnexion : public QObject {
         Attente.start(Transport.DelaiTrameIncomplete); // a silent client must not keep its place
         Lit();                                         // data may have come with the connection
     }
+
+    ~TConnexion() override { Transport.Connexions.removeOne(this); }
 
   private:
     void Lit() {
@@ -284,7 +287,7 @@ void TTransportDbAlv::ArreteEcoute() {
     Serveur->close();
     delete Serveur;
     Serveur = nullptr;
-    for (TConnexion* c : findChildren<TConnexion*>(Qt::FindDirectChildrenOnly)) delete c;
+    for (TConnexion* c : QList<TConnexion*>(Connexions)) delete c;
 }
 
 bool TTransportDbAlv::EnEcoute() const {
@@ -296,7 +299,7 @@ QString TTransportDbAlv::NomServeur() const {
 }
 
 int TTransportDbAlv::NbConnexions() const {
-    return static_cast<int>(findChildren<TConnexion*>(Qt::FindDirectChildrenOnly).size());
+    return static_cast<int>(Connexions.size());
 }
 
 void TTransportDbAlv::NouvelleConnexion() {

@@ -13,6 +13,7 @@
 // program it reached runs under the same user before sending anything.
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -136,7 +137,8 @@ class TTransportDbAlv : public QObject {
     void Termine(quint64 numero, TEnvoi etat, quint64 reponse);
 
     QLocalServer* Serveur = nullptr;
-    QString AdresseEcoute; ///< the socket file listened on, kept to listen again
+    QList<TConnexion*> Connexions; ///< the connections being served
+    QString AdresseEcoute;         ///< the socket file listened on, kept to listen again
     QTimer Surveillance;
     quint64 DernierEnvoi = 0;
     int NbEnvois = 0;

@@ -175,6 +175,25 @@ class TestDbAlv : public QObject {
         QCOMPARE(Db->Liste()->rowCount(), 1);
     }
 
+    void desClientsMuetsNeGardentPasLaPlace() {
+        // As many silent clients as the cap: one more is closed at once, and the silent ones
+        // are closed after the delay, so that the shots get through again.
+        Db->Transport().DelaiTrameIncomplete = 3000;
+        std::vector<std::unique_ptr<QLocalSocket>> muets;
+        for (int i = 0; i < TTransportDbAlv::ConnexionsMax; ++i) {
+            muets.push_back(std::make_unique<QLocalSocket>());
+            muets.back()->connectToServer(TTransportDbAlv::Adresse(NomDb));
+        }
+        QTRY_COMPARE(Db->Transport().NbConnexions(), TTransportDbAlv::ConnexionsMax);
+        QLocalSocket enTrop;
+        enTrop.connectToServer(TTransportDbAlv::Adresse(NomDb));
+        QTRY_COMPARE_WITH_TIMEOUT(enTrop.state(), QLocalSocket::UnconnectedState, 2000);
+        QCOMPARE(Db->Transport().NbConnexions(), TTransportDbAlv::ConnexionsMax);
+        QTRY_COMPARE_WITH_TIMEOUT(Db->Transport().NbConnexions(), 0, 10000);
+        for (const auto& m : muets) QCOMPARE(m->state(), QLocalSocket::UnconnectedState);
+        QCOMPARE(Alveran->Envoie(NomDb, 1, BlocDeTest(1, "")), TTransportDbAlv::eEnvoye);
+    }
+
     void leCoupChoisiRevientALExpediteur() {
         // dbAlv sends back to "alveran-" followed by the dwData it received.
         const quint64 pid = QCoreApplication::applicationPid();
