@@ -116,9 +116,11 @@ bool TFenetreDbAlv::Demarre(QString* erreur) {
             return refuse(QStringLiteral("dbAlv est déjà ouvert sur la base « %1 » : un seul "
                                          "dbAlv y écrit.")
                               .arg(CheminBase));
-        return refuse(QStringLiteral("impossible de créer le verrou « %1.lock » à côté de la "
-                                     "base.")
-                          .arg(CheminBase));
+        if (Verrou.error() == QLockFile::PermissionError)
+            return refuse(QStringLiteral("dbAlv ne peut pas écrire dans le dossier de la base "
+                                         "« %1 » (verrou « %1.lock »).")
+                              .arg(CheminBase));
+        return refuse(QStringLiteral("impossible de créer le verrou « %1.lock ».").arg(CheminBase));
     }
     QString raison;
     if (!Coups.Ouvre(CheminBase, &raison)) {

@@ -325,9 +325,14 @@ quint64 TTransportDbAlv::TrameComplete(quint32 message, quint64 dwData, const QB
         Differes.push_back({donnees, dwData});
         return rEnregistre;
     }
+    // A handler that runs a nested event loop may see another frame handled meanwhile: each
+    // frame keeps its own answer.
+    const quint64 exterieure = ReponseCourante;
     ReponseCourante = rEnregistre;
     emit BlocRecu(donnees, dwData);
-    return ReponseCourante;
+    const quint64 reponse = ReponseCourante;
+    ReponseCourante = exterieure;
+    return reponse;
 }
 
 void TTransportDbAlv::SignaleDiffere() {
