@@ -202,6 +202,17 @@ class TestLiaisonProcessus : public QObject {
                      dossierExecution);
     }
 
+    /// dbAlv (on `base`) or the main window, started with `execution` as runtime folder, and
+    /// the socket file it will listen at.
+    std::pair<QProcess*, QString> LanceUnDesDeux(bool dbAlv, const QString& execution,
+                                                 const QString& base) {
+        QProcess& p = dbAlv ? LanceDbAlv(base, execution)
+                            : Lance(QStringLiteral(ALVERAN_PROGRAMME), {}, execution);
+        p.waitForStarted(DelaiProgramme);
+        return {&p, Socket(execution, dbAlv ? TTransportDbAlv::NomDbAlv()
+                                            : TTransportDbAlv::NomAlveran(quint64(p.processId())))};
+    }
+
     /// The program listens at `socket` (it answers a connection).
     static bool AttendSocket(const QProcess& p, const QString& socket) {
         QElapsedTimer chrono;
@@ -448,14 +459,9 @@ class TestLiaisonProcessus : public QObject {
         if (avant.rlim_max != RLIM_INFINITY && avant.rlim_max < Rafale + 100)
             QSKIP("the tester's own descriptor limit cannot hold the burst");
         const QString execution = NouveauDossier();
-        QProcess& p =
-            dbAlv
-                ? LanceDbAlv(QDir(NouveauDossier()).filePath(QStringLiteral("c.sqlite")), execution)
-                : Lance(QStringLiteral(ALVERAN_PROGRAMME), {}, execution);
-        QVERIFY(p.waitForStarted(DelaiProgramme));
-        const QString socket =
-            Socket(execution, dbAlv ? TTransportDbAlv::NomDbAlv()
-                                    : TTransportDbAlv::NomAlveran(quint64(p.processId())));
+        const auto [programme, socket] = LanceUnDesDeux(
+            dbAlv, execution, QDir(NouveauDossier()).filePath(QStringLiteral("c.sqlite")));
+        QProcess& p = *programme;
         QVERIFY(AttendSocket(p, socket));
 
         const int ouverts = DescripteursOuverts(p.processId());
@@ -502,14 +508,9 @@ class TestLiaisonProcessus : public QObject {
     void lesSocketsSontDansLeDossierPrive() {
         QFETCH(bool, dbAlv);
         const QString execution = NouveauDossier();
-        QProcess& p =
-            dbAlv
-                ? LanceDbAlv(QDir(NouveauDossier()).filePath(QStringLiteral("c.sqlite")), execution)
-                : Lance(QStringLiteral(ALVERAN_PROGRAMME), {}, execution);
-        QVERIFY(p.waitForStarted(DelaiProgramme));
-        const QString socket =
-            Socket(execution, dbAlv ? TTransportDbAlv::NomDbAlv()
-                                    : TTransportDbAlv::NomAlveran(quint64(p.processId())));
+        const auto [programme, socket] = LanceUnDesDeux(
+            dbAlv, execution, QDir(NouveauDossier()).filePath(QStringLiteral("c.sqlite")));
+        QProcess& p = *programme;
         QVERIFY(AttendSocket(p, socket));
         struct stat etat {};
         QVERIFY(::stat(QFile::encodeName(socket).constData(), &etat) == 0);
@@ -567,12 +568,8 @@ class TestLiaisonProcessus : public QObject {
         QFETCH(int, signal);
         const QString execution = NouveauDossier();
         const QString base = QDir(NouveauDossier()).filePath(QStringLiteral("c.sqlite"));
-        QProcess& p = dbAlv ? LanceDbAlv(base, execution)
-                            : Lance(QStringLiteral(ALVERAN_PROGRAMME), {}, execution);
-        QVERIFY(p.waitForStarted(DelaiProgramme));
-        const QString socket =
-            Socket(execution, dbAlv ? TTransportDbAlv::NomDbAlv()
-                                    : TTransportDbAlv::NomAlveran(quint64(p.processId())));
+        const auto [programme, socket] = LanceUnDesDeux(dbAlv, execution, base);
+        QProcess& p = *programme;
         QVERIFY(AttendSocket(p, socket));
         QVERIFY(::kill(static_cast<pid_t>(p.processId()), signal) == 0);
         QVERIFY(p.waitForFinished(DelaiProgramme));
