@@ -2,6 +2,7 @@
 // event loop. Closing the main window ends the program. A position file given as the first
 // argument (what a file manager passes on a double-click) is loaded at start.
 
+#include "transport/ArretSurSignal.h"
 #include "ui/TraductionsQt.h"
 #include "windows/Main.h"
 
@@ -15,5 +16,8 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName(QStringLiteral("Alveran"));
     QCoreApplication::setApplicationName(QStringLiteral("alveran"));
     InstalleTraductionsQt(app);
+    // SIGTERM or SIGINT end the event loop as closing the window does, so that the window's
+    // socket file is removed.
+    const TArretSurSignal arret;
     return LanceProgramme(QCoreApplication::arguments());
 }

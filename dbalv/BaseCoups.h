@@ -3,6 +3,7 @@
 // file with any SQLite tool, and the raw 296-byte block, which is what is sent back.
 
 #include "analysis/TypeDbAlv.h"
+#include "transport/TransportDbAlv.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -20,6 +21,12 @@ struct TCoupStocke {
     TCoupDb Coup;           ///< Bloc decoded
 };
 
+/// Why a shot was not stored.
+struct TEchecAjout {
+    quint64 Code = TTransportDbAlv::rEchecEcriture; ///< the answer owed to its sender
+    QString Texte;                                  ///< SQLite's own words
+};
+
 class TBaseCoups {
   public:
     TBaseCoups();
@@ -27,19 +34,30 @@ class TBaseCoups {
     TBaseCoups(const TBaseCoups&) = delete;
     TBaseCoups& operator=(const TBaseCoups&) = delete;
 
-    /// Opens (creating if needed) the database file and its table.
+    /// How long (ms) a write waits for a database locked by another program before giving
+    /// up: well below the sender's wait for an answer, so that the refusal reaches it.
+    static constexpr int DelaiVerrou = 2000;
+
+    /// Opens (creating if needed) the database file and its table, after checking that the
+    /// file is sound (PRAGMA quick_check) and that a shot can be written into it (a write in a
+    /// transaction that is rolled back). A file that fails either check is left as it was.
     bool Ouvre(const QString& chemin, QString* erreur = nullptr);
     bool EstOuverte() const;
     QString Chemin() const { return CheminFichier; }
 
-    /// Stores a block of exactly 296 bytes; returns its id, or 0 on failure.
+    /// Stores a block of exactly 296 bytes; returns its id, or 0 on failure with `echec` set.
     qint64 Ajoute(const QByteArray& bloc, quint64 expediteur, const QDateTime& recu,
-                  QString* erreur = nullptr);
+                  TEchecAjout* echec = nullptr);
     /// Every stored shot, in the order received.
     std::vector<TCoupStocke> Liste() const;
     std::optional<TCoupStocke> Coup(qint64 id) const;
 
   private:
+    bool Verifie(QString* erreur);
+    /// The INSERT itself: the new id, or 0 with `echec` set.
+    qint64 Insere(const QByteArray& bloc, quint64 expediteur, const QDateTime& recu,
+                  TEchecAjout* echec);
+
     QString NomConnexion;
     QString CheminFichier;
 };

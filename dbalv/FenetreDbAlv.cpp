@@ -1,12 +1,14 @@
 #include "dbalv/FenetreDbAlv.h"
 
 #include <QApplication>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableWidget>
+#include <QTime>
 #include <QVBoxLayout>
 
 namespace {
@@ -33,11 +35,14 @@ QString Distance(double v) {
 } // namespace
 
 TFenetreDbAlv::TFenetreDbAlv(QString cheminBase, QString nomServeur, QWidget* parent)
-    : QMainWindow(parent), CheminBase(std::move(cheminBase)), NomServeur(std::move(nomServeur)) {
+    : QMainWindow(parent), CheminBase(std::move(cheminBase)), NomServeur(std::move(nomServeur)),
+      Verrou(CheminBase + QStringLiteral(".lock")) {
     setWindowTitle(QStringLiteral("dbAlv V.1"));
 
     auto* centre = new QWidget(this);
     auto* disposition = new QVBoxLayout(centre);
+    CreeAlerte(centre);
+    disposition->addWidget(AlerteCadre);
     Table = new QTableWidget(0, kNbColonnes, centre);
     Table->setHorizontalHeaderLabels(
         {QStringLiteral("Reçu"), QStringLiteral("Expéditeur"), QStringLiteral("Type"),
@@ -60,31 +65,73 @@ TFenetreDbAlv::TFenetreDbAlv(QString cheminBase, QString nomServeur, QWidget* pa
     resize(900, 400);
 
     connect(&Liaison, &TTransportDbAlv::BlocRecu, this, &TFenetreDbAlv::BlocRecu);
+    connect(&Liaison, &TTransportDbAlv::EnvoiTermine, this, &TFenetreDbAlv::RenvoiTermine);
     connect(RenvoyerBtn, &QPushButton::clicked, this, &TFenetreDbAlv::RenvoieSelection);
     connect(Table, &QTableWidget::cellDoubleClicked, this, [this] { RenvoieSelection(); });
     connect(Table, &QTableWidget::itemSelectionChanged, this, &TFenetreDbAlv::MajBoutons);
 }
 
+void TFenetreDbAlv::CreeAlerte(QWidget* parent) {
+    // A shot that was not stored must not pass unnoticed: a red banner above the list, which
+    // stays until the user hides it.
+    AlerteCadre = new QWidget(parent);
+    AlerteCadre->setAutoFillBackground(true);
+    QPalette rouge = AlerteCadre->palette();
+    rouge.setColor(QPalette::Window, QColor(0xc0, 0x10, 0x10));
+    rouge.setColor(QPalette::WindowText, Qt::white);
+    AlerteCadre->setPalette(rouge);
+    auto* ligne = new QHBoxLayout(AlerteCadre);
+    AlerteLbl = new QLabel(AlerteCadre);
+    AlerteLbl->setWordWrap(true);
+    QFont gras = AlerteLbl->font();
+    gras.setBold(true);
+    AlerteLbl->setFont(gras);
+    ligne->addWidget(AlerteLbl, 1);
+    auto* masquer = new QPushButton(QStringLiteral("Masquer"), AlerteCadre);
+    ligne->addWidget(masquer);
+    connect(masquer, &QPushButton::clicked, this, [this] {
+        NbNonEnregistres = 0;
+        AlerteCadre->hide();
+    });
+    AlerteCadre->hide();
+}
+
+QString TFenetreDbAlv::TexteAlerte() const {
+    return AlerteCadre->isHidden() ? QString() : AlerteLbl->text();
+}
+
 bool TFenetreDbAlv::Demarre(QString* erreur) {
-    // Listen first: a second instance must not touch the database of the first.
-    if (TTransportDbAlv::ServeurActif(NomServeur, Liaison.DelaiConnexion)) {
-        if (erreur)
-            *erreur = QStringLiteral("dbAlv est déjà ouvert : un seul dbAlv reçoit les coups.");
+    const auto refuse = [erreur](const QString& texte) {
+        if (erreur) *erreur = texte;
         return false;
+    };
+    if (TTransportDbAlv::ServeurActif(NomServeur, Liaison.DelaiConnexion))
+        return refuse(QStringLiteral("dbAlv est déjà ouvert : un seul dbAlv reçoit les coups."));
+    // The name alone does not keep two writers off one file: a dbAlv whose socket went away,
+    // or one started with another runtime folder, would not be seen. The lock beside the file
+    // goes with the process (a dead owner's lock is taken over), whatever its age.
+    Verrou.setStaleLockTime(0);
+    if (!Verrou.tryLock(0)) {
+        if (Verrou.error() == QLockFile::LockFailedError)
+            return refuse(QStringLiteral("dbAlv est déjà ouvert sur la base « %1 » : un seul "
+                                         "dbAlv y écrit.")
+                              .arg(CheminBase));
+        if (Verrou.error() == QLockFile::PermissionError)
+            return refuse(QStringLiteral("dbAlv ne peut pas écrire dans le dossier de la base "
+                                         "« %1 » (verrou « %1.lock »).")
+                              .arg(CheminBase));
+        return refuse(QStringLiteral("impossible de créer le verrou « %1.lock ».").arg(CheminBase));
     }
     QString raison;
-    if (!Liaison.Ecoute(NomServeur, &raison)) {
-        if (erreur)
-            *erreur = QStringLiteral("dbAlv ne peut pas recevoir de coups sous le nom « %1 » : %2")
-                          .arg(NomServeur, raison);
-        return false;
-    }
     if (!Coups.Ouvre(CheminBase, &raison)) {
-        Liaison.ArreteEcoute();
-        if (erreur)
-            *erreur =
-                QStringLiteral("impossible d'ouvrir la base « %1 » : %2").arg(CheminBase, raison);
-        return false;
+        Verrou.unlock();
+        return refuse(
+            QStringLiteral("impossible d'ouvrir la base « %1 » : %2").arg(CheminBase, raison));
+    }
+    if (!Liaison.Ecoute(NomServeur, &raison)) {
+        Verrou.unlock();
+        return refuse(QStringLiteral("dbAlv ne peut pas recevoir de coups sous le nom « %1 » : %2")
+                          .arg(NomServeur, raison));
     }
     for (const TCoupStocke& c : Coups.Liste()) AjouteLigne(c);
     Table->resizeColumnsToContents();
@@ -93,11 +140,13 @@ bool TFenetreDbAlv::Demarre(QString* erreur) {
 }
 
 void TFenetreDbAlv::BlocRecu(const QByteArray& bloc, quint64 dwData) {
-    QString raison;
+    TEchecAjout echec;
     const QDateTime recu = QDateTime::currentDateTimeUtc();
-    const qint64 id = Coups.Ajoute(bloc, dwData, recu, &raison);
+    const qint64 id = Coups.Ajoute(bloc, dwData, recu, &echec);
     if (id == 0) {
-        EtatLbl->setText(QStringLiteral("coup reçu non enregistré : %1").arg(raison));
+        // The sender learns it from the answer; the user here from the banner.
+        Liaison.FixeReponse(echec.Code);
+        SignaleNonEnregistre(dwData, echec.Texte);
         return;
     }
     if (const auto coup = Coups.Coup(id)) AjouteLigne(*coup);
@@ -105,6 +154,23 @@ void TFenetreDbAlv::BlocRecu(const QByteArray& bloc, quint64 dwData) {
     Table->scrollToBottom();
     EtatLbl->setText(QStringLiteral("coup reçu de %1").arg(TTransportDbAlv::NomAlveran(dwData)));
     emit CoupStocke(id);
+}
+
+void TFenetreDbAlv::SignaleNonEnregistre(quint64 dwData, const QString& raison) {
+    ++NbNonEnregistres;
+    const QString expediteur = TTransportDbAlv::NomAlveran(dwData);
+    QString texte =
+        QStringLiteral("COUP NON ENREGISTRÉ : le coup reçu de %1 à %2 n'est pas dans "
+                       "la base (%3).")
+            .arg(expediteur, QLocale().toString(QTime::currentTime(), QLocale::ShortFormat),
+                 raison);
+    if (NbNonEnregistres > 1)
+        texte +=
+            QStringLiteral("\n%1 coups reçus n'ont pas été enregistrés.").arg(NbNonEnregistres);
+    AlerteLbl->setText(texte);
+    AlerteCadre->show();
+    EtatLbl->setText(QStringLiteral("coup reçu de %1 non enregistré : %2").arg(expediteur, raison));
+    QApplication::alert(this);
 }
 
 void TFenetreDbAlv::AjouteLigne(const TCoupStocke& coup) {
@@ -129,14 +195,22 @@ void TFenetreDbAlv::AjouteLigne(const TCoupStocke& coup) {
     Table->item(ligne, kRecu)->setData(Qt::UserRole, coup.Id);
 }
 
-TTransportDbAlv::TEnvoi TFenetreDbAlv::Renvoie(int ligne) {
+bool TFenetreDbAlv::Renvoie(int ligne) {
     QTableWidgetItem* item = Table->item(ligne, kRecu);
     const auto coup = item ? Coups.Coup(item->data(Qt::UserRole).toLongLong()) : std::nullopt;
-    if (!coup) return TTransportDbAlv::eNonOuvert;
+    if (!coup) return false;
     const QString cible = TTransportDbAlv::NomAlveran(coup->Expediteur);
-    const auto resultat =
-        Liaison.Envoie(cible, static_cast<quint64>(QCoreApplication::applicationPid()), coup->Bloc);
-    switch (resultat) {
+    Renvois.insert(
+        Liaison.Lance(cible, static_cast<quint64>(QCoreApplication::applicationPid()), coup->Bloc),
+        cible);
+    EtatLbl->setText(QStringLiteral("envoi du coup à %1…").arg(cible));
+    return true;
+}
+
+void TFenetreDbAlv::RenvoiTermine(quint64 numero, TTransportDbAlv::TEnvoi etat, quint64 reponse) {
+    if (!Renvois.contains(numero)) return;
+    const QString cible = Renvois.take(numero);
+    switch (etat) {
     case TTransportDbAlv::eEnvoye:
         EtatLbl->setText(QStringLiteral("coup envoyé à %1").arg(cible));
         break;
@@ -146,8 +220,17 @@ TTransportDbAlv::TEnvoi TFenetreDbAlv::Renvoie(int ligne) {
     case TTransportDbAlv::eSansReponse:
         EtatLbl->setText(QStringLiteral("%1 n'a pas répondu").arg(cible));
         break;
+    case TTransportDbAlv::eRefuse:
+        EtatLbl->setText(
+            QStringLiteral("%1 a refusé le coup (réponse %2)").arg(cible).arg(reponse));
+        break;
+    case TTransportDbAlv::eAutreUtilisateur:
+        EtatLbl->setText(
+            QStringLiteral("« %1 » appartient à un autre utilisateur : coup non envoyé")
+                .arg(cible));
+        break;
     }
-    return resultat;
+    emit CoupRenvoye(etat);
 }
 
 void TFenetreDbAlv::RenvoieSelection() {

@@ -5,6 +5,8 @@
 #include "transport/TransportDbAlv.h"
 #include "dbalv/BaseCoups.h"
 
+#include <QHash>
+#include <QLockFile>
 #include <QMainWindow>
 
 class QLabel;
@@ -32,32 +34,47 @@ class TFenetreDbAlv : public QMainWindow {
     explicit TFenetreDbAlv(QString cheminBase, QString nomServeur = TTransportDbAlv::NomDbAlv(),
                            QWidget* parent = nullptr);
 
-    /// Opens the database and starts listening. False with `erreur` set when either fails,
-    /// in particular when another dbAlv already listens under the same name.
+    /// Opens the database and starts listening. False with `erreur` set when either fails:
+    /// another dbAlv already listens under the same name or works on the same file (a lock
+    /// file beside it, "<file>.lock"), or the file is damaged or cannot be written.
     bool Demarre(QString* erreur);
 
-    /// Sends the shot of list row `ligne` back to "alveran-<sender>".
-    TTransportDbAlv::TEnvoi Renvoie(int ligne);
+    /// Starts sending the shot of list row `ligne` back to "alveran-<sender>"; the outcome
+    /// shows in the status bar and comes through CoupRenvoye. False when the row holds no shot.
+    bool Renvoie(int ligne);
 
     QTableWidget* Liste() const { return Table; }
+    /// The banner that reports shots received but not stored (hidden while there is none).
+    QWidget* Alerte() const { return AlerteCadre; }
+    QString TexteAlerte() const;
     TTransportDbAlv& Transport() { return Liaison; }
     const TBaseCoups& Base() const { return Coups; }
 
   signals:
     /// A block was stored (and listed).
     void CoupStocke(qint64 id);
+    /// A send of Renvoie is over.
+    void CoupRenvoye(TTransportDbAlv::TEnvoi etat);
 
   private:
+    void CreeAlerte(QWidget* parent);
     void BlocRecu(const QByteArray& bloc, quint64 dwData);
+    void SignaleNonEnregistre(quint64 dwData, const QString& raison);
+    void RenvoiTermine(quint64 numero, TTransportDbAlv::TEnvoi etat, quint64 reponse);
     void AjouteLigne(const TCoupStocke& coup);
     void RenvoieSelection();
     void MajBoutons();
 
     QString CheminBase;
     QString NomServeur;
+    QLockFile Verrou;
     TBaseCoups Coups;
     TTransportDbAlv Liaison;
     QTableWidget* Table = nullptr;
     QPushButton* RenvoyerBtn = nullptr;
     QLabel* EtatLbl = nullptr;
+    QWidget* AlerteCadre = nullptr;
+    QLabel* AlerteLbl = nullptr;
+    int NbNonEnregistres = 0;
+    QHash<quint64, QString> Renvois; ///< sends under way: their number and their target
 };

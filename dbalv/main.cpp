@@ -1,6 +1,7 @@
 // dbAlv: the database application that stores the shots Alveran exports and sends them back.
 
 #include "dbalv/FenetreDbAlv.h"
+#include "transport/ArretSurSignal.h"
 #include "ui/TraductionsQt.h"
 
 #include <QApplication>
@@ -47,5 +48,8 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     fenetre.show();
+    // SIGTERM or SIGINT end the loop: the window's destructor then removes the socket file
+    // and the lock.
+    const TArretSurSignal arret;
     return app.exec();
 }

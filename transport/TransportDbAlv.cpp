@@ -2,13 +2,19 @@
 #include "analysis/TrameDbAlv.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
-#include <QTimer>
+#include <QStandardPaths>
 #include <QtEndian>
+
+#include <optional>
+
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -17,22 +23,49 @@ template <typename T> void AjouteLE(QByteArray& o, T valeur) {
     o.append(reinterpret_cast<const char*>(&le), sizeof le);
 }
 
+/// The program at the other end of a connected local socket runs under our own user. The
+/// kernel's answer, not anything the peer says: a socket file can be created by whoever may
+/// write in its folder.
+bool MemeUtilisateur(qintptr descripteur) {
+    ucred pair{};
+    socklen_t taille = sizeof pair;
+    if (::getsockopt(static_cast<int>(descripteur), SOL_SOCKET, SO_PEERCRED, &pair, &taille) != 0)
+        return false;
+    return pair.uid == ::geteuid();
+}
+
+/// The runtime folder, if it is ours alone.
+QString DossierPrive() {
+    const QString dossier = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (dossier.isEmpty()) return {};
+    const QFileInfo info(dossier);
+    const QFileDevice::Permissions autres = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                            QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                            QFileDevice::WriteOther | QFileDevice::ExeOther;
+    if (!info.isDir() || info.ownerId() != ::geteuid() || (info.permissions() & autres)) return {};
+    return dossier;
+}
+
 } // namespace
 
 /// One incoming connection: gathers whole frames, answers each one, and closes itself on a
-/// header announcing too much or a frame left incomplete for too long.
+/// header announcing too much or when no whole frame comes for too long.
 class TTransportDbAlv::TConnexion : public QObject {
   public:
     TConnexion(TTransportDbAlv& transport, QLocalSocket* socket)
         : QObject(&transport), Transport(transport), Socket(socket) {
         Socket->setParent(this);
+        Transport.Connexions.push_back(this);
         Attente.setSingleShot(true);
         connect(Socket, &QLocalSocket::readyRead, this, &TConnexion::Lit);
         connect(Socket, &QLocalSocket::disconnected, this, &QObject::deleteLater);
         connect(Socket, &QLocalSocket::errorOccurred, this, &QObject::deleteLater);
         connect(&Attente, &QTimer::timeout, this, &TConnexion::Ferme);
-        Lit(); // data may have come with the connection
+        Attente.start(Transport.DelaiTrameIncomplete); // a silent client must not keep its place
+        Lit();                                         // data may have come with the connection
     }
+
+    ~TConnexion() override { Transport.Connexions.removeOne(this); }
 
   private:
     void Lit() {
@@ -53,20 +86,17 @@ class TTransportDbAlv::TConnexion : public QObject {
                                      static_cast<qsizetype>(trame.Donnees.size()));
             QPointer<TConnexion> vivant(this);
             EnTraitement = true;
-            Transport.TrameComplete(trame.Message, trame.DwData, donnees);
+            Attente.stop(); // handling a shot may take a while, and may show a box
+            const quint64 reponse = Transport.TrameComplete(trame.Message, trame.DwData, donnees);
             if (!vivant) return;
             EnTraitement = false;
             if (Ferme_) return;
-            QByteArray reponse;
-            AjouteLE<quint64>(reponse, 0);
-            Socket->write(reponse);
+            QByteArray octets;
+            AjouteLE<quint64>(octets, reponse);
+            Socket->write(octets);
             Socket->flush();
         }
-        // A partial frame must not hold the connection forever.
-        if (Lecteur.Vide())
-            Attente.stop();
-        else
-            Attente.start(Transport.DelaiTrameIncomplete);
+        Attente.start(Transport.DelaiTrameIncomplete);
     }
 
     void Ferme() {
@@ -85,6 +115,71 @@ class TTransportDbAlv::TConnexion : public QObject {
     bool EnTraitement = false;
 };
 
+/// One outgoing frame: connects, checks who listens, writes the frame, reads the answer. Every
+/// step is driven by the socket's signals and bounded by a timer, so nothing ever waits.
+class TTransportDbAlv::TEnvoiEnCours : public QObject {
+  public:
+    TEnvoiEnCours(TTransportDbAlv& transport, quint64 numero, QByteArray trame)
+        : QObject(&transport), Transport(transport), Numero(numero), Trame(std::move(trame)) {
+        Delai.setSingleShot(true);
+        connect(&Socket, &QLocalSocket::connected, this, &TEnvoiEnCours::Connecte);
+        connect(&Socket, &QLocalSocket::readyRead, this, &TEnvoiEnCours::Lit);
+        connect(&Socket, &QLocalSocket::errorOccurred, this, &TEnvoiEnCours::Coupe);
+        connect(&Socket, &QLocalSocket::disconnected, this, &TEnvoiEnCours::Coupe);
+        connect(&Delai, &QTimer::timeout, this, &TEnvoiEnCours::Coupe);
+    }
+
+    void Demarre(const QString& adresse) {
+        if (adresse.isEmpty()) {
+            Fin(eNonOuvert);
+            return;
+        }
+        Delai.start(Transport.DelaiConnexion);
+        Socket.connectToServer(adresse);
+    }
+
+  private:
+    void Connecte() {
+        Connecte_ = true;
+        if (!MemeUtilisateur(Socket.socketDescriptor())) {
+            Fin(eAutreUtilisateur);
+            return;
+        }
+        Delai.start(Transport.DelaiReponse);
+        Socket.write(Trame);
+    }
+
+    void Lit() {
+        if (Socket.bytesAvailable() < 8) return;
+        const QByteArray octets = Socket.read(8);
+        const quint64 reponse = qFromLittleEndian<quint64>(octets.constData());
+        Fin(reponse == rEnregistre ? eEnvoye : eRefuse, reponse);
+    }
+
+    void Coupe() { Fin(Connecte_ ? eSansReponse : eNonOuvert); }
+
+    void Fin(TEnvoi etat, quint64 reponse = 0) {
+        if (Fini) return;
+        Fini = true;
+        Delai.stop();
+        Socket.abort();
+        // Reported from the event loop, never from inside Lance: the caller has its number.
+        QMetaObject::invokeMethod(
+            &Transport,
+            [t = &Transport, n = Numero, etat, reponse] { t->Termine(n, etat, reponse); },
+            Qt::QueuedConnection);
+        deleteLater();
+    }
+
+    TTransportDbAlv& Transport;
+    const quint64 Numero;
+    const QByteArray Trame;
+    QLocalSocket Socket{this};
+    QTimer Delai{this};
+    bool Connecte_ = false;
+    bool Fini = false;
+};
+
 QString TTransportDbAlv::NomDbAlv() {
     return QStringLiteral("dbAlv V.1");
 }
@@ -97,15 +192,42 @@ QString TTransportDbAlv::TexteDbAlvNonOuvert() {
     return QStringLiteral("dbAlv n'est pas ouvert");
 }
 
-TTransportDbAlv::TTransportDbAlv(QObject* parent) : QObject(parent) {}
+QString TTransportDbAlv::TexteReponse(quint64 reponse) {
+    switch (reponse) {
+    case rEnregistre:
+        return QStringLiteral("coup enregistré");
+    case rLectureSeule:
+        return QStringLiteral("sa base est en lecture seule");
+    case rVerrouillee:
+        return QStringLiteral("sa base est verrouillée par un autre programme");
+    case rTableIncompatible:
+        return QStringLiteral("sa table des coups n'a pas les colonnes attendues");
+    case rEchecEcriture:
+        return QStringLiteral("l'écriture dans sa base a échoué");
+    default:
+        return QStringLiteral("réponse inconnue %1").arg(reponse);
+    }
+}
+
+QString TTransportDbAlv::Adresse(const QString& nom) {
+    if (QDir::isAbsolutePath(nom)) return nom;
+    const QString dossier = DossierPrive();
+    return dossier.isEmpty() ? QString() : QDir(dossier).filePath(nom);
+}
+
+TTransportDbAlv::TTransportDbAlv(QObject* parent) : QObject(parent) {
+    connect(&Surveillance, &QTimer::timeout, this, &TTransportDbAlv::SurveilleServeur);
+}
 
 TTransportDbAlv::~TTransportDbAlv() {
     ArreteEcoute();
 }
 
 bool TTransportDbAlv::ServeurActif(const QString& nom, int delai) {
+    const QString adresse = Adresse(nom);
+    if (adresse.isEmpty()) return false;
     QLocalSocket s;
-    s.connectToServer(nom);
+    s.connectToServer(adresse);
     const bool actif = s.waitForConnected(delai);
     s.abort();
     return actif;
@@ -113,16 +235,33 @@ bool TTransportDbAlv::ServeurActif(const QString& nom, int delai) {
 
 bool TTransportDbAlv::Ecoute(const QString& nom, QString* erreur) {
     ArreteEcoute();
-    if (ServeurActif(nom, DelaiConnexion)) {
+    const QString adresse = Adresse(nom);
+    if (adresse.isEmpty()) {
+        if (erreur)
+            *erreur =
+                QStringLiteral("pas de dossier d'exécution privé pour la socket « %1 »").arg(nom);
+        return false;
+    }
+    if (ServeurActif(adresse, DelaiConnexion)) {
         if (erreur)
             *erreur = QStringLiteral("un programme écoute déjà sous le nom « %1 »").arg(nom);
         return false;
     }
+    AdresseEcoute = adresse;
+    if (!OuvreServeur(erreur)) {
+        AdresseEcoute.clear();
+        return false;
+    }
+    Surveillance.start(DelaiSurveillance);
+    return true;
+}
+
+bool TTransportDbAlv::OuvreServeur(QString* erreur) {
     // Nobody answers: a socket file left by a program that ended is in the way.
-    QLocalServer::removeServer(nom);
+    QLocalServer::removeServer(AdresseEcoute);
     Serveur = new QLocalServer(this);
     Serveur->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!Serveur->listen(nom)) {
+    if (!Serveur->listen(AdresseEcoute)) {
         if (erreur) *erreur = Serveur->errorString();
         delete Serveur;
         Serveur = nullptr;
@@ -132,36 +271,68 @@ bool TTransportDbAlv::Ecoute(const QString& nom, QString* erreur) {
     return true;
 }
 
+void TTransportDbAlv::SurveilleServeur() {
+    // When accept() fails (no descriptor left), Qt closes the listening socket and removes its
+    // file without a word: listen again, under the same name, as soon as that works.
+    if (AdresseEcoute.isEmpty() || EnEcoute()) return;
+    delete Serveur;
+    Serveur = nullptr;
+    OuvreServeur(nullptr);
+}
+
 void TTransportDbAlv::ArreteEcoute() {
+    Surveillance.stop();
+    AdresseEcoute.clear();
     if (!Serveur) return;
     Serveur->close();
     delete Serveur;
     Serveur = nullptr;
-    for (TConnexion* c : findChildren<TConnexion*>(Qt::FindDirectChildrenOnly)) delete c;
+    for (TConnexion* c : QList<TConnexion*>(Connexions)) delete c;
 }
 
 bool TTransportDbAlv::EnEcoute() const {
-    return Serveur && Serveur->isListening();
+    return Serveur && Serveur->isListening() && Serveur->socketDescriptor() != -1;
 }
 
 QString TTransportDbAlv::NomServeur() const {
     return Serveur ? Serveur->serverName() : QString();
 }
 
-void TTransportDbAlv::NouvelleConnexion() {
-    while (Serveur && Serveur->hasPendingConnections())
-        if (QLocalSocket* s = Serveur->nextPendingConnection()) new TConnexion(*this, s);
+int TTransportDbAlv::NbConnexions() const {
+    return static_cast<int>(Connexions.size());
 }
 
-void TTransportDbAlv::TrameComplete(quint32 message, quint64 dwData, const QByteArray& donnees) {
-    if (message != MessageCopieDonnees || donnees.size() != TailleBloc) return;
+void TTransportDbAlv::NouvelleConnexion() {
+    int n = NbConnexions();
+    while (Serveur && Serveur->hasPendingConnections()) {
+        QLocalSocket* s = Serveur->nextPendingConnection();
+        if (!s) continue;
+        if (n >= ConnexionsMax || !MemeUtilisateur(s->socketDescriptor())) {
+            s->abort();
+            delete s;
+            continue;
+        }
+        new TConnexion(*this, s);
+        ++n;
+    }
+}
+
+quint64 TTransportDbAlv::TrameComplete(quint32 message, quint64 dwData, const QByteArray& donnees) {
+    if (message != MessageCopieDonnees || donnees.size() != TailleBloc) return rEnregistre;
     if (EnvoisEnCours > 0) {
         // This object is waiting for an answer of its own: handling the block now would run
         // a shot in the middle of another one's export.
         Differes.push_back({donnees, dwData});
-        return;
+        return rEnregistre;
     }
+    // A handler that runs a nested event loop may see another frame handled meanwhile: each
+    // frame keeps its own answer.
+    const quint64 exterieure = ReponseCourante;
+    ReponseCourante = rEnregistre;
     emit BlocRecu(donnees, dwData);
+    const quint64 reponse = ReponseCourante;
+    ReponseCourante = exterieure;
+    return reponse;
 }
 
 void TTransportDbAlv::SignaleDiffere() {
@@ -181,36 +352,37 @@ QByteArray TTransportDbAlv::Trame(quint32 message, quint64 dwData, const QByteAr
     return t;
 }
 
+quint64 TTransportDbAlv::Lance(const QString& nom, quint64 dwData, const QByteArray& donnees) {
+    const quint64 numero = ++DernierEnvoi;
+    ++NbEnvois;
+    auto* envoi = new TEnvoiEnCours(*this, numero, Trame(MessageCopieDonnees, dwData, donnees));
+    envoi->Demarre(Adresse(nom));
+    return numero;
+}
+
+void TTransportDbAlv::Termine(quint64 numero, TEnvoi etat, quint64 reponse) {
+    --NbEnvois;
+    emit EnvoiTermine(numero, etat, reponse);
+}
+
 TTransportDbAlv::TEnvoi TTransportDbAlv::Envoie(const QString& nom, quint64 dwData,
-                                                const QByteArray& donnees) {
-    QLocalSocket socket;
-    socket.connectToServer(nom);
-    if (!socket.waitForConnected(DelaiConnexion)) return eNonOuvert;
-
+                                                const QByteArray& donnees, quint64* reponse) {
     ++EnvoisEnCours;
-    socket.write(Trame(MessageCopieDonnees, dwData, donnees));
-    socket.flush();
-
-    // Wait for the 8-byte answer with events flowing, so that a receiver living in this
-    // process (or a block arriving for us) is served; user input waits.
     QEventLoop boucle;
-    QTimer delai;
-    delai.setSingleShot(true);
-    connect(&delai, &QTimer::timeout, &boucle, &QEventLoop::quit);
-    connect(&socket, &QLocalSocket::readyRead, &boucle, [&] {
-        if (socket.bytesAvailable() >= 8) boucle.quit();
+    std::optional<std::pair<TEnvoi, quint64>> fin;
+    const quint64 numero = Lance(nom, dwData, donnees);
+    connect(this, &TTransportDbAlv::EnvoiTermine, &boucle, [&](quint64 n, TEnvoi etat, quint64 r) {
+        if (n != numero) return;
+        fin.emplace(etat, r);
+        boucle.quit();
     });
-    connect(&socket, &QLocalSocket::disconnected, &boucle, &QEventLoop::quit);
-    connect(&socket, &QLocalSocket::errorOccurred, &boucle, &QEventLoop::quit);
-    if (socket.bytesAvailable() < 8 && socket.state() == QLocalSocket::ConnectedState) {
-        delai.start(DelaiReponse);
-        boucle.exec(QEventLoop::ExcludeUserInputEvents);
-    }
-    const bool repondu = socket.bytesAvailable() >= 8;
-    socket.abort();
+    // The outcome always comes from the event loop, and every step of a send is bounded by a
+    // time-out: this loop ends.
+    while (!fin) boucle.exec(QEventLoop::ExcludeUserInputEvents);
 
     --EnvoisEnCours;
     if (EnvoisEnCours == 0 && !Differes.empty())
         QTimer::singleShot(0, this, &TTransportDbAlv::SignaleDiffere);
-    return repondu ? eEnvoye : eSansReponse;
+    if (reponse) *reponse = fin->second;
+    return fin->first;
 }

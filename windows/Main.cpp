@@ -128,6 +128,7 @@ TMainFrm::TMainFrm(TDialogues* dialogues, QWidget* parent)
         TTransportDbAlv::NomAlveran(static_cast<quint64>(QCoreApplication::applicationPid())));
     connect(FTransport.get(), &TTransportDbAlv::BlocRecu, this,
             [this](const QByteArray& bloc, quint64) { RecoitBlocDb(bloc); });
+    connect(FTransport.get(), &TTransportDbAlv::EnvoiTermine, this, &TMainFrm::EnvoiDbTermine);
 
     // Keys reach the window before its controls.
     qApp->installEventFilter(this);
@@ -1242,11 +1243,32 @@ void TMainFrm::EnvoieCoupDb() {
     const TOctetsCoupDb octets = EncodeCoupDb(bloc);
     const QByteArray donnees(reinterpret_cast<const char*>(octets.data()),
                              static_cast<qsizetype>(octets.size()));
-    if (FTransport->Envoie(NomServeurDbAlv,
-                           static_cast<quint64>(QCoreApplication::applicationPid()),
-                           donnees) == TTransportDbAlv::eNonOuvert)
-        AfficheMessage(QStringLiteral("Erreur"), QStringLiteral("dbAlv n'est pas ouvert"),
-                       tmErreur);
+    // The window goes on at once: a stopped dbAlv costs only its time-outs, reported then.
+    FTransport->Lance(NomServeurDbAlv, static_cast<quint64>(QCoreApplication::applicationPid()),
+                      donnees);
+}
+
+void TMainFrm::EnvoiDbTermine(quint64, TTransportDbAlv::TEnvoi etat, quint64 reponse) {
+    QString texte;
+    switch (etat) {
+    case TTransportDbAlv::eEnvoye:
+        return;
+    case TTransportDbAlv::eNonOuvert:
+        texte = TTransportDbAlv::TexteDbAlvNonOuvert();
+        break;
+    case TTransportDbAlv::eSansReponse:
+        texte = QStringLiteral("dbAlv n'a pas répondu : le coup n'est peut-être pas enregistré");
+        break;
+    case TTransportDbAlv::eRefuse:
+        texte = QStringLiteral("coup non enregistré par dbAlv : ") +
+                TTransportDbAlv::TexteReponse(reponse);
+        break;
+    case TTransportDbAlv::eAutreUtilisateur:
+        texte = QStringLiteral("« %1 » appartient à un autre utilisateur : coup non envoyé")
+                    .arg(NomServeurDbAlv);
+        break;
+    }
+    AfficheMessage(QStringLiteral("Erreur"), texte, tmErreur);
 }
 
 void TMainFrm::RecoitBlocDb(const QByteArray& donnees) {

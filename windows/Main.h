@@ -8,6 +8,7 @@
 #include "dessin/SchemaCoup.h"
 #include "dessin/TexteCoup.h"
 #include "engine/C8_BillardAlveran.h"
+#include "transport/TransportDbAlv.h"
 #include "ui/Dialogues.h"
 #include "windows/ServicesMain.h"
 #include "windows/TacheFond.h"
@@ -35,7 +36,6 @@ class TRechercheFrm;
 class ThlpFrm;
 class TQueueNumFrm;
 class TEditVectFrm;
-class TTransportDbAlv;
 
 /// The result line of a shot fitted to a tracked one: its RMSE against the samples (cm).
 QString TexteEcartMesure(double rmse, const QLocale& locale);
@@ -128,9 +128,12 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     void ApercuContact();
     /// The contact preview's picture alone.
     void DessineApercu();
-    /// Builds the shot block from the engine and the last characteristics and sends it to
-    /// the database application; an error box when it is not running.
+    /// Builds the shot block from the engine and the last characteristics and starts sending
+    /// it to the database application; EnvoiDbTermine reports the outcome.
     void EnvoieCoupDb();
+    /// An error box when a shot sent to the database application was not stored: it is not
+    /// running, did not answer, refused the shot, or runs under another user.
+    void EnvoiDbTermine(quint64 numero, TTransportDbAlv::TEnvoi etat, quint64 reponse);
     /// A block received from the database application; blocks not of 296 bytes are ignored.
     void RecoitBlocDb(const QByteArray& bloc);
 

@@ -9,7 +9,10 @@
 #include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -108,7 +111,7 @@ class TestDbAlv : public QObject {
 
     void uneConnexionPeutPorterPlusieursTrames() {
         QLocalSocket s;
-        s.connectToServer(NomDb);
+        s.connectToServer(TTransportDbAlv::Adresse(NomDb));
         QVERIFY(s.waitForConnected(1000));
         const QByteArray a = BlocDeTest(1, "S");
         QByteArray trames = TTransportDbAlv::Trame(74, 7, a) +
@@ -128,10 +131,10 @@ class TestDbAlv : public QObject {
 
     void unEnTeteTropGrandNeFermeQueSaConnexion() {
         QLocalSocket fautive;
-        fautive.connectToServer(NomDb);
+        fautive.connectToServer(TTransportDbAlv::Adresse(NomDb));
         QVERIFY(fautive.waitForConnected(1000));
         QLocalSocket sage;
-        sage.connectToServer(NomDb);
+        sage.connectToServer(TTransportDbAlv::Adresse(NomDb));
         QVERIFY(sage.waitForConnected(1000));
 
         fautive.write(EnTete(74, 1, 1024 * 1024 + 1));
@@ -149,7 +152,7 @@ class TestDbAlv : public QObject {
     void uneTrameCoupeeOuInacheveeEstOubliee() {
         {
             QLocalSocket s;
-            s.connectToServer(NomDb);
+            s.connectToServer(TTransportDbAlv::Adresse(NomDb));
             QVERIFY(s.waitForConnected(1000));
             s.write(TTransportDbAlv::Trame(74, 1, BlocDeTest(5, "")).left(200));
             s.flush();
@@ -162,7 +165,7 @@ class TestDbAlv : public QObject {
         // A sender that stops in the middle of a frame is cut off after a while.
         Db->Transport().DelaiTrameIncomplete = 100;
         QLocalSocket s;
-        s.connectToServer(NomDb);
+        s.connectToServer(TTransportDbAlv::Adresse(NomDb));
         QVERIFY(s.waitForConnected(1000));
         s.write(EnTete(74, 1, 296));
         s.flush();
@@ -170,6 +173,25 @@ class TestDbAlv : public QObject {
 
         QCOMPARE(Alveran->Envoie(NomDb, 1, BlocDeTest(6, "")), TTransportDbAlv::eEnvoye);
         QCOMPARE(Db->Liste()->rowCount(), 1);
+    }
+
+    void desClientsMuetsNeGardentPasLaPlace() {
+        // As many silent clients as the cap: one more is closed at once, and the silent ones
+        // are closed after the delay, so that the shots get through again.
+        Db->Transport().DelaiTrameIncomplete = 3000;
+        std::vector<std::unique_ptr<QLocalSocket>> muets;
+        for (int i = 0; i < TTransportDbAlv::ConnexionsMax; ++i) {
+            muets.push_back(std::make_unique<QLocalSocket>());
+            muets.back()->connectToServer(TTransportDbAlv::Adresse(NomDb));
+        }
+        QTRY_COMPARE(Db->Transport().NbConnexions(), TTransportDbAlv::ConnexionsMax);
+        QLocalSocket enTrop;
+        enTrop.connectToServer(TTransportDbAlv::Adresse(NomDb));
+        QTRY_COMPARE_WITH_TIMEOUT(enTrop.state(), QLocalSocket::UnconnectedState, 2000);
+        QCOMPARE(Db->Transport().NbConnexions(), TTransportDbAlv::ConnexionsMax);
+        QTRY_COMPARE_WITH_TIMEOUT(Db->Transport().NbConnexions(), 0, 10000);
+        for (const auto& m : muets) QCOMPARE(m->state(), QLocalSocket::UnconnectedState);
+        QCOMPARE(Alveran->Envoie(NomDb, 1, BlocDeTest(1, "")), TTransportDbAlv::eEnvoye);
     }
 
     void leCoupChoisiRevientALExpediteur() {
@@ -182,13 +204,20 @@ class TestDbAlv : public QObject {
         QCOMPARE(Db->Liste()->rowCount(), 1);
 
         Db->Liste()->selectRow(0);
-        QCOMPARE(Db->Renvoie(0), TTransportDbAlv::eEnvoye);
-        QTRY_COMPARE_WITH_TIMEOUT(recu.count(), 1, 2000);
+        QSignalSpy fin(Db.get(), &TFenetreDbAlv::CoupRenvoye);
+        QVERIFY(Db->Renvoie(0));
+        QTRY_COMPARE_WITH_TIMEOUT(recu.count(), 1, 5000);
         QCOMPARE(recu.at(0).at(0).toByteArray(), bloc);
         QCOMPARE(recu.at(0).at(1).toULongLong(), pid);
+        QTRY_COMPARE_WITH_TIMEOUT(fin.count(), 1, 5000);
+        QCOMPARE(fin.at(0).at(0).value<TTransportDbAlv::TEnvoi>(), TTransportDbAlv::eEnvoye);
 
         Alveran->ArreteEcoute();
-        QCOMPARE(Db->Renvoie(0), TTransportDbAlv::eNonOuvert); // the sender has closed
+        QVERIFY(Db->Renvoie(0));
+        QTRY_COMPARE_WITH_TIMEOUT(fin.count(), 2, 5000);
+        QCOMPARE(fin.at(1).at(0).value<TTransportDbAlv::TEnvoi>(),
+                 TTransportDbAlv::eNonOuvert); // the sender has closed
+        QVERIFY(!Db->Renvoie(5));              // no such row
     }
 
     void dbAlvFermeDonneLeMessageAttendu() {
@@ -203,8 +232,8 @@ class TestDbAlv : public QObject {
         // A server that accepts but never answers.
         QLocalServer muet;
         const QString nom = NomDb + QStringLiteral("-muet");
-        QLocalServer::removeServer(nom);
-        QVERIFY(muet.listen(nom));
+        QLocalServer::removeServer(TTransportDbAlv::Adresse(nom));
+        QVERIFY(muet.listen(TTransportDbAlv::Adresse(nom)));
         Alveran->DelaiReponse = 300;
         QElapsedTimer chrono;
         chrono.start();
@@ -229,7 +258,7 @@ class TestDbAlv : public QObject {
         Db.reset();
         QLocalServer abandonne;
         abandonne.setSocketOptions(QLocalServer::UserAccessOption);
-        QVERIFY(abandonne.listen(NomDb));
+        QVERIFY(abandonne.listen(TTransportDbAlv::Adresse(NomDb)));
         const QString fichier = abandonne.fullServerName();
         abandonne.close(); // removes the file; make a stale one in its place
         QFile stale(fichier);
@@ -251,6 +280,47 @@ class TestDbAlv : public QObject {
         QCOMPARE(Db->Liste()->rowCount(), 2);
         QCOMPARE(Db->Liste()->item(1, TFenetreDbAlv::kSequence)->text(), QStringLiteral("SS"));
         QCOMPARE(Db->Base().Liste()[1].Expediteur, quint64{78});
+    }
+
+    void unCoupNonEnregistreEstRefuseEtSignale() {
+        // Another program takes the file's lock, then replaces the table: each shot is
+        // answered with why it was not stored, and the window says so above the list.
+        const QString connexion = QStringLiteral("autre-programme");
+        {
+            QSqlDatabase autre = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connexion);
+            autre.setDatabaseName(CheminBase());
+            QVERIFY(autre.open());
+            QSqlQuery q(autre);
+            QVERIFY(q.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+            quint64 reponse = 0;
+            QCOMPARE(Alveran->Envoie(NomDb, 31, BlocDeTest(1, ""), &reponse),
+                     TTransportDbAlv::eRefuse);
+            QCOMPARE(reponse, quint64{TTransportDbAlv::rVerrouillee});
+            QCOMPARE(Db->Liste()->rowCount(), 0);
+            QVERIFY(!Db->Alerte()->isHidden());
+            QVERIFY2(Db->TexteAlerte().startsWith(
+                         QStringLiteral("COUP NON ENREGISTRÉ : le coup reçu de alveran-31")),
+                     qPrintable(Db->TexteAlerte()));
+
+            // Once the lock is gone the next shot is stored; the banner stays until hidden.
+            QVERIFY(q.exec(QStringLiteral("ROLLBACK")));
+            QCOMPARE(Alveran->Envoie(NomDb, 32, BlocDeTest(2, ""), &reponse),
+                     TTransportDbAlv::eEnvoye);
+            QCOMPARE(reponse, quint64{0});
+            QCOMPARE(Db->Liste()->rowCount(), 1);
+            QVERIFY(!Db->TexteAlerte().isEmpty());
+
+            QVERIFY(q.exec(QStringLiteral("DROP TABLE coups")));
+            QVERIFY(q.exec(QStringLiteral("CREATE TABLE coups (x INTEGER)")));
+            QCOMPARE(Alveran->Envoie(NomDb, 33, BlocDeTest(3, ""), &reponse),
+                     TTransportDbAlv::eRefuse);
+            QCOMPARE(reponse, quint64{TTransportDbAlv::rTableIncompatible});
+            QVERIFY(Db->TexteAlerte().contains(
+                QStringLiteral("2 coups reçus n'ont pas été enregistrés")));
+            Db->Alerte()->findChild<QPushButton*>()->click();
+            QVERIFY(Db->Alerte()->isHidden());
+        }
+        QSqlDatabase::removeDatabase(connexion);
     }
 
     void unBlocRecuPendantUnEnvoiEstSignaleApres() {

@@ -49,7 +49,7 @@ QByteArray BlocImmobile() {
 /// A client connected to `nom`, driven without blocking the thread (the listener lives in it).
 std::unique_ptr<QLocalSocket> Client(const QString& nom) {
     auto s = std::make_unique<QLocalSocket>();
-    s->connectToServer(nom);
+    s->connectToServer(TTransportDbAlv::Adresse(nom));
     return s;
 }
 
