@@ -71,8 +71,7 @@ struct TSuiviFamilles {
 /// tolerance on `nbThreads` threads over the tolerance window's initial increments, with
 /// `nombresTolerance` trials each side (the window's initial counts unless given). Returns
 /// false when a stop request abandoned the counts (the families not counted keep −1).
-bool CaracteriseFamilles(const TBillardAlveran& moteur, const TGrilleRecherche& grille,
-                         TSolutions& solutions, int32_t nbTolerance, int nbThreads,
-                         const TSuiviFamilles& suivi = {},
-                         const std::array<int32_t, NbNiveauxTolerance>& nombresTolerance =
-                             NombresToleranceInitiaux);
+bool CaracteriseFamilles(
+    const TBillardAlveran& moteur, const TGrilleRecherche& grille, TSolutions& solutions,
+    int32_t nbTolerance, int nbThreads, const TSuiviFamilles& suivi = {},
+    const std::array<int32_t, NbNiveauxTolerance>& nombresTolerance = NombresToleranceInitiaux);

@@ -22,7 +22,8 @@ double ArrondiSignificatif(double v, int chiffres) {
 
 } // namespace
 
-QString TexteNombreUtilisateur(double v, int decimales, int chiffres, bool groupes, const QLocale& locale) {
+QString TexteNombreUtilisateur(double v, int decimales, int chiffres, bool groupes,
+                               const QLocale& locale) {
     QLocale l = locale;
     l.setNumberOptions(groupes ? QLocale::DefaultNumberOptions : QLocale::OmitGroupSeparator);
     const double r = ArrondiSignificatif(v, chiffres);

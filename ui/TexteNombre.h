@@ -11,7 +11,7 @@ namespace alv {
 /// significant digits; thousands grouped when `groupes`. A value with more integer digits than
 /// `chiffres` is written in scientific notation.
 QString TexteNombreUtilisateur(double v, int decimales, int chiffres, bool groupes,
-                    const QLocale& locale = QLocale());
+                               const QLocale& locale = QLocale());
 
 /// Fixed notation with `decimales` decimals and no grouping ("1200,00").
 QString TexteFixe(double v, int decimales, const QLocale& locale = QLocale());

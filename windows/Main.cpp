@@ -1052,7 +1052,17 @@ int TMainFrm::SauvePosition() {
 int TMainFrm::ChargePosition() {
     const std::optional<TChoixFichier> choix = FDialogues->FichierAOuvrir(this, FiltresPosition);
     if (!choix) return 0;
-    return Moteur.LitPosition(NomFichierNatif(choix->Nom));
+    return LitPositionSignale(NomFichierNatif(choix->Nom));
+}
+
+int TMainFrm::LitPositionSignale(const std::string& nom) {
+    TRapportLecture rapport;
+    const int variante = Moteur.LitPosition(nom, rapport);
+    // A file that could not be read (gone, a folder, too large) changed nothing: say why
+    // rather than show the old position as if it were the file's.
+    if (!rapport.Erreur.empty())
+        AfficheMessage(QStringLiteral("Erreur"), QString::fromStdString(rapport.Erreur), tmErreur);
+    return variante;
 }
 
 /// After a load or a received block: the balls at record 0, the stroke but the cue mass from
@@ -1091,7 +1101,7 @@ int TMainFrm::OuvrePosition(const QString& nom) {
         return 0;
     }
     LignesMnu->setChecked(true);
-    const int resultat = Moteur.LitPosition(NomFichierNatif(fichier.absoluteFilePath()));
+    const int resultat = LitPositionSignale(NomFichierNatif(fichier.absoluteFilePath()));
     RecadreApresChargement();
     if (TraceSimultaneeMnu->isChecked()) Tire();
     return resultat;

@@ -187,6 +187,9 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     /// answered: how a file named on the command line (a double-click on it) opens. 0, 1 or 2
     /// as the engine's reading; a file that cannot be read changes nothing and says so.
     int OuvrePosition(const QString& nom);
+    /// Reads the position file `nom` into the engine; an error box names why when it could
+    /// not be read. 0, 1 or 2 as the engine's reading.
+    int LitPositionSignale(const std::string& nom);
 
     // Tracked shots (MainTrajectoire.cpp): the samples shown as dots, the stroke fitted to
     // them in the background, then fired as lines over the dots.

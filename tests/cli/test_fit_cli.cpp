@@ -2,6 +2,7 @@
 // it stays quick under the sanitizers): the JSON of a stroke fit and of a constants fit with
 // held-out shots, the stroke files it writes, the refusals; and --preset on shot.
 
+#include "support/LanceCli.h"
 #include "support/CoupsSynthetiques.h"
 #include "support/LanceInterrompu.h"
 
@@ -20,18 +21,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct TSortie {
-    int Statut = -1;
-    std::string Sortie;
-    std::string Erreurs;
-};
-
-std::string Lit(const fs::path& chemin) {
-    std::ifstream f(chemin, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
+using lance_cli::Lit;
+using lance_cli::TSortie;
 
 /// A folder of its own for each test, removed at the end.
 class FitCli : public ::testing::Test {
@@ -46,13 +37,7 @@ class FitCli : public ::testing::Test {
 
     /// Runs `alveran-cli ARGUMENTS` through the shell.
     TSortie Lance(std::string_view arguments) const {
-        const fs::path sortie = Dossier / "sortie", erreurs = Dossier / "erreurs";
-        std::string commande = "'";
-        commande.append(ALVERAN_CLI).append("' ").append(arguments);
-        commande.append(" >'").append(sortie.string()).append("' 2>'");
-        commande.append(erreurs.string()).append("'");
-        const int brut = std::system(commande.c_str());
-        return {WIFEXITED(brut) ? WEXITSTATUS(brut) : -1, Lit(sortie), Lit(erreurs)};
+        return lance_cli::Lance(arguments, {}, Dossier);
     }
 
     /// `nombre` synthetic tracked shots written as files; their paths, blank-separated.
@@ -148,8 +133,9 @@ TEST_F(FitCli, CtrlCArreteEtEcritCeQuiEstFait) {
     Coups(6, 9);
     for (int i = 0; i < 6; ++i)
         arguments.push_back((Dossier / ("coup" + std::to_string(i) + ".csv")).string());
-    for (const char* a : {"--constants", "ElastBiBde,FrotBiBde,FrotBiTapRoule,FrotBiTapGlisse,ElastBiBi",
-                          "--threads", "2", "--out-alv"})
+    for (const char* a :
+         {"--constants", "ElastBiBde,FrotBiBde,FrotBiTapRoule,FrotBiTapGlisse,ElastBiBi",
+          "--threads", "2", "--out-alv"})
         arguments.push_back(a);
     arguments.push_back((Dossier / "alv").string());
     const auto avant = std::chrono::steady_clock::now();

@@ -2,6 +2,7 @@
 // merged into exactly the unsharded result, the JSON's fields against the search run in this
 // process, Ctrl+C, the map, and the refusals (exit status 2, nothing on stdout).
 
+#include "support/LanceCli.h"
 #include "analysis/RechercheFamilles.h"
 
 #include "support/LanceInterrompu.h"
@@ -22,22 +23,12 @@ using nlohmann::json;
 
 namespace {
 
+using lance_cli::Lit;
+using lance_cli::TSortie;
+
 const std::string Echantillon = std::string(ALVERAN_SOURCE_DIR) + "/samples/defaut.alv";
 /// Around the route 3-N-O-S-2 of the sample: several routes and families.
 const std::string Grille = "--aim -166:-159:0.5 --height 0.615:0.615:1 --speed 500:600:3";
-
-struct TSortie {
-    int Statut = -1;
-    std::string Sortie;
-    std::string Erreurs;
-};
-
-std::string Lit(const fs::path& chemin) {
-    std::ifstream f(chemin, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
 
 fs::path Temporaire(const std::string& nom) {
     std::string fichier = "alveran-solve-";
@@ -47,17 +38,7 @@ fs::path Temporaire(const std::string& nom) {
 
 /// Runs `alveran-cli solve ARGUMENTS` through the shell (`avant` prefixes the command line).
 TSortie Lance(std::string_view arguments, std::string_view avant = {}) {
-    const fs::path sortie = Temporaire("out"), erreurs = Temporaire("err");
-    // Appended piece by piece: GCC 12 warns wrongly (-Wrestrict) on chains of string +.
-    std::string commande(avant);
-    commande.append("'").append(ALVERAN_CLI).append("' solve ").append(arguments);
-    commande.append(" >'").append(sortie.string()).append("' 2>'");
-    commande.append(erreurs.string()).append("'");
-    const int brut = std::system(commande.c_str());
-    TSortie r{WIFEXITED(brut) ? WEXITSTATUS(brut) : -1, Lit(sortie), Lit(erreurs)};
-    fs::remove(sortie);
-    fs::remove(erreurs);
-    return r;
+    return lance_cli::Lance(std::string("solve ").append(arguments), avant);
 }
 
 /// The pieces end to end (GCC 12 warns wrongly, -Wrestrict, on chains of string +).

@@ -1,6 +1,7 @@
 // alveran-cli tolerance run as a separate program on the default sample: its count against the
 // evaluation run in this process, shares adding up, and the refusals (exit status 2).
 
+#include "support/LanceCli.h"
 #include "analysis/ToleranceCalcul.h"
 
 #include <gtest/gtest.h>
@@ -16,36 +17,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using lance_cli::Lit;
+using lance_cli::TSortie;
+
 const std::string Echantillon = std::string(ALVERAN_SOURCE_DIR) + "/samples/defaut.alv";
-
-struct TSortie {
-    int Statut = -1;
-    std::string Sortie;
-    std::string Erreurs;
-};
-
-std::string Lit(const fs::path& chemin) {
-    std::ifstream f(chemin, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
 
 /// Runs `alveran-cli tolerance ARGUMENTS` through the shell.
 TSortie Lance(std::string_view arguments) {
-    const fs::path dossier = fs::temp_directory_path();
-    const std::string nom = "alveran-tol-" + std::to_string(::getpid());
-    const fs::path sortie = dossier / (nom + ".out"), erreurs = dossier / (nom + ".err");
-    // Appended piece by piece: GCC 12 warns wrongly (-Wrestrict) on chains of string +.
-    std::string commande = "'";
-    commande.append(ALVERAN_CLI).append("' tolerance ").append(arguments);
-    commande.append(" >'").append(sortie.string()).append("' 2>'");
-    commande.append(erreurs.string()).append("'");
-    const int brut = std::system(commande.c_str());
-    TSortie r{WIFEXITED(brut) ? WEXITSTATUS(brut) : -1, Lit(sortie), Lit(erreurs)};
-    fs::remove(sortie);
-    fs::remove(erreurs);
-    return r;
+    return lance_cli::Lance(std::string("tolerance ").append(arguments));
 }
 
 std::string Coup(std::string_view options = {}) {

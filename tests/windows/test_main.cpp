@@ -600,6 +600,26 @@ class TestMain : public QObject {
         QTest::keyClick(F.get(), Qt::Key_Space);
         QCOMPARE(F->Moteur.m, 600.0); // the next shot uses the shown mass
 
+        // A file that cannot be read as a position (here a folder, then one past the size
+        // cap) says why, and the balls stay where they were.
+        const int avant = static_cast<int>(D->Messages.size());
+        QVERIFY(QDir().mkpath(base + QStringLiteral("_dossier.alv")));
+        D->AjouteReponse(base + QStringLiteral("_dossier.alv"));
+        Action(*F, "ChargerMnu")->trigger();
+        QDir().rmdir(base + QStringLiteral("_dossier.alv"));
+        {
+            QFile gros(base + QStringLiteral("_gros.alv"));
+            QVERIFY(gros.open(QIODevice::WriteOnly));
+            QVERIFY(gros.resize(17 * 1024 * 1024));
+        }
+        D->AjouteReponse(base + QStringLiteral("_gros.alv"));
+        Action(*F, "ChargerMnu")->trigger();
+        QFile::remove(base + QStringLiteral("_gros.alv"));
+        QCOMPARE(static_cast<int>(D->Messages.size()), avant + 2);
+        QVERIFY(D->Messages[avant].Texte.startsWith(QStringLiteral("Impossible de lire")));
+        QVERIFY(D->Messages[avant + 1].Texte.contains(QStringLiteral("16 Mio")));
+        QCOMPARE(F->BilleMoteur(2)->PosPixels(), p2);
+
         // Cancelling changes nothing and writes nothing.
         D->AjouteAnnulation();
         QCOMPARE(F->SauvePosition(), 0);
