@@ -3,7 +3,7 @@
 #include "analysis/TrajectoireMesuree.h"
 #include "ui/SaisieNombre.h"
 #include "ui/TexteNombre.h"
-#include "windows/ServicesMain.h"
+#include "windows/Services.h"
 #include "windows/TacheFond.h"
 
 #include <QCheckBox>

@@ -2,7 +2,7 @@
 
 #include "ui/SaisieNombre.h"
 #include "windows/AjusteConstantes.h"
-#include "windows/ServicesMain.h"
+#include "windows/Services.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "windows/EditVect.h"
 
 #include "ui/SaisieNombre.h"
-#include "windows/ServicesMain.h"
+#include "windows/Services.h"
 
 #include <QCheckBox>
 #include <QKeyEvent>

@@ -10,7 +10,7 @@
 #include "engine/C8_BillardAlveran.h"
 #include "transport/TransportDbAlv.h"
 #include "ui/Dialogues.h"
-#include "windows/ServicesMain.h"
+#include "windows/Services.h"
 #include "windows/TacheFond.h"
 
 #include <QImage>

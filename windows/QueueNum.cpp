@@ -1,6 +1,6 @@
 #include "windows/QueueNum.h"
 
-#include "windows/ServicesMain.h"
+#include "windows/Services.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "windows/Recherche.h"
 
 #include "ui/SaisieNombre.h"
-#include "windows/ServicesMain.h"
+#include "windows/Services.h"
 
 #include <QComboBox>
 #include <QGridLayout>

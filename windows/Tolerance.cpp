@@ -1,7 +1,7 @@
 #include "windows/Tolerance.h"
 
 #include "ui/SaisieNombre.h"
-#include "windows/ServicesMain.h"
+#include "windows/Services.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -2,7 +2,7 @@
 
 #include "windows/PanelVersBille.h"
 #include "ui/SaisieNombre.h"
-#include "windows/ServicesMain.h"
+#include "windows/Services.h"
 
 #include <QAction>
 #include <QApplication>
