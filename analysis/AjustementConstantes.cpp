@@ -126,7 +126,8 @@ class TRechercheConstantes {
 std::vector<TResultatAjustement> Meilleurs(std::vector<TResultatAjustement> a,
                                            const std::vector<TResultatAjustement>& b) {
     for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
-        if (b[i].Rmse < a[i].Rmse) {
+        // A shot that a stop request left unfitted holds no RMSE: it never wins.
+        if (b[i].Ajuste && (!a[i].Ajuste || b[i].Rmse < a[i].Rmse)) {
             const int64_t evaluations = a[i].Evaluations + b[i].Evaluations;
             a[i] = b[i];
             a[i].Evaluations = evaluations;
@@ -204,11 +205,14 @@ double Moyenne(const std::vector<double>& valeurs) {
 
 std::vector<double> Rmses(const std::vector<TResultatAjustement>& resultats) {
     std::vector<double> r;
-    for (const auto& x : resultats) r.push_back(x.Rmse);
+    for (const auto& x : resultats)
+        if (x.Ajuste) r.push_back(x.Rmse);
     return r;
 }
 
 double Critere(TCritere critere, const std::vector<TResultatAjustement>& resultats) {
+    // No fitted shot has no statistic: not a perfect one.
+    if (Rmses(resultats).empty()) return std::numeric_limits<double>::quiet_NaN();
     return critere == TCritere::Moyenne ? Moyenne(Rmses(resultats)) : Mediane(Rmses(resultats));
 }
 

@@ -45,8 +45,9 @@ enum class TCritere { Mediane, Moyenne };
 
 double Mediane(std::vector<double> valeurs);
 double Moyenne(const std::vector<double>& valeurs);
-/// The RMSE of each result.
+/// The RMSE of each fitted result (those a stop request left unfitted are not counted).
 std::vector<double> Rmses(const std::vector<TResultatAjustement>& resultats);
+/// The criterion over the fitted results; NaN when none was fitted.
 double Critere(TCritere critere, const std::vector<TResultatAjustement>& resultats);
 
 struct TOptionsConstantes {

@@ -11,10 +11,13 @@
 #include "cli/Commandes.h"
 #include "cli/Json.h"
 #include "cli/Options.h"
+#include "cli/Sorties.h"
 #include "cli/Suivi.h"
+#include "engine/EcritureFichier.h"
 #include "engine/ProfilIni.h"
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -108,6 +111,8 @@ std::vector<TCoupMesure> LitCoups(const TOptionsFit& o, const TPARAMPHYS& fisik)
         const TLectureTrajectoire l = LitTrajectoireMesuree(texte, fisik);
         if (!l.Erreur.empty()) throw TErreurCommande{fichier + " : " + l.Erreur};
         coups.push_back(PrepareCoupMesure(l.Trajectoire, fisik, o.Coupure));
+        if (const std::string peu = VerifieCoupMesure(coups.back()); !peu.empty())
+            throw TErreurCommande{fichier + " : " + peu};
     }
     return coups;
 }
@@ -125,7 +130,26 @@ struct TPartie {
     std::vector<TCoupMesure> Coups;
     std::vector<TResultatAjustement> Avant;
     std::vector<TResultatAjustement> Apres;
+    /// Per shot: why its fitted stroke is refused, empty when it is not.
+    std::vector<std::string> Refus;
+    /// Per shot: the stroke file written with --out-alv.
+    std::vector<std::string> Alv;
 };
+
+/// Refuses the fitted strokes that the controls could not set, and takes them (and the
+/// strokes before) out of the statistics.
+void Refuse(TPartie& p, const TPARAMPHYS& fisik) {
+    p.Refus.assign(p.Coups.size(), {});
+    for (std::size_t i = 0; i < p.Apres.size() && i < p.Coups.size(); ++i) {
+        if (!p.Apres[i].Ajuste) continue;
+        p.Refus[i] = VerifieCoupAjuste(p.Apres[i].Coup, fisik);
+        if (p.Refus[i].empty()) continue;
+        std::fprintf(stderr, "alveran-cli: attention : %s : %s\n", p.Fichiers[i].c_str(),
+                     p.Refus[i].c_str());
+        p.Apres[i].Ajuste = false;
+        if (i < p.Avant.size()) p.Avant[i].Ajuste = false;
+    }
+}
 
 /// Without a constants fit, "before" is the first guess and "after" the fitted stroke.
 std::vector<TResultatAjustement> PremieresEstimations(std::vector<TResultatAjustement> r) {
@@ -139,6 +163,16 @@ void EcritCoups(TJson& json, const TPartie& p) {
         const TResultatAjustement& r = p.Apres[i];
         const TCoupAjuste& c = r.Coup;
         json.DebutObjet().Membre("Fichier", p.Fichiers[i]);
+        // A shot that Ctrl+C left unfitted, or whose fit no stroke of the controls could
+        // make, has no stroke and no RMSE: null, and out of every statistic.
+        if (!r.Ajuste || !p.Refus[i].empty()) {
+            if (!p.Refus[i].empty()) json.Membre("Refus", p.Refus[i]);
+            for (const char* cle : {"Queue", "Positions", "DecalageFrappe", "RmseAvant",
+                                    "RmseApres", "OrdreRespecte"})
+                json.Cle(cle).Nul();
+            json.Membre("Evaluations", r.Evaluations + p.Avant[i].Evaluations).FinObjet();
+            continue;
+        }
         json.Cle("Queue")
             .DebutObjet()
             .Membre("Vq", c.Vq)
@@ -172,25 +206,44 @@ int64_t HorsOrdre(const std::vector<TResultatAjustement>& r) {
     return n;
 }
 
-/// Each shot's fitted stroke and start positions as a stroke file in `dossier`, named after
-/// the tracked file (a suffix when two tracked files share a name).
-void EcritAlv(const std::string& dossier, const TBillardAlveran& modele, const TPartie& p,
-              std::set<std::string>& pris) {
+/// The stroke file of each shot in `dossier`, named after its tracked file (a suffix when two
+/// tracked files share a name).
+void NommeAlv(const std::string& dossier, TPartie& p, std::set<std::string>& pris) {
     namespace fs = std::filesystem;
-    std::error_code ec;
-    fs::create_directories(dossier, ec);
-    if (ec) throw TErreurCommande{"--out-alv : dossier impossible à créer : " + dossier};
-    auto moteur = std::make_unique<TBillardAlveran>(modele);
-    for (std::size_t i = 0; i < p.Coups.size(); ++i) {
-        const std::string base = fs::path(p.Fichiers[i]).stem().string();
+    for (const std::string& fichier : p.Fichiers) {
+        const std::string base = fs::path(fichier).stem().string();
         std::string nom = base;
         for (int k = 2; !pris.insert(nom).second; ++k) nom = base + "-" + std::to_string(k);
+        p.Alv.push_back((fs::path(dossier) / (nom + ".alv")).string());
+    }
+}
+
+/// Before the fit: the folder made, every stroke file's path able to receive it and none of
+/// them a tracked file (through a link either).
+void VerifieAlv(const TOptionsFit& o, const TPartie& a, const TPartie& b) {
+    std::error_code ec;
+    std::filesystem::create_directories(o.DossierAlv, ec);
+    if (ec)
+        throw TErreurCommande{"--out-alv : dossier impossible à créer : " + o.DossierAlv + " : " +
+                              TexteErreurSysteme(ec.value())};
+    for (const TPartie* p : {&a, &b})
+        for (const std::string& chemin : p->Alv) VerifieSortieCommande("--out-alv", chemin, o.Fichiers);
+}
+
+/// Writes each fitted shot's stroke and start positions; the first failure, empty if none.
+std::string EcritAlv(const TBillardAlveran& modele, const TPartie& p) {
+    auto moteur = std::make_unique<TBillardAlveran>(modele);
+    std::string echec;
+    int echecs = 0;
+    for (std::size_t i = 0; i < p.Coups.size(); ++i) {
+        if (!p.Apres[i].Ajuste) continue;
         PlaceCoup(*moteur, p.Coups[i], p.Apres[i].Coup);
         std::string erreur;
-        const std::string chemin = (fs::path(dossier) / (nom + ".alv")).string();
-        if (moteur->EcritPositionQueue(chemin, erreur) == 0)
-            throw TErreurCommande{"--out-alv : " + chemin + " : " + erreur};
+        if (moteur->EcritPositionQueue(p.Alv[i], erreur) == 0 && echecs++ == 0)
+            echec = "--out-alv : " + erreur;
     }
+    if (echecs > 1) echec += " (et " + std::to_string(echecs - 1) + " autre(s) fichier(s))";
+    return echec;
 }
 
 } // namespace
@@ -229,8 +282,15 @@ std::string CmdFit(const TArguments& arguments) {
             return std::binary_search(dehors.begin(), dehors.end(), i);
         });
     }
-    TPartie ajustes{Choisis(o.Fichiers, dedans), Choisis(coups, dedans), {}, {}};
-    TPartie horsAjustement{Choisis(o.Fichiers, dehors), Choisis(coups, dehors), {}, {}};
+    TPartie ajustes{Choisis(o.Fichiers, dedans), Choisis(coups, dedans), {}, {}, {}, {}};
+    TPartie horsAjustement{Choisis(o.Fichiers, dehors), Choisis(coups, dehors), {}, {}, {}, {}};
+    // The stroke files' paths are checked before the fit, never once its hours are spent.
+    if (!o.DossierAlv.empty()) {
+        std::set<std::string> pris;
+        NommeAlv(o.DossierAlv, ajustes, pris);
+        NommeAlv(o.DossierAlv, horsAjustement, pris);
+        VerifieAlv(o, ajustes, horsAjustement);
+    }
     std::vector<double> valeurs;
     auto apres = std::make_unique<TBillardAlveran>(*modele);
     std::future<void> travail = std::async(std::launch::async, [&] {
@@ -268,11 +328,14 @@ std::string CmdFit(const TArguments& arguments) {
     travail.get();
     const std::chrono::duration<double> duree = std::chrono::steady_clock::now() - debut;
 
-    // Stopped, some strokes are no fit at all: no stroke file is written from them.
+    Refuse(ajustes, modele->Fisik);
+    Refuse(horsAjustement, modele->Fisik);
+    // Stopped, some strokes are no fit at all: no stroke file is written from them. A file
+    // that cannot be written does not cost the result: it is printed all the same.
+    std::string echecAlv;
     if (!o.DossierAlv.empty() && !interrompu) {
-        std::set<std::string> pris;
-        EcritAlv(o.DossierAlv, *apres, ajustes, pris);
-        EcritAlv(o.DossierAlv, *apres, horsAjustement, pris);
+        echecAlv = EcritAlv(*apres, ajustes);
+        if (echecAlv.empty()) echecAlv = EcritAlv(*apres, horsAjustement);
     }
 
     TJson json;
@@ -299,6 +362,7 @@ std::string CmdFit(const TArguments& arguments) {
     }
     if (interrompu) json.Membre("Interrompu", true);
     json.Membre("Secondes", duree.count()).FinObjet();
+    if (!echecAlv.empty()) throw TSortieIncomplete{json.Texte() + "\n", echecAlv};
     if (interrompu) throw TSortieInterrompue{json.Texte() + "\n"};
     return json.Texte() + "\n";
 }

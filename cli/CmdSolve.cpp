@@ -15,6 +15,7 @@
 #include "cli/Json.h"
 #include "cli/Options.h"
 #include "cli/SolveJson.h"
+#include "cli/Sorties.h"
 #include "cli/Suivi.h"
 
 #ifdef ALVERAN_AVEC_DESSIN
@@ -176,6 +177,11 @@ TOptionsSolve LitOptions(const TArguments& arguments) {
         o.Fichier.clear();
     }
     VerifieOptions(o);
+    // The map's path is checked before the search, never once its hours are spent.
+    if (!o.Carte.empty()) {
+        if (o.Fusion) VerifieSortieCommande("--map", o.Carte, o.Parts);
+        else VerifieSortieCommande("--map", o.Carte, std::span(&o.Fichier, 1));
+    }
     return o;
 }
 
@@ -222,8 +228,9 @@ int32_t PlusProche(const std::vector<double>& valeurs, double valeur) {
 }
 #endif
 
-void DessineCarte(const TOptionsSolve& o, const TGrilleRecherche& grille,
-                  const TSolutions& solutions) {
+/// Paints and writes the map; empty when written, otherwise which output failed and why.
+std::string DessineCarte(const TOptionsSolve& o, const TGrilleRecherche& grille,
+                         const TSolutions& solutions) {
 #ifdef ALVERAN_AVEC_DESSIN
     TCoupeCarte coupe;
     if (o.CarteVitesse) {
@@ -232,11 +239,10 @@ void DessineCarte(const TOptionsSolve& o, const TGrilleRecherche& grille,
         coupe.Vitesse = PlusProche(v.Vitesses, *o.CarteVitesse);
         coupe.Hauteur = PlusProche(v.Hauteurs, *o.CarteHauteur);
     }
-    if (const std::string probleme = EnregistreCarte(o.Carte, grille, solutions, coupe);
-        !probleme.empty())
-        throw TErreurCommande{probleme};
+    return EnregistreCarte(o.Carte, grille, solutions, coupe);
 #else
     (void)o, (void)grille, (void)solutions;
+    return {};
 #endif
 }
 
@@ -261,12 +267,14 @@ std::string Resultat(const TBillardAlveran& moteur, const TGrilleRecherche& gril
         coups.Interrompu = true;
     }
     progression.Efface();
-    if (!o.Carte.empty()) DessineCarte(o, grille, solutions);
+    // A map that cannot be written does not cost the result: it is printed all the same.
+    const std::string echecCarte = o.Carte.empty() ? std::string() : DessineCarte(o, grille, solutions);
 
     TJson json;
     json.DebutObjet();
     EcritSolutions(json, grille, coups, solutions, o.Cellules);
     json.Membre("Secondes", secondesAvant + Secondes(debut)).FinObjet();
+    if (!echecCarte.empty()) throw TSortieIncomplete{json.Texte() + "\n", echecCarte};
     if (coups.Interrompu) throw TSortieInterrompue{json.Texte() + "\n"};
     return json.Texte() + "\n";
 }

@@ -1,7 +1,10 @@
 #include "dessin/SchemaCoup.h"
 
 #include "dessin/TexteCoup.h"
+#include "engine/EcritureFichier.h"
 
+#include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
@@ -9,7 +12,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
-#include <QSaveFile>
 #include <QSvgGenerator>
 
 #include <algorithm>
@@ -277,6 +279,32 @@ void DessineSchema(QPainter& p, const TSchemaCoup& schema) {
     p.restore();
 }
 
+QByteArray OctetsSchema(const TSchemaCoup& schema, bool svg) {
+    const QSizeF taille = TailleSchema(schema);
+    QByteArray octets;
+    QBuffer tampon(&octets);
+    tampon.open(QIODevice::WriteOnly);
+    if (svg) {
+        QSvgGenerator generateur;
+        generateur.setOutputDevice(&tampon);
+        generateur.setSize(taille.toSize());
+        generateur.setViewBox(QRectF(QPointF(0, 0), taille));
+        generateur.setTitle(QStringLiteral("Schéma du coup"));
+        generateur.setDescription(schema.Legende.join(QLatin1Char('\n')));
+        QPainter p;
+        if (!p.begin(&generateur)) return {};
+        DessineSchema(p, schema);
+        if (!p.end()) return {};
+    } else {
+        QImage image(taille.toSize(), QImage::Format_RGB32);
+        QPainter p(&image);
+        DessineSchema(p, schema);
+        p.end();
+        if (!image.save(&tampon, "PNG")) return {};
+    }
+    return octets;
+}
+
 bool EcritSchema(const TSchemaCoup& schema, const QString& nom, QString& erreur) {
     const QString extension = QFileInfo(nom).suffix().toLower();
     const bool svg = extension == QStringLiteral("svg");
@@ -284,37 +312,18 @@ bool EcritSchema(const TSchemaCoup& schema, const QString& nom, QString& erreur)
         erreur = QStringLiteral("extension inconnue (.svg ou .png attendu) : %1").arg(nom);
         return false;
     }
-    // Written beside the target and renamed at the end: a failed write leaves any file that
+    // Painted in memory, then written whole or not at all: a failed write leaves any file that
     // was there as it was.
-    QSaveFile fichier(nom);
-    const QString impossible = QStringLiteral("impossible d'écrire dans %1").arg(nom);
-    if (!fichier.open(QIODevice::WriteOnly)) {
-        erreur = impossible;
-        return false;
-    }
-    const QSizeF taille = TailleSchema(schema);
-    bool ecrit = false;
-    if (svg) {
-        QSvgGenerator generateur;
-        generateur.setOutputDevice(&fichier);
-        generateur.setSize(taille.toSize());
-        generateur.setViewBox(QRectF(QPointF(0, 0), taille));
-        generateur.setTitle(QStringLiteral("Schéma du coup"));
-        generateur.setDescription(schema.Legende.join(QLatin1Char('\n')));
-        QPainter p;
-        if (p.begin(&generateur)) {
-            DessineSchema(p, schema);
-            ecrit = p.end();
-        }
-    } else {
-        QImage image(taille.toSize(), QImage::Format_RGB32);
-        QPainter p(&image);
-        DessineSchema(p, schema);
-        p.end();
-        ecrit = image.save(&fichier, "PNG");
-    }
-    if (!ecrit || !fichier.commit()) {
-        erreur = impossible;
+    const QByteArray octets = OctetsSchema(schema, svg);
+    const std::string raison =
+        octets.isEmpty()
+            ? std::string("dessin impossible")
+            : EcritFichierEntier(QFile::encodeName(nom).toStdString(),
+                                 std::string_view(octets.constData(),
+                                                  static_cast<std::size_t>(octets.size())));
+    if (!raison.empty()) {
+        erreur = QStringLiteral("impossible d'écrire dans %1 : %2")
+                     .arg(nom, QString::fromStdString(raison));
         return false;
     }
     return true;

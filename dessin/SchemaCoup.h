@@ -7,6 +7,7 @@
 
 #include "engine/C8_BillardAlveran.h"
 
+#include <QByteArray>
 #include <QColor>
 #include <QLocale>
 #include <QPointF>
@@ -70,6 +71,9 @@ QSizeF TailleSchema(const TSchemaCoup& schema);
 TRepere RepereSchema(const TSchemaCoup& schema);
 /// Paints the whole diagram with its top-left corner at (0, 0).
 void DessineSchema(QPainter& p, const TSchemaCoup& schema);
+
+/// The diagram as the bytes of an SVG or PNG file; empty when it could not be painted.
+QByteArray OctetsSchema(const TSchemaCoup& schema, bool svg);
 
 /// Writes the diagram as ".svg" or ".png" (by the name's extension, any letter case). False
 /// with `erreur` set when the extension is neither or the file cannot be written.
