@@ -549,11 +549,22 @@ TCandidats ChercheDeparts(TProbleme& probleme, TBillardAlveran& moteur, const TC
 TCoupMesure PrepareCoupMesure(const TTrajectoireMesuree& trajectoire, const TPARAMPHYS& fisik,
                               double coupure) {
     TCoupMesure m;
-    m.Coupure = coupure;
     // The clock starts at the strike, which the cue ball's first sample shows: counted from the
     // first sample of any ball, a stray early sample or an object ball tracked long before
     // would leave almost nothing within the cutoff.
     m.Origine = trajectoire.Billes[1].empty() ? 0.0 : trajectoire.Billes[1].front().t;
+    // The cutoff counts from the strike: the cue ball's last sample at rest when it stood still
+    // longer than the strike's slack before the shot (the tracker started early), otherwise
+    // its first sample.
+    double frappe = 0;
+    if (const auto& queue = trajectoire.Billes[1]; queue.size() > 1) {
+        double mx = 0, my = 0;
+        const std::size_t k = PremierMouvement(queue, mx, my);
+        if (k < queue.size() && queue[k - 1].t - m.Origine > DecalageMax + JeuDecalage)
+            frappe = queue[k - 1].t - m.Origine;
+    }
+    m.Frappe = frappe;
+    m.Coupure = frappe + coupure;
     const double R = fisik.RayonBilles();
     for (int b = 1; b <= 3; ++b) {
         const auto& releves = trajectoire.Billes[b];
@@ -570,7 +581,7 @@ TCoupMesure PrepareCoupMesure(const TTrajectoireMesuree& trajectoire, const TPAR
         for (const TReleve& r : releves) {
             const double t = r.t - m.Origine;
             if (t < 0) continue;
-            if (t > coupure) break;
+            if (t > m.Coupure) break;
             m.Echantillons[b].push_back({t, r.x, r.y, poids / (1 + t)});
             m.SommePoids += poids / (1 + t);
         }
@@ -683,7 +694,7 @@ std::string VerifieCoupMesure(const TCoupMesure& mesure) {
     const std::size_t n = mesure.Echantillons[1].size();
     if (n >= static_cast<std::size_t>(NbEchantillonsQueueMin)) return {};
     return "la bille de queue n'a que " + std::to_string(n) + " relevé(s) dans les " +
-           TexteNombre(mesure.Coupure) + " s après la frappe, il en faut au moins " +
+           TexteNombre(mesure.Coupure - mesure.Frappe) + " s après la frappe, il en faut au moins " +
            std::to_string(NbEchantillonsQueueMin) + " (temps en millisecondes ?)";
 }
 

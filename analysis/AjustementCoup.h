@@ -88,7 +88,12 @@ struct TCoupMesure {
     /// The object balls (2, 3) in the order they start to move; those that never move are left
     /// out.
     std::vector<int> Ordre;
-    double Coupure = 4.0; ///< s from the cue ball's first sample (where the strike is)
+    /// Samples later than this are not scored (s from the cue ball's first sample): the
+    /// cutoff asked for, counted from the strike.
+    double Coupure = 4.0;
+    /// Where the cutoff counts from: the cue ball's last sample at rest when the tracking
+    /// started well before the strike, otherwise 0 (s from its first sample).
+    double Frappe = 0.0;
     double Origine = 0.0; ///< file time of the cue ball's first sample (s)
 };
 

@@ -104,12 +104,13 @@ struct TTempsLigne {
     int Ligne;
 };
 
-/// A time stamp far from every other one (a stray sample, a time in milliseconds, a clock that
-/// jumped) would set the shot's clock or leave it almost nothing to score: refused, naming it.
-std::string VerifieTemps(std::vector<TTempsLigne> temps) {
+/// A time stamp far from every other one at or before the strike (a stray sample, a clock that
+/// jumped) would set the shot's start or its clock: refused, naming its line. Later ones are
+/// past any cutoff and harmless (a ball at rest may have only a last sample, long after).
+std::string VerifieTemps(std::vector<TTempsLigne> temps, double debutQueue) {
     std::sort(temps.begin(), temps.end(),
               [](const TTempsLigne& a, const TTempsLigne& b) { return a.t < b.t; });
-    for (std::size_t k = 0; k < temps.size(); ++k) {
+    for (std::size_t k = 0; k < temps.size() && temps[k].t <= debutQueue; ++k) {
         const double avant = k > 0 ? temps[k].t - temps[k - 1].t : INFINITY;
         const double apres = k + 1 < temps.size() ? temps[k + 1].t - temps[k].t : INFINITY;
         const double ecart = std::min(avant, apres);
@@ -162,6 +163,7 @@ TLectureTrajectoire LitTrajectoireMesuree(std::string_view texte, const TPARAMPH
         return lecture;
     }
     lecture.Erreur = VerifieEnsemble(lecture.Trajectoire, fisik);
-    if (lecture.Erreur.empty()) lecture.Erreur = VerifieTemps(std::move(temps));
+    if (lecture.Erreur.empty())
+        lecture.Erreur = VerifieTemps(std::move(temps), billes[1].front().t);
     return lecture;
 }

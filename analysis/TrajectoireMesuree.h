@@ -38,9 +38,9 @@ struct TLectureTrajectoire {
     std::string Erreur; ///< "ligne 12 : …" in French; empty when the text was accepted
 };
 
-/// Largest gap (s) between a sample's time and the nearest other time stamp of the file: a
-/// tracker films at tens of frames a second, so a lone time further than this from all others
-/// is a stray sample or a time not in seconds.
+/// Largest gap (s) between a sample's time, at or before the cue ball's first one, and the
+/// nearest other time stamp of the file: a tracker films at tens of frames a second, so a lone
+/// time further than this from all others is a stray sample or a clock gone wrong.
 inline constexpr double EcartTempsMax = 2.0;
 
 /// Fewest samples of the cue ball that a fit can work from.
