@@ -1,6 +1,7 @@
 #include "windows/Main.h"
 
 #include "windows/Calibrage.h"
+#include "dessin/EcritImage.h"
 #include "dessin/SchemaCoup.h"
 #include "windows/ParamPhysBox.h"
 #include "windows/Recherche.h"
@@ -1133,7 +1134,7 @@ void TMainFrm::SauverImageMnuClick() {
     if (!choix) return;
     const QString nom = ChangeExtension(choix->Nom, QStringLiteral(".bmp"));
     // At one pixel per logical pixel whatever the screen's scaling, as the picture is defined.
-    if (!ImageLogique(BillardGraph->ImageAvecVisee()).save(nom, "BMP"))
+    if (!EcritImage(ImageLogique(BillardGraph->ImageAvecVisee()), nom, "BMP").isEmpty())
         AfficheMessage(QStringLiteral("Erreur"),
                        QStringLiteral("Impossible d'écrire dans %1").arg(nom), tmErreur);
 }

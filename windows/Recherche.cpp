@@ -1,5 +1,6 @@
 #include "windows/Recherche.h"
 
+#include "dessin/EcritImage.h"
 #include "ui/SaisieNombre.h"
 #include "windows/Services.h"
 
@@ -449,7 +450,8 @@ void TRechercheFrm::EnregistreCarteClick() {
     if (!choix) return;
     QString nom = choix->Nom;
     if (!nom.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) nom += QStringLiteral(".png");
-    if (!FCarte.save(nom, "PNG"))
+    if (const QString raison = EcritImage(FCarte, nom, "PNG"); !raison.isEmpty())
         Services.Dialogues().Message(this, QStringLiteral("Erreur"),
-                                     QStringLiteral("Impossible d'écrire ") + nom, tmErreur);
+                                     QStringLiteral("Impossible d'écrire %1 : %2").arg(nom, raison),
+                                     tmErreur);
 }
