@@ -41,6 +41,26 @@ TGrilleRecherche GrilleRechercheDefaut(double rayon) {
     return g;
 }
 
+/// Far from zero, doubles are too coarse for a small step: values that should differ round to
+/// the same one, and the same strokes would be fired again and again.
+static std::string ValeursRepetees(const TGrilleRecherche& grille) {
+    const std::vector<double> visees = ValeursVisee(grille.AngleOx);
+    for (size_t k = 1; k < visees.size(); ++k)
+        if (!(visees[k] > visees[k - 1]))
+            return "visée : pas trop petit pour des angles de cette taille, des valeurs se "
+                   "répètent";
+    for (const auto& [axe, nom] :
+         {std::pair{&grille.Effet, "l'effet"}, std::pair{&grille.Hauteur, "la hauteur"},
+          std::pair{&grille.Vq, "la vitesse"}}) {
+        const std::vector<double> v = ValeursAxe(*axe);
+        for (size_t k = 1; k < v.size(); ++k)
+            if (v[k] == v[k - 1])
+                return std::string(nom) + " : valeurs trop proches pour leur taille, elles se "
+                                          "répètent";
+    }
+    return {};
+}
+
 std::string VerifieGrilleRecherche(const TGrilleRecherche& grille) {
     const TAxeVisee& v = grille.AngleOx;
     if (!std::isfinite(v.De) || !std::isfinite(v.A) || !std::isfinite(v.Pas) || v.Pas <= 0)
@@ -56,6 +76,7 @@ std::string VerifieGrilleRecherche(const TGrilleRecherche& grille) {
     const TDimensionsRecherche d = DimensionsRecherche(grille);
     if (static_cast<double>(d.NbAngles) * d.NbEffets * d.NbHauteurs * d.NbVitesses > NbPointsMax)
         return "grille trop grande (au plus 100000000 coups)";
+    if (const std::string repetee = ValeursRepetees(grille); !repetee.empty()) return repetee;
     return {};
 }
 

@@ -12,6 +12,7 @@
 #include "analysis/RechercheFamilles.h"
 #include "analysis/RechercheSolutions.h"
 #include "cli/Commandes.h"
+#include "cli/Cout.h"
 #include "cli/Json.h"
 #include "cli/Options.h"
 #include "cli/SolveJson.h"
@@ -49,6 +50,7 @@ struct TOptionsSolve {
     std::optional<int32_t> MinFamille;
     std::optional<int32_t> Tolerance;
     bool Cellules = false;
+    bool Force = false; ///< --force: a search of more than an hour
     std::string Carte;
     std::optional<double> CarteVitesse, CarteHauteur;
 };
@@ -163,6 +165,8 @@ TOptionsSolve LitOptions(const TArguments& arguments) {
             o.Carte = v;
         } else if (a == "--cells") {
             o.Cellules = true;
+        } else if (a == "--force") {
+            o.Force = true;
         } else if (a == "--merge") {
             o.Fusion = true;
         } else if (o.Fusion && !(a.size() > 1 && a[0] == '-')) {
@@ -194,6 +198,21 @@ TGrilleRecherche Grille(const TOptionsSolve& o, const TBillardAlveran& moteur) {
     if (const std::string probleme = VerifieGrilleRecherche(g); !probleme.empty())
         throw TErreurCommande{probleme};
     return g;
+}
+
+/// A search of more than a minute is announced (strokes, duration, memory); one of more than an
+/// hour needs --force.
+void AnnonceRecherche(const TBillardAlveran& moteur, const TGrilleRecherche& grille,
+                      const TOptionsSolve& o) {
+    TCout cout;
+    cout.Nombre = NbCoupsATirer(moteur, grille, o.Partage.value_or(TPartageRecherche{}));
+    cout.Unite = "coups";
+    cout.Threads = o.Threads;
+    // A 32-bit code per grid point.
+    cout.OctetsMemoire = DimensionsRecherche(grille).NbPoints() * int64_t{sizeof(uint32_t)};
+    cout.Force = o.Force;
+    cout.SeuilAnnonce = 60;
+    AnnonceCout(moteur, cout);
 }
 
 double Secondes(std::chrono::steady_clock::time_point debut) {
@@ -331,6 +350,7 @@ std::string CmdSolve(const TArguments& arguments) {
     AppliqueOptions(o.Moteur, *moteur);
     ChargeCoup(*moteur, o.Fichier);
     const TGrilleRecherche grille = Grille(o, *moteur);
+    AnnonceRecherche(*moteur, grille, o);
 
     // Held from the search to the end, so that Ctrl+C between two stages is not lost.
     const TInterruption interruption;

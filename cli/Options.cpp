@@ -148,6 +148,15 @@ int LitThreads(std::string_view texte) {
     if (!LitEntier(texte, n) || n < 1 || n > NbThreadsMax)
         throw TErreurCommande{"--threads : entier entre 1 et " + std::to_string(NbThreadsMax) +
                               " attendu, pas '" + std::string(texte) + "'"};
+    // Threads beyond a few per core only cost memory (an engine copy each) and switching.
+    const int64_t coeurs = std::max(1u, std::thread::hardware_concurrency());
+    if (n > ThreadsParCoeurMax * coeurs) {
+        std::fprintf(stderr, "alveran-cli: --threads %lld ramené à %lld (%d par cœur, %lld %s)\n",
+                     static_cast<long long>(n), static_cast<long long>(ThreadsParCoeurMax * coeurs),
+                     ThreadsParCoeurMax, static_cast<long long>(coeurs),
+                     coeurs > 1 ? "cœurs" : "cœur");
+        n = ThreadsParCoeurMax * coeurs;
+    }
     return static_cast<int>(n);
 }
 

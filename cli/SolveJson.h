@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 /// The members of a result: Grille, Tires, Reussis, Interrompu (only when true), Routes and,
 /// with `cellules`, Cellules. The caller opens and closes the object (and adds Secondes).
@@ -19,6 +20,10 @@ void EcritSolutions(TJson& json, const TGrilleRecherche& grille, const TCoupsRec
 /// The partial result of share `partage` as one JSON object, with its newline.
 std::string TextePartiel(const TBillardAlveran& moteur, const TGrilleRecherche& grille,
                          TPartageRecherche partage, const TCoupsRecherche& coups, double secondes);
+
+/// The JSON object `objet` (ending with its closing brace) with the digest of everything before
+/// it added as its last member, "Empreinte": a part changed after it was written is refused.
+std::string AvecEmpreinte(std::string_view objet);
 
 /// A partial result read back.
 struct TPartielLu {
@@ -31,8 +36,9 @@ struct TPartielLu {
     std::string Origine;
 };
 
-/// Reads a partial result; a missing file or one that is not a partial result of solve is a
-/// TErreurCommande naming the file.
+/// Reads a partial result; a missing file, one that is not a partial result of solve, or one
+/// changed since it was written (its digest, its counts against its cells, its cells against
+/// its share's blocks, its sequence table) is a TErreurCommande naming the file.
 TPartielLu LitPartiel(const std::string& chemin);
 /// The same from the text of a partial result; `nom` names it in the errors. A grid of more
 /// than `nbPointsMax` points is refused before anything is allocated for it.

@@ -564,3 +564,44 @@ TEST_F(Fiabilite, SmallFailuresAreSaidInWords) {
     EXPECT_EQ(dessin.Statut, 0) << dessin.Erreurs;
     EXPECT_EQ(dessin.Erreurs, "");
 }
+
+// ---------------------------------------------------------------------------------------
+// Search grids that would lie or last: values that repeat, a hundred million strokes
+
+TEST_F(Fiabilite, AnAimAxisWhoseValuesRepeatIsRefused) {
+    const TExecution e = Lance({"solve", Echantillon, "--aim", "1e15:1000000000000300:0.01"});
+    EchecPropre(e);
+    EXPECT_NE(e.Erreurs.find("se répètent"), std::string::npos) << e.Erreurs;
+    const TExecution vitesse =
+        Lance({"solve", Echantillon, "--speed", "1e17:100000000000000016:5"});
+    EchecPropre(vitesse);
+    EXPECT_NE(vitesse.Erreurs.find("se répètent"), std::string::npos) << vitesse.Erreurs;
+}
+
+TEST_F(Fiabilite, AHundredMillionStrokesAreAnnouncedBeforeTheyStart) {
+    const pid_t pid =
+        Demarre({"solve", Echantillon, "--aim", "-180:180:0.036", "--effect", "-2:2:100",
+                 "--height", "-2:2:100", "--speed", "100:600:1", "--threads", "1"});
+    // Announced at once (or refused, on a machine where it would last more than an hour).
+    const std::string annonce = LitJusqua(Erreurs, "\n");
+    kill(pid, SIGKILL);
+    int statut = 0;
+    waitpid(pid, &statut, 0);
+    LitErreurs();
+    EXPECT_EQ(annonce.rfind("alveran-cli: 100000000 coups, durée estimée : ", 0), 0u) << annonce;
+    EXPECT_NE(annonce.find("mémoire : 382 Mio"), std::string::npos) << annonce;
+}
+
+TEST_F(Fiabilite, ThreadsAreCappedAtAFewPerCoreAndSaidSo) {
+    const TExecution e =
+        Lance({"tolerance", Echantillon, "--counts", "1,0,0,0,0,1", "--threads", "1000"});
+    ASSERT_EQ(e.Statut, 0) << e.Erreurs;
+    const long coeurs = std::max(1u, std::thread::hardware_concurrency());
+    EXPECT_NE(e.Erreurs.find("--threads 1000 ramené à " + std::to_string(4 * coeurs)),
+              std::string::npos)
+        << e.Erreurs;
+    EXPECT_NE(e.Erreurs.find("fils pour " + std::to_string(coeurs)), std::string::npos)
+        << e.Erreurs;
+    // 1000 engine copies cost hundreds of MB; a few per core cost little.
+    EXPECT_LT(e.MemoireKo, 200 * 1024) << "kB";
+}
