@@ -7,6 +7,7 @@
 // check that the new constants generalise.
 
 #include "analysis/AjustementConstantes.h"
+#include "analysis/LectureBornee.h"
 #include "analysis/TrajectoireMesuree.h"
 #include "cli/Commandes.h"
 #include "cli/Json.h"
@@ -104,10 +105,23 @@ TOptionsFit LitOptions(const TArguments& arguments) {
 
 std::vector<TCoupMesure> LitCoups(const TOptionsFit& o, const TPARAMPHYS& fisik) {
     std::vector<TCoupMesure> coups;
+    // Many large files take a while: Ctrl+C stops the reading too, before any fit.
+    const TInterruption interruption;
     for (const std::string& fichier : o.Fichiers) {
         std::string texte;
-        if (!ChargeTexte(fichier, texte))
+        switch (const TLectureBornee lecture =
+                    LitFichierBorne(fichier, TailleMaxTrajectoire, texte,
+                                    [&interruption] { return interruption.Demandee(); })) {
+        case TLectureBornee::Lu:
+            break;
+        case TLectureBornee::Absent:
+        case TLectureBornee::Illisible:
             throw TErreurCommande{"fichier introuvable ou illisible : " + fichier};
+        case TLectureBornee::Interrompu:
+            throw TSortieInterrompue{""};
+        case TLectureBornee::TropGros:
+            throw TErreurCommande{TexteLectureBornee(lecture, fichier, TailleMaxTrajectoire)};
+        }
         const TLectureTrajectoire l = LitTrajectoireMesuree(texte, fisik);
         if (!l.Erreur.empty()) throw TErreurCommande{fichier + " : " + l.Erreur};
         coups.push_back(PrepareCoupMesure(l.Trajectoire, fisik, o.Coupure));

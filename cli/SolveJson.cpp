@@ -1,6 +1,9 @@
 #include "cli/SolveJson.h"
 
+#include "analysis/Extrait.h"
+#include "analysis/LectureBornee.h"
 #include "cli/Options.h"
+#include "cli/Suivi.h"
 #include "engine/ProfilIni.h"
 
 #include <nlohmann/json.hpp>
@@ -308,8 +311,19 @@ std::string AvecEmpreinte(std::string_view objet) {
 
 TPartielLu LitPartiel(const std::string& chemin) {
     std::string texte;
-    if (!ChargeTexte(chemin, texte))
+    const TInterruption interruption; // a large part takes a while: Ctrl+C stops the reading
+    switch (const TLectureBornee lecture = LitFichierBorne(
+                chemin, TailleMaxPartiel, texte, [&] { return interruption.Demandee(); })) {
+    case TLectureBornee::Lu:
+        break;
+    case TLectureBornee::Absent:
+    case TLectureBornee::Illisible:
         throw TErreurCommande{"résultat partiel introuvable ou illisible : " + chemin};
+    case TLectureBornee::Interrompu:
+        throw TSortieInterrompue{""};
+    case TLectureBornee::TropGros:
+        throw TErreurCommande{TexteLectureBornee(lecture, chemin, TailleMaxPartiel)};
+    }
     return LitPartielTexte(texte, chemin);
 }
 
@@ -336,7 +350,9 @@ TPartielLu LitPartielTexte(const std::string& texte, const std::string& chemin,
         p.Origine = j.at("Grille").dump() + j.at("Moteur").dump();
         return p;
     } catch (const json::exception& e) {
-        throw TErreurCommande{"résultat partiel incorrect : " + chemin + " : " + e.what()};
+        // The parser quotes what it read: at most a few dozen characters, made visible.
+        throw TErreurCommande{"résultat partiel incorrect : " + chemin + " : " +
+                              Extrait(e.what(), 2 * LongueurExtrait)};
     } catch (const TErreurCommande& e) {
         throw TErreurCommande{
             e.Message.find(chemin) == std::string::npos ? chemin + " : " + e.Message : e.Message};

@@ -605,3 +605,37 @@ TEST_F(Fiabilite, ThreadsAreCappedAtAFewPerCoreAndSaidSo) {
     // 1000 engine copies cost hundreds of MB; a few per core cost little.
     EXPECT_LT(e.MemoireKo, 200 * 1024) << "kB";
 }
+
+// ---------------------------------------------------------------------------------------
+// Bounded reading of tracked shots and search parts
+
+TEST_F(Fiabilite, HugeTrackedShotsAndPartsAreRefusedBeforeTheyAreRead) {
+    // Sparse files: their size costs no disk, reading them would cost the memory.
+    {
+        std::ofstream(Racine / "enorme.csv") << "t,bille,x,y\n";
+        std::ofstream(Racine / "enorme.json") << "{";
+    }
+    fs::resize_file(Racine / "enorme.csv", 65 * 1024 * 1024);
+    fs::resize_file(Racine / "enorme.json", 513l * 1024 * 1024);
+    const TExecution csv = Lance({"fit", Chemin("enorme.csv")});
+    EchecPropre(csv);
+    EXPECT_NE(csv.Erreurs.find("fichier trop gros (plus de 64 Mio)"), std::string::npos)
+        << csv.Erreurs;
+    const TExecution part = Lance({"solve", "--merge", Chemin("enorme.json")});
+    EchecPropre(part);
+    EXPECT_NE(part.Erreurs.find("fichier trop gros (plus de 512 Mio)"), std::string::npos)
+        << part.Erreurs;
+    EXPECT_LT(std::max(csv.MemoireKo, part.MemoireKo), 64 * 1024) << "kB: the file was read";
+}
+
+TEST_F(Fiabilite, AnOffendingLineIsQuotedShortAndHarmless) {
+    // One line of a megabyte without a break, starting with a terminal escape.
+    std::ofstream(Racine / "ligne.csv", std::ios::binary)
+        << "t,bille,x,y\n\x1b[2J" << std::string(1 << 20, '7') << "x,1,0,0";
+    const TExecution e = Lance({"fit", Chemin("ligne.csv")});
+    EchecPropre(e);
+    EXPECT_LT(e.Erreurs.size(), 400u) << "the line is not echoed whole";
+    EXPECT_EQ(e.Erreurs.find('\x1b'), std::string::npos) << "no raw escape reaches the terminal";
+    EXPECT_NE(e.Erreurs.find("« \\e[2J7777"), std::string::npos) << e.Erreurs;
+    EXPECT_NE(e.Erreurs.find("… »"), std::string::npos) << e.Erreurs;
+}
