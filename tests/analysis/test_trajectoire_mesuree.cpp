@@ -123,7 +123,7 @@ TEST(TrajectoireMesuree, UnTempsIsoleAvantLaFrappeEstRefuse) {
     EXPECT_EQ(Erreur("t,bille,x,y\n-10,2,0,60\n" + Valide().substr(12)).substr(0, 33),
               "ligne 2 : temps -10 s loin de tou");
     const std::string enorme = Erreur("t,bille,x,y\n-1e308,2,0,60\n" + Valide().substr(12));
-    EXPECT_EQ(enorme.rfind("ligne 2 : temps -1e+308 s loin", 0), 0u) << enorme;
+    EXPECT_EQ(enorme.rfind("ligne 2 : temps -1E308 s loin", 0), 0u) << enorme;
     // Later samples of a ball at rest may be far from the others: that is a tracker's way.
     EXPECT_EQ(Erreur(AvecLigne("30,3,-20.3,5.2")), "");
 }
