@@ -122,7 +122,7 @@ TPointSysteme TireSysteme(TBillardAlveran& moteur, double D, double F, const TCo
     TPointSysteme p;
     p.D = D;
     p.F = F;
-    p.Origine = D <= 5 ? PointDiamants(3 + D, 0, L) : PointDiamants(8, D - 5, L);
+    p.Origine = D <= 5 ? PointDiamants(2 * D - 2, 0, L) : PointDiamants(8, D - 5, L);
     p.Visee = PointDiamants(F, 4, L);
     const TVecteur d = Unitaire(Diff(p.Visee, p.Origine));
 

@@ -3,11 +3,12 @@
 // from origin number D through first-rail diamond F comes to the third rail at T = D − F.
 //
 // Numbers as players write them, the table seen from the origin's corner: D by halves up the
-// origin's long rail (5 at the near corner, 4 one diamond up, 3 two diamonds up), then 6, 7, 8
-// along the near short rail; F and T in diamonds from the far short rail, F on the opposite
-// long rail, T back on the origin's long rail. Here the origin's long rail is cushion 1
-// (x = +largeurJeu/2), the near short rail cushion 4 (y = −largeurJeu): the cue ball meets
-// cushions 3, 2, 1 in that order. Points are taken on the cushions' nose lines.
+// origin's long rail (5 at the near corner, 4.5 one diamond up, 4 two diamonds up, 3 at the
+// middle diamond), then 6, 7, 8 along the near short rail, one a diamond; F and T in diamonds from
+// the far short rail, F on the opposite long rail, T back on the origin's long rail. Here the
+// origin's long rail is cushion 1 (x = +largeurJeu/2), the near short rail cushion 4 (y =
+// −largeurJeu): the cue ball meets cushions 3, 2, 1 in that order. Points are taken on the
+// cushions' nose lines.
 //
 // The speed of a stroke is named by how far a centre-struck ball runs on an unbounded cloth,
 // in lengths of this table; the cue speed of every stroke is then chosen so that the cue ball

@@ -51,13 +51,26 @@ QPolygonF Fleche(QPointF pointe, QPointF sens, double taille) {
     return QPolygonF({pointe, base + travers * (0.45 * taille), base - travers * (0.45 * taille)});
 }
 
-/// The table's outer size in cm: length (across the screen) and width (down).
+/// A ball's disc at record i: opaque at the start, see-through with a dashed outline at the end.
+void DessineBille(QPainter& p, const TBillardAlveran& moteur, const TRepere& r, int n, int i,
+                  const QColor& couleur, bool depart) {
+    const double rayon = moteur.Fisik.RayonBilles() * r.PixParCm;
+    QColor fond = couleur;
+    if (!depart) fond.setAlphaF(0.45f);
+    QPen contour(Qt::black, 1.0);
+    if (!depart) contour.setStyle(Qt::DashLine);
+    p.setPen(contour);
+    p.setBrush(fond);
+    p.drawEllipse(Pixel(moteur, r, n, i), rayon, rayon);
+}
+
+} // namespace
+
 QSizeF TableCm(const TBillardAlveran& moteur) {
     const double j = moteur.Fisik.largeurJeu();
     const double cadre = 2 * (LargeurBois + LargeurBandes);
     return {2 * j + cadre, j + cadre};
 }
-
 void DessineTable(QPainter& p, const TBillardAlveran& moteur, const TRepere& r) {
     const double j = moteur.Fisik.largeurJeu();
     const auto rectangle = [&](double demiLargeur, double demiLongueur) {
@@ -98,21 +111,6 @@ void DessineTable(QPainter& p, const TBillardAlveran& moteur, const TRepere& r) 
          {std::pair{0.0, 0.0}, {0.0, 2.0}, {0.0, -2.0}, {-0.514, -2.0}, {0.514, -2.0}})
         p.drawEllipse(r.VersPixels(x * diamant, y * diamant), rayon, rayon);
 }
-
-/// A ball's disc at record i: opaque at the start, see-through with a dashed outline at the end.
-void DessineBille(QPainter& p, const TBillardAlveran& moteur, const TRepere& r, int n, int i,
-                  const QColor& couleur, bool depart) {
-    const double rayon = moteur.Fisik.RayonBilles() * r.PixParCm;
-    QColor fond = couleur;
-    if (!depart) fond.setAlphaF(0.45f);
-    QPen contour(Qt::black, 1.0);
-    if (!depart) contour.setStyle(Qt::DashLine);
-    p.setPen(contour);
-    p.setBrush(fond);
-    p.drawEllipse(Pixel(moteur, r, n, i), rayon, rayon);
-}
-
-} // namespace
 
 // ---------------------------------------------------------------------------------------------
 // The pieces shared with the table

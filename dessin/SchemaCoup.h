@@ -29,6 +29,11 @@ struct TRepere {
     }
 };
 
+/// The table's outer size in cm, wood included: length (across the screen) and width (down).
+QSizeF TableCm(const TBillardAlveran& moteur);
+/// The wood, cushions, cloth, diamonds, grid and spots of `moteur`'s table.
+void DessineTable(QPainter& p, const TBillardAlveran& moteur, const TRepere& r);
+
 /// Records at which the cue ball (engine ball 1) met a cushion, in order. The same rule as the
 /// cushion count of the characteristics: a cushion impact that set ball 1's contact.
 std::vector<int> ContactsBandes(const TBillardAlveran& moteur);

@@ -70,10 +70,16 @@ TEST(SystemeDiamants, IdealTableFollowsMirrorGeometry) {
         // The origin and the first-rail diamond are on the nose lines.
         EXPECT_NEAR(p.Visee.x, -L / 2, 1e-12);
         EXPECT_TRUE(std::fabs(p.Origine.x - L / 2) < 1e-9 || std::fabs(p.Origine.y + L) < 1e-9);
+        // Origin numbers: 3 at the long rail's middle diamond, a half per diamond to 5 at the
+        // corner, then one per diamond along the short rail.
+        const double attenduY = D <= 5 ? -(D - 3) * 2 * L / 4 : -L;
+        const double attenduX = D <= 5 ? L / 2 : L / 2 - (D - 5) * L / 4;
+        EXPECT_NEAR(p.Origine.y, attenduY, 1e-9);
+        EXPECT_NEAR(p.Origine.x, attenduX, 1e-9);
     }
-    // On a mirror table seven shots run into a corner (the system counts on side and friction
-    // to keep them off it); every other one is compared.
-    EXPECT_EQ(compares, 36);
+    // On a mirror table thirteen shots run into a corner (the system counts on side and
+    // friction to keep them off it); every other one is compared.
+    EXPECT_EQ(compares, 30);
 }
 
 TEST(SystemeDiamants, RunningSideOpensTheAngleOffTheFirstRail) {
