@@ -86,6 +86,10 @@ class TRechercheConstantes {
                 bas[k] = 0;
                 haut[k] = 1;
                 u[k] = std::clamp((FDepart[k] - b.Bas) / FEchelle[k], 0.0, 1.0);
+                // A start outside the bounds asked for cannot be the answer: any candidate
+                // within them replaces it.
+                if (FDepart[k] < b.Bas || FDepart[k] > b.Haut)
+                    FMeilleure = std::numeric_limits<double>::infinity();
             } else if (EstFraction(FOptions.Indices[k])) {
                 haut[k] = std::max(1.0, 1.0 / FDepart[k]);
             }
