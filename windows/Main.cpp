@@ -4,6 +4,7 @@
 #include "dessin/SchemaCoup.h"
 #include "windows/ParamPhysBox.h"
 #include "windows/Recherche.h"
+#include "windows/Systeme.h"
 #include "windows/Tolerance.h"
 #include "transport/TransportDbAlv.h"
 #include "analysis/ComdbAlv.h"
@@ -140,6 +141,7 @@ TMainFrm::~TMainFrm() {
     EditVectFrm.reset();
     QueueNumFrm.reset();
     HlpFrm.reset();
+    SystemeFrm.reset();
     RechercheFrm.reset();
     ToleranceFrm.reset();
     CalibreFrm.reset();
@@ -152,6 +154,8 @@ void TMainFrm::CreeFenetres() {
     CalibreFrm = std::make_unique<TCalibreFrm>(services);
     ToleranceFrm = std::make_unique<TToleranceFrm>(services);
     RechercheFrm = std::make_unique<TRechercheFrm>(services);
+    SystemeFrm = std::make_unique<TSystemeFrm>(services);
+    SystemeFrm->setAttribute(Qt::WA_QuitOnClose, false);
     HlpFrm = std::make_unique<ThlpFrm>();
     QueueNumFrm = std::make_unique<TQueueNumFrm>(services);
     // The main window's small font: the 57-pixel fields then show whole values. The editor
@@ -319,6 +323,10 @@ void TMainFrm::CreeActions() {
     connect(RechercheMnu, &QAction::triggered, this, [this] {
         if (RechercheFrm) RechercheFrm->show(), RechercheFrm->raise();
     });
+    SystemeMnu = action("Système des diamants", "SystemeMnu");
+    connect(SystemeMnu, &QAction::triggered, this, [this] {
+        if (SystemeFrm) SystemeFrm->show(), SystemeFrm->raise();
+    });
     CopierMnu = action("&Copier", "CopierMnu");
     CopierMnu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Insert));
     connect(CopierMnu, &QAction::triggered, this, [this] { CopierMnuClick(); });
@@ -430,6 +438,7 @@ void TMainFrm::CreeMenus() {
     edition->addAction(CalibrageMnu);
     edition->addAction(ToleranceMnu);
     edition->addAction(RechercheMnu);
+    edition->addAction(SystemeMnu);
     edition->addSeparator();
     edition->addAction(CopierMnu);
     edition->addAction(CollerMnu);
