@@ -25,11 +25,11 @@ double Parcours(TBillardAlveran& moteur) {
 /// Launch speed of the cue ball per unit of cue speed with a level cue along +y.
 double VitesseParVq(TBillardAlveran& moteur, double effet, double hauteur) {
     moteur.Trajets[1][0] = {Vecteur(0, 0, moteur.Fisik.RayonBilles()), VecteurNul, VecteurNul};
-    moteur.Vq = 100;
-    moteur.Effet = effet;
-    moteur.Hauteur = hauteur;
-    moteur.AngleOx = std::acos(0.0);
-    moteur.AngleTapis = 0;
+    moteur.Coup.Vq = 100;
+    moteur.Coup.Effet = effet;
+    moteur.Coup.Hauteur = hauteur;
+    moteur.Coup.AngleOx = std::acos(0.0);
+    moteur.Coup.AngleTapis = 0;
     moteur.ChocQueueBille();
     if (moteur.QueueInsoluble) return 0;
     return Norme(moteur.Trajets[1][0].Vitesse) / 100;
@@ -95,7 +95,7 @@ double VitesseBilleSysteme(const TBillardAlveran& modele, double longueurs) {
     double vitesse = 100;
     for (int i = 0; i < 4; ++i) {
         VitesseParVq(*moteur, 0, 0);
-        moteur->Vq = vitesse / parVq;
+        moteur->Coup.Vq = vitesse / parVq;
         moteur->TireCoup();
         const double parcours = Parcours(*moteur);
         if (!(parcours > 0)) return 0;
@@ -140,13 +140,13 @@ TPointSysteme TireSysteme(TBillardAlveran& moteur, double D, double F, const TCo
     moteur.Trajets[1][0] = {p.Depart, VecteurNul, VecteurNul};
     moteur.Trajets[2][0] = {Vecteur(b2.x, b2.y, R), VecteurNul, VecteurNul};
     moteur.Trajets[3][0] = {Vecteur(b3.x, b3.y, R), VecteurNul, VecteurNul};
-    moteur.Vq = Vq;
-    moteur.AngleOx = std::atan2(d.y, d.x);
-    moteur.AngleTapis = 0;
+    moteur.Coup.Vq = Vq;
+    moteur.Coup.AngleOx = std::atan2(d.y, d.x);
+    moteur.Coup.AngleTapis = 0;
     // A positive side turns the ball counter-clockwise seen from above: heading up the table
     // into cushion 3, that is running side.
-    moteur.Effet = coup.Effet * R;
-    moteur.Hauteur = coup.Hauteur * R;
+    moteur.Coup.Effet = coup.Effet * R;
+    moteur.Coup.Hauteur = coup.Hauteur * R;
     moteur.TireCoup();
 
     // The first three things the cue ball met: cushions 3, 2, 1, or the shot is no system shot.

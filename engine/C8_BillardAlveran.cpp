@@ -18,19 +18,20 @@ void TBillardAlveran::ChocQueueBille() {
     // With a tip efficiency below 1 the strike is solved as if the tip met the ball at that
     // share of its offsets: the ball takes less spin for the same offset.
     const double rendement = Fisik.RendementProcede;
-    const double E = Effet * rendement, H = Hauteur * rendement;
-    const double ca = std::cos(AngleTapis), sa = std::sin(AngleTapis);
-    const double ct = std::cos(AngleOx), st = std::sin(AngleOx);
+    const double E = Coup.Effet * rendement, H = Coup.Hauteur * rendement;
+    const double ca = std::cos(Coup.AngleTapis), sa = std::sin(Coup.AngleTapis);
+    const double ct = std::cos(Coup.AngleOx), st = std::sin(Coup.AngleOx);
     TCinematique& b1 = Trajets[1][0];
 
     // A tip beyond the ball's outline misses it: nothing to solve.
-    const bool manque = Effet * Effet + Hauteur * Hauteur > R2 || E * E + H * H > R2;
+    const bool manque =
+        Coup.Effet * Coup.Effet + Coup.Hauteur * Coup.Hauteur > R2 || E * E + H * H > R2;
     const TVecteur Pq = Vecteur(manque ? 0.0 : -std::sqrt(R2 - E * E - H * H), E, H);
     const TVecteur Dq = Vecteur(ca, 0, -sa);
     const double F = 1 + 2.5 * Norme2(ProdVect(Pq, Dq)) / R2;
-    const TVecteur Vc = Mult(Vecteur(ca * ct, ca * st, -sa), Vq);
+    const TVecteur Vc = Mult(Vecteur(ca * ct, ca * st, -sa), Coup.Vq);
     const TVecteur Pt = Vecteur(Pq.x * ct + Pq.y * st, Pq.x * st - Pq.y * ct, Pq.z);
-    const double delta = (1 - p) - p * F * m / M;
+    const double delta = (1 - p) - p * F * Coup.m / M;
 
     if (manque || delta < 0) {
         QueueInsoluble = true;
@@ -38,10 +39,10 @@ void TBillardAlveran::ChocQueueBille() {
         b1.Rotation = VecteurNul;
     } else {
         QueueInsoluble = false;
-        const double k = (1 + std::sqrt(delta)) / (M / m + F);
+        const double k = (1 + std::sqrt(delta)) / (M / Coup.m + F);
         b1.Vitesse = Mult(Vc, k);
         b1.Rotation = Mult(ProdVect(Pt, b1.Vitesse), 5 / (2 * R2));
-        if (Fisik.MasseBoutQueue > 0 && Effet != 0) b1.Vitesse = Devie(b1.Vitesse);
+        if (Fisik.MasseBoutQueue > 0 && Coup.Effet != 0) b1.Vitesse = Devie(b1.Vitesse);
     }
 
     if (b1.Vitesse.z < -0.001) {
@@ -63,7 +64,7 @@ double TBillardAlveran::AngleDeviation() const {
     // cue's line: tan θ = (5/2)·s·√(1 − s²) / (1 + M/Me + (5/2)·(1 − s²)).
     const double Me = Fisik.MasseBoutQueue;
     const double R = Fisik.RayonBilles();
-    const double s = Effet / R;
+    const double s = Coup.Effet / R;
     if (!(Me > 0) || s == 0 || !(s * s < 1)) return 0;
     const double c = 1 - s * s;
     return std::atan(2.5 * s * std::sqrt(c) / (1 + Fisik.MasseBilles / Me + 2.5 * c));

@@ -134,9 +134,9 @@ TEST(SystemeDiamants, SpeedClassesAreRunsOfACentreStrikeAndEveryStrokeLeavesAtTh
         TCoupSysteme coup{0.5, 0.3, v};
         const double Vq = VitesseQueueSysteme(*e, coup);
         auto q = std::make_unique<TBillardAlveran>();
-        q->Vq = Vq;
-        q->Effet = 0.5 * 3.075;
-        q->Hauteur = 0.3 * 3.075;
+        q->Coup.Vq = Vq;
+        q->Coup.Effet = 0.5 * 3.075;
+        q->Coup.Hauteur = 0.3 * 3.075;
         q->ChocQueueBille();
         EXPECT_NEAR(Norme(q->Trajets[1][0].Vitesse), vitesse, 1e-9 * vitesse);
     }

@@ -30,11 +30,11 @@ void Options(TBillardAlveran& e, double rendement, double masseBout, double pert
 TCinematique Frappe(TBillardAlveran& e, double Vq, double effet, double hauteur, double angleOx,
                     double inclinaison = 0) {
     e.Trajets[1][0] = {Vecteur(0, 0, R), VecteurNul, VecteurNul};
-    e.Vq = Vq;
-    e.Effet = effet;
-    e.Hauteur = hauteur;
-    e.AngleOx = angleOx;
-    e.AngleTapis = inclinaison;
+    e.Coup.Vq = Vq;
+    e.Coup.Effet = effet;
+    e.Coup.Hauteur = hauteur;
+    e.Coup.AngleOx = angleOx;
+    e.Coup.AngleTapis = inclinaison;
     e.ChocQueueBille();
     return e.Trajets[1][0];
 }
@@ -119,7 +119,7 @@ TEST(OptionsModele, TipEfficiencyScalesTheSpinPerUnitSpeed) {
 
 TEST(OptionsModele, NoEnergyCreatedByTheCueOverASweep) {
     auto e = std::make_unique<TBillardAlveran>();
-    const double m = e->m;
+    const double m = e->Coup.m;
     int essais = 0;
     for (const double rendement : {0.5, 0.8, 1.0})
         for (const double masse : {0.0, 8.0, 30.0})
