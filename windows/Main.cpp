@@ -45,6 +45,7 @@ constexpr int HauteurEhviPanel = 129;
 // Where the drawing helps are remembered between runs (the user's Qt settings).
 const QString CleNumerosBandes = QStringLiteral("Dessin/NumeroterBandes");
 const QString CleSensParcours = QStringLiteral("Dessin/SensParcours");
+const QString CleDiamantsBandes = QStringLiteral("Dessin/DiamantsBandes");
 constexpr int HauteurTable = 310;
 
 /// While the controls are being set from the engine, live mode does not fire: each shot
@@ -360,7 +361,9 @@ void TMainFrm::CreeActions() {
                              reglages.value(CleNumerosBandes, false).toBool());
     SensParcoursMnu = coche("Sens de parcours", "SensParcoursMnu",
                             reglages.value(CleSensParcours, false).toBool());
-    for (QAction* a : {NumerosBandesMnu, SensParcoursMnu})
+    DiamantsBandesMnu = coche("Diamants des bandes", "DiamantsBandesMnu",
+                              reglages.value(CleDiamantsBandes, false).toBool());
+    for (QAction* a : {NumerosBandesMnu, SensParcoursMnu, DiamantsBandesMnu})
         connect(a, &QAction::triggered, this, [this] { AidesTraceMnuClick(); });
 
     LibreMnu = coche("Libre", "LibreMnu", false);
@@ -461,6 +464,7 @@ void TMainFrm::CreeMenus() {
     dessin->addSeparator();
     dessin->addAction(NumerosBandesMnu);
     dessin->addAction(SensParcoursMnu);
+    dessin->addAction(DiamantsBandesMnu);
     QMenu* mode = options->addMenu(QStringLiteral("Mode de jeu"));
     mode->addAction(LibreMnu);
     mode->addAction(UneBandeMnu);
@@ -873,6 +877,8 @@ void TMainFrm::DessineLignes() {
                 BillardGraph->DessineSensTrajet(n, BilleMoteur(n)->cl());
     if (NumerosBandesMnu->isChecked() && Ligne1Mnu->isChecked())
         BillardGraph->DessineNumerosBandes();
+    if (DiamantsBandesMnu->isChecked() && Ligne1Mnu->isChecked())
+        BillardGraph->DessineDiamantsBandes();
     LignesTracees = true;
 }
 
@@ -880,6 +886,7 @@ void TMainFrm::AidesTraceMnuClick() {
     QSettings reglages;
     reglages.setValue(CleNumerosBandes, NumerosBandesMnu->isChecked());
     reglages.setValue(CleSensParcours, SensParcoursMnu->isChecked());
+    reglages.setValue(CleDiamantsBandes, DiamantsBandesMnu->isChecked());
     // The lines on the table drawn again with or without them.
     if (LignesTracees) {
         BillardGraph->Redessine();
@@ -1173,6 +1180,7 @@ TSchemaCoup TMainFrm::SchemaDernierCoup() const {
                                  ? TexteResultat(ResultatMoteur(Moteur), QLocale())
                                  : FTexteResultat;
     schema.Legende = LegendeCoup(Moteur, resultat, QLocale());
+    schema.NumerosDiamants = DiamantsBandesMnu->isChecked();
     return schema;
 }
 

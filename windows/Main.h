@@ -247,6 +247,7 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     QAction* Ligne3Mnu = nullptr;
     QAction* NumerosBandesMnu = nullptr;
     QAction* SensParcoursMnu = nullptr;
+    QAction* DiamantsBandesMnu = nullptr;
     QAction* LibreMnu = nullptr;
     QAction* UneBandeMnu = nullptr;
     QAction* TroisBandesMnu = nullptr;
