@@ -5,12 +5,15 @@
 #include "support/Actions.h"
 #include "support/DialoguesScriptes.h"
 #include "windows/Main.h"
+#include "dessin/SchemaCoup.h"
+#include "ui/CIbh3billes.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -88,6 +91,31 @@ class TestSystemeFrm : public QObject {
         QCOMPARE(S->Resultat().Coup.Vitesse, TVitesseSysteme::Rapide);
         QCOMPARE(S->Resultat().Coup.Effet, 0.55);
         QCOMPARE(S->Resultat().EcartMoyen, Attendu(0.55, TVitesseSysteme::Rapide).EcartMoyen);
+    }
+
+    void diamantsDesBandesSurLaTableEtRetenus() {
+        // Each cushion contact of the cue ball gets its diamond number on the table, drawn at
+        // once over the lines, and the choice is remembered for the next run.
+        QSettings().remove(QStringLiteral("Dessin/DiamantsBandes"));
+        auto f = std::make_unique<TMainFrm>(D.get());
+        f->CreeFenetres();
+        QVERIFY(!Action(*f, "DiamantsBandesMnu")->isChecked());
+        QTest::keyClick(f.get(), Qt::Key_Space);
+        const QImage sans = f->BillardGraph->Image().copy();
+        Action(*f, "DiamantsBandesMnu")->trigger();
+        const QImage avec = f->BillardGraph->Image();
+        const std::vector<int> contacts = ContactsBandes(f->Moteur);
+        QVERIFY(!contacts.empty());
+        int differents = 0;
+        for (int y = 0; y < avec.height(); ++y)
+            for (int x = 0; x < avec.width(); ++x)
+                differents += avec.pixel(x, y) != sans.pixel(x, y);
+        QVERIFY(differents > 50 * static_cast<int>(contacts.size()));
+        f.reset();
+        TMainFrm g(D.get());
+        QVERIFY(Action(g, "DiamantsBandesMnu")->isChecked());
+        Action(g, "DiamantsBandesMnu")->trigger();
+        QVERIFY(!QSettings().value(QStringLiteral("Dessin/DiamantsBandes")).toBool());
     }
 
     void enregistreEnPngEtEnSvg() {
