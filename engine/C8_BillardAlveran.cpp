@@ -15,13 +15,17 @@ void TBillardAlveran::ChocQueueBille() {
     const double R2 = Fisik.RayonBilles2;
     const double M = Fisik.MasseBilles;
     const double p = Fisik.PerteEcQB;
-    const double E = Coup.Effet, H = Coup.Hauteur;
+    // With a tip efficiency below 1 the strike is solved as if the tip met the ball at that
+    // share of its offsets: the ball takes less spin for the same offset.
+    const double rendement = Fisik.RendementProcede;
+    const double E = Coup.Effet * rendement, H = Coup.Hauteur * rendement;
     const double ca = std::cos(Coup.AngleTapis), sa = std::sin(Coup.AngleTapis);
     const double ct = std::cos(Coup.AngleOx), st = std::sin(Coup.AngleOx);
     TCinematique& b1 = Trajets[1][0];
 
     // A tip beyond the ball's outline misses it: nothing to solve.
-    const bool manque = E * E + H * H > R2;
+    const bool manque =
+        Coup.Effet * Coup.Effet + Coup.Hauteur * Coup.Hauteur > R2 || E * E + H * H > R2;
     const TVecteur Pq = Vecteur(manque ? 0.0 : -std::sqrt(R2 - E * E - H * H), E, H);
     const TVecteur Dq = Vecteur(ca, 0, -sa);
     const double F = 1 + 2.5 * Norme2(ProdVect(Pq, Dq)) / R2;
@@ -38,6 +42,7 @@ void TBillardAlveran::ChocQueueBille() {
         const double k = (1 + std::sqrt(delta)) / (M / Coup.m + F);
         b1.Vitesse = Mult(Vc, k);
         b1.Rotation = Mult(ProdVect(Pt, b1.Vitesse), 5 / (2 * R2));
+        if (Fisik.MasseBoutQueue > 0 && Coup.Effet != 0) b1.Vitesse = Devie(b1.Vitesse);
     }
 
     if (b1.Vitesse.z < -0.001) {
@@ -51,6 +56,26 @@ void TBillardAlveran::ChocQueueBille() {
     }
 
     if (ApresQueueBille) ApresQueueBille.Proc(ApresQueueBille.Contexte, *this);
+}
+
+double TBillardAlveran::AngleDeviation() const {
+    // The cue's end mass Me moves with the tip during the contact; the ball (mass M) struck
+    // at a side offset s (fraction of R) pushes it sideways and leaves at an angle θ from the
+    // cue's line: tan θ = (5/2)·s·√(1 − s²) / (1 + M/Me + (5/2)·(1 − s²)).
+    const double Me = Fisik.MasseBoutQueue;
+    const double R = Fisik.RayonBilles();
+    const double s = Coup.Effet / R;
+    if (!(Me > 0) || s == 0 || !(s * s < 1)) return 0;
+    const double c = 1 - s * s;
+    return std::atan(2.5 * s * std::sqrt(c) / (1 + Fisik.MasseBilles / Me + 2.5 * c));
+}
+
+TVecteur TBillardAlveran::Devie(TVecteur v) const {
+    // A tip right of the aim (Effet > 0) sends the ball to the left of it: a turn towards +y
+    // from +x, that is a positive angle. Only the horizontal direction turns.
+    const double theta = AngleDeviation();
+    const double c = std::cos(theta), s = std::sin(theta);
+    return Vecteur(v.x * c - v.y * s, v.x * s + v.y * c, v.z);
 }
 
 void TBillardAlveran::Enregistre(const TEtatBille& B1, const TEtatBille& B2, const TEtatBille& B3,

@@ -79,6 +79,10 @@ class TBillardAlveran : public TAlveranMouvements {
     void TireCoup();
     /// Cue strike alone: ball 1's velocity and rotation in record 0.
     void ChocQueueBille();
+    /// The squirt of the current stroke: the angle (rad) by which the cue ball leaves the
+    /// cue's line, positive towards the left of the aim (away from a positive Effet); 0 without
+    /// an end mass (MasseBoutQueue) or without side.
+    double AngleDeviation() const;
     /// Trajectory computation from record 0.
     void CalculeTrajets();
     /// Appends one record (does nothing once the records are full).
@@ -108,6 +112,8 @@ class TBillardAlveran : public TAlveranMouvements {
     TResultatCollage CollePressePapiersTexte(const std::string& texte);
 
   private:
+    /// `v` turned horizontally by AngleDeviation().
+    TVecteur Devie(TVecteur v) const;
     // The steps of CalculeTrajets.
     struct TBoucle;
     /// Where a step of the trajectory loop stands.

@@ -33,6 +33,7 @@ class TVueNumFrm;
 class TCalibreFrm;
 class TToleranceFrm;
 class TRechercheFrm;
+class TSystemeFrm;
 class ThlpFrm;
 class TQueueNumFrm;
 class TEditVectFrm;
@@ -75,6 +76,7 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     std::unique_ptr<TCalibreFrm> CalibreFrm;
     std::unique_ptr<TToleranceFrm> ToleranceFrm;
     std::unique_ptr<TRechercheFrm> RechercheFrm;
+    std::unique_ptr<TSystemeFrm> SystemeFrm;
     std::unique_ptr<ThlpFrm> HlpFrm;
     std::unique_ptr<TQueueNumFrm> QueueNumFrm;
     std::unique_ptr<TEditVectFrm> EditVectFrm;
@@ -230,6 +232,7 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     QAction* CalibrageMnu = nullptr;
     QAction* ToleranceMnu = nullptr;
     QAction* RechercheMnu = nullptr;
+    QAction* SystemeMnu = nullptr;
     QAction* CopierMnu = nullptr;
     QAction* CollerMnu = nullptr;
     QAction* BlancheMnu = nullptr;
@@ -244,6 +247,7 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     QAction* Ligne3Mnu = nullptr;
     QAction* NumerosBandesMnu = nullptr;
     QAction* SensParcoursMnu = nullptr;
+    QAction* DiamantsBandesMnu = nullptr;
     QAction* LibreMnu = nullptr;
     QAction* UneBandeMnu = nullptr;
     QAction* TroisBandesMnu = nullptr;
