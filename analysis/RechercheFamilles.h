@@ -75,3 +75,9 @@ bool CaracteriseFamilles(
     const TBillardAlveran& moteur, const TGrilleRecherche& grille, TSolutions& solutions,
     int32_t nbTolerance, int nbThreads, const TSuiviFamilles& suivi = {},
     const std::array<int32_t, NbNiveauxTolerance>& nombresTolerance = NombresToleranceInitiaux);
+/// The same with the grid's value tables already built.
+bool CaracteriseFamilles(
+    const TBillardAlveran& moteur, const TValeursRecherche& valeurs,
+    const TDimensionsRecherche& dimensions, TSolutions& solutions, int32_t nbTolerance,
+    int nbThreads, const TSuiviFamilles& suivi = {},
+    const std::array<int32_t, NbNiveauxTolerance>& nombresTolerance = NombresToleranceInitiaux);

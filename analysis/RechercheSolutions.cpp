@@ -124,8 +124,11 @@ int64_t NbBlocsPartage(const TDimensionsRecherche& d, TPartageRecherche partage)
 
 int64_t NbCoupsATirer(const TBillardAlveran& moteur, const TGrilleRecherche& grille,
                       TPartageRecherche partage) {
-    const TDimensionsRecherche d = DimensionsRecherche(grille);
-    const TValeursRecherche v = ValeursRecherche(grille);
+    return NbCoupsATirer(moteur, ValeursRecherche(grille), DimensionsRecherche(grille), partage);
+}
+
+int64_t NbCoupsATirer(const TBillardAlveran& moteur, const TValeursRecherche& v,
+                      const TDimensionsRecherche& d, TPartageRecherche partage) {
     int64_t n = 0;
     const int64_t blocs = NbBlocsPartage(d, partage);
     for (int64_t rang = 0; rang < blocs; ++rang) {
@@ -148,13 +151,19 @@ TRechercheSolutions::~TRechercheSolutions() {
 
 void TRechercheSolutions::Demarre(const TBillardAlveran& moteur, const TGrilleRecherche& grille,
                                   int nbThreads, TPartageRecherche partage) {
+    Demarre(moteur, ValeursRecherche(grille), DimensionsRecherche(grille), nbThreads, partage);
+}
+
+void TRechercheSolutions::Demarre(const TBillardAlveran& moteur, const TValeursRecherche& valeurs,
+                                  const TDimensionsRecherche& dimensions, int nbThreads,
+                                  TPartageRecherche partage) {
     FEquipe.Arrete();
     FEquipe.Rejoint();
-    FValeurs = ValeursRecherche(grille);
-    FDimensions = DimensionsRecherche(grille);
+    FValeurs = valeurs;
+    FDimensions = dimensions;
     FPartage = partage;
     FDepart = moteur.Trajets[1][0];
-    FATirer = NbCoupsATirer(moteur, grille, partage);
+    FATirer = NbCoupsATirer(moteur, FValeurs, FDimensions, partage);
     FCodes.assign(static_cast<size_t>(FDimensions.NbPoints()), 0);
     FSequences.clear();
     FTires.store(0);

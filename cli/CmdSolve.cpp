@@ -9,6 +9,7 @@
 // routes and families. A share (--shard) writes a partial result; --merge turns the partial
 // results of every share into the result of the whole grid.
 
+#include "analysis/PipelineRecherche.h"
 #include "analysis/RechercheFamilles.h"
 #include "analysis/RechercheSolutions.h"
 #include "cli/Commandes.h"
@@ -194,22 +195,48 @@ double Secondes(std::chrono::steady_clock::time_point debut) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
 }
 
-/// The search, its progress shown and Ctrl+C turned into a stop request.
-TCoupsRecherche Cherche(const TBillardAlveran& moteur, const TGrilleRecherche& grille,
-                        const TOptionsSolve& o) {
-    TRechercheSolutions recherche;
-    recherche.Demarre(moteur, grille, o.Threads, o.Partage.value_or(TPartageRecherche{}));
-    SuitTravail(
-        "coups", [&recherche] { return recherche.Termine(); }, [&recherche] { recherche.Arrete(); },
-        [&recherche] {
-            const TProgressionRecherche p = recherche.Progression();
-            return TAvancement{p.Tires, p.ATirer, "Recherche"};
-        });
-    TCoupsRecherche coups = recherche.Attend();
-    if (coups.Interrompu)
+/// Follows the pipeline to its end: its progress on stderr (strokes while firing, trials
+/// while counting) and Ctrl+C turned into a stop request.
+TResultatRecherche Suit(TPipelineRecherche& pipeline, const TInterruption& interruption) {
+    TProgression tirs("coups");
+    TProgression essais("essais");
+    bool arretee = false;
+    while (!pipeline.Termine()) {
+        if (!arretee && interruption.Demandee()) {
+            pipeline.Arrete();
+            arretee = true;
+        }
+        const TAvancementRecherche a = pipeline.Avancement();
+        if (a.Etape == TEtapeRecherche::Tirs) {
+            tirs.Etape("Recherche");
+            tirs.Affiche(a.Faits, a.Total);
+        } else if (a.Total > 0) {
+            tirs.Efface();
+            essais.Etape(a.Etape == TEtapeRecherche::Tolerance ? "Tolérance des familles"
+                                                               : "Chances des familles");
+            essais.Affiche(a.Faits, a.Total);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    tirs.Efface();
+    essais.Efface();
+    TResultatRecherche r = pipeline.Attend();
+    if (r.TirsInterrompus)
         std::fprintf(stderr, "alveran-cli: interrompu après %lld coups tirés\n",
-                     static_cast<long long>(coups.Tires));
-    return coups;
+                     static_cast<long long>(r.Coups.Tires));
+    else if (r.SuiteInterrompue)
+        std::fputs("alveran-cli: interrompu pendant les tolérances des familles\n", stderr);
+    return r;
+}
+
+TOptionsPipeline OptionsPipeline(const TOptionsSolve& o) {
+    TOptionsPipeline p;
+    p.NbThreads = o.Threads;
+    p.Partage = o.Partage.value_or(TPartageRecherche{});
+    p.Regroupe = !o.Partage.has_value();
+    p.MinFamille = o.MinFamille.value_or(MinFamilleDefaut);
+    p.NbTolerance = o.Tolerance.value_or(0);
+    return p;
 }
 
 #ifdef ALVERAN_AVEC_DESSIN
@@ -240,34 +267,16 @@ void DessineCarte(const TOptionsSolve& o, const TGrilleRecherche& grille,
 #endif
 }
 
-/// Routes, families, their characteristics, the map and the JSON of the whole grid.
-std::string Resultat(const TBillardAlveran& moteur, const TGrilleRecherche& grille,
-                     TCoupsRecherche& coups, const TOptionsSolve& o,
-                     const TInterruption& interruption, double secondesAvant,
+/// The map and the JSON of the whole grid.
+std::string Resultat(TResultatRecherche& r, const TOptionsSolve& o, double secondesAvant,
                      std::chrono::steady_clock::time_point debut) {
-    TSolutions solutions = RoutesEtFamilles(coups, ViseeFaitLeTour(grille.AngleOx),
-                                            o.MinFamille.value_or(MinFamilleDefaut));
-    // After a Ctrl+C, what was found is reported without the long tolerance counts.
-    const int32_t nbTolerance = coups.Interrompu ? 0 : o.Tolerance.value_or(0);
-    TProgression progression("essais");
-    progression.Etape("Tolérance des familles");
-    TSuiviFamilles suiviFamilles;
-    suiviFamilles.Arret = [&interruption] { return interruption.Demandee(); };
-    suiviFamilles.Progression = [&progression](int64_t faits, int64_t total) {
-        progression.Affiche(faits, total);
-    };
-    if (!CaracteriseFamilles(moteur, grille, solutions, nbTolerance, o.Threads, suiviFamilles)) {
-        std::fputs("alveran-cli: interrompu pendant les tolérances des familles\n", stderr);
-        coups.Interrompu = true;
-    }
-    progression.Efface();
-    if (!o.Carte.empty()) DessineCarte(o, grille, solutions);
-
+    if (!o.Carte.empty()) DessineCarte(o, r.Grille, r.Solutions);
+    r.Coups.Interrompu = r.Interrompu();
     TJson json;
     json.DebutObjet();
-    EcritSolutions(json, grille, coups, solutions, o.Cellules);
+    EcritSolutions(json, r.Grille, r.Coups, r.Solutions, o.Cellules);
     json.Membre("Secondes", secondesAvant + Secondes(debut)).FinObjet();
-    if (coups.Interrompu) throw TSortieInterrompue{json.Texte() + "\n"};
+    if (r.Interrompu()) throw TSortieInterrompue{json.Texte() + "\n"};
     return json.Texte() + "\n";
 }
 
@@ -308,7 +317,11 @@ std::string Fusionne(const TOptionsSolve& o, std::chrono::steady_clock::time_poi
         throw TErreurCommande{"parts manquantes : " + std::to_string(indices.size()) + " sur " +
                               std::to_string(premiere.Partage.Nombre)};
     const TInterruption interruption;
-    return Resultat(*premiere.Moteur, premiere.Grille, tout, o, interruption, secondes, debut);
+    TPipelineRecherche pipeline;
+    pipeline.DemarreDepuis(*premiere.Moteur, premiere.Grille, std::move(tout),
+                           OptionsPipeline(o));
+    TResultatRecherche r = Suit(pipeline, interruption);
+    return Resultat(r, o, secondes, debut);
 }
 
 } // namespace
@@ -326,11 +339,13 @@ std::string CmdSolve(const TArguments& arguments) {
 
     // Held from the search to the end, so that Ctrl+C between two stages is not lost.
     const TInterruption interruption;
-    TCoupsRecherche coups = Cherche(*moteur, grille, o);
+    TPipelineRecherche pipeline;
+    pipeline.Demarre(*moteur, grille, OptionsPipeline(o));
+    TResultatRecherche r = Suit(pipeline, interruption);
     if (o.Partage) {
-        std::string partiel = TextePartiel(*moteur, grille, *o.Partage, coups, Secondes(debut));
-        if (coups.Interrompu) throw TSortieInterrompue{std::move(partiel)};
+        std::string partiel = TextePartiel(*moteur, grille, *o.Partage, r.Coups, Secondes(debut));
+        if (r.Coups.Interrompu) throw TSortieInterrompue{std::move(partiel)};
         return partiel;
     }
-    return Resultat(*moteur, grille, coups, o, interruption, 0.0, debut);
+    return Resultat(r, o, 0.0, debut);
 }

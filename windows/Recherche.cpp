@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <thread>
 
 using namespace alv;
 
@@ -191,11 +192,7 @@ TRechercheFrm::TRechercheFrm(TServicesMain& services, QWidget* parent)
     EnregistreBtn->setEnabled(false);
 }
 
-TRechercheFrm::~TRechercheFrm() {
-    FArretFamilles = true;
-    if (FRecherche) FRecherche->Arrete();
-    if (FFamilles.joinable()) FFamilles.join();
-}
+TRechercheFrm::~TRechercheFrm() = default;
 
 bool TRechercheFrm::LitGrille(TGrilleRecherche& grille) {
     const std::pair<QLineEdit*, double*> champs[] = {
@@ -250,12 +247,11 @@ void TRechercheFrm::ChercheBtnClick() {
     FMoteur->AngleTapis = DegresVersRadians(Services.CoupCourant().Inclinaison);
 
     Grille = grille;
-    FValeurs = ValeursRecherche(grille);
-    FDimensions = DimensionsRecherche(grille);
+    FValeurs = {};
+    FDimensions = {};
     Coups = {};
     Solutions = {};
     Interrompue = false;
-    FToleranceAbandonnee = false;
     RoutesArb->clear();
     CarteImg->clear();
     CarteImg->resize(0, 0);
@@ -266,73 +262,52 @@ void TRechercheFrm::ChercheBtnClick() {
 
     Phase = TPhase::Tirs;
     FDebut.start();
-    FRecherche = std::make_unique<TRechercheSolutions>();
-    const int nbThreads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    FRecherche->Demarre(*FMoteur, grille, nbThreads);
+    TOptionsPipeline options;
+    options.NbThreads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    options.MinFamille = MinFamilleUD->value();
+    options.NbTolerance = ToleranceUD->value();
+    FPipeline = std::make_unique<TPipelineRecherche>();
+    FPipeline->Demarre(*FMoteur, grille, options);
     FSonde->start();
 }
 
 void TRechercheFrm::StopBtnClick() {
-    if (Phase == TPhase::Tirs) {
-        Interrompue = true;
-        FRecherche->Arrete();
-    } else if (Phase == TPhase::Familles) {
-        Interrompue = true;
-        FArretFamilles = true;
-    }
+    if (Phase == TPhase::Repos) return;
+    Interrompue = true;
+    FPipeline->Arrete();
 }
 
 void TRechercheFrm::Sonde() {
-    if (Phase == TPhase::Tirs) {
-        if (FRecherche->Termine()) return FinTirs();
-        const TProgressionRecherche p = FRecherche->Progression();
-        if (p.ATirer > 0) ProgressBar1->setValue(static_cast<int>(p.Tires * 100 / p.ATirer));
+    if (Phase == TPhase::Repos) return;
+    if (FPipeline->Termine()) return FinRecherche();
+    const TAvancementRecherche a = FPipeline->Avancement();
+    if (a.Etape == TEtapeRecherche::Tirs) {
+        if (a.Total > 0) ProgressBar1->setValue(static_cast<int>(a.Faits * 100 / a.Total));
         EtatLbl->setText(
             QStringLiteral("%1 coups tirés sur %2, %3 réussis")
-                .arg(TexteGroupe(p.Tires), TexteGroupe(p.ATirer), TexteGroupe(p.Reussis)));
-    } else if (Phase == TPhase::Familles) {
-        if (FFamillesFinies) return FinFamilles();
-        const int64_t total = FTotalTolerance;
-        if (total > 0) ProgressBar1->setValue(static_cast<int>(FFaitsTolerance * 100 / total));
+                .arg(TexteGroupe(a.Faits), TexteGroupe(a.Total), TexteGroupe(a.Reussis)));
+        return;
     }
+    if (Phase == TPhase::Tirs) {
+        Phase = TPhase::Familles;
+        ProgressBar1->setValue(0);
+    }
+    EtatLbl->setText(a.Etape == TEtapeRecherche::Tolerance && a.Total > 0
+                         ? QStringLiteral("Tolérance des familles…")
+                         : QStringLiteral("Regroupement en familles…"));
+    if (a.Total > 0) ProgressBar1->setValue(static_cast<int>(a.Faits * 100 / a.Total));
 }
 
-void TRechercheFrm::FinTirs() {
-    Coups = FRecherche->Attend();
-    Interrompue = Interrompue || Coups.Interrompu;
-    // After an interruption what was found is shown at once, without the tolerance counts.
-    const int32_t nbTolerance = Interrompue ? 0 : ToleranceUD->value();
-    const int32_t minFamille = MinFamilleUD->value();
-    const int nbThreads = FRecherche->NbThreads();
-    Phase = TPhase::Familles;
-    EtatLbl->setText(nbTolerance > 0 ? QStringLiteral("Tolérance des familles…")
-                                     : QStringLiteral("Regroupement en familles…"));
-    ProgressBar1->setValue(0);
-    FArretFamilles = false;
-    FFamillesFinies = false;
-    FFaitsTolerance = 0;
-    FTotalTolerance = 0;
-    // Grouping and characterising run off the interface thread: the counts may take minutes.
-    FFamilles = std::thread([this, nbTolerance, minFamille, nbThreads] {
-        Solutions = RoutesEtFamilles(Coups, ViseeFaitLeTour(Grille.AngleOx), minFamille);
-        TSuiviFamilles suivi;
-        suivi.Arret = [this] { return FArretFamilles.load(); };
-        suivi.Progression = [this](int64_t faits, int64_t total) {
-            FFaitsTolerance = faits;
-            FTotalTolerance = total;
-        };
-        FToleranceAbandonnee =
-            !CaracteriseFamilles(*FMoteur, Grille, Solutions, nbTolerance, nbThreads, suivi);
-        FFamillesFinies = true;
-    });
-}
-
-void TRechercheFrm::FinFamilles() {
+void TRechercheFrm::FinRecherche() {
     FSonde->stop();
-    FFamilles.join();
-    FRecherche.reset();
+    TResultatRecherche r = FPipeline->Attend();
+    FPipeline.reset();
+    Coups = std::move(r.Coups);
+    Solutions = std::move(r.Solutions);
+    FValeurs = std::move(r.Valeurs);
+    FDimensions = r.Dimensions;
     Phase = TPhase::Repos;
-    Interrompue = Interrompue || FToleranceAbandonnee;
+    Interrompue = Interrompue || r.Interrompu();
     const QString secondes =
         QLocale().toString(static_cast<double>(FDebut.elapsed()) / 1000.0, 'f', 1);
     const QString bilan = QStringLiteral("%1 coups tirés, %2 réussis, %3 routes")

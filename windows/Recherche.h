@@ -7,6 +7,7 @@
 // an interruption is shown. A family or a cell of the map, clicked, is played in the main
 // window.
 
+#include "analysis/PipelineRecherche.h"
 #include "analysis/RechercheFamilles.h"
 #include "analysis/RechercheSolutions.h"
 #include "dessin/CarteSolutions.h"
@@ -14,9 +15,7 @@
 #include <QElapsedTimer>
 #include <QWidget>
 
-#include <atomic>
 #include <memory>
-#include <thread>
 
 class QComboBox;
 class QLabel;
@@ -91,23 +90,18 @@ class TRechercheFrm : public QWidget {
 
   private:
     void Sonde();
-    void FinTirs();
-    void FinFamilles();
+    void FinRecherche();
     void Verrouille(bool verrou);
     void RemplitArbre();
     void RemplitCoupes();
     void DessineCarteCourante();
 
     TServicesMain& Services;
-    std::unique_ptr<TRechercheSolutions> FRecherche;
+    /// Firing, grouping and characterising, in the background.
+    std::unique_ptr<TPipelineRecherche> FPipeline;
     /// The engine copy searched: its position, inclination, cue mass and game mode are the
     /// main window's when "Chercher" was pressed.
     std::unique_ptr<TBillardAlveran> FMoteur;
-    std::thread FFamilles; ///< routes, families and their tolerance counts
-    std::atomic<bool> FArretFamilles{false};
-    std::atomic<bool> FFamillesFinies{false};
-    std::atomic<int64_t> FFaitsTolerance{0}, FTotalTolerance{0};
-    bool FToleranceAbandonnee = false;
     TValeursRecherche FValeurs;
     TDimensionsRecherche FDimensions;
     TGeometrieCarte FGeometrie;
