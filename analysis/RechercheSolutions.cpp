@@ -179,6 +179,9 @@ bool TRechercheSolutions::Bloc(TBillardAlveran& moteur, int64_t rang) {
     const int64_t fin = std::min(debut + TailleBlocRecherche, FDimensions.NbPoints());
     int64_t tires = 0;
     int64_t reussis = 0;
+    // Only the outcome and the contacts up to the point are kept: the rest of the shot is
+    // not computed.
+    moteur.ArretIssueDecidee = true;
     for (int64_t indice = debut; indice < fin; ++indice) {
         PlaceCoupRecherche(moteur, FValeurs, FDimensions, indice);
         if (CoupHorsBille(moteur, moteur.Effet, moteur.Hauteur)) continue;
