@@ -396,6 +396,9 @@ TBillardAlveran::TSuitePas TBillardAlveran::Course(TBoucle& c) {
             Adherences[NbEnr] = 1000;
             tEnr = tEnr + c.dtEnr;
             if (NbEnr >= NbEnrMax) break;
+            // Once the point is settled, the loop looks at each record whether the rest of
+            // the shot can still change it.
+            if (ArretIssueDecidee && B1.SurPoint == nullptr) break;
         }
         // A ball that stops may be the last one moving; a shot cut at TFinCalcul ends with
         // the first step past it.
