@@ -86,6 +86,15 @@ struct TChance {
 };
 TChance Chance(const TComptesChance& comptes);
 
+/// The safest stroke found for a family, with its chance and, on the same draws, the chance of
+/// the family's central stroke.
+struct TCoupSur {
+    TCoupQueue Coup;
+    TChance Chance;
+    TChance ChanceCentre;
+    int64_t Essais = 0; ///< trials fired to find it
+};
+
 /// The stroke as the player's hands play it in trial `z`.
 TCoupQueue CoupDuTirage(const TCoupQueue& coup, const TJoueur& joueur,
                         const std::array<double, 4>& z);

@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <chrono>
 #include <numbers>
+#include <thread>
 
 namespace {
 
@@ -110,4 +112,86 @@ TCoupSur CoupLePlusSur(TBillardAlveran& moteur, const TCinematique& depart,
         },
         [arret] { return arret != nullptr && arret->load(std::memory_order_relaxed); });
     return r;
+}
+
+bool ChancesDesFamilles(const TBillardAlveran& moteur, TResultatRecherche& r,
+                        const TJoueur& joueur, const TTirages& tirages, int32_t nbFamilles,
+                        int nbThreads, const std::atomic<bool>& arret,
+                        const std::function<void(int64_t faits, int64_t total)>& progression,
+                        const TOptionsPlusSur& options) {
+    TSolutions& s = r.Solutions;
+    s.PlusSurs.clear();
+    for (size_t i = 0; i < s.Routes.size(); ++i)
+        for (size_t j = 0; j < s.Routes[i].Familles.size(); ++j)
+            if (nbFamilles <= 0 || static_cast<int32_t>(s.PlusSurs.size()) < nbFamilles)
+                s.PlusSurs.push_back({i, j});
+
+    // Each family's members as strokes, its central one first.
+    std::vector<std::vector<TCoupQueue>> membres(s.PlusSurs.size());
+    std::vector<int32_t> rangDuNumero(static_cast<size_t>(s.NbFamilles) + 1, -1);
+    for (size_t k = 0; k < s.PlusSurs.size(); ++k)
+        rangDuNumero[static_cast<size_t>(s.Routes[s.PlusSurs[k].Route]
+                                             .Familles[s.PlusSurs[k].Famille]
+                                             .Numero)] = static_cast<int32_t>(k);
+    const TCoupQueue base = CoupDuMoteur(moteur);
+    const auto coupDe = [&](int64_t indice) {
+        const auto i = r.Dimensions.Indices(indice);
+        TCoupQueue c = base;
+        c.AngleOx = r.Valeurs.Angles[static_cast<size_t>(i[0])];
+        c.Effet = r.Valeurs.Effets[static_cast<size_t>(i[1])];
+        c.Hauteur = r.Valeurs.Hauteurs[static_cast<size_t>(i[2])];
+        c.Vq = r.Valeurs.Vitesses[static_cast<size_t>(i[3])];
+        return c;
+    };
+    for (size_t k = 0; k < s.PlusSurs.size(); ++k)
+        membres[k].push_back(
+            coupDe(s.Routes[s.PlusSurs[k].Route].Familles[s.PlusSurs[k].Famille].Centre));
+    for (const TCoupReussi& c : s.Coups) {
+        const int32_t k = rangDuNumero[static_cast<size_t>(c.Famille)];
+        if (k < 0) continue;
+        const TFamille& f = s.Routes[s.PlusSurs[static_cast<size_t>(k)].Route]
+                                .Familles[s.PlusSurs[static_cast<size_t>(k)].Famille];
+        if (c.Indice != f.Centre) membres[static_cast<size_t>(k)].push_back(coupDe(c.Indice));
+    }
+
+    std::vector<std::optional<TCoupSur>> trouves(s.PlusSurs.size());
+    const TCinematique depart = moteur.Trajets[1][0];
+    TEquipeMoteurs<TBillardAlveran> equipe;
+    equipe.Demarre(
+        moteur, nbThreads, static_cast<int64_t>(s.PlusSurs.size()),
+        [&](TBillardAlveran& copie, int64_t k) {
+            const TFamilleClassee& fc = s.PlusSurs[static_cast<size_t>(k)];
+            TCoupSur sur = CoupLePlusSur(copie, depart, membres[static_cast<size_t>(k)],
+                                         s.Routes[fc.Route].Sequence, joueur, tirages, options,
+                                         &arret);
+            // A family cut short by a stop request is left without a chance.
+            if (arret.load()) return false;
+            trouves[static_cast<size_t>(k)] = sur;
+            return true;
+        },
+        &arret);
+    while (!equipe.Termine()) {
+        if (progression) progression(equipe.UnitesFaites(), equipe.NbUnites());
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    equipe.Rejoint();
+    const bool complet = equipe.UnitesFaites() == equipe.NbUnites() && !arret.load();
+
+    std::vector<TFamilleClassee> classees;
+    for (size_t k = 0; k < s.PlusSurs.size(); ++k) {
+        if (!trouves[k]) continue;
+        s.Routes[s.PlusSurs[k].Route].Familles[s.PlusSurs[k].Famille].Chance = trouves[k];
+        classees.push_back(s.PlusSurs[k]);
+    }
+    const auto famille = [&s](const TFamilleClassee& c) -> const TFamille& {
+        return s.Routes[c.Route].Familles[c.Famille];
+    };
+    std::stable_sort(classees.begin(), classees.end(),
+                     [&](const TFamilleClassee& a, const TFamilleClassee& b) {
+                         const int64_t ra = famille(a).Chance->Chance.Comptes.Reussis;
+                         const int64_t rb = famille(b).Chance->Chance.Comptes.Reussis;
+                         return ra != rb ? ra > rb : famille(a).Numero < famille(b).Numero;
+                     });
+    s.PlusSurs = std::move(classees);
+    return complet;
 }

@@ -7,8 +7,10 @@
 // stroke reported still belongs to its family.
 
 #include "analysis/Chance.h"
+#include "analysis/PipelineRecherche.h"
 
 #include <atomic>
+#include <functional>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,13 +20,6 @@ struct TOptionsPlusSur {
     int32_t EssaisTri = 200;    ///< draws of the screening (the first of the common draws)
     int32_t NbFinalistes = 2;   ///< best screened members counted on every draw
     int32_t EvaluationsMax = 12; ///< refinement budget, in counts on every draw
-};
-
-struct TCoupSur {
-    TCoupQueue Coup;
-    TChance Chance;
-    TChance ChanceCentre; ///< the family's central stroke on the same draws
-    int64_t Essais = 0;   ///< trials fired to find it
 };
 
 /// The safest stroke among and around `membres` (membres[0]: the central stroke, every one
@@ -40,3 +35,15 @@ TCoupSur CoupLePlusSur(TBillardAlveran& moteur, const TCinematique& depart,
 /// True when `coup`, fired without error, scores with the contact sequence `sequence`.
 bool MarqueParSequence(TBillardAlveran& moteur, const TCinematique& depart,
                        const TCoupQueue& coup, const std::string& sequence);
+
+/// The safest stroke of the `nbFamilles` first listed families of a search (routes in rank
+/// order, families by size within a route; 0: every one), written into each family's Chance,
+/// and the families ranked by it into `r.Solutions.PlusSurs`. The families are shared among
+/// `nbThreads` workers, each family found on one of them, so the result does not depend on
+/// their number.
+/// Returns false when `arret` stopped it (the families done keep their chance).
+bool ChancesDesFamilles(const TBillardAlveran& moteur, TResultatRecherche& r,
+                        const TJoueur& joueur, const TTirages& tirages, int32_t nbFamilles,
+                        int nbThreads, const std::atomic<bool>& arret,
+                        const std::function<void(int64_t faits, int64_t total)>& progression,
+                        const TOptionsPlusSur& options = {});

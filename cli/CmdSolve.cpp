@@ -1,20 +1,24 @@
 // alveran-cli solve FILE.alv [--mode …] [--set NAME=VALUE]... [--aim FROM:TO:STEP]
 //   [--effect FROM:TO:N] [--height FROM:TO:N] [--speed FROM:TO:N] [--threads N] [--shard K/N]
 //   [--min-family N] [--tolerance K] [--cells] [--map PATH.png [--map-speed V --map-height H]]
+//   [--chance [--player …] [--sigma-aim DEG] [--sigma-tip CM] [--sigma-speed PCT] [--samples N]
+//   [--seed N] [--best K] [--chance-families N]]
 // alveran-cli solve --merge PART.json... [--threads N] [--min-family N] [--tolerance K]
-//   [--cells] [--map …]
+//   [--cells] [--map …] [--chance …]
 //
 // Which strokes make the point from the file's position: every stroke of the grid is fired
 // with the file's position, inclination and cue mass, and the scoring ones are grouped into
 // routes and families. A share (--shard) writes a partial result; --merge turns the partial
 // results of every share into the result of the whole grid.
 
+#include "analysis/CoupLePlusSur.h"
 #include "analysis/PipelineRecherche.h"
 #include "analysis/RechercheFamilles.h"
 #include "analysis/RechercheSolutions.h"
 #include "cli/Commandes.h"
 #include "cli/Json.h"
 #include "cli/Options.h"
+#include "cli/OptionsJoueur.h"
 #include "cli/SolveJson.h"
 #include "cli/Suivi.h"
 
@@ -35,6 +39,9 @@
 namespace {
 
 constexpr int64_t NbValeursMax = 1'000'000;
+/// --chance: the families whose safest stroke is sought, and the safest listed.
+constexpr int32_t FamillesChanceDefaut = 20;
+constexpr int32_t MeilleursDefaut = 10;
 
 struct TOptionsSolve {
     TOptionsMoteur Moteur;
@@ -49,6 +56,10 @@ struct TOptionsSolve {
     std::optional<int32_t> MinFamille;
     std::optional<int32_t> Tolerance;
     bool Cellules = false;
+    bool Chance = false;           ///< --chance
+    TOptionsJoueur Joueur;         ///< the player of --chance
+    std::optional<int32_t> Meilleurs;      ///< --best
+    std::optional<int32_t> FamillesChance; ///< --chance-families
     std::string Carte;
     std::optional<double> CarteVitesse, CarteHauteur;
 };
@@ -114,9 +125,12 @@ void VerifieOptions(const TOptionsSolve& o) {
         if (!ExtensionAlv(o.Fichier))
             throw TErreurCommande{"la recherche demande un fichier de coup .alv : " + o.Fichier};
     }
-    if (o.Partage && (o.MinFamille || o.Tolerance || o.Cellules || !o.Carte.empty()))
-        throw TErreurCommande{"--min-family, --tolerance, --cells et --map portent sur le "
-                              "résultat entier : à donner avec --merge, pas avec --shard"};
+    if (o.Partage && (o.MinFamille || o.Tolerance || o.Cellules || !o.Carte.empty() || o.Chance))
+        throw TErreurCommande{"--min-family, --tolerance, --cells, --map et --chance portent sur "
+                              "le résultat entier : à donner avec --merge, pas avec --shard"};
+    if (!o.Chance && (o.Joueur.Donnee || o.Meilleurs || o.FamillesChance))
+        throw TErreurCommande{"--player, --sigma-*, --samples, --seed, --best et "
+                              "--chance-families demandent --chance"};
     if (o.CarteVitesse.has_value() != o.CarteHauteur.has_value())
         throw TErreurCommande{"--map-speed et --map-height se donnent ensemble"};
     if (o.CarteVitesse && o.Carte.empty())
@@ -161,6 +175,13 @@ TOptionsSolve LitOptions(const TArguments& arguments) {
         } else if (ValeurOption(arguments, i, "--map", v)) {
             if (v.empty()) throw TErreurCommande{"--map sans chemin"};
             o.Carte = v;
+        } else if (LitOptionJoueur(arguments, i, o.Joueur)) {
+        } else if (ValeurOption(arguments, i, "--best", v)) {
+            o.Meilleurs = LitCompte(v, "--best", 1);
+        } else if (ValeurOption(arguments, i, "--chance-families", v)) {
+            o.FamillesChance = LitCompte(v, "--chance-families", 0);
+        } else if (a == "--chance") {
+            o.Chance = true;
         } else if (a == "--cells") {
             o.Cellules = true;
         } else if (a == "--merge") {
@@ -225,7 +246,8 @@ TResultatRecherche Suit(TPipelineRecherche& pipeline, const TInterruption& inter
         std::fprintf(stderr, "alveran-cli: interrompu après %lld coups tirés\n",
                      static_cast<long long>(r.Coups.Tires));
     else if (r.SuiteInterrompue)
-        std::fputs("alveran-cli: interrompu pendant les tolérances des familles\n", stderr);
+        std::fputs("alveran-cli: interrompu pendant les tolérances ou les chances des familles\n",
+                   stderr);
     return r;
 }
 
@@ -236,6 +258,16 @@ TOptionsPipeline OptionsPipeline(const TOptionsSolve& o) {
     p.Regroupe = !o.Partage.has_value();
     p.MinFamille = o.MinFamille.value_or(MinFamilleDefaut);
     p.NbTolerance = o.Tolerance.value_or(0);
+    if (o.Chance) {
+        p.EtapeFinale = [&o](const TBillardAlveran& moteur, TResultatRecherche& r,
+                             const std::atomic<bool>& arret,
+                             const std::function<void(int64_t, int64_t)>& progression) {
+            const TTirages tirages(o.Joueur.Essais, o.Joueur.Graine);
+            return ChancesDesFamilles(moteur, r, o.Joueur.Joueur(), tirages,
+                                      o.FamillesChance.value_or(FamillesChanceDefaut), o.Threads,
+                                      arret, progression);
+        };
+    }
     return p;
 }
 
@@ -274,7 +306,9 @@ std::string Resultat(TResultatRecherche& r, const TOptionsSolve& o, double secon
     r.Coups.Interrompu = r.Interrompu();
     TJson json;
     json.DebutObjet();
-    EcritSolutions(json, r.Grille, r.Coups, r.Solutions, o.Cellules);
+    EcritSolutions(json, r.Grille, r.Coups, r.Solutions, o.Cellules,
+                   o.Chance ? o.Meilleurs.value_or(MeilleursDefaut) : -1);
+    if (o.Chance) EcritJoueur(json, o.Joueur.Joueur());
     json.Membre("Secondes", secondesAvant + Secondes(debut)).FinObjet();
     if (r.Interrompu()) throw TSortieInterrompue{json.Texte() + "\n"};
     return json.Texte() + "\n";
