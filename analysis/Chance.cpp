@@ -43,6 +43,38 @@ std::optional<TJoueur> JoueurPredefini(std::string_view cle) {
     return std::nullopt;
 }
 
+TJoueur DispersionCoups(const std::vector<TCoupQueue>& coups) {
+    TJoueur j{NomJoueurMesure, 0.0, 0.0, 0.0};
+    const auto n = static_cast<double>(coups.size());
+    if (coups.size() < 2) return j;
+    // The aims' mean direction, so that attempts either side of ±180° stay close.
+    double s = 0, c = 0, effet = 0, hauteur = 0, vitesse = 0;
+    for (const TCoupQueue& k : coups) {
+        s += std::sin(k.AngleOx);
+        c += std::cos(k.AngleOx);
+        effet += k.Effet;
+        hauteur += k.Hauteur;
+        vitesse += k.Vq;
+    }
+    const double direction = std::atan2(s, c);
+    effet /= n;
+    hauteur /= n;
+    vitesse /= n;
+    double angles = 0, pointes = 0, vitesses = 0;
+    for (const TCoupQueue& k : coups) {
+        const double ecart = std::remainder(k.AngleOx - direction, 2 * std::numbers::pi);
+        angles += ecart * ecart;
+        pointes += (k.Effet - effet) * (k.Effet - effet) + (k.Hauteur - hauteur) * (k.Hauteur - hauteur);
+        vitesses += (k.Vq - vitesse) * (k.Vq - vitesse);
+    }
+    j.EcartAngle = std::sqrt(angles / (n - 1)) * 180.0 / std::numbers::pi;
+    // Effect and height share one spread: their deviations are pooled (2 (n − 1) degrees of
+    // freedom).
+    j.EcartProcede = std::sqrt(pointes / (2 * (n - 1)));
+    j.EcartVitesse = vitesse > 0 ? 100.0 * std::sqrt(vitesses / (n - 1)) / vitesse : 0.0;
+    return j;
+}
+
 TTirages::TTirages(int32_t nombre, uint64_t graine)
     : FZ(static_cast<size_t>(std::max(nombre, 0))), FGraine(graine) {
     // Box–Muller on two counter-based uniforms per pair of normals: trial i's draws depend on

@@ -40,6 +40,13 @@ struct TJoueurPredefini {
 const std::array<TJoueurPredefini, 4>& JoueursPredefinis();
 /// The preset of that key (maitre, confirme, club, debutant), or none.
 std::optional<TJoueur> JoueurPredefini(std::string_view cle);
+/// A player measured from several attempts at one stroke (at least two): the sample standard
+/// deviations of their aims (degrees, around their mean direction), of their tips (cm, effect
+/// and height pooled) and of their cue speeds (percent of the mean speed).
+TJoueur DispersionCoups(const std::vector<TCoupQueue>& coups);
+/// The name of the player measured from the user's own attempts.
+inline constexpr const char* NomJoueurMesure = "Mon jeu";
+
 /// The name of a player whose spreads were all given one by one.
 inline constexpr const char* NomJoueurPersonnalise = "personnalise";
 

@@ -170,3 +170,19 @@ TEST(Chance, PresetsHoldTheirDocumentedSpreads) {
         EXPECT_LT(j[k - 1].Joueur.EcartVitesse, j[k].Joueur.EcartVitesse);
     }
 }
+
+TEST(Chance, DispersionOfAttemptsIsTheirSampleSpreadAroundTheMeanDirection) {
+    // Aims either side of ±180°: 179° and −179° are 2° apart, not 358°.
+    const auto coup = [](double degres, double effet, double hauteur, double vq) {
+        return TCoupQueue{degres * Degre, effet, hauteur, vq, 0.0, 520.0};
+    };
+    const TJoueur j = DispersionCoups(
+        {coup(179, 0.1, 0.3, 300), coup(-179, -0.1, 0.1, 360), coup(180, 0.0, 0.2, 330)});
+    EXPECT_EQ(j.Nom, "Mon jeu");
+    EXPECT_NEAR(j.EcartAngle, 1.0, 1e-9);
+    // Effect and height deviations pooled: (0.01 + 0.01 + 0 + 0.01 + 0.01 + 0) / 4.
+    EXPECT_NEAR(j.EcartProcede, 0.1, 1e-12);
+    EXPECT_NEAR(j.EcartVitesse, 100.0 * 30.0 / 330.0, 1e-9);
+    // One attempt has no spread to measure.
+    EXPECT_EQ(DispersionCoups({coup(10, 0, 0, 300)}).EcartAngle, 0.0);
+}

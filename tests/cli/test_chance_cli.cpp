@@ -1,15 +1,24 @@
 // alveran-cli chance as a user runs it: the JSON of a preset and of spreads given one by one,
-// the same result on any number of threads, and the refusals (exit status 2).
+// the same result on any number of threads, and the refusals (exit status 2); and the player's
+// own spread measured by fit --dispersion.
 
+#include "support/CoupsSynthetiques.h"
 #include "support/LanceCli.h"
+
+#include "analysis/Chance.h"
 
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
 namespace {
 
 using nlohmann::json;
+namespace fs = std::filesystem;
 
 const std::string Echantillon = std::string(ALVERAN_SOURCE_DIR) + "/samples/defaut.alv";
 
@@ -77,4 +86,41 @@ TEST(ChanceCli, RefusesBadArgumentsWithStatus2AndNothingOnStdout) {
     const lance_cli::TSortie alv2 =
         lance_cli::Lance("chance " + std::string(ALVERAN_SOURCE_DIR) + "/samples/defaut.alv2");
     EXPECT_EQ(alv2.Statut, 2);
+}
+
+TEST(ChanceCli, FitDispersionIsTheSpreadOfTheFittedStrokes) {
+    const fs::path dossier =
+        fs::temp_directory_path() / ("alveran-dispersion-" + std::to_string(::getpid()));
+    fs::create_directories(dossier);
+    synthetique::TAlea alea(17);
+    std::string chemins;
+    for (int i = 0; i < 3; ++i) {
+        const fs::path p = dossier / ("essai" + std::to_string(i) + ".csv");
+        std::ofstream(p) << synthetique::Genere(alea, TPARAMPHYS()).Csv;
+        chemins.append(" '").append(p.string()).append("'");
+    }
+    const lance_cli::TSortie s = lance_cli::Lance("fit" + chemins + " --cutoff 0.8 --dispersion");
+    ASSERT_EQ(s.Statut, 0) << s.Erreurs;
+    const json j = json::parse(s.Sortie);
+    std::vector<TCoupQueue> coups;
+    for (const json& k : j.at("Coups")) {
+        const json& c = k.at("Queue");
+        TCoupQueue q;
+        q.AngleOx = c.at("AngleOx").get<double>();
+        q.Effet = c.at("Effet").get<double>();
+        q.Hauteur = c.at("Hauteur").get<double>();
+        q.Vq = c.at("Vq").get<double>();
+        coups.push_back(q);
+    }
+    const TJoueur attendu = DispersionCoups(coups);
+    EXPECT_EQ(j["Dispersion"]["Essais"], 3);
+    EXPECT_DOUBLE_EQ(j["Dispersion"]["EcartAngle"].get<double>(), attendu.EcartAngle);
+    EXPECT_DOUBLE_EQ(j["Dispersion"]["EcartProcede"].get<double>(), attendu.EcartProcede);
+    EXPECT_DOUBLE_EQ(j["Dispersion"]["EcartVitesse"].get<double>(), attendu.EcartVitesse);
+    // One attempt has no spread: refused.
+    const lance_cli::TSortie seul =
+        lance_cli::Lance("fit '" + (dossier / "essai0.csv").string() + "' --dispersion");
+    EXPECT_EQ(seul.Statut, 2);
+    EXPECT_TRUE(seul.Sortie.empty());
+    fs::remove_all(dossier);
 }
