@@ -3,6 +3,7 @@
 #include "windows/Calibrage.h"
 #include "dessin/SchemaCoup.h"
 #include "windows/ParamPhysBox.h"
+#include "windows/Chances.h"
 #include "windows/Recherche.h"
 #include "windows/Tolerance.h"
 #include "transport/TransportDbAlv.h"
@@ -100,6 +101,11 @@ TMainFrm::TMainFrm(TDialogues* dialogues, QWidget* parent)
 
     CreeActions();
     CreeActionsTrajectoire();
+    FChances = new TChancesCoup(*this, this);
+    connect(FChances, &TChancesCoup::Resultat, this, [this](const QString& ligne) {
+        FTexteResultat += (FTexteResultat.isEmpty() ? QString() : QStringLiteral("\r")) + ligne;
+        PointLbl->setText(QString(FTexteResultat).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+    });
     CreeMenus();
     CreeComposants();
 
@@ -430,6 +436,8 @@ void TMainFrm::CreeMenus() {
     edition->addAction(CalibrageMnu);
     edition->addAction(ToleranceMnu);
     edition->addAction(RechercheMnu);
+    edition->addAction(FChances->CalculeMnu);
+    edition->addMenu(FChances->JoueurMnu);
     edition->addSeparator();
     edition->addAction(CopierMnu);
     edition->addAction(CollerMnu);

@@ -33,6 +33,7 @@ class TVueNumFrm;
 class TCalibreFrm;
 class TToleranceFrm;
 class TRechercheFrm;
+class TChancesCoup;
 class ThlpFrm;
 class TQueueNumFrm;
 class TEditVectFrm;
@@ -145,6 +146,8 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     const QImage& QimgImage() const { return FQimgImage; }
     /// The result text of the last shot, lines ended by CR.
     const QString& TexteDernierResultat() const { return FTexteResultat; }
+    /// "Chances de réussite" and the player choice.
+    TChancesCoup& Chances() { return *FChances; }
 
     TDialogues& Dialogues() override { return *FDialogues; }
     /// The tip shown over a drawn part of the cue control or the table (at pixel p of that
@@ -276,6 +279,7 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     std::unique_ptr<TTransportDbAlv> FTransport;
     QImage FQimgImage;
     QString FTexteResultat;
+    TChancesCoup* FChances = nullptr; ///< child object
     QActionGroup* FGroupeDbAlv = nullptr;
     int FPlacement = 0; ///< while positive, changes of the controls do not fire the live shot
 
