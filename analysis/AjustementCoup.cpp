@@ -583,12 +583,12 @@ void PlaceCoup(TBillardAlveran& moteur, const TCoupMesure& mesure, const TCoupAj
     for (int b = 1; b <= 3; ++b)
         moteur.Trajets[b][0] = {Somme(mesure.Depart[b], coup.CorrectionDepart[b]), VecteurNul,
                                 VecteurNul};
-    moteur.Vq = coup.Vq;
-    moteur.m = coup.m;
-    moteur.AngleOx = coup.AngleOx;
-    moteur.AngleTapis = coup.AngleTapis;
-    moteur.Effet = coup.Effet;
-    moteur.Hauteur = coup.Hauteur;
+    moteur.Coup.Vq = coup.Vq;
+    moteur.Coup.m = coup.m;
+    moteur.Coup.AngleOx = coup.AngleOx;
+    moteur.Coup.AngleTapis = coup.AngleTapis;
+    moteur.Coup.Effet = coup.Effet;
+    moteur.Coup.Hauteur = coup.Hauteur;
 }
 
 double RmseCoup(TBillardAlveran& moteur, const TCoupMesure& mesure, const TCoupAjuste& coup) {
@@ -606,8 +606,8 @@ TCoupAjuste PremiereEstimation(TBillardAlveran& moteur, const TCoupMesure& mesur
     TLancer r;
     if (!l.Fiable && LancerRencontre(mesure, moteur.Fisik, l.Decalage, r)) l = r;
     TCoupAjuste coup;
-    coup.m = moteur.m;
-    coup.AngleTapis = moteur.AngleTapis;
+    coup.m = moteur.Coup.m;
+    coup.AngleTapis = moteur.Coup.AngleTapis;
     coup.AngleOx = l.Angle;
     coup.DecalageFrappe = l.Decalage;
     const double k = VitesseParVq(moteur, mesure, coup);

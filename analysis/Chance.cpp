@@ -67,7 +67,7 @@ TJoueur DispersionCoups(const std::vector<TCoupQueue>& coups) {
         pointes += (k.Effet - effet) * (k.Effet - effet) + (k.Hauteur - hauteur) * (k.Hauteur - hauteur);
         vitesses += (k.Vq - vitesse) * (k.Vq - vitesse);
     }
-    j.EcartAngle = std::sqrt(angles / (n - 1)) * 180.0 / std::numbers::pi;
+    j.EcartAngle = Degres(std::sqrt(angles / (n - 1)));
     // Effect and height share one spread: their deviations are pooled (2 (n − 1) degrees of
     // freedom).
     j.EcartProcede = std::sqrt(pointes / (2 * (n - 1)));
@@ -114,24 +114,11 @@ TChance Chance(const TComptesChance& comptes) {
 TCoupQueue CoupDuTirage(const TCoupQueue& coup, const TJoueur& joueur,
                         const std::array<double, 4>& z) {
     TCoupQueue c = coup;
-    c.AngleOx = coup.AngleOx + joueur.EcartAngle * std::numbers::pi / 180.0 * z[0];
+    c.AngleOx = coup.AngleOx + Radians(joueur.EcartAngle) * z[0];
     c.Effet = coup.Effet + joueur.EcartProcede * z[1];
     c.Hauteur = coup.Hauteur + joueur.EcartProcede * z[2];
     c.Vq = std::max(0.0, coup.Vq * (1.0 + joueur.EcartVitesse / 100.0 * z[3]));
     return c;
-}
-
-TCoupQueue CoupDuMoteur(const TBillardAlveran& moteur) {
-    return {moteur.AngleOx, moteur.Effet, moteur.Hauteur, moteur.Vq, moteur.AngleTapis, moteur.m};
-}
-
-void PlaceCoup(TBillardAlveran& moteur, const TCoupQueue& coup) {
-    moteur.AngleOx = coup.AngleOx;
-    moteur.Effet = coup.Effet;
-    moteur.Hauteur = coup.Hauteur;
-    moteur.Vq = coup.Vq;
-    moteur.AngleTapis = coup.AngleTapis;
-    moteur.m = coup.m;
 }
 
 TComptesChance CompteEssais(TBillardAlveran& moteur, const TCinematique& depart,
@@ -147,7 +134,7 @@ TComptesChance CompteEssais(TBillardAlveran& moteur, const TCinematique& depart,
             ++c.FaussesQueues;
             continue;
         }
-        PlaceCoup(moteur, tire);
+        moteur.Coup = tire;
         moteur.Trajets[1][0] = depart;
         moteur.TireCoup();
         if (moteur.PointReussi) ++c.Reussis;

@@ -106,10 +106,6 @@ struct TCoupSur {
 TCoupQueue CoupDuTirage(const TCoupQueue& coup, const TJoueur& joueur,
                         const std::array<double, 4>& z);
 
-/// The engine's stroke / writes a stroke into the engine.
-TCoupQueue CoupDuMoteur(const TBillardAlveran& moteur);
-void PlaceCoup(TBillardAlveran& moteur, const TCoupQueue& coup);
-
 /// Trials `debut` to `fin` − 1 of `coup` on the caller's engine (its position, constants and
 /// mode; its stroke is overwritten), each from the cue ball's state `depart`. Every trial
 /// stops once its outcome is decided.

@@ -36,8 +36,8 @@ TCoupDb PrepareCoupDb(const TBillardAlveran& Moteur, const TCaracteristiques& De
 
     if (Queue) {
         bloc.Type = tcQueue;
-        const double coup[6] = {Moteur.Effet,   Moteur.Hauteur,    Moteur.Vq,
-                                Moteur.AngleOx, Moteur.AngleTapis, Moteur.m};
+        const double coup[6] = {Moteur.Coup.Effet,   Moteur.Coup.Hauteur,    Moteur.Coup.Vq,
+                                Moteur.Coup.AngleOx, Moteur.Coup.AngleTapis, Moteur.Coup.m};
         std::copy(std::begin(coup), std::end(coup), bloc.Coup);
     } else {
         bloc.Type = tcVitesseRotation;
@@ -62,12 +62,12 @@ int32_t RecoitCoupDb(TBillardAlveran& Moteur, const TCoupDb& Bloc) {
     for (int i = 3; i < NbConstantesDb; ++i) Moteur.Fisik.SetParametre(i, Bloc.Constantes[i]);
 
     if (Bloc.Type == tcQueue) {
-        Moteur.Effet = Bloc.Coup[0];
-        Moteur.Hauteur = Bloc.Coup[1];
-        Moteur.Vq = Bloc.Coup[2];
-        Moteur.AngleOx = Bloc.Coup[3];
-        Moteur.AngleTapis = Bloc.Coup[4];
-        Moteur.m = Bloc.Coup[5];
+        Moteur.Coup.Effet = Bloc.Coup[0];
+        Moteur.Coup.Hauteur = Bloc.Coup[1];
+        Moteur.Coup.Vq = Bloc.Coup[2];
+        Moteur.Coup.AngleOx = Bloc.Coup[3];
+        Moteur.Coup.AngleTapis = Bloc.Coup[4];
+        Moteur.Coup.m = Bloc.Coup[5];
     } else {
         TCinematique& c = Moteur.Trajets[1][0];
         c.Vitesse = {Bloc.Coup[0], Bloc.Coup[1], Bloc.Coup[2]};

@@ -32,7 +32,7 @@ bool MarqueParSequence(TBillardAlveran& moteur, const TCinematique& depart,
     if (CoupHorsBille(moteur, coup.Effet, coup.Hauteur)) return false;
     const bool avant = moteur.ArretIssueDecidee;
     moteur.ArretIssueDecidee = true;
-    PlaceCoup(moteur, coup);
+    moteur.Coup = coup;
     moteur.Trajets[1][0] = depart;
     moteur.TireCoup();
     moteur.ArretIssueDecidee = avant;
@@ -133,7 +133,7 @@ bool ChancesDesFamilles(const TBillardAlveran& moteur, TResultatRecherche& r,
         rangDuNumero[static_cast<size_t>(s.Routes[s.PlusSurs[k].Route]
                                              .Familles[s.PlusSurs[k].Famille]
                                              .Numero)] = static_cast<int32_t>(k);
-    const TCoupQueue base = CoupDuMoteur(moteur);
+    const TCoupQueue base = moteur.Coup;
     const auto coupDe = [&](int64_t indice) {
         const auto i = r.Dimensions.Indices(indice);
         TCoupQueue c = base;

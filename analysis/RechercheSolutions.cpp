@@ -87,7 +87,7 @@ TDimensionsRecherche DimensionsRecherche(const TGrilleRecherche& grille) {
 TValeursRecherche ValeursRecherche(const TGrilleRecherche& grille) {
     TValeursRecherche v;
     v.AnglesDegres = ValeursVisee(grille.AngleOx);
-    for (double degres : v.AnglesDegres) v.Angles.push_back(DegresVersRadians(degres));
+    for (double degres : v.AnglesDegres) v.Angles.push_back(Radians(degres));
     v.Effets = ValeursAxe(grille.Effet);
     v.Hauteurs = ValeursAxe(grille.Hauteur);
     v.Vitesses = ValeursAxe(grille.Vq);
@@ -97,10 +97,10 @@ TValeursRecherche ValeursRecherche(const TGrilleRecherche& grille) {
 void PlaceCoupRecherche(TBillardAlveran& moteur, const TValeursRecherche& valeurs,
                         const TDimensionsRecherche& dimensions, int64_t indice) {
     const auto i = dimensions.Indices(indice);
-    moteur.AngleOx = valeurs.Angles[static_cast<size_t>(i[0])];
-    moteur.Effet = valeurs.Effets[static_cast<size_t>(i[1])];
-    moteur.Hauteur = valeurs.Hauteurs[static_cast<size_t>(i[2])];
-    moteur.Vq = valeurs.Vitesses[static_cast<size_t>(i[3])];
+    moteur.Coup.AngleOx = valeurs.Angles[static_cast<size_t>(i[0])];
+    moteur.Coup.Effet = valeurs.Effets[static_cast<size_t>(i[1])];
+    moteur.Coup.Hauteur = valeurs.Hauteurs[static_cast<size_t>(i[2])];
+    moteur.Coup.Vq = valeurs.Vitesses[static_cast<size_t>(i[3])];
 }
 
 bool CoupHorsBille(const TBillardAlveran& moteur, double effet, double hauteur) {
@@ -184,7 +184,7 @@ bool TRechercheSolutions::Bloc(TBillardAlveran& moteur, int64_t rang) {
     moteur.ArretIssueDecidee = true;
     for (int64_t indice = debut; indice < fin; ++indice) {
         PlaceCoupRecherche(moteur, FValeurs, FDimensions, indice);
-        if (CoupHorsBille(moteur, moteur.Effet, moteur.Hauteur)) continue;
+        if (CoupHorsBille(moteur, moteur.Coup.Effet, moteur.Coup.Hauteur)) continue;
         moteur.Trajets[1][0] = FDepart;
         moteur.TireCoup();
         ++tires;

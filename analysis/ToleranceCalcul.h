@@ -75,26 +75,21 @@ int64_t NbCombinaisonsPartage(const TGrilleTolerance& grille, TPartageTolerance 
 /// The values level `niveau` (1 to 5) visits, in visiting order, built by the same successive
 /// additions and subtractions as the enumeration: 2 × count + 1 values.
 std::vector<double> ValeursNiveau(const TGrilleTolerance& grille, int niveau);
-/// Degrees typed in the tolerance window to the engine's radians.
-inline double DegresVersRadians(double degres) {
-    return degres * std::numbers::pi / 180.0;
-}
-
 /// The engine field of a level (1 Effet … 6 m).
 template <class TMoteur> auto& ParametreNiveau(TMoteur& moteur, int niveau) {
     switch (niveau) {
     case 1:
-        return moteur.Effet;
+        return moteur.Coup.Effet;
     case 2:
-        return moteur.Hauteur;
+        return moteur.Coup.Hauteur;
     case 3:
-        return moteur.AngleOx;
+        return moteur.Coup.AngleOx;
     case 4:
-        return moteur.Vq;
+        return moteur.Coup.Vq;
     case 5:
-        return moteur.AngleTapis;
+        return moteur.Coup.AngleTapis;
     default:
-        return moteur.m;
+        return moteur.Coup.m;
     }
 }
 
@@ -133,8 +128,8 @@ TGrilleTolerance GrilleToleranceAutour(
     for (int k = 1; k <= NbNiveauxTolerance; ++k)
         grille.Centres[k - 1] = ParametreNiveau(moteur, k);
     grille.Increments = increments;
-    grille.Increments[2] = DegresVersRadians(increments[2]);
-    grille.Increments[4] = DegresVersRadians(increments[4]);
+    grille.Increments[2] = Radians(increments[2]);
+    grille.Increments[4] = Radians(increments[4]);
     grille.Nombres = nombres;
     return grille;
 }
@@ -177,14 +172,14 @@ bool PasseMasse(TMoteur& moteur, const TGrilleTolerance& grille, const std::atom
     const int32_t nombre = grille.Nombres[5];
     for (int32_t j = 0; j <= nombre; ++j) {
         ++faits;
-        moteur.m = centre + static_cast<double>(j) * increment;
+        moteur.Coup.m = centre + static_cast<double>(j) * increment;
         moteur.TireCoup();
         if (!moteur.PointReussi) break;
         ++reussis;
     }
-    moteur.m = centre;
+    moteur.Coup.m = centre;
     for (int32_t j = 0; j < nombre; ++j) {
-        moteur.m -= increment;
+        moteur.Coup.m -= increment;
         moteur.TireCoup();
         if (moteur.PointReussi) ++reussis;
     }

@@ -25,7 +25,7 @@ void Chance2000(benchmark::State& state) {
     auto moteur = MoteurPositionDefaut();
     const TTirages tirages(NbEssaisDefaut, GraineDefaut);
     const TJoueur club = *JoueurPredefini("club");
-    const TCoupQueue coup = CoupDuMoteur(*moteur);
+    const TCoupQueue coup = moteur->Coup;
     TChance c;
     const std::clock_t debut = std::clock();
     for (auto _ : state)
@@ -42,14 +42,14 @@ void Chance2000SansArret(benchmark::State& state) {
     auto moteur = MoteurPositionDefaut();
     const TTirages tirages(NbEssaisDefaut, GraineDefaut);
     const TJoueur club = *JoueurPredefini("club");
-    const TCoupQueue coup = CoupDuMoteur(*moteur);
+    const TCoupQueue coup = moteur->Coup;
     const TCinematique depart = moteur->Trajets[1][0];
     int64_t reussis = 0;
     const std::clock_t debut = std::clock();
     for (auto _ : state) {
         reussis = 0;
         for (int32_t i = 0; i < tirages.Nombre(); ++i) {
-            PlaceCoup(*moteur, CoupDuTirage(coup, club, tirages[i]));
+            moteur->Coup = CoupDuTirage(coup, club, tirages[i]);
             moteur->Trajets[1][0] = depart;
             moteur->TireCoup();
             reussis += moteur->PointReussi ? 1 : 0;

@@ -45,7 +45,7 @@ void BalayageVisee(benchmark::State& state) {
     int64_t points = 0;
     for (auto _ : state) {
         for (int i = 0; i < NbCoups; ++i) {
-            moteur->AngleOx = 2 * std::numbers::pi * i / NbCoups;
+            moteur->Coup.AngleOx = 2 * std::numbers::pi * i / NbCoups;
             moteur->TireCoup();
             pas += moteur->NbPas;
             points += moteur->PointReussi;

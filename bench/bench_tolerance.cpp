@@ -14,9 +14,9 @@ namespace {
 
 TGrilleTolerance GrilleDefaut(const TBillardAlveran& moteur) {
     TGrilleTolerance g;
-    g.Centres = {moteur.Effet, moteur.Hauteur,    moteur.AngleOx,
-                 moteur.Vq,    moteur.AngleTapis, moteur.m};
-    g.Increments = {0.1, 0.1, DegresVersRadians(0.1), 10, DegresVersRadians(2), 10};
+    g.Centres = {moteur.Coup.Effet, moteur.Coup.Hauteur,    moteur.Coup.AngleOx,
+                 moteur.Coup.Vq,    moteur.Coup.AngleTapis, moteur.Coup.m};
+    g.Increments = {0.1, 0.1, Radians(0.1), 10, Radians(2), 10};
     g.Nombres = {5, 5, 5, 2, 2, 0};
     return g;
 }

@@ -42,7 +42,7 @@ std::string CmdChance(const TArguments& arguments) {
     const TTirages tirages(joueur.Essais, joueur.Graine);
 
     // Short work (milliseconds for the default count): Ctrl+C ends the program as usual.
-    const TChance c = ChanceCoup(*moteur, CoupDuMoteur(*moteur), j, tirages, threads);
+    const TChance c = ChanceCoup(*moteur, moteur->Coup, j, tirages, threads);
 
     TJson json;
     json.DebutObjet();

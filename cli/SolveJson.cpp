@@ -81,12 +81,12 @@ void EcritMoteur(TJson& json, const TBillardAlveran& m) {
     json.FinObjet();
     json.Cle("Coup")
         .DebutObjet()
-        .Membre("Vq", m.Vq)
-        .Membre("m", m.m)
-        .Membre("Effet", m.Effet)
-        .Membre("Hauteur", m.Hauteur)
-        .Membre("AngleOx", m.AngleOx)
-        .Membre("AngleTapis", m.AngleTapis)
+        .Membre("Vq", m.Coup.Vq)
+        .Membre("m", m.Coup.m)
+        .Membre("Effet", m.Coup.Effet)
+        .Membre("Hauteur", m.Coup.Hauteur)
+        .Membre("AngleOx", m.Coup.AngleOx)
+        .Membre("AngleTapis", m.Coup.AngleTapis)
         .FinObjet();
     json.Cle("Billes").DebutTableau();
     for (int b = 1; b <= 3; ++b) {
@@ -128,12 +128,12 @@ std::unique_ptr<TBillardAlveran> LitMoteur(const json& j) {
     for (int i = 0; i < TPARAMPHYS::NbParametres; ++i)
         m->Fisik.SetParametre(i, constantes.at(TPARAMPHYS::Noms[i]).get<double>());
     const json& coup = j.at("Coup");
-    m->Vq = coup.at("Vq").get<double>();
-    m->m = coup.at("m").get<double>();
-    m->Effet = coup.at("Effet").get<double>();
-    m->Hauteur = coup.at("Hauteur").get<double>();
-    m->AngleOx = coup.at("AngleOx").get<double>();
-    m->AngleTapis = coup.at("AngleTapis").get<double>();
+    m->Coup.Vq = coup.at("Vq").get<double>();
+    m->Coup.m = coup.at("m").get<double>();
+    m->Coup.Effet = coup.at("Effet").get<double>();
+    m->Coup.Hauteur = coup.at("Hauteur").get<double>();
+    m->Coup.AngleOx = coup.at("AngleOx").get<double>();
+    m->Coup.AngleTapis = coup.at("AngleTapis").get<double>();
     const json& billes = j.at("Billes");
     for (int b = 1; b <= 3; ++b) {
         const json& bille = billes.at(static_cast<size_t>(b - 1));

@@ -77,7 +77,7 @@ QString TexteQueue(const TBillardAlveran& moteur, const QLocale& locale) {
     };
     return QStringLiteral("Effet %1 cm   Hauteur %2 cm   Vitesse %3 cm/s   Inclinaison %4°   "
                           "Masse %5 g   Visée %6°")
-        .arg(nombre(moteur.Effet, 2), nombre(moteur.Hauteur, 2), nombre(moteur.Vq, 0),
-             nombre(moteur.AngleTapis * degres, 1), nombre(moteur.m, 0),
-             nombre(moteur.AngleOx * degres, 2));
+        .arg(nombre(moteur.Coup.Effet, 2), nombre(moteur.Coup.Hauteur, 2),
+             nombre(moteur.Coup.Vq, 0), nombre(moteur.Coup.AngleTapis * degres, 1),
+             nombre(moteur.Coup.m, 0), nombre(moteur.Coup.AngleOx * degres, 2));
 }

@@ -15,9 +15,9 @@ void TBillardAlveran::ChocQueueBille() {
     const double R2 = Fisik.RayonBilles2;
     const double M = Fisik.MasseBilles;
     const double p = Fisik.PerteEcQB;
-    const double E = Effet, H = Hauteur;
-    const double ca = std::cos(AngleTapis), sa = std::sin(AngleTapis);
-    const double ct = std::cos(AngleOx), st = std::sin(AngleOx);
+    const double E = Coup.Effet, H = Coup.Hauteur;
+    const double ca = std::cos(Coup.AngleTapis), sa = std::sin(Coup.AngleTapis);
+    const double ct = std::cos(Coup.AngleOx), st = std::sin(Coup.AngleOx);
     TCinematique& b1 = Trajets[1][0];
 
     // A tip beyond the ball's outline misses it: nothing to solve.
@@ -25,9 +25,9 @@ void TBillardAlveran::ChocQueueBille() {
     const TVecteur Pq = Vecteur(manque ? 0.0 : -std::sqrt(R2 - E * E - H * H), E, H);
     const TVecteur Dq = Vecteur(ca, 0, -sa);
     const double F = 1 + 2.5 * Norme2(ProdVect(Pq, Dq)) / R2;
-    const TVecteur Vc = Mult(Vecteur(ca * ct, ca * st, -sa), Vq);
+    const TVecteur Vc = Mult(Vecteur(ca * ct, ca * st, -sa), Coup.Vq);
     const TVecteur Pt = Vecteur(Pq.x * ct + Pq.y * st, Pq.x * st - Pq.y * ct, Pq.z);
-    const double delta = (1 - p) - p * F * m / M;
+    const double delta = (1 - p) - p * F * Coup.m / M;
 
     if (manque || delta < 0) {
         QueueInsoluble = true;
@@ -35,7 +35,7 @@ void TBillardAlveran::ChocQueueBille() {
         b1.Rotation = VecteurNul;
     } else {
         QueueInsoluble = false;
-        const double k = (1 + std::sqrt(delta)) / (M / m + F);
+        const double k = (1 + std::sqrt(delta)) / (M / Coup.m + F);
         b1.Vitesse = Mult(Vc, k);
         b1.Rotation = Mult(ProdVect(Pt, b1.Vitesse), 5 / (2 * R2));
     }

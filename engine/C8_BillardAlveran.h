@@ -3,6 +3,7 @@
 // the point, and the position files and clipboard text of a shot.
 
 #include "engine/C7_Mouvements.h"
+#include "engine/CoupQueue.h"
 #include "engine/ProfilIni.h"
 
 #include <cstdint>
@@ -61,13 +62,7 @@ class TBillardAlveran : public TAlveranMouvements {
     TTypeChoc TypesChoc[NbEnrMax + 1] = {};
     int32_t Contres[NbEnrMax + 1] = {};
 
-    // The stroke.
-    double Vq = 0.0;         ///< cue speed (cm/s)
-    double m = 520.0;        ///< cue mass (g)
-    double Effet = 0.0;      ///< side offset of the cue tip (cm)
-    double Hauteur = 0.0;    ///< height of the cue tip above the centre (cm)
-    double AngleOx = 0.0;    ///< aim, from +x towards +y (rad)
-    double AngleTapis = 0.0; ///< cue inclination below the horizontal (rad)
+    TCoupQueue Coup; ///< the stroke the next TireCoup strikes
 
     int32_t NbEnr = 0;      ///< index of the last record written
     std::string NomFichier; ///< last position file read or written

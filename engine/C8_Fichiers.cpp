@@ -21,12 +21,12 @@ constexpr const char* SectionRotations = "Rotations";
 /// The stroke keys of the "Queue" section, in file order.
 struct TCleQueue {
     const char* Nom;
-    double TBillardAlveran::*Champ;
+    double TCoupQueue::*Champ;
 };
 constexpr TCleQueue ClesQueue[] = {
-    {"Vq", &TBillardAlveran::Vq},           {"m", &TBillardAlveran::m},
-    {"AngleOx", &TBillardAlveran::AngleOx}, {"AngleTapis", &TBillardAlveran::AngleTapis},
-    {"Effet", &TBillardAlveran::Effet},     {"Hauteur", &TBillardAlveran::Hauteur},
+    {"Vq", &TCoupQueue::Vq},           {"m", &TCoupQueue::m},
+    {"AngleOx", &TCoupQueue::AngleOx}, {"AngleTapis", &TCoupQueue::AngleTapis},
+    {"Effet", &TCoupQueue::Effet},     {"Hauteur", &TCoupQueue::Hauteur},
 };
 
 /// One vector key per ball and component: P1x … P3z (or V…, R…), in file order.
@@ -140,7 +140,7 @@ template <class F> bool MetAJourFichier(const std::string& nom, std::string& err
 int TBillardAlveran::EcritPositionQueue(const std::string& nom, std::string& erreur) {
     const bool ok = MetAJourFichier(nom, erreur, [this](TProfilIni& ini) {
         for (const TCleQueue& cle : ClesQueue)
-            ini.Ecrit(SectionQueue, cle.Nom, TexteNombre(this->*cle.Champ));
+            ini.Ecrit(SectionQueue, cle.Nom, TexteNombre(Coup.*cle.Champ));
         EcritVecteurs(ini, *this, SectionPositions, 'P');
     });
     if (!ok) return 0;
@@ -204,9 +204,8 @@ int TBillardAlveran::LitPosition(const std::string& nom, TRapportLecture& rappor
     if (variante == 1) {
         for (const TCleQueue& cle : ClesQueue) {
             // The cue speed and mass keep their current value when absent; the rest is 0.
-            const bool garde =
-                cle.Champ == &TBillardAlveran::Vq || cle.Champ == &TBillardAlveran::m;
-            this->*cle.Champ = prise.Suivante(garde ? this->*cle.Champ : 0.0);
+            const bool garde = cle.Champ == &TCoupQueue::Vq || cle.Champ == &TCoupQueue::m;
+            Coup.*cle.Champ = prise.Suivante(garde ? Coup.*cle.Champ : 0.0);
         }
         prise.Vecteurs(*this, 'P');
     } else {
@@ -222,7 +221,7 @@ int TBillardAlveran::LitPosition(const std::string& nom, TRapportLecture& rappor
 std::string TBillardAlveran::TextePressePapiers() const {
     std::string texte = std::string("[") + SectionQueue + "]";
     for (const TCleQueue& cle : ClesQueue)
-        texte += std::string("\r\n") + cle.Nom + "=" + TexteNombre(this->*cle.Champ);
+        texte += std::string("\r\n") + cle.Nom + "=" + TexteNombre(Coup.*cle.Champ);
     texte += std::string("\r\n[") + SectionPositions + "]";
     for (const TCleVecteur& cle : ClesVecteur('P'))
         texte += "\r\n" + cle.Nom + "=" +
@@ -306,7 +305,7 @@ TResultatCollage TBillardAlveran::CollePressePapiersTexte(const std::string& tex
         return true;
     };
     for (const TCleQueue& cle : ClesQueue)
-        if (!prend(cle.Nom, this->*cle.Champ)) return resultat;
+        if (!prend(cle.Nom, Coup.*cle.Champ)) return resultat;
     for (const TCleVecteur& cle : ClesVecteur('P'))
         if (!prend(cle.Nom, Composante(Trajets[cle.Bille][0].Position, cle.Composante)))
             return resultat;

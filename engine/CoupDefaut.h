@@ -13,10 +13,10 @@ inline void PlaceCoupDefaut(TBillardAlveran& e) {
     e.Trajets[1][0] = {Vecteur(0.514 * diamant, -2 * diamant, R), VecteurNul, VecteurNul};
     e.Trajets[2][0] = {Vecteur(0, 2 * diamant, R), VecteurNul, VecteurNul};
     e.Trajets[3][0] = {Vecteur(0, -2 * diamant, R), VecteurNul, VecteurNul};
-    e.Effet = 0.621910112359551;
-    e.Hauteur = 1.1747191011236;
-    e.Vq = 430;
-    e.AngleTapis = 0;
-    e.m = 520;
-    e.AngleOx = 98.64 * std::numbers::pi / 180;
+    e.Coup.Effet = 0.621910112359551;
+    e.Coup.Hauteur = 1.1747191011236;
+    e.Coup.Vq = 430;
+    e.Coup.AngleTapis = 0;
+    e.Coup.m = 520;
+    e.Coup.AngleOx = Radians(98.64);
 }

@@ -61,12 +61,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             c.Rotation = Vecteur(l.Double(), l.Double(), l.Double());
         }
     }
-    e->Vq = l.Double();
-    e->m = l.Double();
-    e->Effet = l.Double();
-    e->Hauteur = l.Double();
-    e->AngleOx = l.Double();
-    e->AngleTapis = l.Double();
+    e->Coup.Vq = l.Double();
+    e->Coup.m = l.Double();
+    e->Coup.Effet = l.Double();
+    e->Coup.Hauteur = l.Double();
+    e->Coup.AngleOx = l.Double();
+    e->Coup.AngleTapis = l.Double();
     if (choix & 1)
         e->TireCoup();
     else

@@ -104,7 +104,7 @@ void TEhvi::RedessineTout() {
 void TEhvi::ApresChargement() {
     if (Moteur != nullptr) {
         FEh->FixeRayon(Moteur->Fisik.RayonBilles());
-        FMasseQueue = Moteur->m;
+        FMasseQueue = Moteur->Coup.m;
     }
     Placement();
     RedessineTout();

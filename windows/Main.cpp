@@ -519,12 +519,12 @@ void TMainFrm::PositionsVersMoteur() {
 }
 
 void TMainFrm::CoupVersMoteur() {
-    Moteur.Effet = Ehvi1->Effet();
-    Moteur.Hauteur = Ehvi1->Hauteur();
-    Moteur.Vq = Ehvi1->Vitesse();
-    Moteur.AngleTapis = Ehvi1->Inclinaison() * Pi / 180.0;
-    Moteur.AngleOx = BillardGraph->AngleVisee();
-    Moteur.m = Ehvi1->MasseQueue();
+    Moteur.Coup.Effet = Ehvi1->Effet();
+    Moteur.Coup.Hauteur = Ehvi1->Hauteur();
+    Moteur.Coup.Vq = Ehvi1->Vitesse();
+    Moteur.Coup.AngleTapis = Ehvi1->Inclinaison() * Pi / 180.0;
+    Moteur.Coup.AngleOx = BillardGraph->AngleVisee();
+    Moteur.Coup.m = Ehvi1->MasseQueue();
 }
 
 void TMainFrm::PlaceBillesEtape(int i) {
@@ -539,12 +539,12 @@ void TMainFrm::PlaceEtape(int i) {
     {
         const TSansTirDirect garde(FPlacement);
         PlaceBillesEtape(i);
-        BillardGraph->ViseAngle(Moteur.AngleOx);
-        Ehvi1->SetEffet(Moteur.Effet);
-        Ehvi1->SetHauteur(Moteur.Hauteur);
-        Ehvi1->SetVitesse(Moteur.Vq);
-        Ehvi1->SetInclinaison(Moteur.AngleTapis * 180.0 / Pi);
-        Ehvi1->SetMasseQueue(Moteur.m);
+        BillardGraph->ViseAngle(Moteur.Coup.AngleOx);
+        Ehvi1->SetEffet(Moteur.Coup.Effet);
+        Ehvi1->SetHauteur(Moteur.Coup.Hauteur);
+        Ehvi1->SetVitesse(Moteur.Coup.Vq);
+        Ehvi1->SetInclinaison(Moteur.Coup.AngleTapis * 180.0 / Pi);
+        Ehvi1->SetMasseQueue(Moteur.Coup.m);
     }
     if (TraceSimultaneeMnu->isChecked() && FPlacement == 0) Tire();
 }
@@ -1079,11 +1079,11 @@ void TMainFrm::RecadreApresChargement() {
     OublieTrajectoire();
     const TSansTirDirect garde(FPlacement);
     PlaceBillesEtape(0);
-    Ehvi1->SetEffet(Moteur.Effet);
-    Ehvi1->SetHauteur(Moteur.Hauteur);
-    Ehvi1->SetVitesse(Moteur.Vq);
-    Ehvi1->SetInclinaison(Moteur.AngleTapis * 180.0 / Pi);
-    BillardGraph->ViseAngle(Moteur.AngleOx);
+    Ehvi1->SetEffet(Moteur.Coup.Effet);
+    Ehvi1->SetHauteur(Moteur.Coup.Hauteur);
+    Ehvi1->SetVitesse(Moteur.Coup.Vq);
+    Ehvi1->SetInclinaison(Moteur.Coup.AngleTapis * 180.0 / Pi);
+    BillardGraph->ViseAngle(Moteur.Coup.AngleOx);
     RedessineSansLignes();
 }
 
@@ -1126,11 +1126,11 @@ int LanceProgramme(const QStringList& arguments, TDialogues* dialogues) {
 
 void TMainFrm::SauvegarderMnuClick() {
     PositionsVersMoteur();
-    Moteur.Effet = Ehvi1->Effet();
-    Moteur.Hauteur = Ehvi1->Hauteur();
-    Moteur.Vq = Ehvi1->Vitesse();
-    Moteur.AngleTapis = Ehvi1->Inclinaison() * Pi / 180.0;
-    Moteur.AngleOx = BillardGraph->AngleVisee();
+    Moteur.Coup.Effet = Ehvi1->Effet();
+    Moteur.Coup.Hauteur = Ehvi1->Hauteur();
+    Moteur.Coup.Vq = Ehvi1->Vitesse();
+    Moteur.Coup.AngleTapis = Ehvi1->Inclinaison() * Pi / 180.0;
+    Moteur.Coup.AngleOx = BillardGraph->AngleVisee();
     Moteur.ChocQueueBille();
     SauvePosition();
 }

@@ -132,12 +132,12 @@ void TMainFrm::AppliqueAjustement(const TResultatAjustement& resultat) {
     {
         ++FPlacement;
         PlaceBillesEtape(0);
-        BillardGraph->ViseAngle(Moteur.AngleOx);
-        Ehvi1->SetEffet(Moteur.Effet);
-        Ehvi1->SetHauteur(Moteur.Hauteur);
-        Ehvi1->SetVitesse(Moteur.Vq);
-        Ehvi1->SetInclinaison(Moteur.AngleTapis * 180.0 / std::numbers::pi);
-        Ehvi1->SetMasseQueue(Moteur.m);
+        BillardGraph->ViseAngle(Moteur.Coup.AngleOx);
+        Ehvi1->SetEffet(Moteur.Coup.Effet);
+        Ehvi1->SetHauteur(Moteur.Coup.Hauteur);
+        Ehvi1->SetVitesse(Moteur.Coup.Vq);
+        Ehvi1->SetInclinaison(Moteur.Coup.AngleTapis * 180.0 / std::numbers::pi);
+        Ehvi1->SetMasseQueue(Moteur.Coup.m);
         --FPlacement;
     }
     // The cue-impact control places the tip on its pixels, a hundredth of a centimetre
@@ -150,12 +150,12 @@ void TMainFrm::AppliqueAjustement(const TResultatAjustement& resultat) {
 
     // The figure is that of the shot drawn.
     TCoupAjuste tire = resultat.Coup;
-    tire.Vq = Moteur.Vq;
-    tire.m = Moteur.m;
-    tire.AngleOx = Moteur.AngleOx;
-    tire.AngleTapis = Moteur.AngleTapis;
-    tire.Effet = Moteur.Effet;
-    tire.Hauteur = Moteur.Hauteur;
+    tire.Vq = Moteur.Coup.Vq;
+    tire.m = Moteur.Coup.m;
+    tire.AngleOx = Moteur.Coup.AngleOx;
+    tire.AngleTapis = Moteur.Coup.AngleTapis;
+    tire.Effet = Moteur.Coup.Effet;
+    tire.Hauteur = Moteur.Coup.Hauteur;
     auto copie = std::make_unique<TBillardAlveran>();
     copie->Fisik = Moteur.Fisik;
     FEcartMesure = RmseCoup(*copie, *FCoupMesure, tire);

@@ -244,7 +244,7 @@ void TRechercheFrm::ChercheBtnClick() {
     // The main window's position, inclination, cue mass and game mode, as it would fire now.
     Services.PositionsVersMoteur();
     FMoteur = std::make_unique<TBillardAlveran>(Services.MoteurPartage());
-    FMoteur->AngleTapis = DegresVersRadians(Services.CoupCourant().Inclinaison);
+    FMoteur->Coup.AngleTapis = Radians(Services.CoupCourant().Inclinaison);
 
     Grille = grille;
     FValeurs = {};

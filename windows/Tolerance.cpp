@@ -169,14 +169,13 @@ void TToleranceFrm::FormActivate() {
     if (EnCours) return;
     Services.PositionsVersMoteur();
     const TCoupCourant coup = Services.CoupCourant();
-    const double masse = Services.MoteurPartage().m;
+    const double masse = Services.MoteurPartage().Coup.m;
     const double valeurs[NbNiveauxTolerance] = {coup.Effet,   coup.Hauteur,     coup.AngleVisee,
                                                 coup.Vitesse, coup.Inclinaison, masse};
     // In engine units as the main window fires them: the aim as the view keeps it, the
     // inclination converted as the shot converts it.
     FCentresExacts = {
-        coup.Effet, coup.Hauteur, coup.AngleOx, coup.Vitesse, DegresVersRadians(coup.Inclinaison),
-        masse};
+        coup.Effet, coup.Hauteur, coup.AngleOx, coup.Vitesse, Radians(coup.Inclinaison), masse};
     for (size_t k = 0; k < NbNiveauxTolerance; ++k) {
         FCentresEcrits[k] = TexteGeneral(valeurs[k], 15);
         FCentresTxt[k]->setText(FCentresEcrits[k]);
@@ -238,7 +237,7 @@ void TToleranceFrm::DemarreBtnClick() {
                                              MessageConversion(champs[k]->text()), tmErreur);
                 return false;
             }
-            valeurs[k] = EnDegres(static_cast<int>(k)) ? DegresVersRadians(v) : v;
+            valeurs[k] = EnDegres(static_cast<int>(k)) ? Radians(v) : v;
         }
         return true;
     };

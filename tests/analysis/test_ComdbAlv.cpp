@@ -146,12 +146,12 @@ namespace {
 /// An engine with a non-default stroke, positions, ball 1 state and constants.
 std::unique_ptr<TBillardAlveran> MoteurRempli() {
     auto m = std::make_unique<TBillardAlveran>();
-    m->Effet = 0.62;
-    m->Hauteur = 1.17;
-    m->Vq = 430;
-    m->AngleOx = 1.25;
-    m->AngleTapis = 0.1;
-    m->m = 500;
+    m->Coup.Effet = 0.62;
+    m->Coup.Hauteur = 1.17;
+    m->Coup.Vq = 430;
+    m->Coup.AngleOx = 1.25;
+    m->Coup.AngleTapis = 0.1;
+    m->Coup.m = 500;
     m->Trajets[1][0] = {{10, 20, R}, {300, -40, 0}, {5, 6, -7}};
     m->Trajets[2][0].Position = {-30, 40, R};
     m->Trajets[3][0].Position = {50, -60, R};
@@ -192,12 +192,12 @@ TEST(RecoitCoupDb, AllerRetourTypeQueue) {
     auto cible = std::make_unique<TBillardAlveran>();
     cible->Trajets[1][0].Vitesse = {1, 2, 3};
     EXPECT_EQ(RecoitCoupDb(*cible, DecodeCoupDb(o)), 1);
-    EXPECT_EQ(cible->Effet, 0.62);
-    EXPECT_EQ(cible->Hauteur, 1.17);
-    EXPECT_EQ(cible->Vq, 430.0);
-    EXPECT_EQ(cible->AngleOx, 1.25);
-    EXPECT_EQ(cible->AngleTapis, 0.1);
-    EXPECT_EQ(cible->m, 500.0);
+    EXPECT_EQ(cible->Coup.Effet, 0.62);
+    EXPECT_EQ(cible->Coup.Hauteur, 1.17);
+    EXPECT_EQ(cible->Coup.Vq, 430.0);
+    EXPECT_EQ(cible->Coup.AngleOx, 1.25);
+    EXPECT_EQ(cible->Coup.AngleTapis, 0.1);
+    EXPECT_EQ(cible->Coup.m, 500.0);
     for (int b = 1; b <= 3; ++b) {
         EXPECT_EQ(cible->Trajets[b][0].Position.x, source->Trajets[b][0].Position.x);
         EXPECT_EQ(cible->Trajets[b][0].Position.y, source->Trajets[b][0].Position.y);
@@ -220,8 +220,8 @@ TEST(RecoitCoupDb, AutreTypeDonneVitesseEtRotation) {
         EXPECT_EQ(c.Vitesse.x, 300.0);
         EXPECT_EQ(c.Vitesse.y, -40.0);
         EXPECT_EQ(c.Rotation.z, -7.0);
-        EXPECT_EQ(cible->Vq, 0.0) << "the stroke is left alone";
-        EXPECT_EQ(cible->m, 520.0);
+        EXPECT_EQ(cible->Coup.Vq, 0.0) << "the stroke is left alone";
+        EXPECT_EQ(cible->Coup.m, 520.0);
     }
 }
 

@@ -172,11 +172,11 @@ TEST(AjustementConstantes, OutilsDuLot) {
 
 TEST(AjustementConstantes, PartageTravailFaitChaqueUniteUneFois) {
     TBillardAlveran modele;
-    modele.Vq = 123;
+    modele.Coup.Vq = 123;
     std::vector<std::atomic<int>> faites(50);
     std::atomic<bool> memeMoteur{true};
     PartageTravail(modele, 3, 50, [&](TBillardAlveran& m, int64_t i) {
-        if (m.Vq != 123 || &m == &modele) memeMoteur = false;
+        if (m.Coup.Vq != 123 || &m == &modele) memeMoteur = false;
         ++faites[static_cast<std::size_t>(i)];
     });
     for (const auto& f : faites) EXPECT_EQ(f.load(), 1);

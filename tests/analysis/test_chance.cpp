@@ -20,7 +20,7 @@ double Phi(double x) {
 }
 
 bool Marque(TBillardAlveran& e, const TCinematique& depart, double angle) {
-    e.AngleOx = angle;
+    e.Coup.AngleOx = angle;
     e.Trajets[1][0] = depart;
     e.TireCoup();
     return e.PointReussi;
@@ -47,7 +47,7 @@ TEST(Chance, AimErrorsAloneFollowTheNormalLawOverTheScoringInterval) {
     const TCinematique depart = e->Trajets[1][0];
     // Aimed near the lower edge of the default stroke's scoring aims, which form one interval
     // there: found by walking and bisection, and checked by a fine sweep over ±4 σ.
-    TCoupQueue coup = CoupDuMoteur(*e);
+    TCoupQueue coup = e->Coup;
     coup.AngleOx = 98.5 * Degre;
     constexpr double sigma = 0.1;
     constexpr double pas = 0.002 * Degre;
@@ -78,7 +78,7 @@ TEST(Chance, NoErrorGivesOneOrZeroAndATipAtTheEdgeCountsItsMiscues) {
     auto e = std::make_unique<TBillardAlveran>();
     PlaceCoupDefaut(*e);
     const TTirages tirages(500, 3);
-    TCoupQueue coup = CoupDuMoteur(*e);
+    TCoupQueue coup = e->Coup;
     const TChance marque = ChanceCoup(*e, coup, Ecarts(0, 0, 0), tirages, 1);
     EXPECT_EQ(marque.Comptes.Reussis, 500);
     EXPECT_EQ(marque.Probabilite, 1.0);
@@ -89,7 +89,7 @@ TEST(Chance, NoErrorGivesOneOrZeroAndATipAtTheEdgeCountsItsMiscues) {
     EXPECT_EQ(manque.Comptes.FaussesQueues, 0);
 
     // The tip on the ball's outline: about half the drawn tips fall beyond it.
-    coup = CoupDuMoteur(*e);
+    coup = e->Coup;
     coup.Effet = e->Fisik.RayonBilles();
     coup.Hauteur = 0;
     const TChance bord = ChanceCoup(*e, coup, Ecarts(0, 0.1, 0), tirages, 2);
@@ -106,7 +106,7 @@ TEST(Chance, SameCountsForAnyThreadsAndAnySplitOfTheTrials) {
     PlaceCoupDefaut(*e);
     const TTirages tirages(600, 11);
     const TJoueur club = *JoueurPredefini("club");
-    const TCoupQueue coup = CoupDuMoteur(*e);
+    const TCoupQueue coup = e->Coup;
     const TChance un = ChanceCoup(*e, coup, club, tirages, 1);
     for (int threads : {2, 3}) {
         const TChance c = ChanceCoup(*e, coup, club, tirages, threads);

@@ -124,12 +124,13 @@ TEST(RechercheCoups, SameStrokesScoreAsWhenFiredOneByOneThroughTireCoup) {
     int64_t tires = 0, reussis = 0, horsBille = 0;
     for (int64_t j = 0; j < d.NbPoints(); ++j) {
         const auto i = d.Indices(j);
-        serie->AngleOx = v.Angles[static_cast<size_t>(i[0])];
-        serie->Effet = v.Effets[static_cast<size_t>(i[1])];
-        serie->Hauteur = v.Hauteurs[static_cast<size_t>(i[2])];
-        serie->Vq = v.Vitesses[static_cast<size_t>(i[3])];
+        serie->Coup.AngleOx = v.Angles[static_cast<size_t>(i[0])];
+        serie->Coup.Effet = v.Effets[static_cast<size_t>(i[1])];
+        serie->Coup.Hauteur = v.Hauteurs[static_cast<size_t>(i[2])];
+        serie->Coup.Vq = v.Vitesses[static_cast<size_t>(i[3])];
         const uint32_t code = coups.Codes[static_cast<size_t>(j)];
-        if (serie->Effet * serie->Effet + serie->Hauteur * serie->Hauteur > 3.075 * 3.075) {
+        if (serie->Coup.Effet * serie->Coup.Effet + serie->Coup.Hauteur * serie->Coup.Hauteur >
+            3.075 * 3.075) {
             ++horsBille;
             EXPECT_EQ(code, 0u);
             continue;

@@ -14,7 +14,7 @@ namespace {
 
 /// A stand-in engine: the six stroke fields, a scoring rule of the stroke, a journal of trials.
 struct TMoteurFactice {
-    double Effet = 0, Hauteur = 0, AngleOx = 0, Vq = 0, AngleTapis = 0, m = 0;
+    TCoupQueue Coup{0, 0, 0, 0, 0, 0};
     bool PointReussi = false;
     std::function<bool(const TMoteurFactice&)> Regle = [](const TMoteurFactice&) { return true; };
     std::shared_ptr<std::vector<std::array<double, 6>>> Journal; ///< serial tests only
@@ -22,7 +22,9 @@ struct TMoteurFactice {
 
     void TireCoup() {
         PointReussi = Regle(*this);
-        if (Journal) Journal->push_back({Effet, Hauteur, AngleOx, Vq, AngleTapis, m});
+        if (Journal)
+            Journal->push_back(
+                {Coup.Effet, Coup.Hauteur, Coup.AngleOx, Coup.Vq, Coup.AngleTapis, Coup.m});
         if (ApresTir) ApresTir();
     }
 };
@@ -31,7 +33,8 @@ struct TMoteurFactice {
 /// the enumeration's own additions scores differently about a third of the time.
 bool RegleBits(const TMoteurFactice& f) {
     uint64_t h = 1469598103934665603ull;
-    for (double v : {f.Effet, f.Hauteur, f.AngleOx, f.Vq, f.AngleTapis, f.m}) {
+    for (double v :
+         {f.Coup.Effet, f.Coup.Hauteur, f.Coup.AngleOx, f.Coup.Vq, f.Coup.AngleTapis, f.Coup.m}) {
         h = (h ^ std::bit_cast<uint64_t>(v)) * 1099511628211ull;
         h ^= h >> 29;
     }
@@ -43,7 +46,7 @@ TGrilleTolerance Grille(std::array<int32_t, 6> nombres) {
     TGrilleTolerance g;
     g.Centres = {0.621910112359551, 1.1747191011236, 98.64 * std::numbers::pi / 180, 430, 0,
                  0.621910112359551};
-    g.Increments = {0.1, 0.1, DegresVersRadians(0.1), 10, DegresVersRadians(2), 0.1};
+    g.Increments = {0.1, 0.1, Radians(0.1), 10, Radians(2), 0.1};
     g.Nombres = nombres;
     return g;
 }
@@ -127,7 +130,7 @@ TEST(ToleranceSerie, MassGoesUpUntilTheFirstMissThenTriesEveryLowerMass) {
     g.Nombres = {0, 0, 0, 0, 0, 3};
     TMoteurFactice f;
     f.Journal = std::make_shared<std::vector<std::array<double, 6>>>();
-    f.Regle = [](const TMoteurFactice& e) { return e.m != 520 && e.m != 480; };
+    f.Regle = [](const TMoteurFactice& e) { return e.Coup.m != 520 && e.Coup.m != 480; };
     const auto r = EvalueTolerance(f, g);
     EXPECT_EQ(Colonne(f, 6), (std::vector<double>{500, 510, 520, 490, 480, 470}));
     EXPECT_EQ(r.NbReussis, 2 + 2); // 500, 510 up; 490, 470 down (480 misses, the pass goes on)
@@ -156,7 +159,7 @@ TEST(ToleranceSerie, MassCountThreeGivesSevenPerCombinationWhenEveryShotScores) 
     EXPECT_EQ(r.NbEssaisFaits, 45 * 4);
     // A miss at the central mass ends the upward pass; the three lighter masses still count.
     TMoteurFactice plusLeger;
-    plusLeger.Regle = [c = g.Centres[5]](const TMoteurFactice& e) { return e.m < c; };
+    plusLeger.Regle = [c = g.Centres[5]](const TMoteurFactice& e) { return e.Coup.m < c; };
     r = EvalueTolerance(plusLeger, g);
     EXPECT_EQ(r.NbReussis, 45 * 3);
     EXPECT_EQ(r.NbEssaisFaits, 45);
@@ -213,7 +216,7 @@ TEST(ToleranceParallele, SameCountsAsSerialForAnyThreadCountAndShares) {
         ASSERT_GT(serie.NbReussis, 0);
         for (int threads : {1, 2, 3, 8}) {
             TMoteurFactice p = f;
-            p.Effet = p.m = -7; // the caller's stroke holds the centres at the end
+            p.Coup.Effet = p.Coup.m = -7; // the caller's stroke holds the centres at the end
             ExpectMemesComptes(EvalueToleranceParallele(p, g, threads), serie);
             ExpectCentres(p, g);
         }
@@ -267,7 +270,7 @@ std::unique_ptr<TBillardAlveran> MoteurDefaut() {
 TGrilleTolerance GrilleLarge(const TBillardAlveran& m, std::array<int32_t, 6> nombres) {
     TGrilleTolerance g;
     for (int k = 1; k <= 6; ++k) g.Centres[k - 1] = ParametreNiveau(m, k);
-    g.Increments = {0.5, 0.1, DegresVersRadians(1.5), 60, DegresVersRadians(2), 150};
+    g.Increments = {0.5, 0.1, Radians(1.5), 60, Radians(2), 150};
     g.Nombres = nombres;
     return g;
 }
@@ -312,9 +315,9 @@ TEST(ToleranceMoteur, CueBallAboveTheClothIsEvaluatedInSerialOrder) {
     auto moteur = MoteurDefaut();
     moteur->Trajets[1][0].Position.z += 0.4;
     auto g = GrilleLarge(*moteur, {1, 0, 1, 0, 2, 0});
-    g.Centres[4] = DegresVersRadians(-2); // −2°, 0°, +2°, −4°, −6°: one lands the cue ball
+    g.Centres[4] = Radians(-2); // −2°, 0°, +2°, −4°, −6°: one lands the cue ball
     g.Increments[0] = 0.1;
-    g.Increments[2] = DegresVersRadians(0.1);
+    g.Increments[2] = Radians(0.1);
     ASSERT_FALSE(TirsIndependants(*moteur));
     auto copie = std::make_unique<TBillardAlveran>(*moteur);
     const auto serie = EvalueTolerance(*moteur, g);

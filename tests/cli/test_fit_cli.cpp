@@ -88,7 +88,7 @@ TEST_F(FitCli, AjusteChaqueCoupEtEcritSonFichierDeCoup) {
     // The stroke file holds the fitted stroke and start places of the JSON.
     TBillardAlveran moteur;
     ASSERT_EQ(moteur.LitPosition((Dossier / "alv" / "coup0.alv").string()), 1);
-    EXPECT_NEAR(moteur.Vq, Nombre(r.Sortie, "Vq"), 1e-9 * moteur.Vq);
+    EXPECT_NEAR(moteur.Coup.Vq, Nombre(r.Sortie, "Vq"), 1e-9 * moteur.Coup.Vq);
     const auto positions = r.Sortie.find("\"Positions\":[[");
     ASSERT_NE(positions, std::string::npos);
     EXPECT_NEAR(moteur.Trajets[1][0].Position.x, std::stod(r.Sortie.substr(positions + 14)), 1e-9);

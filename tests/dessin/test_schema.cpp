@@ -115,7 +115,7 @@ class TestSchema : public QObject {
         // A soft shot that meets nothing: the cue ball's path alone, no cushion, no number.
         auto doux = std::make_unique<TBillardAlveran>();
         PlaceCoupDefaut(*doux);
-        doux->Vq = 40;
+        doux->Coup.Vq = 40;
         doux->TireCoup();
         QVERIFY(EcritSchema(Schema(*doux), nom, erreur));
         const TContenuSvg seul = LitSvg(nom);

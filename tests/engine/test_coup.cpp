@@ -45,7 +45,7 @@ uint64_t Empreinte(const TBillardAlveran& e) {
 
 TEST(ChocQueueBille, CoupAuCentre) {
     auto e = Moteur();
-    e->Vq = 430;
+    e->Coup.Vq = 430;
     e->ChocQueueBille();
     // k = (1 + √Δ)/(M/m + F) with F = 1 and Δ = 0.87 − 0.13·520/215.
     const double delta = 0.87 - 0.13 * 520 / 215;
@@ -73,7 +73,7 @@ TEST(ChocQueueBille, CoupParDefaut) {
 
 TEST(ChocQueueBille, Insoluble) {
     auto e = Moteur();
-    e->Vq = 430;
+    e->Coup.Vq = 430;
     e->Fisik.PerteEcQB = 0.3;
     e->Trajets[1][0].Vitesse = Vecteur(1, 2, 3);
     e->ChocQueueBille();
@@ -82,9 +82,9 @@ TEST(ChocQueueBille, Insoluble) {
 
     // A tip beyond the ball's outline misses it.
     auto f = Moteur();
-    f->Vq = 430;
-    f->Effet = 2.5;
-    f->Hauteur = 2.5;
+    f->Coup.Vq = 430;
+    f->Coup.Effet = 2.5;
+    f->Coup.Hauteur = 2.5;
     f->ChocQueueBille();
     EXPECT_TRUE(f->QueueInsoluble);
     EXPECT_EQ(Norme(f->Trajets[1][0].Rotation), 0);
@@ -95,9 +95,9 @@ TEST(ChocQueueBille, Insoluble) {
 TEST(ChocQueueBille, QueueInclineeFrappeLeTapis) {
     auto e = Moteur();
     e->Trajets[1][0].Position = Vecteur(0, 0, R);
-    e->Vq = 300;
-    e->AngleTapis = 30 * std::numbers::pi / 180;
-    e->Hauteur = -1;
+    e->Coup.Vq = 300;
+    e->Coup.AngleTapis = 30 * std::numbers::pi / 180;
+    e->Coup.Hauteur = -1;
     e->ChocQueueBille();
     // The cloth answered: the ball leaves upwards (a jump) or level, never downwards.
     EXPECT_GE(e->Trajets[1][0].Vitesse.z, 0);
@@ -190,7 +190,7 @@ TEST(CalculeTrajets, RotationDesBillesQuiRoulent) {
     const double F = 1 / R;
     int verifies = 0;
     for (int i = 0; i < 360; ++i) {
-        e->AngleOx = 2 * std::numbers::pi * i / 360;
+        e->Coup.AngleOx = 2 * std::numbers::pi * i / 360;
         e->TireCoup();
         for (int n = 1; n <= e->NbEnr; ++n) {
             if (e->TypesChoc[n] != cAucun) continue;
@@ -336,11 +336,11 @@ TEST(Point, UneBilleSortieAnnuleLePoint) {
     auto e = Moteur();
     PositionDefaut(*e);
     e->ModeDeJeu = jLibre;
-    e->Effet = 0;
-    e->AngleOx = 3.0873775947611617;
-    e->Vq = 895.59932261158508;
-    e->AngleTapis = 0.031758099547551891;
-    e->Hauteur = -0.36870357629029815;
+    e->Coup.Effet = 0;
+    e->Coup.AngleOx = 3.0873775947611617;
+    e->Coup.Vq = 895.59932261158508;
+    e->Coup.AngleTapis = 0.031758099547551891;
+    e->Coup.Hauteur = -0.36870357629029815;
     e->TireCoup();
     bool dehors = false;
     for (int b = 1; b <= 3; ++b) dehors |= e->EtatsEnr[b][e->NbEnr] == mDehors;

@@ -63,12 +63,12 @@ std::unique_ptr<TBillardAlveran> Moteur() {
 
 /// A shot whose every value differs, with a few that need the exponent form.
 void RemplitCoup(TBillardAlveran& e) {
-    e.Vq = 430;
-    e.m = 520.5;
-    e.AngleOx = 1.72159277416721;
-    e.AngleTapis = 0.0872664625997165;
-    e.Effet = -0.621910112359551;
-    e.Hauteur = 1.1747191011236;
+    e.Coup.Vq = 430;
+    e.Coup.m = 520.5;
+    e.Coup.AngleOx = 1.72159277416721;
+    e.Coup.AngleTapis = 0.0872664625997165;
+    e.Coup.Effet = -0.621910112359551;
+    e.Coup.Hauteur = 1.1747191011236;
     // Values of at most 15 significant digits, so that they read back exactly.
     const double petit[] = {0, 1E-5, 2E-5, 3E-5};
     const double tres_petit[] = {0, 2.5E-7, 5E-7, 7.5E-7};
@@ -267,12 +267,12 @@ TEST_F(PositionFichier, Variant1RoundTripAndLayout) {
     b->Trajets[2][0].Vitesse = {7, 8, 9}; // a variant-1 file carries no velocity
     ASSERT_EQ(b->LitPosition(nom), 1);
     EXPECT_EQ(b->NomFichier, nom);
-    EXPECT_EQ(b->Vq, a->Vq);
-    EXPECT_EQ(b->m, a->m);
-    EXPECT_EQ(b->AngleOx, a->AngleOx);
-    EXPECT_EQ(b->AngleTapis, a->AngleTapis);
-    EXPECT_EQ(b->Effet, a->Effet);
-    EXPECT_EQ(b->Hauteur, a->Hauteur);
+    EXPECT_EQ(b->Coup.Vq, a->Coup.Vq);
+    EXPECT_EQ(b->Coup.m, a->Coup.m);
+    EXPECT_EQ(b->Coup.AngleOx, a->Coup.AngleOx);
+    EXPECT_EQ(b->Coup.AngleTapis, a->Coup.AngleTapis);
+    EXPECT_EQ(b->Coup.Effet, a->Coup.Effet);
+    EXPECT_EQ(b->Coup.Hauteur, a->Coup.Hauteur);
     CompareEtatInitial(*a, *b, false);
     EXPECT_EQ(b->Trajets[2][0].Vitesse.y, 8);
 }
@@ -292,11 +292,11 @@ TEST_F(PositionFichier, Variant2RoundTripWhateverTheExtensionCase) {
     EXPECT_NE(texte.find("R3z=-3E-6\r\n"), std::string::npos);
 
     auto b = Moteur();
-    b->Vq = 12;
-    b->Effet = 0.5;
+    b->Coup.Vq = 12;
+    b->Coup.Effet = 0.5;
     ASSERT_EQ(b->LitPosition(nom), 2);
-    EXPECT_EQ(b->Vq, 12) << "a variant-2 file leaves the stroke alone";
-    EXPECT_EQ(b->Effet, 0.5);
+    EXPECT_EQ(b->Coup.Vq, 12) << "a variant-2 file leaves the stroke alone";
+    EXPECT_EQ(b->Coup.Effet, 0.5);
     CompareEtatInitial(*a, *b, true);
 }
 
@@ -306,12 +306,12 @@ TEST_F(PositionFichier, MissingKeysTakeTheirDefaults) {
     // No Vq, no m, no Positions section; a decimal comma does not convert.
     EcritFichier(Racine / "partiel.alv", "[Queue]\r\nEffet=12,5\r\nHauteur=\r\nAngleTapis=0.5\r\n");
     ASSERT_EQ(e->LitPosition(Chemin("partiel.alv")), 1);
-    EXPECT_EQ(e->Vq, 430) << "the current cue speed stays";
-    EXPECT_EQ(e->m, 520.5) << "the current cue mass stays";
-    EXPECT_EQ(e->AngleOx, 0);
-    EXPECT_EQ(e->AngleTapis, 0.5);
-    EXPECT_EQ(e->Effet, 0) << "12,5 reads as the default";
-    EXPECT_EQ(e->Hauteur, 0);
+    EXPECT_EQ(e->Coup.Vq, 430) << "the current cue speed stays";
+    EXPECT_EQ(e->Coup.m, 520.5) << "the current cue mass stays";
+    EXPECT_EQ(e->Coup.AngleOx, 0);
+    EXPECT_EQ(e->Coup.AngleTapis, 0.5);
+    EXPECT_EQ(e->Coup.Effet, 0) << "12,5 reads as the default";
+    EXPECT_EQ(e->Coup.Hauteur, 0);
     for (int b = 1; b <= 3; ++b) {
         EXPECT_EQ(e->Trajets[b][0].Position.x, 0);
         EXPECT_EQ(e->Trajets[b][0].Position.y, 0);
@@ -321,8 +321,8 @@ TEST_F(PositionFichier, MissingKeysTakeTheirDefaults) {
     // A "12,5" for Vq gives the current value, not 12 or 12.5.
     EcritFichier(Racine / "virgule.alv", "[Queue]\r\nVq=12,5\r\nm=300\r\n");
     ASSERT_EQ(e->LitPosition(Chemin("virgule.alv")), 1);
-    EXPECT_EQ(e->Vq, 430);
-    EXPECT_EQ(e->m, 300);
+    EXPECT_EQ(e->Coup.Vq, 430);
+    EXPECT_EQ(e->Coup.m, 300);
 }
 
 TEST_F(PositionFichier, AbsentOrEmptyFileReadsAsDefaults) {
@@ -332,9 +332,9 @@ TEST_F(PositionFichier, AbsentOrEmptyFileReadsAsDefaults) {
         if (std::string(nom) == "vide.alv") EcritFichier(Racine / nom, "");
         ASSERT_EQ(e->LitPosition(Chemin(nom)), 1) << nom;
         EXPECT_EQ(e->NomFichier, Chemin(nom));
-        EXPECT_EQ(e->Vq, 430);
-        EXPECT_EQ(e->m, 520.5);
-        EXPECT_EQ(e->Effet, 0);
+        EXPECT_EQ(e->Coup.Vq, 430);
+        EXPECT_EQ(e->Coup.m, 520.5);
+        EXPECT_EQ(e->Coup.Effet, 0);
         EXPECT_EQ(e->Trajets[1][0].Position.x, 0);
         EXPECT_EQ(e->Trajets[3][0].Position.z, 0);
     }
@@ -348,7 +348,7 @@ TEST_F(PositionFichier, OtherExtensionsAreNotRead) {
         RemplitCoup(*e);
         e->NomFichier = "avant";
         EXPECT_EQ(e->LitPosition(Chemin(nom)), 0) << nom;
-        EXPECT_EQ(e->Vq, 430);
+        EXPECT_EQ(e->Coup.Vq, 430);
         EXPECT_EQ(e->Trajets[1][0].Position.x, 10.5);
         EXPECT_EQ(e->NomFichier, "avant");
     }
@@ -372,8 +372,8 @@ TEST_F(PositionFichier, RewriteReplacesValuesAndKeepsOtherLines) {
     // Reading it back gives the engine's values: the file's own spelling of a key counts.
     auto f = Moteur();
     ASSERT_EQ(f->LitPosition(Chemin("coup.alv")), 1);
-    EXPECT_EQ(f->Vq, 430);
-    EXPECT_EQ(f->Effet, e->Effet);
+    EXPECT_EQ(f->Coup.Vq, 430);
+    EXPECT_EQ(f->Coup.Effet, e->Coup.Effet);
     EXPECT_EQ(f->Trajets[3][0].Position.y, -60.75);
 }
 
@@ -464,10 +464,10 @@ TEST(PressePapiers, OneKeyNamesTheOtherFourteenInOrder) {
     auto e = Moteur();
     RemplitCoup(*e);
     const TResultatCollage r = e->CollePressePapiersTexte("Vq=431");
-    EXPECT_EQ(e->Vq, 431);
+    EXPECT_EQ(e->Coup.Vq, 431);
     EXPECT_EQ(r.Manquants,
               " m AngleOx AngleTapis Effet Hauteur P1x P1y P1z P2x P2y P2z P3x P3y P3z");
-    EXPECT_EQ(e->m, 520.5);
+    EXPECT_EQ(e->Coup.m, 520.5);
     EXPECT_EQ(e->Trajets[3][0].Position.y, -60.75);
 }
 
@@ -479,12 +479,12 @@ TEST(PressePapiers, KeysInAnyCaseAndOrderFirstOccurrenceWins) {
         "EFFET=-0.25\nangletapis=0.1\nAngleOX=2\nM=300\nvq=100\nVq=200\nautre ligne\n[Queue]");
     EXPECT_EQ(r.Manquants, "");
     EXPECT_FALSE(r.Arrete());
-    EXPECT_EQ(e->Vq, 100) << "the first of two Vq lines";
-    EXPECT_EQ(e->m, 300);
-    EXPECT_EQ(e->AngleOx, 2);
-    EXPECT_EQ(e->AngleTapis, 0.1);
-    EXPECT_EQ(e->Effet, -0.25);
-    EXPECT_EQ(e->Hauteur, 0.5);
+    EXPECT_EQ(e->Coup.Vq, 100) << "the first of two Vq lines";
+    EXPECT_EQ(e->Coup.m, 300);
+    EXPECT_EQ(e->Coup.AngleOx, 2);
+    EXPECT_EQ(e->Coup.AngleTapis, 0.1);
+    EXPECT_EQ(e->Coup.Effet, -0.25);
+    EXPECT_EQ(e->Coup.Hauteur, 0.5);
     EXPECT_EQ(e->Trajets[1][0].Position.x, 12.5) << "a decimal comma is accepted";
     EXPECT_EQ(e->Trajets[1][0].Position.y, 8);
     EXPECT_EQ(e->Trajets[3][0].Position.z, 1);
@@ -498,9 +498,9 @@ TEST(PressePapiers, BlanksBeforeTheEqualsSignOrAnEmptyValueMeanMissing) {
     EXPECT_TRUE(r.Arrete()) << "'1=2' is no number";
     EXPECT_EQ(r.Erreur, "'1=2' n'est pas une valeur en virgule flottante correcte");
     EXPECT_EQ(r.Manquants, " Vq m AngleTapis Effet");
-    EXPECT_EQ(e->Vq, 430);
-    EXPECT_EQ(e->m, 520.5);
-    EXPECT_EQ(e->AngleOx, 0.5);
+    EXPECT_EQ(e->Coup.Vq, 430);
+    EXPECT_EQ(e->Coup.m, 520.5);
+    EXPECT_EQ(e->Coup.AngleOx, 0.5);
 }
 
 TEST(PressePapiers, AValueThatDoesNotConvertStopsThere) {
@@ -509,30 +509,30 @@ TEST(PressePapiers, AValueThatDoesNotConvertStopsThere) {
     const TResultatCollage r = e->CollePressePapiersTexte(
         "[Queue]\r\nVq=1\r\nm=2\r\nAngleOx=3\r\nAngleTapis=1,234.5\r\nEffet=4\r\nP1x=5");
     EXPECT_EQ(r.Erreur, "'1.234.5' n'est pas une valeur en virgule flottante correcte");
-    EXPECT_EQ(e->Vq, 1);
-    EXPECT_EQ(e->m, 2);
-    EXPECT_EQ(e->AngleOx, 3);
-    EXPECT_EQ(e->AngleTapis, 0.0872664625997165) << "unchanged";
-    EXPECT_EQ(e->Effet, -0.621910112359551) << "later keys are not read";
+    EXPECT_EQ(e->Coup.Vq, 1);
+    EXPECT_EQ(e->Coup.m, 2);
+    EXPECT_EQ(e->Coup.AngleOx, 3);
+    EXPECT_EQ(e->Coup.AngleTapis, 0.0872664625997165) << "unchanged";
+    EXPECT_EQ(e->Coup.Effet, -0.621910112359551) << "later keys are not read";
     EXPECT_EQ(e->Trajets[1][0].Position.x, 10.5);
 
     auto f = Moteur();
     EXPECT_EQ(f->CollePressePapiersTexte("Vq=NAN").Erreur,
               "'NAN' n'est pas une valeur en virgule flottante correcte");
-    EXPECT_EQ(f->Vq, 0);
+    EXPECT_EQ(f->Coup.Vq, 0);
 }
 
 TEST(PressePapiers, AVariant2FileChangesOnlyThePositions) {
     auto a = Moteur();
     RemplitCoup(*a);
     auto b = Moteur();
-    b->Vq = 300;
+    b->Coup.Vq = 300;
     b->Trajets[1][0].Vitesse = {1, 2, 3};
     const std::string variante2 = "[Positions]\r\nP1x=1\r\nP1y=2\r\nP1z=3\r\nP2x=4\r\nP2y=5\r\n"
                                   "P2z=6\r\nP3x=7\r\nP3y=8\r\nP3z=9\r\n[Vitesses]\r\nV1x=50\r\n";
     const TResultatCollage r = b->CollePressePapiersTexte(variante2);
     EXPECT_EQ(r.Manquants, " Vq m AngleOx AngleTapis Effet Hauteur");
-    EXPECT_EQ(b->Vq, 300);
+    EXPECT_EQ(b->Coup.Vq, 300);
     EXPECT_EQ(b->Trajets[3][0].Position.z, 9);
     EXPECT_EQ(b->Trajets[1][0].Vitesse.x, 1);
 }
@@ -547,7 +547,7 @@ TEST_F(PositionFichier, AFileThatCannotBeReadChangesNothing) {
     EXPECT_EQ(e->LitPosition(Chemin("dossier.alv")), 0);
     EXPECT_EQ(e->LitPosition(Chemin("dossier.alv2")), 0);
     EXPECT_EQ(std::memcmp(&e->Trajets[1][0], &avant->Trajets[1][0], sizeof(TCinematique)), 0);
-    EXPECT_EQ(e->Effet, avant->Effet);
+    EXPECT_EQ(e->Coup.Effet, avant->Coup.Effet);
     EXPECT_EQ(e->NomFichier, avant->NomFichier);
 }
 
@@ -569,7 +569,7 @@ TEST_F(PositionFichier, ALargeForeignFileKeepsEveryLineItDoesNotOwn) {
               std::string::npos);
     auto f = Moteur();
     EXPECT_EQ(f->LitPosition(Chemin("gros.alv")), 1);
-    EXPECT_EQ(f->Vq, 430);
+    EXPECT_EQ(f->Coup.Vq, 430);
     EXPECT_EQ(f->Trajets[3][0].Position.y, -60.75);
 }
 
@@ -642,12 +642,12 @@ TEST_F(PositionFichier, AFileWithAByteOrderMarkReadsAsWithout) {
     TRapportLecture rapport;
     ASSERT_EQ(e->LitPosition(Chemin("windows.alv"), rapport), 1);
     EXPECT_EQ(rapport.NbValeurs, 15);
-    EXPECT_EQ(e->Vq, 430);
-    EXPECT_EQ(e->Effet, attendu->Effet);
+    EXPECT_EQ(e->Coup.Vq, 430);
+    EXPECT_EQ(e->Coup.Effet, attendu->Coup.Effet);
     CompareEtatInitial(*attendu, *e, false);
 
     // Saving over it keeps the mark and the values go where reading finds them.
-    e->Vq = 250;
+    e->Coup.Vq = 250;
     std::string erreur;
     ASSERT_EQ(e->EcritPositionQueue(Chemin("windows.alv"), erreur), 1) << erreur;
     const std::string apres = LitFichier(Racine / "windows.alv");
@@ -655,7 +655,7 @@ TEST_F(PositionFichier, AFileWithAByteOrderMarkReadsAsWithout) {
     EXPECT_EQ(std::count(apres.begin(), apres.end(), '['), 2) << apres;
     auto relu = Moteur();
     ASSERT_EQ(relu->LitPosition(Chemin("windows.alv")), 1);
-    EXPECT_EQ(relu->Vq, 250);
+    EXPECT_EQ(relu->Coup.Vq, 250);
 }
 
 TEST_F(PositionFichier, FilesAboveTheSizeCapAreRefusedAndChangeNothing) {
@@ -673,7 +673,7 @@ TEST_F(PositionFichier, FilesAboveTheSizeCapAreRefusedAndChangeNothing) {
     EXPECT_EQ(rapport.Etat, lpTropGros);
     EXPECT_EQ(rapport.Erreur,
               "Fichier trop gros pour une position (plus de 16 Mio) : " + Chemin("gros.alv"));
-    EXPECT_EQ(e->Vq, 430);
+    EXPECT_EQ(e->Coup.Vq, 430);
     EXPECT_EQ(e->Trajets[1][0].Position.x, 10.5);
     EXPECT_EQ(e->NomFichier, "");
 
@@ -696,7 +696,7 @@ TEST_F(PositionFichier, MemoryStaysProportionalToTheFile) {
     auto e = Moteur();
     const long lecture = MemoireTravailKo([&] {
         TRapportLecture rapport;
-        if (e->LitPosition(Chemin("vide.alv"), rapport) != 1 || e->Vq != 321) _exit(1);
+        if (e->LitPosition(Chemin("vide.alv"), rapport) != 1 || e->Coup.Vq != 321) _exit(1);
     });
     EXPECT_LT(lecture, 8 * 1024) << "kB to read a 16 MiB file";
     const long ecriture = MemoireTravailKo([&] {

@@ -142,13 +142,14 @@ void TireCoupAleatoire(TBillardAlveran& e, TTirage& t) {
     const bool joue = t.Parmi(8) != 0;
     const double pointe = joue ? 0.8 * R : 1.05 * R;
     do {
-        e.Effet = t.Entre(-pointe, pointe);
-        e.Hauteur = t.Entre(-pointe, pointe);
-    } while (joue && e.Effet * e.Effet + e.Hauteur * e.Hauteur > pointe * pointe);
-    e.Vq = t.Entre(0, 1200);
-    e.AngleTapis = t.Entre(0, t.Parmi(4) == 0 ? Pi / 2 : Pi / 8);
-    e.AngleOx = t.Entre(-Pi, Pi);
-    e.m = t.Entre(400, 650);
+        e.Coup.Effet = t.Entre(-pointe, pointe);
+        e.Coup.Hauteur = t.Entre(-pointe, pointe);
+    } while (joue &&
+             e.Coup.Effet * e.Coup.Effet + e.Coup.Hauteur * e.Coup.Hauteur > pointe * pointe);
+    e.Coup.Vq = t.Entre(0, 1200);
+    e.Coup.AngleTapis = t.Entre(0, t.Parmi(4) == 0 ? Pi / 2 : Pi / 8);
+    e.Coup.AngleOx = t.Entre(-Pi, Pi);
+    e.Coup.m = t.Entre(400, 650);
     e.TireCoup();
 }
 
@@ -200,7 +201,7 @@ TEST(Identite, BalayageVisee) {
     TFamille f("visee");
     constexpr int NbCoups = 1000;
     for (int i = 0; i < NbCoups; ++i) {
-        e->AngleOx = 2 * Pi * i / NbCoups;
+        e->Coup.AngleOx = 2 * Pi * i / NbCoups;
         e->TireCoup();
         f.Ajoute(*e);
     }
@@ -276,8 +277,8 @@ TEST(Identite, VitessesDeQueueExtremes) {
     for (double vq : valeurs) {
         for (double angle : {98.64 * Pi / 180, 0.0, Pi / 2}) {
             PlaceCoupDefaut(*e);
-            e->Vq = vq;
-            e->AngleOx = angle;
+            e->Coup.Vq = vq;
+            e->Coup.AngleOx = angle;
             e->TireCoup();
             f.Ajoute(*e);
         }

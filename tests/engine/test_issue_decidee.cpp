@@ -42,7 +42,7 @@ TEST(IssueDecidee, SecondObjectBallBeforeTheThirdCushionEndsTheShotAsAMiss) {
     // Straight at ball 2 then ball 3 cannot be a three-cushion point: found by sweeping aims.
     int arretes = 0;
     for (int k = 0; k < 360; ++k) {
-        e->AngleOx = k * std::numbers::pi / 180;
+        e->Coup.AngleOx = k * std::numbers::pi / 180;
         e->ArretIssueDecidee = false;
         e->TireCoup();
         const bool point = e->PointReussi;

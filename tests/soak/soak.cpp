@@ -48,12 +48,12 @@ void Prepare(TBillardAlveran& e, Tirage& t) {
     }
     const double rayon = R * std::sqrt(t.Uniforme(0, 1));
     const double angle = t.Uniforme(0, 2 * std::numbers::pi);
-    e.Effet = rayon * std::cos(angle);
-    e.Hauteur = rayon * std::sin(angle);
-    e.Vq = t.Uniforme(0, 1200);
-    e.AngleTapis = t.Uniforme(0, 90) * std::numbers::pi / 180;
-    e.AngleOx = t.Uniforme(-std::numbers::pi, std::numbers::pi);
-    e.m = t.Uniforme(400, 650);
+    e.Coup.Effet = rayon * std::cos(angle);
+    e.Coup.Hauteur = rayon * std::sin(angle);
+    e.Coup.Vq = t.Uniforme(0, 1200);
+    e.Coup.AngleTapis = t.Uniforme(0, 90) * std::numbers::pi / 180;
+    e.Coup.AngleOx = t.Uniforme(-std::numbers::pi, std::numbers::pi);
+    e.Coup.m = t.Uniforme(400, 650);
 }
 
 /// Empty when the shot is sound, otherwise what went wrong.

@@ -56,23 +56,18 @@ inline TBilan Compare(int64_t nb, uint64_t graine) {
         e.ModeDeJeu = static_cast<TModeDeJeu>(gen() % 3);
         const double pointe = 0.9 * R;
         do {
-            e.Effet = entre(-pointe, pointe);
-            e.Hauteur = entre(-pointe, pointe);
-        } while (e.Effet * e.Effet + e.Hauteur * e.Hauteur > pointe * pointe);
-        e.Vq = entre(20, 1200);
-        e.AngleTapis = entre(0, gen() % 4 == 0 ? std::numbers::pi / 3 : std::numbers::pi / 12);
-        e.AngleOx = entre(-std::numbers::pi, std::numbers::pi);
-        e.m = entre(400, 650);
+            e.Coup.Effet = entre(-pointe, pointe);
+            e.Coup.Hauteur = entre(-pointe, pointe);
+        } while (e.Coup.Effet * e.Coup.Effet + e.Coup.Hauteur * e.Coup.Hauteur > pointe * pointe);
+        e.Coup.Vq = entre(20, 1200);
+        e.Coup.AngleTapis = entre(0, gen() % 4 == 0 ? std::numbers::pi / 3 : std::numbers::pi / 12);
+        e.Coup.AngleOx = entre(-std::numbers::pi, std::numbers::pi);
+        e.Coup.m = entre(400, 650);
         // The same shot, without copying the records.
         arrete->Fisik = e.Fisik;
         arrete->ModeDeJeu = e.ModeDeJeu;
         for (int b = 1; b <= 3; ++b) arrete->Trajets[b][0] = e.Trajets[b][0];
-        arrete->Effet = e.Effet;
-        arrete->Hauteur = e.Hauteur;
-        arrete->Vq = e.Vq;
-        arrete->AngleTapis = e.AngleTapis;
-        arrete->AngleOx = e.AngleOx;
-        arrete->m = e.m;
+        arrete->Coup = e.Coup;
         arrete->ArretIssueDecidee = true;
         e.TireCoup();
         arrete->TireCoup();

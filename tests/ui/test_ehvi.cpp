@@ -383,7 +383,7 @@ class TestEhvi : public QObject {
 
     void apresChargementPrendLeMoteur() {
         auto moteur = std::make_unique<TBillardAlveran>();
-        moteur->m = 600;
+        moteur->Coup.m = 600;
         moteur->Fisik.SetDimension(2, 3.0);
         TEhvi c;
         c.Moteur = moteur.get();

@@ -746,10 +746,10 @@ class TestTable : public QObject {
         TCIBille* const billes[4] = {nullptr, v.BilleJoueur(), v.BilleJoueur()->Autres[0],
                                      v.BilleJoueur()->Autres[1]};
         for (int b = 1; b <= 3; ++b) PoseEnr(*m, 0, b, billes[b]->PosCm().x, billes[b]->PosCm().y);
-        m->Effet = 0.621910112359551;
-        m->Hauteur = 1.1747191011236;
-        m->Vq = 430;
-        m->AngleOx = v.AngleVisee();
+        m->Coup.Effet = 0.621910112359551;
+        m->Coup.Hauteur = 1.1747191011236;
+        m->Coup.Vq = 430;
+        m->Coup.AngleOx = v.AngleVisee();
         m->TireCoup();
         QVERIFY(m->NbEnr > 10);
         v.EffaceVisee();

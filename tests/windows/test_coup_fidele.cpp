@@ -118,7 +118,7 @@ class TestCoupFidele : public QObject {
         Charge(Echantillon);
         QCOMPARE(F->BillardGraph->AngleVisee(), AngleOxEchantillon);
         Tire();
-        QCOMPARE(F->Moteur.AngleOx, AngleOxEchantillon);
+        QCOMPARE(F->Moteur.Coup.AngleOx, AngleOxEchantillon);
         QVERIFY(F->Moteur.PointReussi);
         QCOMPARE(F->Moteur.IndicePoint, IndicePointEchantillon);
         QVERIFY(
@@ -151,7 +151,7 @@ class TestCoupFidele : public QObject {
         QVERIFY(F->BillardGraph->AngleVisee() != AngleOxEchantillon);
         // End gives back the exact angle of the last shot; so does the numeric editor's field.
         Tire();
-        const double tire = F->Moteur.AngleOx;
+        const double tire = F->Moteur.Coup.AngleOx;
         QTest::mouseClick(F->BillardGraph, Qt::LeftButton, {}, QPoint(40, 40));
         QTest::keyClick(F.get(), Qt::Key_End);
         QCOMPARE(F->BillardGraph->AngleVisee(), tire);

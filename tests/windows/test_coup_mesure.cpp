@@ -163,8 +163,8 @@ class TestCoupMesure : public QObject {
                                         2 * std::numbers::pi)) < 0.5 * Degre);
         QVERIFY2(std::abs(c.Vitesse - S.Coup.Vq) < 0.05 * S.Coup.Vq,
                  qPrintable(QStringLiteral("%1 / %2").arg(c.Vitesse).arg(S.Coup.Vq)));
-        QVERIFY(std::abs(F->Moteur.Effet - c.Effet) < 0.05);
-        QVERIFY(std::abs(F->Moteur.Hauteur - c.Hauteur) < 0.05);
+        QVERIFY(std::abs(F->Moteur.Coup.Effet - c.Effet) < 0.05);
+        QVERIFY(std::abs(F->Moteur.Coup.Hauteur - c.Hauteur) < 0.05);
 
         // The next shot fired from the controls is theirs, without the tracked-shot line.
         QTest::keyClick(F.get(), Qt::Key_Space);

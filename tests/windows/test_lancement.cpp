@@ -48,12 +48,12 @@ TEtatDemarre Lit(TMainFrm& f) {
         e.Rotation[n] = f.Moteur.Trajets[n][0].Rotation;
         e.Marqueur[n] = f.BilleMoteur(n)->PosCm();
     }
-    e.Vq = f.Moteur.Vq;
-    e.m = f.Moteur.m;
-    e.Effet = f.Moteur.Effet;
-    e.Hauteur = f.Moteur.Hauteur;
-    e.AngleTapis = f.Moteur.AngleTapis;
-    e.AngleOx = f.Moteur.AngleOx;
+    e.Vq = f.Moteur.Coup.Vq;
+    e.m = f.Moteur.Coup.m;
+    e.Effet = f.Moteur.Coup.Effet;
+    e.Hauteur = f.Moteur.Coup.Hauteur;
+    e.AngleTapis = f.Moteur.Coup.AngleTapis;
+    e.AngleOx = f.Moteur.Coup.AngleOx;
     e.EffetVu = f.Ehvi1->Effet();
     e.HauteurVu = f.Ehvi1->Hauteur();
     e.VitesseVue = f.Ehvi1->Vitesse();

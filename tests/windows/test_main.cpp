@@ -162,7 +162,9 @@ class TestMain : public QObject {
             "  Sauvegarde dbAlv\n    [ ] Auto\n    -\n    [x] Queue\n    [ ] Vitesse et Rotation\n"
             "  -\n  Paramètres physiques\n"
             "&Edition\n  Vue Numérique\n  Calibrage\n  Evaluation de la tolérance du point\n"
-            "  Recherche de solutions\n  -\n"
+            "  Recherche de solutions\n  Chances de réussite\tCtrl+R\n"
+            "  Joueur\n    [ ] Maître\n    [ ] Confirmé\n    [x] Joueur de club\n    [ ] Débutant\n"
+            "    -\n    Mon jeu…\n  -\n"
             "  &Copier\tCtrl+Ins\n  Co&ller\tShift+Ins\n"
             "&Options\n  Bille joueur\n    [x] Blanche\n    [ ] Jaune\n"
             "  Dessin trajets\n    [x] Lignes\n    [ ] Billes\n    [ ] Lignes et Billes\n"
@@ -224,11 +226,11 @@ class TestMain : public QObject {
         QCOMPARE(N.Frappes, 1);
         // The engine got the controls' stroke and the balls' places.
         TBillardAlveran& m = F->Moteur;
-        QCOMPARE(m.Vq, 430.0);
-        QCOMPARE(m.m, 520.0);
-        QCOMPARE(m.Effet, F->Ehvi1->Effet());
-        QCOMPARE(m.AngleOx, F->BillardGraph->AngleVisee());
-        QVERIFY(std::abs(m.AngleOx * 180 / Pi - 98.64) < 0.01);
+        QCOMPARE(m.Coup.Vq, 430.0);
+        QCOMPARE(m.Coup.m, 520.0);
+        QCOMPARE(m.Coup.Effet, F->Ehvi1->Effet());
+        QCOMPARE(m.Coup.AngleOx, F->BillardGraph->AngleVisee());
+        QVERIFY(std::abs(m.Coup.AngleOx * 180 / Pi - 98.64) < 0.01);
         QCOMPARE(m.Trajets[1][0].Position.x, F->BillardGraph->bhBille2()->PosCm().x);
         QCOMPARE(m.Trajets[1][0].Position.z, m.Fisik.RayonBilles());
 
@@ -439,7 +441,7 @@ class TestMain : public QObject {
         F->Ehvi1->SetVitesse(300);
         QCOMPARE(N.Frappes, 1);
         QVERIFY(F->LignesTracees);
-        QCOMPARE(F->Moteur.Vq, 300.0);
+        QCOMPARE(F->Moteur.Coup.Vq, 300.0);
 
         // A drag only marks the shot as modified.
         TCIBille* bille = F->BilleMoteur(2);
@@ -472,14 +474,14 @@ class TestMain : public QObject {
         Action(*F, "TraceSimultaneeMnu")->trigger();
         F->Ehvi1->SetVitesse(250);
         F->Ehvi1->SetInclinaison(10);
-        F->Moteur.Vq = 600;
-        F->Moteur.AngleTapis = 20 * Pi / 180;
-        F->Moteur.Effet = 0.0;
+        F->Moteur.Coup.Vq = 600;
+        F->Moteur.Coup.AngleTapis = 20 * Pi / 180;
+        F->Moteur.Coup.Effet = 0.0;
         QTest::keyClick(F.get(), Qt::Key_Home);
         QCOMPARE(F->Ehvi1->Vitesse(), 600.0);
         QVERIFY(std::abs(F->Ehvi1->Inclinaison() - 20) < 1e-9);
         QCOMPARE(F->Ehvi1->Effet(), 0.0);
-        QCOMPARE(F->Moteur.Vq, 600.0);
+        QCOMPARE(F->Moteur.Coup.Vq, 600.0);
     }
 
     // --- Contact preview ---------------------------------------------------------------------
@@ -538,10 +540,10 @@ class TestMain : public QObject {
 
     void collerUneSeuleCle() {
         F->Ehvi1->SetVitesse(300);
-        F->Moteur.Vq = 0;
+        F->Moteur.Coup.Vq = 0;
         QGuiApplication::clipboard()->setText(QStringLiteral("Vq=430"));
         Action(*F, "CollerMnu")->trigger();
-        QCOMPARE(F->Moteur.Vq, 430.0);
+        QCOMPARE(F->Moteur.Coup.Vq, 430.0);
         QCOMPARE(F->Ehvi1->Vitesse(), 430.0);
         QCOMPARE(N.Frappes, 1);
         QCOMPARE(Messages(),
@@ -560,7 +562,7 @@ class TestMain : public QObject {
                      "Erreur|'abc' n'est pas une valeur en virgule flottante correcte")});
         QCOMPARE(N.Frappes, 0);               // no shot
         QCOMPARE(F->Ehvi1->Vitesse(), 300.0); // controls not refreshed
-        QCOMPARE(F->Moteur.Vq, 200.0);        // the keys before the bad one were taken
+        QCOMPARE(F->Moteur.Coup.Vq, 200.0);   // the keys before the bad one were taken
     }
 
     // --- Files -------------------------------------------------------------------------------
@@ -598,7 +600,7 @@ class TestMain : public QObject {
         QVERIFY(Action(*F, "LignesMnu")->isChecked());
         QVERIFY(!F->LignesTracees);
         QTest::keyClick(F.get(), Qt::Key_Space);
-        QCOMPARE(F->Moteur.m, 600.0); // the next shot uses the shown mass
+        QCOMPARE(F->Moteur.Coup.m, 600.0); // the next shot uses the shown mass
 
         // A file that cannot be read as a position (here a folder, then one past the size
         // cap) says why, and the balls stay where they were.
@@ -665,11 +667,11 @@ class TestMain : public QObject {
         moteur->Trajets[1][0].Position = {10, -50, 3.075};
         moteur->Trajets[2][0].Position = {-20, 30, 3.075};
         moteur->Trajets[3][0].Position = {0, 60, 3.075};
-        moteur->Vq = 250;
-        moteur->m = 480;
-        moteur->Effet = 0;
-        moteur->Hauteur = 0;
-        moteur->AngleOx = 1.0;
+        moteur->Coup.Vq = 250;
+        moteur->Coup.m = 480;
+        moteur->Coup.Effet = 0;
+        moteur->Coup.Hauteur = 0;
+        moteur->Coup.AngleOx = 1.0;
         const TCaracteristiques car;
         auto octets = [](const TCoupDb& b) {
             const TOctetsCoupDb o = EncodeCoupDb(b);
@@ -692,7 +694,7 @@ class TestMain : public QObject {
         QVERIFY(Action(*F, "LignesMnu")->isChecked());
         QCOMPARE(F->Ehvi1->Vitesse(), 250.0);
         QCOMPARE(F->Ehvi1->MasseQueue(), 520.0);
-        QCOMPARE(F->Moteur.m, 520.0);
+        QCOMPARE(F->Moteur.Coup.m, 520.0);
         QCOMPARE(F->BilleMoteur(2)->PosCm().x, -20.0);
         QVERIFY(std::abs(F->BillardGraph->AngleVisee() - 1.0) < 0.001);
 

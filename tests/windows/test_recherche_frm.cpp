@@ -160,9 +160,9 @@ class TestRechercheFrm : public QObject {
         const int64_t centre = famille->data(0, Qt::UserRole).toLongLong();
         const auto i = DimensionsRecherche(R->Grille).Indices(centre);
         const TValeursRecherche v = ValeursRecherche(R->Grille);
-        QCOMPARE(F->Moteur.AngleOx, v.Angles[static_cast<size_t>(i[0])]);
-        QCOMPARE(F->Moteur.Effet, v.Effets[static_cast<size_t>(i[1])]);
-        QCOMPARE(F->Moteur.Vq, v.Vitesses[static_cast<size_t>(i[3])]);
+        QCOMPARE(F->Moteur.Coup.AngleOx, v.Angles[static_cast<size_t>(i[0])]);
+        QCOMPARE(F->Moteur.Coup.Effet, v.Effets[static_cast<size_t>(i[1])]);
+        QCOMPARE(F->Moteur.Coup.Vq, v.Vitesses[static_cast<size_t>(i[3])]);
     }
 
     void caseDeLaCarteCliqueeJoueeCommeUneFamille() {
@@ -183,7 +183,8 @@ class TestRechercheFrm : public QObject {
         QTest::mouseClick(R->CarteImg, Qt::LeftButton, {}, g.Cellule(i[0], i[1]).center());
         QVERIFY2(F->PointLbl->text().contains(QStringLiteral("Point réussi")),
                  qPrintable(F->PointLbl->text()));
-        QCOMPARE(F->Moteur.AngleOx, ValeursRecherche(R->Grille).Angles[static_cast<size_t>(i[0])]);
+        QCOMPARE(F->Moteur.Coup.AngleOx,
+                 ValeursRecherche(R->Grille).Angles[static_cast<size_t>(i[0])]);
     }
 
     void interruptionGardeCeQuiEstTrouve() {

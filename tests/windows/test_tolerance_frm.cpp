@@ -95,12 +95,12 @@ class TestToleranceFrm : public QObject {
 
     void VerifieCentres() {
         const TBillardAlveran& m = F->Moteur;
-        QCOMPARE(m.Effet, T->Centres[0]);
-        QCOMPARE(m.Hauteur, T->Centres[1]);
-        QCOMPARE(m.AngleOx, T->Centres[2]);
-        QCOMPARE(m.Vq, T->Centres[3]);
-        QCOMPARE(m.AngleTapis, T->Centres[4]);
-        QCOMPARE(m.m, T->Centres[5]);
+        QCOMPARE(m.Coup.Effet, T->Centres[0]);
+        QCOMPARE(m.Coup.Hauteur, T->Centres[1]);
+        QCOMPARE(m.Coup.AngleOx, T->Centres[2]);
+        QCOMPARE(m.Coup.Vq, T->Centres[3]);
+        QCOMPARE(m.Coup.AngleTapis, T->Centres[4]);
+        QCOMPARE(m.Coup.m, T->Centres[5]);
     }
 
   private slots:
@@ -166,7 +166,7 @@ class TestToleranceFrm : public QObject {
 
     void valeursCentralesDepuisLaFenetrePrincipale() {
         F->Ehvi1->SetVitesse(250);
-        F->Moteur.m = 480.5;
+        F->Moteur.Coup.m = 480.5;
         F->Moteur.Trajets[1][0].Position = {};
         T->FormActivate();
         QCOMPARE(T->vTxt->text(), QStringLiteral("250"));
@@ -227,7 +227,7 @@ class TestToleranceFrm : public QObject {
     void masseTroisSurUnCoupToujoursReussi() {
         CoupSur();
         Comptes(1, 1, 1, 1, 1, 3);
-        F->Moteur.Effet = 7; // not a central value: the end of the run puts the centres back
+        F->Moteur.Coup.Effet = 7; // not a central value: the end of the run puts the centres back
         QSignalSpy fin(T, &TToleranceFrm::EvaluationTerminee);
         T->DemarreBtn->click();
         QVERIFY(!T->DemarreBtn->isEnabled());
@@ -266,7 +266,7 @@ class TestToleranceFrm : public QObject {
         T->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(T));
         Comptes(40, 40, 40, 2, 2, 0); // 81³ × 25 trials: minutes of work
-        F->Moteur.Vq = 1;
+        F->Moteur.Coup.Vq = 1;
         const QString estimationInitiale = T->TempsLbl->text();
         QSignalSpy fin(T, &TToleranceFrm::EvaluationTerminee);
         T->DemarreBtn->click();
@@ -286,7 +286,7 @@ class TestToleranceFrm : public QObject {
         QVERIFY(T->DemarreBtn->isEnabled());
         QVERIFY(QApplication::overrideCursor() == nullptr);
         VerifieCentres();
-        QCOMPARE(F->Moteur.Vq, 430.0);
+        QCOMPARE(F->Moteur.Coup.Vq, 430.0);
         // The estimate was refreshed while running (not the initial one any more).
         QVERIFY(T->TempsLbl->text() != estimationInitiale);
     }
