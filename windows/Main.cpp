@@ -593,6 +593,24 @@ TCoupCourant TMainFrm::CoupCourant() const {
             .AngleOx = BillardGraph->AngleVisee()};
 }
 
+void TMainFrm::JoueCoupExact(const TCoupQueue& coup) {
+    {
+        // The controls follow without firing; their pixels would round the tip.
+        ++FPlacement;
+        BillardGraph->ViseAngle(coup.AngleOx);
+        Ehvi1->SetEffet(coup.Effet);
+        Ehvi1->SetHauteur(coup.Hauteur);
+        Ehvi1->SetVitesse(coup.Vq);
+        Ehvi1->SetInclinaison(Degres(coup.AngleTapis));
+        Ehvi1->SetMasseQueue(coup.m);
+        --FPlacement;
+    }
+    Moteur.Coup = coup;
+    FCoupImpose = true;
+    TireEnLignes();
+    FCoupImpose = false;
+}
+
 void TMainFrm::FixeValeurCoup(TValeurCoup valeur, double v) {
     switch (valeur) {
     case TValeurCoup::Effet:

@@ -95,6 +95,7 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     TBillardAlveran& MoteurPartage() override { return Moteur; }
     TCoupCourant CoupCourant() const override;
     void FixeValeurCoup(TValeurCoup valeur, double v) override;
+    void JoueCoupExact(const TCoupQueue& coup) override;
     int EtapeCourante() const override { return EtapeAffichee; }
     bool EffacementLignes() const override;
     bool EnvoiAutomatique() const override;

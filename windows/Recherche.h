@@ -15,8 +15,13 @@
 #include <QElapsedTimer>
 #include <QWidget>
 
+#include <atomic>
 #include <memory>
+#include <optional>
+#include <thread>
+#include <vector>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -52,6 +57,19 @@ class TRechercheFrm : public QWidget {
     QComboBox* HauteurCbx;      ///< the map's height (unused with "toutes")
     QLabel* CarteImg;           ///< the map; a click on a cell plays its stroke
     QPushButton* EnregistreBtn; ///< "Enregistrer la carte…"
+
+    // Chances: for the player chosen ("—": none), each of the first families gets its safest
+    // stroke and its chance ("Réussite"), clicking a family plays that stroke, and the map
+    // can show the chance of each scoring stroke of its cut.
+    QComboBox* JoueurCbx;        ///< "—", the presets, "Mon jeu" when stored
+    QSpinBox* FamillesChanceUD;  ///< families given a chance, in rank order
+    QCheckBox* CarteChanceChk;   ///< "Carte des chances"
+    /// Plays family `numero`: its safest stroke exactly once known, its central stroke else.
+    void JoueFamille(int32_t numero);
+    /// Sorts the tree by a column, numbers as numbers; "Réussite" safest first.
+    void TrieColonne(int colonne);
+    /// The chance of each cell of the current cut (−1: nothing scores there), once computed.
+    const std::vector<double>& ChancesCarte() const { return FChancesCarte; }
 
     /// Where a search stands: at rest, firing the strokes, or grouping and counting families.
     enum class TPhase { Repos, Tirs, Familles };
@@ -95,6 +113,8 @@ class TRechercheFrm : public QWidget {
     void RemplitArbre();
     void RemplitCoupes();
     void DessineCarteCourante();
+    void CalculeChancesCarte();
+    void ArreteChancesCarte();
 
     TServicesMain& Services;
     /// Firing, grouping and characterising, in the background.
@@ -105,6 +125,14 @@ class TRechercheFrm : public QWidget {
     TValeursRecherche FValeurs;
     TDimensionsRecherche FDimensions;
     TGeometrieCarte FGeometrie;
+    std::optional<TJoueur> FJoueur; ///< the player of the last search, if any
+    std::vector<double> FChancesCarte;
+    TCoupeCarte FCoupeChances;      ///< the cut FChancesCarte belongs to
+    std::thread FFilCarte;
+    std::atomic<bool> FArretCarte{false};
+    int FGenerationCarte = 0; ///< the map computation whose result is awaited
+    int FColonneTri = -1;
+    Qt::SortOrder FOrdreTri = Qt::AscendingOrder;
     QImage FCarte;
     QTimer* FSonde;
     QElapsedTimer FDebut;
