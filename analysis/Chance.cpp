@@ -64,7 +64,8 @@ TJoueur DispersionCoups(const std::vector<TCoupQueue>& coups) {
     for (const TCoupQueue& k : coups) {
         const double ecart = std::remainder(k.AngleOx - direction, 2 * std::numbers::pi);
         angles += ecart * ecart;
-        pointes += (k.Effet - effet) * (k.Effet - effet) + (k.Hauteur - hauteur) * (k.Hauteur - hauteur);
+        pointes +=
+            (k.Effet - effet) * (k.Effet - effet) + (k.Hauteur - hauteur) * (k.Hauteur - hauteur);
         vitesses += (k.Vq - vitesse) * (k.Vq - vitesse);
     }
     j.EcartAngle = Degres(std::sqrt(angles / (n - 1)));
@@ -104,9 +105,9 @@ std::pair<double, double> IntervalleWilson(int64_t reussis, int64_t essais) {
 TChance Chance(const TComptesChance& comptes) {
     TChance c;
     c.Comptes = comptes;
-    c.Probabilite = comptes.Essais > 0 ? static_cast<double>(comptes.Reussis) /
-                                             static_cast<double>(comptes.Essais)
-                                       : 0.0;
+    c.Probabilite = comptes.Essais > 0
+                        ? static_cast<double>(comptes.Reussis) / static_cast<double>(comptes.Essais)
+                        : 0.0;
     std::tie(c.Bas, c.Haut) = IntervalleWilson(comptes.Reussis, comptes.Essais);
     return c;
 }
@@ -122,8 +123,8 @@ TCoupQueue CoupDuTirage(const TCoupQueue& coup, const TJoueur& joueur,
 }
 
 TComptesChance CompteEssais(TBillardAlveran& moteur, const TCinematique& depart,
-                            const TCoupQueue& coup, const TJoueur& joueur,
-                            const TTirages& tirages, int32_t debut, int32_t fin) {
+                            const TCoupQueue& coup, const TJoueur& joueur, const TTirages& tirages,
+                            int32_t debut, int32_t fin) {
     const bool avant = moteur.ArretIssueDecidee;
     moteur.ArretIssueDecidee = true;
     TComptesChance c;

@@ -59,9 +59,7 @@ class TTirages {
     TTirages(int32_t nombre, uint64_t graine);
     int32_t Nombre() const { return static_cast<int32_t>(FZ.size()); }
     uint64_t Graine() const { return FGraine; }
-    const std::array<double, 4>& operator[](int32_t i) const {
-        return FZ[static_cast<size_t>(i)];
-    }
+    const std::array<double, 4>& operator[](int32_t i) const { return FZ[static_cast<size_t>(i)]; }
 
   private:
     std::vector<std::array<double, 4>> FZ;
@@ -110,8 +108,8 @@ TCoupQueue CoupDuTirage(const TCoupQueue& coup, const TJoueur& joueur,
 /// mode; its stroke is overwritten), each from the cue ball's state `depart`. Every trial
 /// stops once its outcome is decided.
 TComptesChance CompteEssais(TBillardAlveran& moteur, const TCinematique& depart,
-                            const TCoupQueue& coup, const TJoueur& joueur,
-                            const TTirages& tirages, int32_t debut, int32_t fin);
+                            const TCoupQueue& coup, const TJoueur& joueur, const TTirages& tirages,
+                            int32_t debut, int32_t fin);
 
 /// The chance of `coup` from the engine's position over every draw, on `nbThreads` threads
 /// (the same counts for any number). `arret` stops it early (the counts then cover the trials

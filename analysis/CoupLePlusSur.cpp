@@ -21,14 +21,14 @@ struct TEchelles {
     double Procede;
     double Vitesse; ///< fraction of the speed
     explicit TEchelles(const TJoueur& j)
-        : Angle(std::max(j.EcartAngle, 0.05) * DegreEnRadians), Procede(std::max(j.EcartProcede, 0.02)),
-          Vitesse(std::max(j.EcartVitesse, 1.0) / 100.0) {}
+        : Angle(std::max(j.EcartAngle, 0.05) * DegreEnRadians),
+          Procede(std::max(j.EcartProcede, 0.02)), Vitesse(std::max(j.EcartVitesse, 1.0) / 100.0) {}
 };
 
 } // namespace
 
-bool MarqueParSequence(TBillardAlveran& moteur, const TCinematique& depart,
-                       const TCoupQueue& coup, const std::string& sequence) {
+bool MarqueParSequence(TBillardAlveran& moteur, const TCinematique& depart, const TCoupQueue& coup,
+                       const std::string& sequence) {
     if (CoupHorsBille(moteur, coup.Effet, coup.Hauteur)) return false;
     const bool avant = moteur.ArretIssueDecidee;
     moteur.ArretIssueDecidee = true;
@@ -114,9 +114,9 @@ TCoupSur CoupLePlusSur(TBillardAlveran& moteur, const TCinematique& depart,
     return r;
 }
 
-bool ChancesDesFamilles(const TBillardAlveran& moteur, TResultatRecherche& r,
-                        const TJoueur& joueur, const TTirages& tirages, int32_t nbFamilles,
-                        int nbThreads, const std::atomic<bool>& arret,
+bool ChancesDesFamilles(const TBillardAlveran& moteur, TResultatRecherche& r, const TJoueur& joueur,
+                        const TTirages& tirages, int32_t nbFamilles, int nbThreads,
+                        const std::atomic<bool>& arret,
                         const std::function<void(int64_t faits, int64_t total)>& progression,
                         const TOptionsPlusSur& options) {
     TSolutions& s = r.Solutions;
@@ -130,9 +130,9 @@ bool ChancesDesFamilles(const TBillardAlveran& moteur, TResultatRecherche& r,
     std::vector<std::vector<TCoupQueue>> membres(s.PlusSurs.size());
     std::vector<int32_t> rangDuNumero(static_cast<size_t>(s.NbFamilles) + 1, -1);
     for (size_t k = 0; k < s.PlusSurs.size(); ++k)
-        rangDuNumero[static_cast<size_t>(s.Routes[s.PlusSurs[k].Route]
-                                             .Familles[s.PlusSurs[k].Famille]
-                                             .Numero)] = static_cast<int32_t>(k);
+        rangDuNumero[static_cast<size_t>(
+            s.Routes[s.PlusSurs[k].Route].Familles[s.PlusSurs[k].Famille].Numero)] =
+            static_cast<int32_t>(k);
     const TCoupQueue base = moteur.Coup;
     const auto coupDe = [&](int64_t indice) {
         const auto i = r.Dimensions.Indices(indice);
@@ -161,9 +161,9 @@ bool ChancesDesFamilles(const TBillardAlveran& moteur, TResultatRecherche& r,
         moteur, nbThreads, static_cast<int64_t>(s.PlusSurs.size()),
         [&](TBillardAlveran& copie, int64_t k) {
             const TFamilleClassee& fc = s.PlusSurs[static_cast<size_t>(k)];
-            TCoupSur sur = CoupLePlusSur(copie, depart, membres[static_cast<size_t>(k)],
-                                         s.Routes[fc.Route].Sequence, joueur, tirages, options,
-                                         &arret);
+            TCoupSur sur =
+                CoupLePlusSur(copie, depart, membres[static_cast<size_t>(k)],
+                              s.Routes[fc.Route].Sequence, joueur, tirages, options, &arret);
             // A family cut short by a stop request is left without a chance.
             if (arret.load()) return false;
             trouves[static_cast<size_t>(k)] = sur;

@@ -16,9 +16,9 @@
 #include <vector>
 
 struct TOptionsPlusSur {
-    int32_t NbCandidats = 12;   ///< members screened (sampled evenly, the central one always)
-    int32_t EssaisTri = 200;    ///< draws of the screening (the first of the common draws)
-    int32_t NbFinalistes = 2;   ///< best screened members counted on every draw
+    int32_t NbCandidats = 12;    ///< members screened (sampled evenly, the central one always)
+    int32_t EssaisTri = 200;     ///< draws of the screening (the first of the common draws)
+    int32_t NbFinalistes = 2;    ///< best screened members counted on every draw
     int32_t EvaluationsMax = 12; ///< refinement budget, in counts on every draw
 };
 
@@ -33,8 +33,8 @@ TCoupSur CoupLePlusSur(TBillardAlveran& moteur, const TCinematique& depart,
                        const std::atomic<bool>* arret = nullptr);
 
 /// True when `coup`, fired without error, scores with the contact sequence `sequence`.
-bool MarqueParSequence(TBillardAlveran& moteur, const TCinematique& depart,
-                       const TCoupQueue& coup, const std::string& sequence);
+bool MarqueParSequence(TBillardAlveran& moteur, const TCinematique& depart, const TCoupQueue& coup,
+                       const std::string& sequence);
 
 /// The safest stroke of the `nbFamilles` first listed families of a search (routes in rank
 /// order, families by size within a route; 0: every one), written into each family's Chance,
@@ -42,8 +42,8 @@ bool MarqueParSequence(TBillardAlveran& moteur, const TCinematique& depart,
 /// `nbThreads` workers, each family found on one of them, so the result does not depend on
 /// their number.
 /// Returns false when `arret` stopped it (the families done keep their chance).
-bool ChancesDesFamilles(const TBillardAlveran& moteur, TResultatRecherche& r,
-                        const TJoueur& joueur, const TTirages& tirages, int32_t nbFamilles,
-                        int nbThreads, const std::atomic<bool>& arret,
+bool ChancesDesFamilles(const TBillardAlveran& moteur, TResultatRecherche& r, const TJoueur& joueur,
+                        const TTirages& tirages, int32_t nbFamilles, int nbThreads,
+                        const std::atomic<bool>& arret,
                         const std::function<void(int64_t faits, int64_t total)>& progression,
                         const TOptionsPlusSur& options = {});

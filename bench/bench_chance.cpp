@@ -14,10 +14,9 @@ namespace {
 
 void Compteurs(benchmark::State& state, double probabilite, std::clock_t cpu, int64_t essais) {
     const double iterations = static_cast<double>(state.iterations());
-    state.counters["cpu_ms"] =
-        1000.0 * static_cast<double>(cpu) / CLOCKS_PER_SEC / iterations;
-    state.counters["cpu_us/essai"] = 1e6 * static_cast<double>(cpu) / CLOCKS_PER_SEC /
-                                     iterations / static_cast<double>(essais);
+    state.counters["cpu_ms"] = 1000.0 * static_cast<double>(cpu) / CLOCKS_PER_SEC / iterations;
+    state.counters["cpu_us/essai"] =
+        1e6 * static_cast<double>(cpu) / CLOCKS_PER_SEC / iterations / static_cast<double>(essais);
     state.counters["Probabilite"] = probabilite;
 }
 

@@ -176,8 +176,8 @@ void EcritCoups(TJson& json, const TPartie& p) {
 void EcritDispersion(TJson& json, const std::vector<TResultatAjustement>& r) {
     std::vector<TCoupQueue> coups;
     for (const TResultatAjustement& x : r)
-        coups.push_back({x.Coup.AngleOx, x.Coup.Effet, x.Coup.Hauteur, x.Coup.Vq,
-                         x.Coup.AngleTapis, x.Coup.m});
+        coups.push_back(
+            {x.Coup.AngleOx, x.Coup.Effet, x.Coup.Hauteur, x.Coup.Vq, x.Coup.AngleTapis, x.Coup.m});
     const TJoueur j = DispersionCoups(coups);
     json.Cle("Dispersion")
         .DebutObjet()

@@ -56,8 +56,8 @@ struct TOptionsSolve {
     std::optional<int32_t> MinFamille;
     std::optional<int32_t> Tolerance;
     bool Cellules = false;
-    bool Chance = false;           ///< --chance
-    TOptionsJoueur Joueur;         ///< the player of --chance
+    bool Chance = false;                   ///< --chance
+    TOptionsJoueur Joueur;                 ///< the player of --chance
     std::optional<int32_t> Meilleurs;      ///< --best
     std::optional<int32_t> FamillesChance; ///< --chance-families
     std::string Carte;
@@ -352,8 +352,7 @@ std::string Fusionne(const TOptionsSolve& o, std::chrono::steady_clock::time_poi
                               std::to_string(premiere.Partage.Nombre)};
     const TInterruption interruption;
     TPipelineRecherche pipeline;
-    pipeline.DemarreDepuis(*premiere.Moteur, premiere.Grille, std::move(tout),
-                           OptionsPipeline(o));
+    pipeline.DemarreDepuis(*premiere.Moteur, premiere.Grille, std::move(tout), OptionsPipeline(o));
     TResultatRecherche r = Suit(pipeline, interruption);
     return Resultat(r, o, secondes, debut);
 }

@@ -30,14 +30,13 @@ TJoueur TOptionsJoueur::Joueur() const {
     return j;
 }
 
-bool LitOptionJoueur(const std::vector<std::string>& arguments, std::size_t& i,
-                     TOptionsJoueur& o) {
+bool LitOptionJoueur(const std::vector<std::string>& arguments, std::size_t& i, TOptionsJoueur& o) {
     std::string v;
     if (ValeurOption(arguments, i, "--player", v)) {
         o.Preset = JoueurPredefini(v);
         if (!o.Preset)
-            throw TErreurCommande{"--player attend maitre, confirme, club ou debutant, pas '" +
-                                  v + "'"};
+            throw TErreurCommande{"--player attend maitre, confirme, club ou debutant, pas '" + v +
+                                  "'"};
     } else if (ValeurOption(arguments, i, "--sigma-aim", v)) {
         o.Angle = LitEcart(v, "--sigma-aim");
     } else if (ValeurOption(arguments, i, "--sigma-tip", v)) {

@@ -271,8 +271,8 @@ QImage DessineCarteChances(const TGrilleRecherche& grille, const TCoupeCarte& co
     p.fillRect(g.Zone, CouleurVide);
     for (int e = 0; e < d.NbEffets; ++e)
         for (int a = 0; a < d.NbAngles; ++a) {
-            const size_t k = static_cast<size_t>(e) * static_cast<size_t>(d.NbAngles) +
-                             static_cast<size_t>(a);
+            const size_t k =
+                static_cast<size_t>(e) * static_cast<size_t>(d.NbAngles) + static_cast<size_t>(a);
             if (k < chances.size() && chances[k] >= 0)
                 p.fillRect(g.Cellule(a, e), CouleurChance(chances[k]));
         }

@@ -34,8 +34,7 @@ std::optional<TJoueur> LitMonJeu() {
     j.EcartAngle = valeurs[0].toDouble(&ok[0]);
     j.EcartProcede = valeurs[1].toDouble(&ok[1]);
     j.EcartVitesse = valeurs[2].toDouble(&ok[2]);
-    if (!ok[0] || !ok[1] || !ok[2] || j.EcartAngle < 0 || j.EcartProcede < 0 ||
-        j.EcartVitesse < 0)
+    if (!ok[0] || !ok[1] || !ok[2] || j.EcartAngle < 0 || j.EcartProcede < 0 || j.EcartVitesse < 0)
         return std::nullopt;
     return j;
 }
@@ -57,7 +56,8 @@ std::vector<TJoueur> JoueursDisponibles() {
 
 QString TexteReussite(const TChance& chance, const TJoueur& joueur) {
     const QLocale locale;
-    const double ecart = std::max(chance.Probabilite - chance.Bas, chance.Haut - chance.Probabilite);
+    const double ecart =
+        std::max(chance.Probabilite - chance.Bas, chance.Haut - chance.Probabilite);
     return QStringLiteral("Réussite : %1 % ± %2 (%3)")
         .arg(locale.toString(static_cast<int>(std::lround(100 * chance.Probabilite))),
              locale.toString(static_cast<int>(std::lround(100 * ecart))),
@@ -95,9 +95,8 @@ void TChancesCoup::RemplitJoueurs() {
         a->setCheckable(true);
         FGroupe->addAction(a);
         if (nom == choisi) a->setChecked(coche = true);
-        connect(a, &QAction::triggered, this, [nom] {
-            QSettings().setValue(QString::fromLatin1(CleJoueur), nom);
-        });
+        connect(a, &QAction::triggered, this,
+                [nom] { QSettings().setValue(QString::fromLatin1(CleJoueur), nom); });
     }
     if (!coche) FGroupe->actions()[2]->setChecked(true); // "Joueur de club"
     JoueurMnu->addSeparator();
@@ -155,8 +154,7 @@ void TChancesCoup::SaisitMonJeu() {
     if (!ok[0] || !ok[1] || !ok[2] || j.EcartAngle < 0 || j.EcartProcede < 0 ||
         j.EcartVitesse < 0) {
         Services.Dialogues().Message(FParent, QStringLiteral("Erreur"),
-                                     QStringLiteral("Écarts positifs ou nuls attendus"),
-                                     tmErreur);
+                                     QStringLiteral("Écarts positifs ou nuls attendus"), tmErreur);
         return;
     }
     FixeMonJeu(j);
@@ -168,19 +166,17 @@ void TChancesCoup::Calcule() {
     Services.PositionsVersMoteur();
     auto moteur = std::make_shared<TBillardAlveran>(Services.MoteurPartage());
     const TCoupCourant c = Services.CoupCourant();
-    const TCoupQueue coup{c.AngleOx,
-                          c.Effet,
-                          c.Hauteur,
-                          c.Vitesse,
-                          c.Inclinaison * std::numbers::pi / 180.0,
-                          c.MasseQueue};
+    const TCoupQueue coup{
+        c.AngleOx,   c.Effet, c.Hauteur, c.Vitesse, c.Inclinaison * std::numbers::pi / 180.0,
+        c.MasseQueue};
     FJoueurCalcule = Joueur();
     CalculeMnu->setEnabled(false);
     const int threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     FFil = std::thread([this, moteur, coup, threads] {
         const TTirages tirages(NbEssaisDefaut, GraineDefaut);
         FChance = ChanceCoup(*moteur, coup, FJoueurCalcule, tirages, threads, &FArret);
-        QMetaObject::invokeMethod(this, [this] { Fin(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { Fin(); }, Qt::QueuedConnection);
     });
 }
 

@@ -324,15 +324,16 @@ void TRechercheFrm::ChercheBtnClick() {
     FChancesCarte.clear();
     FJoueur.reset();
     for (const TJoueur& j : JoueursDisponibles())
-        if (JoueurCbx->currentIndex() > 0 && QString::fromStdString(j.Nom) == JoueurCbx->currentText())
+        if (JoueurCbx->currentIndex() > 0 &&
+            QString::fromStdString(j.Nom) == JoueurCbx->currentText())
             FJoueur = j;
     if (FJoueur) {
         const int32_t familles = FamillesChanceUD->value();
         const int threads = options.NbThreads;
-        options.EtapeFinale = [joueur = *FJoueur, familles, threads](
-                                  const TBillardAlveran& moteur, TResultatRecherche& r,
-                                  const std::atomic<bool>& arret,
-                                  const std::function<void(int64_t, int64_t)>& progression) {
+        options.EtapeFinale = [joueur = *FJoueur, familles,
+                               threads](const TBillardAlveran& moteur, TResultatRecherche& r,
+                                        const std::atomic<bool>& arret,
+                                        const std::function<void(int64_t, int64_t)>& progression) {
             const TTirages tirages(NbEssaisDefaut, GraineDefaut);
             return ChancesDesFamilles(moteur, r, joueur, tirages, familles, threads, arret,
                                       progression);
@@ -446,8 +447,8 @@ void TRechercheFrm::RemplitArbre() {
 
 void TRechercheFrm::TrieColonne(int colonne) {
     // The first click on a count or on "Réussite" puts the largest first; again, the other way.
-    FOrdreTri = colonne == FColonneTri ? (FOrdreTri == Qt::AscendingOrder ? Qt::DescendingOrder
-                                                                          : Qt::AscendingOrder)
+    FOrdreTri = colonne == FColonneTri
+                    ? (FOrdreTri == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder)
                 : colonne == 0 || colonne == 3 ? Qt::AscendingOrder
                                                : Qt::DescendingOrder;
     FColonneTri = colonne;
@@ -499,8 +500,8 @@ void TRechercheFrm::DessineCarteCourante() {
     const bool chances = CarteChanceChk->isEnabled() && CarteChanceChk->isChecked();
     if (chances && !FChancesCarte.empty() && FCoupeChances.Vitesse == coupe.Vitesse &&
         FCoupeChances.Hauteur == coupe.Hauteur) {
-        FCarte = DessineCarteChances(Grille, coupe, FChancesCarte,
-                                     QString::fromStdString(FJoueur->Nom));
+        FCarte =
+            DessineCarteChances(Grille, coupe, FChancesCarte, QString::fromStdString(FJoueur->Nom));
     } else {
         FCarte = DessineCarte(Grille, Solutions, coupe);
         if (chances) CalculeChancesCarte();
@@ -528,7 +529,8 @@ void TRechercheFrm::CalculeChancesCarte() {
         coup.Effet = FValeurs.Effets[static_cast<size_t>(i[1])];
         coup.Hauteur = FValeurs.Hauteurs[static_cast<size_t>(i[2])];
         coup.Vq = FValeurs.Vitesses[static_cast<size_t>(i[3])];
-        cellules.emplace_back(static_cast<size_t>(i[1]) * static_cast<size_t>(FDimensions.NbAngles) +
+        cellules.emplace_back(static_cast<size_t>(i[1]) *
+                                      static_cast<size_t>(FDimensions.NbAngles) +
                                   static_cast<size_t>(i[0]),
                               coup);
     }

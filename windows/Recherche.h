@@ -61,9 +61,9 @@ class TRechercheFrm : public QWidget {
     // Chances: for the player chosen ("—": none), each of the first families gets its safest
     // stroke and its chance ("Réussite"), clicking a family plays that stroke, and the map
     // can show the chance of each scoring stroke of its cut.
-    QComboBox* JoueurCbx;        ///< "—", the presets, "Mon jeu" when stored
-    QSpinBox* FamillesChanceUD;  ///< families given a chance, in rank order
-    QCheckBox* CarteChanceChk;   ///< "Carte des chances"
+    QComboBox* JoueurCbx;       ///< "—", the presets, "Mon jeu" when stored
+    QSpinBox* FamillesChanceUD; ///< families given a chance, in rank order
+    QCheckBox* CarteChanceChk;  ///< "Carte des chances"
     /// Plays family `numero`: its safest stroke exactly once known, its central stroke else.
     void JoueFamille(int32_t numero);
     /// Sorts the tree by a column, numbers as numbers; "Réussite" safest first.
@@ -127,7 +127,7 @@ class TRechercheFrm : public QWidget {
     TGeometrieCarte FGeometrie;
     std::optional<TJoueur> FJoueur; ///< the player of the last search, if any
     std::vector<double> FChancesCarte;
-    TCoupeCarte FCoupeChances;      ///< the cut FChancesCarte belongs to
+    TCoupeCarte FCoupeChances; ///< the cut FChancesCarte belongs to
     std::thread FFilCarte;
     std::atomic<bool> FArretCarte{false};
     int FGenerationCarte = 0; ///< the map computation whose result is awaited

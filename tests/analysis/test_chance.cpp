@@ -63,8 +63,8 @@ TEST(Chance, AimErrorsAloneFollowTheNormalLawOverTheScoringInterval) {
 
     const TTirages tirages(4000, 7);
     const TChance c = ChanceCoup(*e, coup, Ecarts(sigma, 0, 0), tirages, 2);
-    const double attendue = Phi((a2 - coup.AngleOx) / (sigma * Degre)) -
-                            Phi((a1 - coup.AngleOx) / (sigma * Degre));
+    const double attendue =
+        Phi((a2 - coup.AngleOx) / (sigma * Degre)) - Phi((a1 - coup.AngleOx) / (sigma * Degre));
     // Away from 0 and 1, so that the comparison has something to say.
     EXPECT_GT(attendue, 0.5);
     EXPECT_LT(attendue, 0.8);
@@ -118,7 +118,9 @@ TEST(Chance, SameCountsForAnyThreadsAndAnySplitOfTheTrials) {
     TComptesChance parts;
     for (int32_t debut : {0, 170, 401})
         parts += CompteEssais(*e, depart, coup, club, tirages, debut,
-                              debut == 0 ? 170 : debut == 170 ? 401 : 600);
+                              debut == 0     ? 170
+                              : debut == 170 ? 401
+                                             : 600);
     EXPECT_EQ(parts.Essais, 600);
     EXPECT_EQ(parts.Reussis, un.Comptes.Reussis);
     EXPECT_GT(un.Comptes.Reussis, 0);

@@ -57,8 +57,8 @@ TEST(CoupSur, SafestStrokeScoresByItsSequenceAndBeatsTheCentreOnTheSameDraws) {
         // Fired exactly as found: it scores, by the family's route.
         EXPECT_TRUE(MarqueParSequence(*e, depart, f.Chance->Coup, route.Sequence)) << f.Numero;
         EXPECT_GE(f.Chance->Chance.Comptes.Reussis, f.Chance->ChanceCentre.Comptes.Reussis);
-        ameliore = ameliore || f.Chance->Chance.Comptes.Reussis >
-                                   f.Chance->ChanceCentre.Comptes.Reussis;
+        ameliore =
+            ameliore || f.Chance->Chance.Comptes.Reussis > f.Chance->ChanceCentre.Comptes.Reussis;
         // Its chance is its count on the common draws: counted again, the same.
         const TChance recompte = ChanceCoup(*e, f.Chance->Coup, club, tirages, 1);
         EXPECT_EQ(recompte.Comptes.Reussis, f.Chance->Chance.Comptes.Reussis);

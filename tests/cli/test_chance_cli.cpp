@@ -75,9 +75,8 @@ TEST(ChanceCli, AnyThreadCountWritesTheSameResult) {
 }
 
 TEST(ChanceCli, RefusesBadArgumentsWithStatus2AndNothingOnStdout) {
-    for (const char* mauvais :
-         {"--player champion", "--sigma-aim -1", "--sigma-tip x", "--samples 0", "--seed -3",
-          "--threads 0", "--inconnue"}) {
+    for (const char* mauvais : {"--player champion", "--sigma-aim -1", "--sigma-tip x",
+                                "--samples 0", "--seed -3", "--threads 0", "--inconnue"}) {
         const lance_cli::TSortie s = Chance(mauvais);
         EXPECT_EQ(s.Statut, 2) << mauvais;
         EXPECT_TRUE(s.Sortie.empty()) << mauvais;

@@ -81,10 +81,10 @@ inline TBilan Compare(int64_t nb, uint64_t graine) {
                                                SequencePoint(e) == SequencePoint(*arrete)));
         if (!memes)
             bilan.PremiereDifference =
-                "coup " + std::to_string(i) + " (graine " + std::to_string(graine) +
-                ") : point " + std::to_string(e.PointReussi) + " / " +
-                std::to_string(arrete->PointReussi) + ", indice " +
-                std::to_string(e.IndicePoint) + " / " + std::to_string(arrete->IndicePoint);
+                "coup " + std::to_string(i) + " (graine " + std::to_string(graine) + ") : point " +
+                std::to_string(e.PointReussi) + " / " + std::to_string(arrete->PointReussi) +
+                ", indice " + std::to_string(e.IndicePoint) + " / " +
+                std::to_string(arrete->IndicePoint);
     }
     return bilan;
 }

@@ -29,8 +29,9 @@ class TestChances : public QObject {
     TChance Attendue(const TJoueur& joueur) {
         F->PositionsVersMoteur();
         const TCoupCourant c = F->CoupCourant();
-        const TCoupQueue coup{c.AngleOx, c.Effet, c.Hauteur, c.Vitesse,
-                              c.Inclinaison * std::numbers::pi / 180.0, c.MasseQueue};
+        const TCoupQueue coup{
+            c.AngleOx,   c.Effet, c.Hauteur, c.Vitesse, c.Inclinaison * std::numbers::pi / 180.0,
+            c.MasseQueue};
         return ChanceCoup(F->Moteur, coup, joueur, TTirages(NbEssaisDefaut, GraineDefaut), 2);
     }
 
@@ -79,8 +80,8 @@ class TestChances : public QObject {
         QVERIFY(F->PointLbl->text().endsWith(ligne));
         // Another stroke, another chance: the controls' stroke is the one counted.
         F->FixeValeurCoup(TValeurCoup::AngleVisee, 98.5);
-        QCOMPARE(Calcule(), TexteReussite(Attendue(*JoueurPredefini("club")),
-                                          *JoueurPredefini("club")));
+        QCOMPARE(Calcule(),
+                 TexteReussite(Attendue(*JoueurPredefini("club")), *JoueurPredefini("club")));
     }
 
     void texteEnPourcentsEntiersAvecLeCoteLePlusLarge() {
