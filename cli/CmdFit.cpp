@@ -1,6 +1,6 @@
 // alveran-cli fit SHOT.csv… [--mode …] [--set NAME=VALUE]... [--preset match|defaut]
 //   [--cutoff S] [--constants NAME[=LOW:HIGH],…] [--criterion median|mean] [--holdout F] [--seed N]
-//   [--threads N] [--tracked-starts] [--out-alv DIR]
+//   [--threads N] [--tracked-starts] [--out-alv DIR] [--dispersion]
 //
 // Tracked shots (t,bille,x,y): each one's stroke fitted to its samples and, with --constants,
 // the named physical constants fitted over the whole set, optionally with shots held out to
@@ -8,6 +8,7 @@
 
 #include "analysis/AjustementConstantes.h"
 #include "analysis/LectureBornee.h"
+#include "analysis/Chance.h"
 #include "analysis/TrajectoireMesuree.h"
 #include "cli/Commandes.h"
 #include "cli/Json.h"
@@ -40,6 +41,7 @@ struct TOptionsFit {
     int Threads = ThreadsParDefaut();
     std::string DossierAlv;
     bool DepartsMesures = false; ///< the start places as tracked, not corrected by the fit
+    bool Dispersion = false;     ///< --dispersion: the spread of the fitted strokes
 };
 
 /// "NAME[=LOW:HIGH],…": the constants to fit, each with explicit bounds or not.
@@ -101,6 +103,8 @@ TOptionsFit LitOptions(const TArguments& arguments) {
             o.Threads = LitThreads(v);
         } else if (a == "--tracked-starts") {
             o.DepartsMesures = true;
+        } else if (a == "--dispersion") {
+            o.Dispersion = true;
         } else if (ValeurOption(arguments, i, "--out-alv", v)) {
             if (v.empty()) throw TErreurCommande{"--out-alv sans dossier"};
             o.DossierAlv = v;
@@ -116,6 +120,8 @@ TOptionsFit LitOptions(const TArguments& arguments) {
                               "constantes garde des coups à part"};
     if (o.HorsAjustement > 0 && o.Fichiers.size() < 2)
         throw TErreurCommande{"--holdout demande au moins deux coups"};
+    if (o.Dispersion && o.Fichiers.size() < 2)
+        throw TErreurCommande{"--dispersion demande au moins deux essais du même coup"};
     return o;
 }
 
@@ -228,6 +234,22 @@ void EcritCoups(TJson& json, const TPartie& p) {
             .FinObjet();
     }
     json.FinTableau();
+}
+
+/// "Dispersion": the player's spreads measured from the fitted strokes, as a "Joueur".
+void EcritDispersion(TJson& json, const std::vector<TResultatAjustement>& r) {
+    std::vector<TCoupQueue> coups;
+    for (const TResultatAjustement& x : r)
+        coups.push_back(
+            {x.Coup.AngleOx, x.Coup.Effet, x.Coup.Hauteur, x.Coup.Vq, x.Coup.AngleTapis, x.Coup.m});
+    const TJoueur j = DispersionCoups(coups);
+    json.Cle("Dispersion")
+        .DebutObjet()
+        .Membre("Essais", static_cast<int64_t>(coups.size()))
+        .Membre("EcartAngle", j.EcartAngle)
+        .Membre("EcartProcede", j.EcartProcede)
+        .Membre("EcartVitesse", j.EcartVitesse)
+        .FinObjet();
 }
 
 int64_t HorsOrdre(const std::vector<TResultatAjustement>& r) {
@@ -391,6 +413,7 @@ std::string CmdFit(const TArguments& arguments) {
             .Membre("NbOrdreNonRespecte", HorsOrdre(horsAjustement.Apres))
             .FinObjet();
     }
+    if (o.Dispersion) EcritDispersion(json, ajustes.Apres);
     if (interrompu) json.Membre("Interrompu", true);
     json.Membre("Secondes", duree.count()).FinObjet();
     if (!echecAlv.empty()) throw TSortieIncomplete{json.Texte() + "\n", echecAlv};

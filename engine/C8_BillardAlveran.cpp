@@ -224,7 +224,7 @@ void TBillardAlveran::CalculeTrajets() {
             }
             break;
         }
-        if (c.t > TFinCalcul) {
+        if (c.t > TFinCalcul || (ArretIssueDecidee && IssueDecidee(c))) {
             if (NbEnr < NbEnrMax && Temps[NbEnr] != c.t) {
                 Enregistre(B1, B2, B3, c.t, cAucun);
                 Adherences[NbEnr] = 1000;
@@ -235,6 +235,21 @@ void TBillardAlveran::CalculeTrajets() {
 
     if (B1.Etat == mDehors || B2.Etat == mDehors || B3.Etat == mDehors) PointReussi = false;
     if (ApresCalculTrajets) ApresCalculTrajets.Proc(ApresCalculTrajets.Contexte, *this);
+}
+
+bool TBillardAlveran::IssueDecidee(const TBoucle& c) const {
+    // A ball off the table stays off, and the shot then scores nothing.
+    for (const TEtatBille& b : c.B)
+        if (b.Etat == mDehors) return true;
+    // The point callback is left in place until the point is made or made impossible.
+    if (c.B[0].SurPoint != nullptr) return false;
+    if (!PointReussi) return true;
+    double energie = 0.0; // per unit mass
+    for (const TEtatBille& b : c.B) {
+        if (b.Etat == mVole) return false;
+        energie += 0.5 * Norme2(b.Vitesse) + 0.2 * Fisik.RayonBilles2 * Norme2(b.Rotation);
+    }
+    return energie < PartEnergieDecidee * Fisik.G * Fisik.HautBdes();
 }
 
 TBillardAlveran::TSuitePas TBillardAlveran::Detecte(TBoucle& c) {
@@ -406,6 +421,9 @@ TBillardAlveran::TSuitePas TBillardAlveran::Course(TBoucle& c) {
             Adherences[NbEnr] = 1000;
             tEnr = tEnr + c.dtEnr;
             if (NbEnr >= NbEnrMax) break;
+            // Once the point is settled, the loop looks at each record whether the rest of
+            // the shot can still change it.
+            if (ArretIssueDecidee && B1.SurPoint == nullptr) break;
         }
         // A ball that stops may be the last one moving; a shot cut at TFinCalcul ends with
         // the first step past it.

@@ -4,6 +4,7 @@
 #include "dessin/EcritImage.h"
 #include "dessin/SchemaCoup.h"
 #include "windows/ParamPhysBox.h"
+#include "windows/Chances.h"
 #include "windows/Recherche.h"
 #include "windows/Systeme.h"
 #include "windows/Tolerance.h"
@@ -103,6 +104,11 @@ TMainFrm::TMainFrm(TDialogues* dialogues, QWidget* parent)
 
     CreeActions();
     CreeActionsTrajectoire();
+    FChances = new TChancesCoup(*this, this);
+    connect(FChances, &TChancesCoup::Resultat, this, [this](const QString& ligne) {
+        FTexteResultat += (FTexteResultat.isEmpty() ? QString() : QStringLiteral("\r")) + ligne;
+        PointLbl->setText(QString(FTexteResultat).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+    });
     CreeMenus();
     CreeComposants();
 
@@ -443,6 +449,8 @@ void TMainFrm::CreeMenus() {
     edition->addAction(ToleranceMnu);
     edition->addAction(RechercheMnu);
     edition->addAction(SystemeMnu);
+    edition->addAction(FChances->CalculeMnu);
+    edition->addMenu(FChances->JoueurMnu);
     edition->addSeparator();
     edition->addAction(CopierMnu);
     edition->addAction(CollerMnu);
@@ -597,6 +605,24 @@ TCoupCourant TMainFrm::CoupCourant() const {
             .Inclinaison = Ehvi1->Inclinaison(),
             .MasseQueue = Ehvi1->MasseQueue(),
             .AngleOx = BillardGraph->AngleVisee()};
+}
+
+void TMainFrm::JoueCoupExact(const TCoupQueue& coup) {
+    {
+        // The controls follow without firing; their pixels would round the tip.
+        ++FPlacement;
+        BillardGraph->ViseAngle(coup.AngleOx);
+        Ehvi1->SetEffet(coup.Effet);
+        Ehvi1->SetHauteur(coup.Hauteur);
+        Ehvi1->SetVitesse(coup.Vq);
+        Ehvi1->SetInclinaison(Degres(coup.AngleTapis));
+        Ehvi1->SetMasseQueue(coup.m);
+        --FPlacement;
+    }
+    Moteur.Coup = coup;
+    FCoupImpose = true;
+    TireEnLignes();
+    FCoupImpose = false;
 }
 
 void TMainFrm::FixeValeurCoup(TValeurCoup valeur, double v) {

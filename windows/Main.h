@@ -34,6 +34,7 @@ class TCalibreFrm;
 class TToleranceFrm;
 class TRechercheFrm;
 class TSystemeFrm;
+class TChancesCoup;
 class ThlpFrm;
 class TQueueNumFrm;
 class TEditVectFrm;
@@ -96,6 +97,7 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     TBillardAlveran& MoteurPartage() override { return Moteur; }
     TCoupCourant CoupCourant() const override;
     void FixeValeurCoup(TValeurCoup valeur, double v) override;
+    void JoueCoupExact(const TCoupQueue& coup) override;
     int EtapeCourante() const override { return EtapeAffichee; }
     bool EffacementLignes() const override;
     bool EnvoiAutomatique() const override;
@@ -147,6 +149,8 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     const QImage& QimgImage() const { return FQimgImage; }
     /// The result text of the last shot, lines ended by CR.
     const QString& TexteDernierResultat() const { return FTexteResultat; }
+    /// "Chances de réussite" and the player choice.
+    TChancesCoup& Chances() { return *FChances; }
 
     TDialogues& Dialogues() override { return *FDialogues; }
     /// The tip shown over a drawn part of the cue control or the table (at pixel p of that
@@ -280,6 +284,7 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     std::unique_ptr<TTransportDbAlv> FTransport;
     QImage FQimgImage;
     QString FTexteResultat;
+    TChancesCoup* FChances = nullptr; ///< child object
     QActionGroup* FGroupeDbAlv = nullptr;
     int FPlacement = 0; ///< while positive, changes of the controls do not fire the live shot
 
