@@ -183,8 +183,10 @@ TOptionsSolve LitOptions(const TArguments& arguments) {
     VerifieOptions(o);
     // The map's path is checked before the search, never once its hours are spent.
     if (!o.Carte.empty()) {
-        if (o.Fusion) VerifieSortieCommande("--map", o.Carte, o.Parts);
-        else VerifieSortieCommande("--map", o.Carte, std::span(&o.Fichier, 1));
+        if (o.Fusion)
+            VerifieSortieCommande("--map", o.Carte, o.Parts);
+        else
+            VerifieSortieCommande("--map", o.Carte, std::span(&o.Fichier, 1));
     }
     return o;
 }
@@ -287,7 +289,8 @@ std::string Resultat(const TBillardAlveran& moteur, const TGrilleRecherche& gril
     }
     progression.Efface();
     // A map that cannot be written does not cost the result: it is printed all the same.
-    const std::string echecCarte = o.Carte.empty() ? std::string() : DessineCarte(o, grille, solutions);
+    const std::string echecCarte =
+        o.Carte.empty() ? std::string() : DessineCarte(o, grille, solutions);
 
     TJson json;
     json.DebutObjet();
