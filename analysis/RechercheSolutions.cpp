@@ -145,8 +145,11 @@ int64_t NbBlocsPartage(const TDimensionsRecherche& d, TPartageRecherche partage)
 
 int64_t NbCoupsATirer(const TBillardAlveran& moteur, const TGrilleRecherche& grille,
                       TPartageRecherche partage) {
-    const TDimensionsRecherche d = DimensionsRecherche(grille);
-    const TValeursRecherche v = ValeursRecherche(grille);
+    return NbCoupsATirer(moteur, ValeursRecherche(grille), DimensionsRecherche(grille), partage);
+}
+
+int64_t NbCoupsATirer(const TBillardAlveran& moteur, const TValeursRecherche& v,
+                      const TDimensionsRecherche& d, TPartageRecherche partage) {
     int64_t n = 0;
     const int64_t blocs = NbBlocsPartage(d, partage);
     for (int64_t rang = 0; rang < blocs; ++rang) {
@@ -169,13 +172,19 @@ TRechercheSolutions::~TRechercheSolutions() {
 
 void TRechercheSolutions::Demarre(const TBillardAlveran& moteur, const TGrilleRecherche& grille,
                                   int nbThreads, TPartageRecherche partage) {
+    Demarre(moteur, ValeursRecherche(grille), DimensionsRecherche(grille), nbThreads, partage);
+}
+
+void TRechercheSolutions::Demarre(const TBillardAlveran& moteur, const TValeursRecherche& valeurs,
+                                  const TDimensionsRecherche& dimensions, int nbThreads,
+                                  TPartageRecherche partage) {
     FEquipe.Arrete();
     FEquipe.Rejoint();
-    FValeurs = ValeursRecherche(grille);
-    FDimensions = DimensionsRecherche(grille);
+    FValeurs = valeurs;
+    FDimensions = dimensions;
     FPartage = partage;
     FDepart = moteur.Trajets[1][0];
-    FATirer = NbCoupsATirer(moteur, grille, partage);
+    FATirer = NbCoupsATirer(moteur, FValeurs, FDimensions, partage);
     FCodes.assign(static_cast<size_t>(FDimensions.NbPoints()), 0);
     FSequences.clear();
     FTires.store(0);
@@ -191,6 +200,9 @@ bool TRechercheSolutions::Bloc(TBillardAlveran& moteur, int64_t rang) {
     const int64_t fin = std::min(debut + TailleBlocRecherche, FDimensions.NbPoints());
     int64_t tires = 0;
     int64_t reussis = 0;
+    // Only the outcome and the contacts up to the point are kept: the rest of the shot is
+    // not computed.
+    moteur.ArretIssueDecidee = true;
     for (int64_t indice = debut; indice < fin; ++indice) {
         PlaceCoupRecherche(moteur, FValeurs, FDimensions, indice);
         if (CoupHorsBille(moteur, moteur.Coup.Effet, moteur.Coup.Hauteur)) continue;

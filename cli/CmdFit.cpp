@@ -1,6 +1,6 @@
 // alveran-cli fit SHOT.csv… [--mode …] [--set NAME=VALUE]... [--preset match|defaut]
-//   [--cutoff S] [--constants NAME,NAME…] [--criterion median|mean] [--holdout F] [--seed N]
-//   [--threads N] [--tracked-starts] [--out-alv DIR]
+//   [--cutoff S] [--constants NAME[=LOW:HIGH],…] [--criterion median|mean] [--holdout F] [--seed N]
+//   [--threads N] [--tracked-starts] [--out-alv DIR] [--dispersion]
 //
 // Tracked shots (t,bille,x,y): each one's stroke fitted to its samples and, with --constants,
 // the named physical constants fitted over the whole set, optionally with shots held out to
@@ -8,6 +8,7 @@
 
 #include "analysis/AjustementConstantes.h"
 #include "analysis/LectureBornee.h"
+#include "analysis/Chance.h"
 #include "analysis/TrajectoireMesuree.h"
 #include "cli/Commandes.h"
 #include "cli/Json.h"
@@ -33,24 +34,39 @@ struct TOptionsFit {
     std::vector<std::string> Fichiers;
     double Coupure = 4.0;
     std::vector<int> Constantes;
+    std::vector<TBornesConstante> Bornes; ///< one per constant, NaN without NAME=LOW:HIGH
     TCritere Critere = TCritere::Mediane;
     double HorsAjustement = 0.0;
     uint64_t Graine = 0;
     int Threads = ThreadsParDefaut();
     std::string DossierAlv;
     bool DepartsMesures = false; ///< the start places as tracked, not corrected by the fit
+    bool Dispersion = false;     ///< --dispersion: the spread of the fitted strokes
 };
 
-std::vector<int> LitConstantes(std::string_view texte) {
-    std::vector<int> indices;
+/// "NAME[=LOW:HIGH],…": the constants to fit, each with explicit bounds or not.
+void LitConstantes(std::string_view texte, TOptionsFit& o) {
     for (;;) {
         const std::size_t virgule = texte.find(',');
-        const std::string nom(texte.substr(0, virgule));
+        const std::string_view element = texte.substr(0, virgule);
+        const std::size_t egal = element.find('=');
+        const std::string nom(element.substr(0, egal));
         const int indice = TPARAMPHYS::IndiceParametre(nom.c_str());
         if (indice < 0)
             throw TErreurCommande{"--constants : constante physique inconnue : '" + nom + "'"};
-        indices.push_back(indice);
-        if (virgule == std::string_view::npos) return indices;
+        TBornesConstante bornes;
+        if (egal != std::string_view::npos) {
+            const std::string_view intervalle = element.substr(egal + 1);
+            const std::size_t deuxPoints = intervalle.find(':');
+            if (deuxPoints == std::string_view::npos)
+                throw TErreurCommande{"--constants : NOM=BAS:HAUT attendu, pas '" +
+                                      std::string(element) + "'"};
+            bornes.Bas = LitValeurCommande(intervalle.substr(0, deuxPoints), nom);
+            bornes.Haut = LitValeurCommande(intervalle.substr(deuxPoints + 1), nom);
+        }
+        o.Constantes.push_back(indice);
+        o.Bornes.push_back(bornes);
+        if (virgule == std::string_view::npos) return;
         texte.remove_prefix(virgule + 1);
     }
 }
@@ -66,7 +82,9 @@ TOptionsFit LitOptions(const TArguments& arguments) {
             if (!(o.Coupure > 0))
                 throw TErreurCommande{"--cutoff : durée positive attendue, pas '" + v + "'"};
         } else if (ValeurOption(arguments, i, "--constants", v)) {
-            o.Constantes = LitConstantes(v);
+            o.Constantes.clear();
+            o.Bornes.clear();
+            LitConstantes(v, o);
         } else if (ValeurOption(arguments, i, "--criterion", v)) {
             if (v != "median" && v != "mean")
                 throw TErreurCommande{"--criterion : median ou mean attendu, pas '" + v + "'"};
@@ -85,6 +103,8 @@ TOptionsFit LitOptions(const TArguments& arguments) {
             o.Threads = LitThreads(v);
         } else if (a == "--tracked-starts") {
             o.DepartsMesures = true;
+        } else if (a == "--dispersion") {
+            o.Dispersion = true;
         } else if (ValeurOption(arguments, i, "--out-alv", v)) {
             if (v.empty()) throw TErreurCommande{"--out-alv sans dossier"};
             o.DossierAlv = v;
@@ -100,6 +120,8 @@ TOptionsFit LitOptions(const TArguments& arguments) {
                               "constantes garde des coups à part"};
     if (o.HorsAjustement > 0 && o.Fichiers.size() < 2)
         throw TErreurCommande{"--holdout demande au moins deux coups"};
+    if (o.Dispersion && o.Fichiers.size() < 2)
+        throw TErreurCommande{"--dispersion demande au moins deux essais du même coup"};
     return o;
 }
 
@@ -214,6 +236,22 @@ void EcritCoups(TJson& json, const TPartie& p) {
     json.FinTableau();
 }
 
+/// "Dispersion": the player's spreads measured from the fitted strokes, as a "Joueur".
+void EcritDispersion(TJson& json, const std::vector<TResultatAjustement>& r) {
+    std::vector<TCoupQueue> coups;
+    for (const TResultatAjustement& x : r)
+        coups.push_back(
+            {x.Coup.AngleOx, x.Coup.Effet, x.Coup.Hauteur, x.Coup.Vq, x.Coup.AngleTapis, x.Coup.m});
+    const TJoueur j = DispersionCoups(coups);
+    json.Cle("Dispersion")
+        .DebutObjet()
+        .Membre("Essais", static_cast<int64_t>(coups.size()))
+        .Membre("EcartAngle", j.EcartAngle)
+        .Membre("EcartProcede", j.EcartProcede)
+        .Membre("EcartVitesse", j.EcartVitesse)
+        .FinObjet();
+}
+
 int64_t HorsOrdre(const std::vector<TResultatAjustement>& r) {
     int64_t n = 0;
     for (const auto& x : r) n += !x.OrdreRespecte;
@@ -268,7 +306,7 @@ std::string CmdFit(const TArguments& arguments) {
     const auto modele = std::make_unique<TBillardAlveran>();
     AppliqueOptions(o.Moteur, *modele);
     if (!o.Constantes.empty())
-        if (const std::string probleme = VerifieConstantes(o.Constantes, modele->Fisik);
+        if (const std::string probleme = VerifieConstantes(o.Constantes, modele->Fisik, o.Bornes);
             !probleme.empty())
             throw TErreurCommande{"--constants : " + probleme};
     const std::vector<TCoupMesure> coups = LitCoups(o, modele->Fisik);
@@ -317,6 +355,7 @@ std::string CmdFit(const TArguments& arguments) {
         }
         TOptionsConstantes oc;
         oc.Indices = o.Constantes;
+        oc.Bornes = o.Bornes;
         oc.Critere = o.Critere;
         TResultatConstantes r =
             AjusteConstantes(*modele, ajustes.Coups, optionsCoup, oc, o.Threads, suivi);
@@ -362,7 +401,7 @@ std::string CmdFit(const TArguments& arguments) {
     if (!o.Constantes.empty()) {
         json.Cle("Constantes").DebutObjet();
         for (std::size_t k = 0; k < o.Constantes.size(); ++k)
-            json.Membre(TPARAMPHYS::Noms[o.Constantes[k]], valeurs[k]);
+            json.Membre(TPARAMPHYS::NomParametre(o.Constantes[k]), valeurs[k]);
         json.FinObjet()
             .Membre("RmseMoyenneAvant", Critere(TCritere::Moyenne, ajustes.Avant))
             .Membre("RmseMoyenneApres", Critere(TCritere::Moyenne, ajustes.Apres));
@@ -375,6 +414,7 @@ std::string CmdFit(const TArguments& arguments) {
             .Membre("NbOrdreNonRespecte", HorsOrdre(horsAjustement.Apres))
             .FinObjet();
     }
+    if (o.Dispersion) EcritDispersion(json, ajustes.Apres);
     if (interrompu) json.Membre("Interrompu", true);
     json.Membre("Secondes", duree.count()).FinObjet();
     if (!echecAlv.empty()) throw TSortieIncomplete{json.Texte() + "\n", echecAlv};

@@ -20,7 +20,8 @@ std::vector<std::pair<int, double>> LitPreset(std::string_view texte) {
     if (texte == "match") return ValeursTableDeMatch();
     if (texte == "defaut") {
         std::vector<std::pair<int, double>> valeurs;
-        for (int i = 0; i < TPARAMPHYS::NbParametres; ++i)
+        // The model options too: the published defaults are the engine without them.
+        for (int i = 0; i < TPARAMPHYS::NbParametresModele; ++i)
             valeurs.emplace_back(i, TPARAMPHYS::Defaut(i));
         return valeurs;
     }

@@ -13,6 +13,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <numbers>
 
 namespace {
 
@@ -52,6 +53,12 @@ void EcritFamille(TJson& json, const TValeursRecherche& v, const TDimensionsRech
         .FinObjet();
     json.Membre("D13", f.D13);
     if (f.Tolerance >= 0) json.Membre("Tolerance", f.Tolerance);
+    if (f.Chance) {
+        json.Cle("Chance").DebutObjet();
+        EcritChanceCoup(json, *f.Chance);
+        json.Membre("ProbabiliteCentre", f.Chance->ChanceCentre.Probabilite);
+        json.FinObjet();
+    }
     json.FinObjet();
 }
 
@@ -176,8 +183,24 @@ TCoupsRecherche LitCoups(const json& j, const TGrilleRecherche& grille) {
 
 } // namespace
 
+void EcritChanceCoup(TJson& json, const TCoupSur& sur) {
+    json.Membre("Probabilite", sur.Chance.Probabilite)
+        .Cle("Intervalle")
+        .DebutTableau()
+        .Nombre(sur.Chance.Bas)
+        .Nombre(sur.Chance.Haut)
+        .FinTableau();
+    json.Cle("Coup")
+        .DebutObjet()
+        .Membre("AngleOx", sur.Coup.AngleOx * 180.0 / std::numbers::pi)
+        .Membre("Effet", sur.Coup.Effet)
+        .Membre("Hauteur", sur.Coup.Hauteur)
+        .Membre("Vq", sur.Coup.Vq)
+        .FinObjet();
+}
+
 void EcritSolutions(TJson& json, const TGrilleRecherche& grille, const TCoupsRecherche& coups,
-                    const TSolutions& solutions, bool cellules) {
+                    const TSolutions& solutions, bool cellules, int32_t plusSurs) {
     const TValeursRecherche v = ValeursRecherche(grille);
     const TDimensionsRecherche& d = coups.Dimensions;
     EcritGrille(json, grille);
@@ -194,6 +217,18 @@ void EcritSolutions(TJson& json, const TGrilleRecherche& grille, const TCoupsRec
         json.FinTableau().FinObjet();
     }
     json.FinTableau();
+    if (plusSurs >= 0) {
+        json.Cle("PlusSurs").DebutTableau();
+        for (size_t k = 0; k < solutions.PlusSurs.size() && k < static_cast<size_t>(plusSurs);
+             ++k) {
+            const TRoute& route = solutions.Routes[solutions.PlusSurs[k].Route];
+            const TFamille& f = route.Familles[solutions.PlusSurs[k].Famille];
+            json.DebutObjet().Membre("Sequence", route.Sequence).Membre("Famille", f.Numero);
+            EcritChanceCoup(json, *f.Chance);
+            json.FinObjet();
+        }
+        json.FinTableau();
+    }
     if (!cellules) return;
     json.Cle("Cellules").DebutTableau();
     for (const TCoupReussi& c : solutions.Coups) {

@@ -12,10 +12,16 @@
 #include <string>
 #include <string_view>
 
-/// The members of a result: Grille, Tires, Reussis, Interrompu (only when true), Routes and,
-/// with `cellules`, Cellules. The caller opens and closes the object (and adds Secondes).
+/// The members of a result: Grille, Tires, Reussis, Interrompu (only when true), Routes (each
+/// family with its Chance once computed), with `plusSurs` ≥ 0 PlusSurs (the `plusSurs` safest
+/// families) and, with `cellules`, Cellules. The caller opens and closes the object (and adds
+/// Joueur, Secondes).
 void EcritSolutions(TJson& json, const TGrilleRecherche& grille, const TCoupsRecherche& coups,
-                    const TSolutions& solutions, bool cellules);
+                    const TSolutions& solutions, bool cellules, int32_t plusSurs = -1);
+
+/// The members of a chance: Probabilite, Intervalle and Coup {AngleOx (degrees), Effet,
+/// Hauteur, Vq}.
+void EcritChanceCoup(TJson& json, const TCoupSur& sur);
 
 /// The partial result of share `partage` as one JSON object, with its newline.
 std::string TextePartiel(const TBillardAlveran& moteur, const TGrilleRecherche& grille,

@@ -1,5 +1,6 @@
 #include "dessin/SchemaCoup.h"
 
+#include "analysis/SystemeDiamants.h"
 #include "dessin/TexteCoup.h"
 #include "engine/EcritureFichier.h"
 
@@ -53,13 +54,26 @@ QPolygonF Fleche(QPointF pointe, QPointF sens, double taille) {
     return QPolygonF({pointe, base + travers * (0.45 * taille), base - travers * (0.45 * taille)});
 }
 
-/// The table's outer size in cm: length (across the screen) and width (down).
+/// A ball's disc at record i: opaque at the start, see-through with a dashed outline at the end.
+void DessineBille(QPainter& p, const TBillardAlveran& moteur, const TRepere& r, int n, int i,
+                  const QColor& couleur, bool depart) {
+    const double rayon = moteur.Fisik.RayonBilles() * r.PixParCm;
+    QColor fond = couleur;
+    if (!depart) fond.setAlphaF(0.45f);
+    QPen contour(Qt::black, 1.0);
+    if (!depart) contour.setStyle(Qt::DashLine);
+    p.setPen(contour);
+    p.setBrush(fond);
+    p.drawEllipse(Pixel(moteur, r, n, i), rayon, rayon);
+}
+
+} // namespace
+
 QSizeF TableCm(const TBillardAlveran& moteur) {
     const double j = moteur.Fisik.largeurJeu();
     const double cadre = 2 * (LargeurBois + LargeurBandes);
     return {2 * j + cadre, j + cadre};
 }
-
 void DessineTable(QPainter& p, const TBillardAlveran& moteur, const TRepere& r) {
     const double j = moteur.Fisik.largeurJeu();
     const auto rectangle = [&](double demiLargeur, double demiLongueur) {
@@ -100,21 +114,6 @@ void DessineTable(QPainter& p, const TBillardAlveran& moteur, const TRepere& r) 
          {std::pair{0.0, 0.0}, {0.0, 2.0}, {0.0, -2.0}, {-0.514, -2.0}, {0.514, -2.0}})
         p.drawEllipse(r.VersPixels(x * diamant, y * diamant), rayon, rayon);
 }
-
-/// A ball's disc at record i: opaque at the start, see-through with a dashed outline at the end.
-void DessineBille(QPainter& p, const TBillardAlveran& moteur, const TRepere& r, int n, int i,
-                  const QColor& couleur, bool depart) {
-    const double rayon = moteur.Fisik.RayonBilles() * r.PixParCm;
-    QColor fond = couleur;
-    if (!depart) fond.setAlphaF(0.45f);
-    QPen contour(Qt::black, 1.0);
-    if (!depart) contour.setStyle(Qt::DashLine);
-    p.setPen(contour);
-    p.setBrush(fond);
-    p.drawEllipse(Pixel(moteur, r, n, i), rayon, rayon);
-}
-
-} // namespace
 
 // ---------------------------------------------------------------------------------------------
 // The pieces shared with the table
@@ -205,6 +204,35 @@ void DessineNumerosBandes(QPainter& p, const TBillardAlveran& moteur, const TRep
     }
 }
 
+void DessineDiamantsBandes(QPainter& p, const TBillardAlveran& moteur, const TRepere& r,
+                           double taille, const QLocale& locale) {
+    const double L = moteur.Fisik.largeurJeu();
+    // Further in than the contact's order number, so that both can be shown.
+    const double ecart = 5.2 * moteur.Fisik.RayonBilles();
+    QFont police(QStringLiteral("Liberation Sans"));
+    police.setPixelSize(std::max(6, static_cast<int>(std::lround(taille))));
+    p.setFont(police);
+    const QFontMetricsF mesure(police);
+    for (const int i : ContactsBandes(moteur)) {
+        const TVecteur& pos = moteur.Trajets[1][i].Position;
+        const int numero = moteur.Contres[i];
+        double x = pos.x, y = pos.y;
+        if (numero == 1 || numero == 3)
+            x -= std::copysign(ecart, pos.x);
+        else
+            y -= std::copysign(ecart, pos.y);
+        const QString texte = locale.toString(NumeroDiamant(numero, pos, L), 'f', 1);
+        const QPointF centre = r.VersPixels(x, y);
+        const QSizeF boite(mesure.horizontalAdvance(texte) + 4, mesure.height());
+        const QRectF rect(centre - QPointF(boite.width() / 2, boite.height() / 2), boite);
+        const bool apresPoint = moteur.PointReussi && i > moteur.IndicePoint;
+        p.setPen(QPen(apresPoint ? Qt::gray : QColor(40, 70, 200), 1.0));
+        p.setBrush(Qt::white);
+        p.drawRect(rect);
+        p.drawText(rect, Qt::AlignCenter, texte);
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // The diagram
 
@@ -265,6 +293,7 @@ void DessineSchema(QPainter& p, const TSchemaCoup& schema) {
     for (int n = 1; n <= 3; ++n)
         DessineBille(p, moteur, r, n, 0, schema.Couleurs[static_cast<size_t>(n - 1)], true);
     DessineNumerosBandes(p, moteur, r, 13.0);
+    if (schema.NumerosDiamants) DessineDiamantsBandes(p, moteur, r, 12.0, QLocale());
 
     QFont police(QStringLiteral("Liberation Sans"));
     police.setPixelSize(static_cast<int>(TaillePoliceLegende));

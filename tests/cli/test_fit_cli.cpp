@@ -179,6 +179,17 @@ TEST_F(FitCli, RefuseLesMauvaisesEntrees) {
          "des coups à part\n"},
         {"fit x.csv --constants ElastBiBde,Elasticite",
          "alveran-cli: --constants : constante physique inconnue : 'Elasticite'\n"},
+        {"fit x.csv --constants PerteRotationBande",
+         "alveran-cli: --constants : PerteRotationBande doit être positive pour être ajustée "
+         "(elle varie entre la moitié et une fois et demie sa valeur de départ ; donnez-lui des "
+         "bornes NOM=BAS:HAUT)\n"},
+        {"fit x.csv --constants FrotBiBde=0.4:0.2",
+         "alveran-cli: --constants : FrotBiBde : bornes BAS:HAUT finies avec BAS < HAUT "
+         "attendues\n"},
+        {"fit x.csv --constants FrotBiBde=0.2",
+         "alveran-cli: --constants : NOM=BAS:HAUT attendu, pas 'FrotBiBde=0.2'\n"},
+        {"fit x.csv --constants FrotBiBde=a:0.2",
+         "alveran-cli: valeur incorrecte pour FrotBiBde : 'a'\n"},
         {"fit x.csv --cutoff -1", "alveran-cli: --cutoff : durée positive attendue, pas '-1'\n"},
         {"fit x.csv --criterion max",
          "alveran-cli: --criterion : median ou mean attendu, pas 'max'\n"},
@@ -302,4 +313,20 @@ TEST_F(FitCli, PeuDeDonneesNeDonnentPasUnAjustementParfait) {
     EXPECT_NE(r.Erreurs.find("relevé(s) dans les 4 s après la frappe, il en faut au moins 5"),
               std::string::npos)
         << r.Erreurs;
+}
+
+TEST_F(FitCli, ExplicitBoundsMoveAConstantFromZeroAndHoldTheResult) {
+    // A model option off at 0 cannot move as a multiple of its start; with bounds it can, and
+    // a start outside its bounds (FrotBiBde 0.3) ends inside them.
+    const auto r = Lance("fit" + Coups(2, 11) +
+                         " --cutoff 0.6 --constants PerteRotationBande=0:1,FrotBiBde=0.1:0.2");
+    ASSERT_EQ(r.Statut, 0) << r.Erreurs;
+    const auto constantes = r.Sortie.find("\"Constantes\":");
+    ASSERT_NE(constantes, std::string::npos);
+    const double perte = Nombre(r.Sortie, "PerteRotationBande", constantes);
+    EXPECT_GE(perte, 0.0);
+    EXPECT_LE(perte, 1.0);
+    const double frottement = Nombre(r.Sortie, "FrotBiBde", constantes);
+    EXPECT_GE(frottement, 0.1);
+    EXPECT_LE(frottement, 0.2);
 }
