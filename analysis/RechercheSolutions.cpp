@@ -3,6 +3,7 @@
 #include "analysis/ComdbAlv.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <numbers>
 #include <set>
@@ -30,12 +31,33 @@ std::string VerifieAxe(const TAxeRecherche& axe, const char* nom) {
     return {};
 }
 
+/// Significant digits a grid value keeps, counted at the axis' largest magnitude.
+constexpr int ChiffresGrille = 12;
+
+/// `v` rounded to the decimals that ChiffresGrille digits give at the magnitude `ampleur`: the
+/// binary noise of sums and products goes (0.8 × 3.075 is 2.4600000000000004, −180 + k × 0.1
+/// drifts), so that a grid value is the decimal the user typed or would type, and prints so.
+double ArrondiGrille(double v, double ampleur) {
+    if (!std::isfinite(v) || !(ampleur > 0) || !std::isfinite(ampleur)) return v;
+    const int decimales =
+        std::clamp(ChiffresGrille - 1 - static_cast<int>(std::floor(std::log10(ampleur))), 0, 17);
+    if (std::abs(v) >= 1e21) return v;
+    char tampon[64];
+    const auto fin =
+        std::to_chars(tampon, tampon + sizeof tampon, v, std::chars_format::fixed, decimales);
+    if (fin.ec != std::errc()) return v;
+    double arrondi = v;
+    std::from_chars(tampon, fin.ptr, arrondi);
+    return arrondi == 0.0 ? 0.0 : arrondi; // no "-0"
+}
+
 } // namespace
 
 TGrilleRecherche GrilleRechercheDefaut(double rayon) {
     TGrilleRecherche g;
     g.AngleOx = {-180.0, 180.0, 0.5};
-    g.Effet = {-0.8 * rayon, 0.8 * rayon, 9};
+    const double bord = ArrondiGrille(0.8 * rayon, 0.8 * rayon);
+    g.Effet = {-bord, bord, 9};
     g.Hauteur = g.Effet;
     g.Vq = {150.0, 650.0, 6};
     return g;
@@ -61,17 +83,20 @@ std::string VerifieGrilleRecherche(const TGrilleRecherche& grille) {
 
 std::vector<double> ValeursVisee(const TAxeVisee& axe) {
     std::vector<double> valeurs(static_cast<size_t>(NbVisees(axe)));
+    const double ampleur = std::max(std::abs(axe.De), std::abs(axe.A));
     for (size_t k = 0; k < valeurs.size(); ++k)
-        valeurs[k] = axe.De + static_cast<double>(k) * axe.Pas;
+        valeurs[k] = ArrondiGrille(axe.De + static_cast<double>(k) * axe.Pas, ampleur);
     return valeurs;
 }
 
 std::vector<double> ValeursAxe(const TAxeRecherche& axe) {
     std::vector<double> valeurs(static_cast<size_t>(std::max(axe.N, 1)));
-    valeurs[0] = axe.De;
+    const double ampleur = std::max(std::abs(axe.De), std::abs(axe.A));
+    valeurs[0] = ArrondiGrille(axe.De, ampleur);
     for (size_t k = 1; k < valeurs.size(); ++k)
-        valeurs[k] =
-            std::lerp(axe.De, axe.A, static_cast<double>(k) / static_cast<double>(axe.N - 1));
+        valeurs[k] = ArrondiGrille(
+            std::lerp(axe.De, axe.A, static_cast<double>(k) / static_cast<double>(axe.N - 1)),
+            ampleur);
     return valeurs;
 }
 
@@ -104,8 +129,10 @@ void PlaceCoupRecherche(TBillardAlveran& moteur, const TValeursRecherche& valeur
 }
 
 bool CoupHorsBille(const TBillardAlveran& moteur, double effet, double hauteur) {
-    // The strike's own test, so that exactly the strokes it cannot solve are left out.
-    return effet * effet + hauteur * hauteur > moteur.Fisik.RayonBilles2;
+    // The strike's own test, with the rim left out too: a tip on the ball's outline only
+    // grazes it (a miscue), and whether a grid's corner lands a hair inside or outside the
+    // outline is a matter of the last bit of its decimals (0.8 R and 0.6 R make exactly R).
+    return effet * effet + hauteur * hauteur > moteur.Fisik.RayonBilles2 * (1 - 1e-12);
 }
 
 namespace {

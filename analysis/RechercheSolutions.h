@@ -102,7 +102,8 @@ TValeursRecherche ValeursRecherche(const TGrilleRecherche& grille);
 /// inclination and cue mass stay the engine's).
 void PlaceCoupRecherche(TBillardAlveran& moteur, const TValeursRecherche& valeurs,
                         const TDimensionsRecherche& dimensions, int64_t indice);
-/// True when the tip misses the ball (E² + H² > R²): such strokes are not fired.
+/// True when the tip misses the ball or only grazes its outline (E² + H² ≥ R², to within
+/// rounding): such strokes are not fired.
 bool CoupHorsBille(const TBillardAlveran& moteur, double effet, double hauteur);
 
 /// A share of the strokes: the blocks of TailleBlocRecherche consecutive grid points whose rank
