@@ -56,6 +56,21 @@ struct TSansTirDirect {
     int& Compteur;
 };
 
+} // namespace
+
+double AngleApresFleche(double degres, int dx, int dy) {
+    // The aim turns by whole hundredths of a degree, whatever the line's pixels: every press
+    // moves it, and the value shown is the one typed by the arrows.
+    // Counted in hundredths, whole numbers: n / 100 is the double nearest the decimal.
+    const double pas = dx != 0 ? PasViseeFin * dx : PasViseeGros * dy;
+    double centiemes = std::round((degres + pas) * 100.0);
+    if (centiemes > 18000.0) centiemes -= 36000.0;
+    if (centiemes <= -18000.0) centiemes += 36000.0;
+    return centiemes / 100.0;
+}
+
+namespace {
+
 /// The effect and height steps of the arrows are widened by two pixels' worth away from zero.
 int Elargi(int n) {
     return n > 0 ? n + 2 : (n < 0 ? n - 2 : 0);
@@ -99,6 +114,7 @@ TMainFrm::TMainFrm(TDialogues* dialogues, QWidget* parent)
     Moteur.ModeDeJeu = j3Bandes;
 
     CreeActions();
+    CreeAnnulation();
     CreeActionsTrajectoire();
     CreeMenus();
     CreeComposants();
@@ -174,6 +190,8 @@ void TMainFrm::CreeFenetres() {
           static_cast<QWidget*>(HlpFrm.get()), static_cast<QWidget*>(QueueNumFrm.get()),
           static_cast<QWidget*>(EditVectFrm.get())})
         fenetre->setAttribute(Qt::WA_QuitOnClose, false);
+    // The table as it starts is where undoing stops.
+    Annulation->Reprend();
 }
 
 void TMainFrm::CreeComposants() {
@@ -251,12 +269,18 @@ void TMainFrm::CreeComposants() {
     // The notifications are bound once every component they touch exists.
     BillardGraph->OnPosBillesChange = [this](TCIBille*) {
         FixeModif(true);
+        // Moved by the player (a drag, the keys): the result shown was another table's.
+        if (!CoupEnCours && FPlacement == 0 && !BillardGraph->RelectureEnCours()) EffaceResultat();
+        ChangePartie();
         // The ball met depends on the balls' places as much as on the aim. A replay moves the
         // balls along the shot: the preview keeps showing the shot as it was aimed.
         if (!CoupEnCours) DessineApercu();
     };
     BillardGraph->OnViseeChange = [this](TCIBillardHor3B*) { BillardGraphViseeChange(); };
     BillardGraph->OnEtapeRelecture = [this](int i) { EtapeRelecture(i); };
+    BillardGraph->OnRepriseRelecture = [this] {
+        PointLbl->setText(QStringLiteral("Relecture en cours"));
+    };
     Ehvi1->OnEhviChange = [this](TEhvi*) { Ehvi1EhviChange(); };
 }
 
@@ -301,6 +325,9 @@ void TMainFrm::CreeActions() {
     FGroupeDbAlv->addAction(dbAlvVitesseMnu);
 
     ParamPhysMnu = action("Paramètres physiques", "ParamPhysMnu");
+    QuitterMnu = action("Quitter", "QuitterMnu");
+    QuitterMnu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(QuitterMnu, &QAction::triggered, this, &QWidget::close);
     connect(ParamPhysMnu, &QAction::triggered, this, [this] { ParamPhysMnuClick(); });
 
     VueNumMnu = action("Vue Numérique", "VueNumMnu");
@@ -425,7 +452,13 @@ void TMainFrm::CreeMenus() {
     fichier->addSeparator();
     fichier->addAction(ParamPhysMnu);
 
+    fichier->addSeparator();
+    fichier->addAction(QuitterMnu);
+
     QMenu* edition = menuBar()->addMenu(QStringLiteral("&Edition"));
+    edition->addAction(AnnulerMnu);
+    edition->addAction(RetablirMnu);
+    edition->addSeparator();
     edition->addAction(VueNumMnu);
     edition->addAction(CalibrageMnu);
     edition->addAction(ToleranceMnu);
@@ -482,6 +515,8 @@ void TMainFrm::showEvent(QShowEvent* evenement) {
     if (evenement->spontaneous()) return;
     PositionsVersMoteur();
     if (VueNumFrm) VueNumFrm->AfficheEnregistrement(0);
+    // Laid out and shown: undoing goes back no further than this table.
+    if (Annulation) Annulation->Reprend();
 }
 
 void TMainFrm::ZoneClientRedimensionnee() {
@@ -644,6 +679,7 @@ bool TMainFrm::Lignes() const {
 
 void TMainFrm::Ehvi1EhviChange() {
     FixeModif(true);
+    ChangePartie();
     if (TraceSimultaneeMnu->isChecked() && FPlacement == 0) Tire();
 }
 
@@ -810,11 +846,9 @@ void TMainFrm::CommandeFleche(int dx, int dy) {
         bille->DeplacePixels(QPoint(p.x() + dx, p.y() - dy));
         break;
     }
-    case Qt::Key_A: {
-        const QPoint fin = BillardGraph->ViseeFin();
-        BillardGraph->ViseePoint(QPoint(fin.x() + 2 * dx, fin.y() - 2 * dy));
+    case Qt::Key_A:
+        BillardGraph->ViseAngleDeg(AngleApresFleche(BillardGraph->AngleViseeDeg(), dx, dy));
         break;
-    }
     case Qt::Key_E:
     case Qt::Key_H:
         Ehvi1->SetEffet(Ehvi1->Effet() + 0.015 * Elargi(dx));
@@ -901,10 +935,7 @@ void TMainFrm::Tire() {
             EtapeAffichee = Moteur.NbEnr;
         }
     } else {
-        AfficheMessage(QStringLiteral("Erreur"),
-                       QStringLiteral("choc Queue-bille insoluble (probablement du fait de "
-                                      "l'inclinaison de la queue)"),
-                       tmErreur);
+        AfficheMessage(QStringLiteral("Erreur"), TexteQueueInsoluble(Moteur, QLocale()), tmErreur);
     }
     if (VueNumFrm) VueNumFrm->FormShow();
 
@@ -1000,6 +1031,7 @@ void TMainFrm::DessineApercu() {
 
 void TMainFrm::BillardGraphViseeChange() {
     ApercuContact();
+    ChangePartie();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1036,6 +1068,7 @@ int TMainFrm::SauvePosition() {
     if (!choix) return 0;
     std::string erreur;
     int resultat;
+    Moteur.BilleJoueur = JauneMnu->isChecked() ? bjJaune : bjBlanche;
     if (choix->IndiceFiltre == 0 ||
         Extension(choix->Nom).compare(QStringLiteral(".alv"), Qt::CaseInsensitive) == 0) {
         resultat = Moteur.EcritPositionQueue(
@@ -1046,6 +1079,7 @@ int TMainFrm::SauvePosition() {
     }
     if (!erreur.empty())
         AfficheMessage(QStringLiteral("Erreur"), QString::fromUtf8(erreur), tmErreur);
+    if (resultat != 0) AfficheNomFichier();
     return resultat;
 }
 
@@ -1062,11 +1096,24 @@ int TMainFrm::LitPositionSignale(const std::string& nom) {
     // rather than show the old position as if it were the file's.
     if (!rapport.Erreur.empty())
         AfficheMessage(QStringLiteral("Erreur"), QString::fromStdString(rapport.Erreur), tmErreur);
+    // A stroke file's cue mass is the file's: a shot fired with the window's would not be the
+    // one the file (and alveran-cli on it) fires.
+    if (variante == 1) {
+        const TSansTirDirect garde(FPlacement);
+        Ehvi1->SetMasseQueue(Moteur.Coup.m);
+    }
+    // A file that names its cue ball is played with that ball: its engine ball 1 is that one.
+    if (variante != 0 && Moteur.BilleJoueur != bjInconnue) {
+        QAction* choix = Moteur.BilleJoueur == bjJaune ? JauneMnu : BlancheMnu;
+        choix->setChecked(true);
+        BilleJoueurMnuClick(choix);
+    }
     return variante;
 }
 
 /// After a load or a received block: the balls at record 0, the stroke but the cue mass from
-/// the engine, the aim line from the engine, a clean table.
+/// the engine (a stroke file's mass is taken as it is read), the aim line from the engine, a
+/// clean table.
 void TMainFrm::RecadreApresChargement() {
     OublieTrajectoire();
     const TSansTirDirect garde(FPlacement);
@@ -1080,6 +1127,7 @@ void TMainFrm::RecadreApresChargement() {
 }
 
 void TMainFrm::ChargerMnuClick() {
+    ValidePartie(); // what the player did before is a step of its own
     LignesMnu->setChecked(true);
     const int variante = ChargePosition();
     // A stroke file holds positions only: the three balls start at rest, whatever an earlier
@@ -1089,6 +1137,8 @@ void TMainFrm::ChargerMnuClick() {
     if (variante != 0) EffaceResultat();
     RecadreApresChargement();
     if (TraceSimultaneeMnu->isChecked()) Tire();
+    if (variante != 0) AfficheNomFichier();
+    ValidePartie();
 }
 
 int TMainFrm::OuvrePosition(const QString& nom) {
@@ -1100,11 +1150,21 @@ int TMainFrm::OuvrePosition(const QString& nom) {
                        tmErreur);
         return 0;
     }
+    ValidePartie();
     LignesMnu->setChecked(true);
     const int resultat = LitPositionSignale(NomFichierNatif(fichier.absoluteFilePath()));
     RecadreApresChargement();
     if (TraceSimultaneeMnu->isChecked()) Tire();
+    if (resultat != 0) AfficheNomFichier();
+    ValidePartie();
     return resultat;
+}
+
+void TMainFrm::AfficheNomFichier() {
+    const QString nom =
+        QFileInfo(QFile::decodeName(QByteArray::fromStdString(Moteur.NomFichier))).fileName();
+    setWindowTitle(nom.isEmpty() ? QStringLiteral("Démo2D Alveran")
+                                 : nom + QStringLiteral(" — Démo2D Alveran"));
 }
 
 int LanceProgramme(const QStringList& arguments, TDialogues* dialogues) {
@@ -1181,6 +1241,7 @@ void TMainFrm::CopierMnuClick() {
 }
 
 void TMainFrm::CollerMnuClick() {
+    ValidePartie();
     const QClipboard* pressePapiers = QGuiApplication::clipboard();
     const QMimeData* donnees = pressePapiers->mimeData();
     std::string manquants;
@@ -1196,6 +1257,7 @@ void TMainFrm::CollerMnuClick() {
     BillesAuRepos();
     PlaceEtape(0);
     Tire();
+    ValidePartie();
     if (!manquants.empty())
         AfficheMessage(QStringLiteral("Avertissement"),
                        QStringLiteral("certains paramètres étaient absents du presse-papier et "
@@ -1285,6 +1347,7 @@ void TMainFrm::RecoitBlocDb(const QByteArray& donnees) {
     if (donnees.size() != static_cast<qsizetype>(TailleCoupDb)) return;
     const auto* octets = reinterpret_cast<const uint8_t*>(donnees.constData());
     const TCoupDb bloc = DecodeCoupDb(std::span<const uint8_t, TailleCoupDb>(octets, TailleCoupDb));
+    ValidePartie();
     // A block carries at most the cue ball's motion: the object balls start at rest, as on a
     // fresh engine.
     BillesAuRepos();
@@ -1300,4 +1363,5 @@ void TMainFrm::RecoitBlocDb(const QByteArray& donnees) {
         LignesMnu->setChecked(true);
         RedessineSansLignes();
     }
+    ValidePartie();
 }

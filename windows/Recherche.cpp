@@ -1,5 +1,6 @@
 #include "windows/Recherche.h"
 
+#include "analysis/DureeEssai.h"
 #include "ui/SaisieNombre.h"
 #include "windows/Services.h"
 
@@ -249,6 +250,27 @@ void TRechercheFrm::ChercheBtnClick() {
     FMoteur = std::make_unique<TBillardAlveran>(Services.MoteurPartage());
     FMoteur->Coup.AngleTapis = Radians(Services.CoupCourant().Inclinaison);
 
+    // The strokes and their time on this machine, from a few of them fired now: a long search
+    // is announced and asked for.
+    const int nbThreads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    {
+        const TValeursRecherche valeurs = ValeursRecherche(grille);
+        const int64_t aTirer = NbCoupsATirer(*FMoteur, grille);
+        const qint64 estimation = EstimationMs(
+            aTirer,
+            MesureDureeTir(*FMoteur,
+                           EchantillonRecherche(*FMoteur, valeurs, DimensionsRecherche(grille)),
+                           100.0),
+            nbThreads);
+        const QString annonce = QStringLiteral("%1 coups à tirer, temps estimé %2")
+                                    .arg(TexteGroupe(aTirer), TexteDureeHMS(estimation));
+        if (estimation > EstimationSansQuestion &&
+            !Services.Dialogues().Question(this, QStringLiteral("Confirmation"),
+                                           annonce + QStringLiteral(".\nLa lancer ?")))
+            return;
+        EtatLbl->setText(annonce);
+    }
+
     Grille = grille;
     FValeurs = ValeursRecherche(grille);
     FDimensions = DimensionsRecherche(grille);
@@ -261,13 +283,11 @@ void TRechercheFrm::ChercheBtnClick() {
     CarteImg->resize(0, 0);
     EnregistreBtn->setEnabled(false);
     ProgressBar1->setValue(0);
-    EtatLbl->clear();
     Verrouille(true);
 
     Phase = TPhase::Tirs;
     FDebut.start();
     FRecherche = std::make_unique<TRechercheSolutions>();
-    const int nbThreads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     FRecherche->Demarre(*FMoteur, grille, nbThreads);
     FSonde->start();
 }
@@ -287,9 +307,16 @@ void TRechercheFrm::Sonde() {
         if (FRecherche->Termine()) return FinTirs();
         const TProgressionRecherche p = FRecherche->Progression();
         if (p.ATirer > 0) ProgressBar1->setValue(static_cast<int>(p.Tires * 100 / p.ATirer));
-        EtatLbl->setText(
+        QString texte =
             QStringLiteral("%1 coups tirés sur %2, %3 réussis")
-                .arg(TexteGroupe(p.Tires), TexteGroupe(p.ATirer), TexteGroupe(p.Reussis)));
+                .arg(TexteGroupe(p.Tires), TexteGroupe(p.ATirer), TexteGroupe(p.Reussis));
+        if (p.Tires > 0 && p.ATirer > p.Tires) {
+            const double reste =
+                static_cast<double>(FDebut.elapsed()) *
+                (static_cast<double>(p.ATirer) / static_cast<double>(p.Tires) - 1.0);
+            texte += QStringLiteral(", reste %1").arg(TexteDureeHMS(static_cast<qint64>(reste)));
+        }
+        EtatLbl->setText(texte);
     } else if (Phase == TPhase::Familles) {
         if (FFamillesFinies) return FinFamilles();
         const int64_t total = FTotalTolerance;
