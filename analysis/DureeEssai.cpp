@@ -40,7 +40,7 @@ std::vector<TCoupQueue> EchantillonRecherche(const TBillardAlveran& moteur,
         const int64_t indice = static_cast<int64_t>((static_cast<double>(k) + 0.5) *
                                                     static_cast<double>(points) / nombre);
         PlaceCoupRecherche(*copie, valeurs, dimensions, std::min(indice, points - 1));
-        if (CoupHorsBille(*copie, copie->Coup.Effet, copie->Coup.Hauteur)) continue;
+        if (PointeHorsGrille(*copie, copie->Coup.Effet, copie->Coup.Hauteur)) continue;
         coups.push_back(copie->Coup);
     }
     return coups;

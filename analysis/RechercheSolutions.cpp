@@ -63,6 +63,26 @@ TGrilleRecherche GrilleRechercheDefaut(double rayon) {
     return g;
 }
 
+/// Far from zero, doubles are too coarse for a small step: values that should differ round to
+/// the same one, and the same strokes would be fired again and again.
+static std::string ValeursRepetees(const TGrilleRecherche& grille) {
+    const std::vector<double> visees = ValeursVisee(grille.AngleOx);
+    for (size_t k = 1; k < visees.size(); ++k)
+        if (!(visees[k] > visees[k - 1]))
+            return "visée : pas trop petit pour des angles de cette taille, des valeurs se "
+                   "répètent";
+    for (const auto& [axe, nom] :
+         {std::pair{&grille.Effet, "l'effet"}, std::pair{&grille.Hauteur, "la hauteur"},
+          std::pair{&grille.Vq, "la vitesse"}}) {
+        const std::vector<double> v = ValeursAxe(*axe);
+        for (size_t k = 1; k < v.size(); ++k)
+            if (v[k] == v[k - 1])
+                return std::string(nom) + " : valeurs trop proches pour leur taille, elles se "
+                                          "répètent";
+    }
+    return {};
+}
+
 std::string VerifieGrilleRecherche(const TGrilleRecherche& grille) {
     const TAxeVisee& v = grille.AngleOx;
     if (!std::isfinite(v.De) || !std::isfinite(v.A) || !std::isfinite(v.Pas) || v.Pas <= 0)
@@ -78,6 +98,7 @@ std::string VerifieGrilleRecherche(const TGrilleRecherche& grille) {
     const TDimensionsRecherche d = DimensionsRecherche(grille);
     if (static_cast<double>(d.NbAngles) * d.NbEffets * d.NbHauteurs * d.NbVitesses > NbPointsMax)
         return "grille trop grande (au plus 100000000 coups)";
+    if (const std::string repetee = ValeursRepetees(grille); !repetee.empty()) return repetee;
     return {};
 }
 
@@ -129,9 +150,14 @@ void PlaceCoupRecherche(TBillardAlveran& moteur, const TValeursRecherche& valeur
 }
 
 bool CoupHorsBille(const TBillardAlveran& moteur, double effet, double hauteur) {
-    // The strike's own test, with the rim left out too: a tip on the ball's outline only
-    // grazes it (a miscue), and whether a grid's corner lands a hair inside or outside the
-    // outline is a matter of the last bit of its decimals (0.8 R and 0.6 R make exactly R).
+    // The strike's own test, so that exactly the strokes it cannot solve are left out.
+    return effet * effet + hauteur * hauteur > moteur.Fisik.RayonBilles2;
+}
+
+bool PointeHorsGrille(const TBillardAlveran& moteur, double effet, double hauteur) {
+    // The rim left out too: a tip on the ball's outline only grazes it, and whether a grid's
+    // corner lands a hair inside or outside the outline is a matter of the last bit of its
+    // decimals (0.8 R and 0.6 R make exactly R).
     return effet * effet + hauteur * hauteur > moteur.Fisik.RayonBilles2 * (1 - 1e-12);
 }
 
@@ -151,8 +177,11 @@ int64_t NbBlocsPartage(const TDimensionsRecherche& d, TPartageRecherche partage)
 
 int64_t NbCoupsATirer(const TBillardAlveran& moteur, const TGrilleRecherche& grille,
                       TPartageRecherche partage) {
-    const TDimensionsRecherche d = DimensionsRecherche(grille);
-    const TValeursRecherche v = ValeursRecherche(grille);
+    return NbCoupsATirer(moteur, ValeursRecherche(grille), DimensionsRecherche(grille), partage);
+}
+
+int64_t NbCoupsATirer(const TBillardAlveran& moteur, const TValeursRecherche& v,
+                      const TDimensionsRecherche& d, TPartageRecherche partage) {
     int64_t n = 0;
     const int64_t blocs = NbBlocsPartage(d, partage);
     for (int64_t rang = 0; rang < blocs; ++rang) {
@@ -160,8 +189,8 @@ int64_t NbCoupsATirer(const TBillardAlveran& moteur, const TGrilleRecherche& gri
         const int64_t fin = std::min(debut + TailleBlocRecherche, d.NbPoints());
         for (int64_t indice = debut; indice < fin; ++indice) {
             const auto i = d.Indices(indice);
-            if (!CoupHorsBille(moteur, v.Effets[static_cast<size_t>(i[1])],
-                               v.Hauteurs[static_cast<size_t>(i[2])]))
+            if (!PointeHorsGrille(moteur, v.Effets[static_cast<size_t>(i[1])],
+                                  v.Hauteurs[static_cast<size_t>(i[2])]))
                 ++n;
         }
     }
@@ -175,13 +204,19 @@ TRechercheSolutions::~TRechercheSolutions() {
 
 void TRechercheSolutions::Demarre(const TBillardAlveran& moteur, const TGrilleRecherche& grille,
                                   int nbThreads, TPartageRecherche partage) {
+    Demarre(moteur, ValeursRecherche(grille), DimensionsRecherche(grille), nbThreads, partage);
+}
+
+void TRechercheSolutions::Demarre(const TBillardAlveran& moteur, const TValeursRecherche& valeurs,
+                                  const TDimensionsRecherche& dimensions, int nbThreads,
+                                  TPartageRecherche partage) {
     FEquipe.Arrete();
     FEquipe.Rejoint();
-    FValeurs = ValeursRecherche(grille);
-    FDimensions = DimensionsRecherche(grille);
+    FValeurs = valeurs;
+    FDimensions = dimensions;
     FPartage = partage;
     FDepart = moteur.Trajets[1][0];
-    FATirer = NbCoupsATirer(moteur, grille, partage);
+    FATirer = NbCoupsATirer(moteur, FValeurs, FDimensions, partage);
     FCodes.assign(static_cast<size_t>(FDimensions.NbPoints()), 0);
     FSequences.clear();
     FTires.store(0);
@@ -197,9 +232,12 @@ bool TRechercheSolutions::Bloc(TBillardAlveran& moteur, int64_t rang) {
     const int64_t fin = std::min(debut + TailleBlocRecherche, FDimensions.NbPoints());
     int64_t tires = 0;
     int64_t reussis = 0;
+    // Only the outcome and the contacts up to the point are kept: the rest of the shot is
+    // not computed.
+    moteur.ArretIssueDecidee = true;
     for (int64_t indice = debut; indice < fin; ++indice) {
         PlaceCoupRecherche(moteur, FValeurs, FDimensions, indice);
-        if (CoupHorsBille(moteur, moteur.Coup.Effet, moteur.Coup.Hauteur)) continue;
+        if (PointeHorsGrille(moteur, moteur.Coup.Effet, moteur.Coup.Hauteur)) continue;
         moteur.Trajets[1][0] = FDepart;
         moteur.TireCoup();
         ++tires;

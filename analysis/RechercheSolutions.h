@@ -102,9 +102,11 @@ TValeursRecherche ValeursRecherche(const TGrilleRecherche& grille);
 /// inclination and cue mass stay the engine's).
 void PlaceCoupRecherche(TBillardAlveran& moteur, const TValeursRecherche& valeurs,
                         const TDimensionsRecherche& dimensions, int64_t indice);
-/// True when the tip misses the ball or only grazes its outline (E² + H² ≥ R², to within
-/// rounding): such strokes are not fired.
+/// True when the tip misses the ball (E² + H² > R²): the strike cannot be solved.
 bool CoupHorsBille(const TBillardAlveran& moteur, double effet, double hauteur);
+/// The grid points a search does not fire: the tip off the ball or on its very outline
+/// (E² + H² ≥ R², to within rounding).
+bool PointeHorsGrille(const TBillardAlveran& moteur, double effet, double hauteur);
 
 /// A share of the strokes: the blocks of TailleBlocRecherche consecutive grid points whose rank
 /// is Indice modulo Nombre.
@@ -144,6 +146,10 @@ class TRechercheSolutions {
     /// Nombre with at least 1 worker.
     void Demarre(const TBillardAlveran& moteur, const TGrilleRecherche& grille, int nbThreads,
                  TPartageRecherche partage = {});
+    /// The same with the grid's value tables already built.
+    void Demarre(const TBillardAlveran& moteur, const TValeursRecherche& valeurs,
+                 const TDimensionsRecherche& dimensions, int nbThreads,
+                 TPartageRecherche partage = {});
     /// Asks the workers to stop after their current block of strokes. Any thread may call it.
     void Arrete();
     bool Termine() const;
@@ -176,6 +182,8 @@ TCoupsRecherche ChercheSolutions(const TBillardAlveran& moteur, const TGrilleRec
 /// The strokes of a share that the search fires (tip on the ball).
 int64_t NbCoupsATirer(const TBillardAlveran& moteur, const TGrilleRecherche& grille,
                       TPartageRecherche partage = {});
+int64_t NbCoupsATirer(const TBillardAlveran& moteur, const TValeursRecherche& valeurs,
+                      const TDimensionsRecherche& dimensions, TPartageRecherche partage = {});
 
 /// Merges the outcomes of shares of one grid: the strokes, the sequences renumbered, the
 /// counts added. The shares must have the same dimensions and not overlap.

@@ -1,9 +1,12 @@
 #include "windows/Main.h"
 
 #include "windows/Calibrage.h"
+#include "dessin/EcritImage.h"
 #include "dessin/SchemaCoup.h"
 #include "windows/ParamPhysBox.h"
+#include "windows/Chances.h"
 #include "windows/Recherche.h"
+#include "windows/Systeme.h"
 #include "windows/Tolerance.h"
 #include "transport/TransportDbAlv.h"
 #include "analysis/ComdbAlv.h"
@@ -44,6 +47,7 @@ constexpr int HauteurEhviPanel = 129;
 // Where the drawing helps are remembered between runs (the user's Qt settings).
 const QString CleNumerosBandes = QStringLiteral("Dessin/NumeroterBandes");
 const QString CleSensParcours = QStringLiteral("Dessin/SensParcours");
+const QString CleDiamantsBandes = QStringLiteral("Dessin/DiamantsBandes");
 constexpr int HauteurTable = 310;
 
 /// While the controls are being set from the engine, live mode does not fire: each shot
@@ -116,6 +120,11 @@ TMainFrm::TMainFrm(TDialogues* dialogues, QWidget* parent)
     CreeActions();
     CreeAnnulation();
     CreeActionsTrajectoire();
+    FChances = new TChancesCoup(*this, this);
+    connect(FChances, &TChancesCoup::Resultat, this, [this](const QString& ligne) {
+        FTexteResultat += (FTexteResultat.isEmpty() ? QString() : QStringLiteral("\r")) + ligne;
+        PointLbl->setText(QString(FTexteResultat).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+    });
     CreeMenus();
     CreeComposants();
 
@@ -156,6 +165,7 @@ TMainFrm::~TMainFrm() {
     EditVectFrm.reset();
     QueueNumFrm.reset();
     HlpFrm.reset();
+    SystemeFrm.reset();
     RechercheFrm.reset();
     ToleranceFrm.reset();
     CalibreFrm.reset();
@@ -168,6 +178,8 @@ void TMainFrm::CreeFenetres() {
     CalibreFrm = std::make_unique<TCalibreFrm>(services);
     ToleranceFrm = std::make_unique<TToleranceFrm>(services);
     RechercheFrm = std::make_unique<TRechercheFrm>(services);
+    SystemeFrm = std::make_unique<TSystemeFrm>(services);
+    SystemeFrm->setAttribute(Qt::WA_QuitOnClose, false);
     HlpFrm = std::make_unique<ThlpFrm>();
     QueueNumFrm = std::make_unique<TQueueNumFrm>(services);
     // The main window's small font: the 57-pixel fields then show whole values. The editor
@@ -346,6 +358,10 @@ void TMainFrm::CreeActions() {
     connect(RechercheMnu, &QAction::triggered, this, [this] {
         if (RechercheFrm) RechercheFrm->show(), RechercheFrm->raise();
     });
+    SystemeMnu = action("Système des diamants", "SystemeMnu");
+    connect(SystemeMnu, &QAction::triggered, this, [this] {
+        if (SystemeFrm) SystemeFrm->show(), SystemeFrm->raise();
+    });
     CopierMnu = action("&Copier", "CopierMnu");
     CopierMnu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Insert));
     connect(CopierMnu, &QAction::triggered, this, [this] { CopierMnuClick(); });
@@ -379,7 +395,9 @@ void TMainFrm::CreeActions() {
                              reglages.value(CleNumerosBandes, false).toBool());
     SensParcoursMnu = coche("Sens de parcours", "SensParcoursMnu",
                             reglages.value(CleSensParcours, false).toBool());
-    for (QAction* a : {NumerosBandesMnu, SensParcoursMnu})
+    DiamantsBandesMnu = coche("Diamants des bandes", "DiamantsBandesMnu",
+                              reglages.value(CleDiamantsBandes, false).toBool());
+    for (QAction* a : {NumerosBandesMnu, SensParcoursMnu, DiamantsBandesMnu})
         connect(a, &QAction::triggered, this, [this] { AidesTraceMnuClick(); });
 
     LibreMnu = coche("Libre", "LibreMnu", false);
@@ -463,6 +481,9 @@ void TMainFrm::CreeMenus() {
     edition->addAction(CalibrageMnu);
     edition->addAction(ToleranceMnu);
     edition->addAction(RechercheMnu);
+    edition->addAction(SystemeMnu);
+    edition->addAction(FChances->CalculeMnu);
+    edition->addMenu(FChances->JoueurMnu);
     edition->addSeparator();
     edition->addAction(CopierMnu);
     edition->addAction(CollerMnu);
@@ -485,6 +506,7 @@ void TMainFrm::CreeMenus() {
     dessin->addSeparator();
     dessin->addAction(NumerosBandesMnu);
     dessin->addAction(SensParcoursMnu);
+    dessin->addAction(DiamantsBandesMnu);
     QMenu* mode = options->addMenu(QStringLiteral("Mode de jeu"));
     mode->addAction(LibreMnu);
     mode->addAction(UneBandeMnu);
@@ -618,6 +640,24 @@ TCoupCourant TMainFrm::CoupCourant() const {
             .Inclinaison = Ehvi1->Inclinaison(),
             .MasseQueue = Ehvi1->MasseQueue(),
             .AngleOx = BillardGraph->AngleVisee()};
+}
+
+void TMainFrm::JoueCoupExact(const TCoupQueue& coup) {
+    {
+        // The controls follow without firing; their pixels would round the tip.
+        ++FPlacement;
+        BillardGraph->ViseAngle(coup.AngleOx);
+        Ehvi1->SetEffet(coup.Effet);
+        Ehvi1->SetHauteur(coup.Hauteur);
+        Ehvi1->SetVitesse(coup.Vq);
+        Ehvi1->SetInclinaison(Degres(coup.AngleTapis));
+        Ehvi1->SetMasseQueue(coup.m);
+        --FPlacement;
+    }
+    Moteur.Coup = coup;
+    FCoupImpose = true;
+    TireEnLignes();
+    FCoupImpose = false;
 }
 
 void TMainFrm::FixeValeurCoup(TValeurCoup valeur, double v) {
@@ -898,6 +938,8 @@ void TMainFrm::DessineLignes() {
                 BillardGraph->DessineSensTrajet(n, BilleMoteur(n)->cl());
     if (NumerosBandesMnu->isChecked() && Ligne1Mnu->isChecked())
         BillardGraph->DessineNumerosBandes();
+    if (DiamantsBandesMnu->isChecked() && Ligne1Mnu->isChecked())
+        BillardGraph->DessineDiamantsBandes();
     LignesTracees = true;
 }
 
@@ -905,6 +947,7 @@ void TMainFrm::AidesTraceMnuClick() {
     QSettings reglages;
     reglages.setValue(CleNumerosBandes, NumerosBandesMnu->isChecked());
     reglages.setValue(CleSensParcours, SensParcoursMnu->isChecked());
+    reglages.setValue(CleDiamantsBandes, DiamantsBandesMnu->isChecked());
     // The lines on the table drawn again with or without them.
     if (LignesTracees) {
         BillardGraph->Redessine();
@@ -1193,7 +1236,7 @@ void TMainFrm::SauverImageMnuClick() {
     if (!choix) return;
     const QString nom = ChangeExtension(choix->Nom, QStringLiteral(".bmp"));
     // At one pixel per logical pixel whatever the screen's scaling, as the picture is defined.
-    if (!ImageLogique(BillardGraph->ImageAvecVisee()).save(nom, "BMP"))
+    if (!EcritImage(ImageLogique(BillardGraph->ImageAvecVisee()), nom, "BMP").isEmpty())
         AfficheMessage(QStringLiteral("Erreur"),
                        QStringLiteral("Impossible d'écrire dans %1").arg(nom), tmErreur);
 }
@@ -1224,6 +1267,7 @@ TSchemaCoup TMainFrm::SchemaDernierCoup() const {
                                  ? TexteResultat(ResultatMoteur(Moteur), QLocale())
                                  : FTexteResultat;
     schema.Legende = LegendeCoup(Moteur, resultat, QLocale());
+    schema.NumerosDiamants = DiamantsBandesMnu->isChecked();
     return schema;
 }
 

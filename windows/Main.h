@@ -34,6 +34,8 @@ class TVueNumFrm;
 class TCalibreFrm;
 class TToleranceFrm;
 class TRechercheFrm;
+class TSystemeFrm;
+class TChancesCoup;
 class ThlpFrm;
 class TQueueNumFrm;
 class TEditVectFrm;
@@ -83,6 +85,7 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     std::unique_ptr<TCalibreFrm> CalibreFrm;
     std::unique_ptr<TToleranceFrm> ToleranceFrm;
     std::unique_ptr<TRechercheFrm> RechercheFrm;
+    std::unique_ptr<TSystemeFrm> SystemeFrm;
     std::unique_ptr<ThlpFrm> HlpFrm;
     std::unique_ptr<TQueueNumFrm> QueueNumFrm;
     std::unique_ptr<TEditVectFrm> EditVectFrm;
@@ -102,6 +105,7 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     TBillardAlveran& MoteurPartage() override { return Moteur; }
     TCoupCourant CoupCourant() const override;
     void FixeValeurCoup(TValeurCoup valeur, double v) override;
+    void JoueCoupExact(const TCoupQueue& coup) override;
     int EtapeCourante() const override { return EtapeAffichee; }
     bool EffacementLignes() const override;
     bool EnvoiAutomatique() const override;
@@ -153,6 +157,8 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     const QImage& QimgImage() const { return FQimgImage; }
     /// The result text of the last shot, lines ended by CR.
     const QString& TexteDernierResultat() const { return FTexteResultat; }
+    /// "Chances de réussite" and the player choice.
+    TChancesCoup& Chances() { return *FChances; }
 
     TDialogues& Dialogues() override { return *FDialogues; }
     /// The tip shown over a drawn part of the cue control or the table (at pixel p of that
@@ -253,6 +259,7 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     QAction* CalibrageMnu = nullptr;
     QAction* ToleranceMnu = nullptr;
     QAction* RechercheMnu = nullptr;
+    QAction* SystemeMnu = nullptr;
     QAction* CopierMnu = nullptr;
     QAction* CollerMnu = nullptr;
     QAction* BlancheMnu = nullptr;
@@ -267,6 +274,7 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     QAction* Ligne3Mnu = nullptr;
     QAction* NumerosBandesMnu = nullptr;
     QAction* SensParcoursMnu = nullptr;
+    QAction* DiamantsBandesMnu = nullptr;
     QAction* LibreMnu = nullptr;
     QAction* UneBandeMnu = nullptr;
     QAction* TroisBandesMnu = nullptr;
@@ -299,6 +307,7 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     std::unique_ptr<TTransportDbAlv> FTransport;
     QImage FQimgImage;
     QString FTexteResultat;
+    TChancesCoup* FChances = nullptr; ///< child object
     QActionGroup* FGroupeDbAlv = nullptr;
     int FPlacement = 0; ///< while positive, changes of the controls do not fire the live shot
 

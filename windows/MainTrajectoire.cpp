@@ -1,6 +1,7 @@
 // The main window's tracked shots: import, dots on the table, the stroke fit in the
 // background and the fitted shot fired over the dots.
 
+#include "analysis/LectureBornee.h"
 #include "analysis/TrajectoireMesuree.h"
 #include "ui/CIbh3billes.h"
 #include "ui/EHVI3_ehvi.h"
@@ -55,15 +56,19 @@ void TMainFrm::ImporterTrajectoireMnuClick() {
 }
 
 bool TMainFrm::ImporteTrajectoire(const QString& nom) {
-    QFile fichier(nom);
-    if (!fichier.open(QIODevice::ReadOnly)) {
-        AfficheMessage(QStringLiteral("Erreur"), QStringLiteral("Impossible de lire %1").arg(nom),
+    // Bounded: a huge file chosen by mistake is refused, a FIFO is not waited on.
+    std::string texte;
+    if (const TLectureBornee l = LitFichierBorne(QFile::encodeName(nom).toStdString(),
+                                                 TailleMaxTrajectoire, texte);
+        l != TLectureBornee::Lu) {
+        AfficheMessage(QStringLiteral("Erreur"),
+                       l == TLectureBornee::TropGros
+                           ? QStringLiteral("Impossible de lire %1 : fichier trop gros").arg(nom)
+                           : QStringLiteral("Impossible de lire %1").arg(nom),
                        tmErreur);
         return false;
     }
-    const QByteArray texte = fichier.readAll();
-    const TLectureTrajectoire lecture = LitTrajectoireMesuree(
-        std::string_view(texte.constData(), static_cast<std::size_t>(texte.size())), Moteur.Fisik);
+    const TLectureTrajectoire lecture = LitTrajectoireMesuree(texte, Moteur.Fisik);
     if (!lecture.Erreur.empty()) {
         AfficheMessage(QStringLiteral("Erreur"),
                        QStringLiteral("Trajectoire mesurée refusée (%1)\n%2")

@@ -47,6 +47,9 @@ class TServicesMain {
     virtual void Tire() = 0;
     /// Fires the current stroke drawn as lines, the drawing choice left as it was.
     virtual void TireEnLignes() = 0;
+    /// Shows `coup` on the controls as closely as they can and fires it exactly as given,
+    /// drawn as lines: one shot, whatever "Trace simultanée" says.
+    virtual void JoueCoupExact(const TCoupQueue& coup) = 0;
     /// Whether the lines of the previous shot are erased before the next one is drawn.
     virtual bool EffacementLignes() const = 0;
     virtual void EffaceLignes() = 0;

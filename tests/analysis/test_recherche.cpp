@@ -101,9 +101,10 @@ TEST(RechercheGrille, ValuesAreTheDecimalsAPlayerTypes) {
     // 0.8 R and 0.6 R put the tip exactly on the outline: a grazing miscue, not fired, whatever
     // the last bit of the decimals.
     auto moteur = std::make_unique<TBillardAlveran>();
-    EXPECT_TRUE(CoupHorsBille(*moteur, 2.46, 1.845));
-    EXPECT_TRUE(CoupHorsBille(*moteur, -2.4600000000000004, -1.8450000000000002));
-    EXPECT_FALSE(CoupHorsBille(*moteur, 2.46, 1.84));
+    EXPECT_TRUE(PointeHorsGrille(*moteur, 2.46, 1.845));
+    EXPECT_TRUE(PointeHorsGrille(*moteur, -2.4600000000000004, -1.8450000000000002));
+    EXPECT_FALSE(PointeHorsGrille(*moteur, 2.46, 1.84));
+    EXPECT_FALSE(CoupHorsBille(*moteur, 3.075, 0)); // the strike itself solves a rim tip
     // Values finer than twelve digits of the axis are kept as given.
     EXPECT_EQ(ValeursAxe({1.000000001, 1.000000002, 2}),
               (std::vector<double>{1.000000001, 1.000000002}));
