@@ -28,6 +28,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QSlider>
+#include <QScreen>
 #include <QSettings>
 #include <QToolButton>
 #include <QToolTip>
@@ -74,6 +75,26 @@ double AngleApresFleche(double degres, int dx, int dy) {
 }
 
 namespace {
+
+/// Shows a window wholly on its screen: no larger than the screen's free area and with its
+/// frame inside it (at 200 % a window laid out for 100 % can be taller than the screen, its
+/// buttons out of reach).
+void MontreSurLEcran(QWidget* fenetre) {
+    fenetre->show();
+    fenetre->raise();
+    const QScreen* ecran = fenetre->screen();
+    if (ecran == nullptr) return;
+    const QRect libre = ecran->availableGeometry();
+    const QSize cadre = fenetre->frameGeometry().size() - fenetre->size();
+    const QSize taille = fenetre->size()
+                             .boundedTo(libre.size() - cadre)
+                             .expandedTo(fenetre->minimumSizeHint().boundedTo(fenetre->size()));
+    if (taille != fenetre->size()) fenetre->resize(taille);
+    const QRect f = fenetre->frameGeometry();
+    fenetre->move(
+        std::clamp(f.left(), libre.left(), std::max(libre.left(), libre.right() - f.width() + 1)),
+        std::clamp(f.top(), libre.top(), std::max(libre.top(), libre.bottom() - f.height() + 1)));
+}
 
 /// The effect and height steps of the arrows are widened by two pixels' worth away from zero.
 int Elargi(int n) {
@@ -344,23 +365,23 @@ void TMainFrm::CreeActions() {
 
     VueNumMnu = action("Vue Numérique", "VueNumMnu");
     connect(VueNumMnu, &QAction::triggered, this, [this] {
-        if (VueNumFrm) VueNumFrm->show(), VueNumFrm->raise();
+        if (VueNumFrm) MontreSurLEcran(VueNumFrm.get());
     });
     CalibrageMnu = action("Calibrage", "CalibrageMnu");
     connect(CalibrageMnu, &QAction::triggered, this, [this] {
-        if (CalibreFrm) CalibreFrm->show(), CalibreFrm->raise();
+        if (CalibreFrm) MontreSurLEcran(CalibreFrm.get());
     });
     ToleranceMnu = action("Evaluation de la tolérance du point", "ToleranceMnu");
     connect(ToleranceMnu, &QAction::triggered, this, [this] {
-        if (ToleranceFrm) ToleranceFrm->show(), ToleranceFrm->raise();
+        if (ToleranceFrm) MontreSurLEcran(ToleranceFrm.get());
     });
     RechercheMnu = action("Recherche de solutions", "RechercheMnu");
     connect(RechercheMnu, &QAction::triggered, this, [this] {
-        if (RechercheFrm) RechercheFrm->show(), RechercheFrm->raise();
+        if (RechercheFrm) MontreSurLEcran(RechercheFrm.get());
     });
     SystemeMnu = action("Système des diamants", "SystemeMnu");
     connect(SystemeMnu, &QAction::triggered, this, [this] {
-        if (SystemeFrm) SystemeFrm->show(), SystemeFrm->raise();
+        if (SystemeFrm) MontreSurLEcran(SystemeFrm.get());
     });
     CopierMnu = action("&Copier", "CopierMnu");
     CopierMnu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Insert));
