@@ -312,6 +312,8 @@ TEST_F(FitCli, PeuDeDonneesNeDonnentPasUnAjustementParfait) {
     EXPECT_NE(r.Erreurs.find("relevé(s) dans les 4 s après la frappe, il en faut au moins 5"),
               std::string::npos)
         << r.Erreurs;
+}
+
 TEST_F(FitCli, ExplicitBoundsMoveAConstantFromZeroAndHoldTheResult) {
     // A model option off at 0 cannot move as a multiple of its start; with bounds it can, and
     // a start outside its bounds (FrotBiBde 0.3) ends inside them.
