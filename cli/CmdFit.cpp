@@ -279,7 +279,8 @@ void VerifieAlv(const TOptionsFit& o, const TPartie& a, const TPartie& b) {
         throw TErreurCommande{"--out-alv : dossier impossible à créer : " + o.DossierAlv + " : " +
                               TexteErreurSysteme(ec.value())};
     for (const TPartie* p : {&a, &b})
-        for (const std::string& chemin : p->Alv) VerifieSortieCommande("--out-alv", chemin, o.Fichiers);
+        for (const std::string& chemin : p->Alv)
+            VerifieSortieCommande("--out-alv", chemin, o.Fichiers);
 }
 
 /// Writes each fitted shot's stroke and start positions; the first failure, empty if none.

@@ -347,9 +347,9 @@ bool EcritSchema(const TSchemaCoup& schema, const QString& nom, QString& erreur)
     const std::string raison =
         octets.isEmpty()
             ? std::string("dessin impossible")
-            : EcritFichierEntier(QFile::encodeName(nom).toStdString(),
-                                 std::string_view(octets.constData(),
-                                                  static_cast<std::size_t>(octets.size())));
+            : EcritFichierEntier(
+                  QFile::encodeName(nom).toStdString(),
+                  std::string_view(octets.constData(), static_cast<std::size_t>(octets.size())));
     if (!raison.empty()) {
         erreur = QStringLiteral("impossible d'écrire dans %1 : %2")
                      .arg(nom, QString::fromStdString(raison));

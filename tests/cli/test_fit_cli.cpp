@@ -289,7 +289,8 @@ TEST_F(FitCli, PeuDeDonneesNeDonnentPasUnAjustementParfait) {
     };
     // One stray object-ball sample long before the shot; the same at -1e308.
     const std::string entete = "t,bille,x,y\n";
-    const std::string isole = ecrit("isole.csv", entete + "-10,2,0,0\n" + csv.substr(entete.size()));
+    const std::string isole =
+        ecrit("isole.csv", entete + "-10,2,0,0\n" + csv.substr(entete.size()));
     const std::string enorme =
         ecrit("enorme.csv", entete + "-1e308,2,0,0\n" + csv.substr(entete.size()));
     for (const std::string& fichier : {isole, enorme}) {
