@@ -694,8 +694,9 @@ std::string VerifieCoupMesure(const TCoupMesure& mesure) {
     const std::size_t n = mesure.Echantillons[1].size();
     if (n >= static_cast<std::size_t>(NbEchantillonsQueueMin)) return {};
     return "la bille de queue n'a que " + std::to_string(n) + " relevé(s) dans les " +
-           TexteNombre(mesure.Coupure - mesure.Frappe) + " s après la frappe, il en faut au moins " +
-           std::to_string(NbEchantillonsQueueMin) + " (temps en millisecondes ?)";
+           TexteNombre(mesure.Coupure - mesure.Frappe) +
+           " s après la frappe, il en faut au moins " + std::to_string(NbEchantillonsQueueMin) +
+           " (temps en millisecondes ?)";
 }
 
 std::string VerifieCoupAjuste(const TCoupAjuste& c, const TPARAMPHYS& fisik) {

@@ -10,6 +10,10 @@
 /// Characters of outside text quoted at most.
 inline constexpr std::size_t LongueurExtrait = 80;
 
+/// Length of the valid UTF-8 sequence of two or more bytes at the start of `t`, or 0 (an
+/// overlong form, a surrogate, a code point beyond U+10FFFF or a cut sequence is not valid).
+std::size_t LongueurUtf8(std::string_view t);
+
 /// At most `longueur` characters of `texte` (whole UTF-8 characters), followed by "…" when cut.
 /// Control characters are made visible (\e, \t, \x07, …); bytes that are not UTF-8 are shown
 /// as \xHH.

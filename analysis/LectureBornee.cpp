@@ -32,8 +32,7 @@ TLectureBornee LitFichierBorne(const std::string& nom, std::uintmax_t max, std::
     return TLectureBornee::Lu;
 }
 
-std::string TexteLectureBornee(TLectureBornee lecture, const std::string& nom,
-                               std::uintmax_t max) {
+std::string TexteLectureBornee(TLectureBornee lecture, const std::string& nom, std::uintmax_t max) {
     switch (lecture) {
     case TLectureBornee::Lu:
         return {};

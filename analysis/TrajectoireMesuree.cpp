@@ -59,8 +59,7 @@ std::string LitLigne(std::string_view ligne, int numero, TReleve& releve, int& b
             return Ligne(numero) + "valeur non numérique pour " + Noms[k] + " : « " +
                    Extrait(champs[k]) + " »";
     if (valeurs[1] != 1 && valeurs[1] != 2 && valeurs[1] != 3)
-        return Ligne(numero) + "bille inconnue « " + Extrait(champs[1]) +
-               " » (1, 2 ou 3 attendu)";
+        return Ligne(numero) + "bille inconnue « " + Extrait(champs[1]) + " » (1, 2 ou 3 attendu)";
     bille = static_cast<int>(valeurs[1]);
     releve = {valeurs[0], valeurs[2], valeurs[3]};
     return {};

@@ -205,8 +205,10 @@ TOptionsSolve LitOptions(const TArguments& arguments) {
     VerifieOptions(o);
     // The map's path is checked before the search, never once its hours are spent.
     if (!o.Carte.empty()) {
-        if (o.Fusion) VerifieSortieCommande("--map", o.Carte, o.Parts);
-        else VerifieSortieCommande("--map", o.Carte, std::span(&o.Fichier, 1));
+        if (o.Fusion)
+            VerifieSortieCommande("--map", o.Carte, o.Parts);
+        else
+            VerifieSortieCommande("--map", o.Carte, std::span(&o.Fichier, 1));
     }
     return o;
 }

@@ -32,8 +32,11 @@ void AnnonceCout(const TBillardAlveran& moteur, const TCout& c) {
     annonce.append(TexteDureeTravail(secondes)).append(" sur ");
     annonce.append(std::to_string(travailleurs)).append(travailleurs > 1 ? " fils" : " fil");
     if (c.Threads > travailleurs && c.Paralleles)
-        annonce.append(" (").append(std::to_string(c.Threads)).append(" fils pour ")
-            .append(std::to_string(coeurs)).append(coeurs > 1 ? " cœurs)" : " cœur)");
+        annonce.append(" (")
+            .append(std::to_string(c.Threads))
+            .append(" fils pour ")
+            .append(std::to_string(coeurs))
+            .append(coeurs > 1 ? " cœurs)" : " cœur)");
     if (c.OctetsMemoire > 0)
         annonce.append(", mémoire : ")
             .append(std::to_string((c.OctetsMemoire + (1 << 20) - 1) >> 20))

@@ -161,9 +161,9 @@ bool TBaseCoups::SuitLeFichier(TEchecAjout* echec) {
     struct stat etat {};
     if (::stat(QFile::encodeName(CheminFichier).constData(), &etat) != 0) {
         if (echec)
-            *echec = {TTransportDbAlv::rBaseDeplacee,
-                      QStringLiteral("la base « %1 » a été déplacée ou supprimée")
-                          .arg(CheminFichier)};
+            *echec = {
+                TTransportDbAlv::rBaseDeplacee,
+                QStringLiteral("la base « %1 » a été déplacée ou supprimée").arg(CheminFichier)};
         return false;
     }
     if (etat.st_dev == Peripherique && etat.st_ino == Inode) return true;

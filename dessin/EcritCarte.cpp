@@ -30,7 +30,8 @@ std::string EnregistreCarte(const std::string& chemin, const TGrilleRecherche& g
     QByteArray octets;
     QBuffer tampon(&octets);
     tampon.open(QIODevice::WriteOnly);
-    if (!image.save(&tampon, "PNG")) return "carte non écrite : " + chemin + " : codage PNG impossible";
+    if (!image.save(&tampon, "PNG"))
+        return "carte non écrite : " + chemin + " : codage PNG impossible";
     const std::string raison = EcritFichierEntier(
         chemin, std::string_view(octets.constData(), static_cast<std::size_t>(octets.size())));
     return raison.empty() ? std::string() : "carte non écrite : " + chemin + " : " + raison;

@@ -13,10 +13,9 @@
 namespace fs = std::filesystem;
 
 TAppelsEcriture AppelsSysteme() {
-    return {[](int fd, const void* octets, std::size_t nombre) {
-                return ::write(fd, octets, nombre);
-            },
-            [](int fd) { return ::fsync(fd); }, [](int fd) { return ::close(fd); }};
+    return {
+        [](int fd, const void* octets, std::size_t nombre) { return ::write(fd, octets, nombre); },
+        [](int fd) { return ::fsync(fd); }, [](int fd) { return ::close(fd); }};
 }
 
 std::string TexteErreurSysteme(int erreur) {

@@ -49,7 +49,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string texte(reinterpret_cast<const char*>(data), size);
     Lit(texte);
     while (!texte.empty() && (texte.back() == '\n' || texte.back() == ' ')) texte.pop_back();
-    if (texte.size() > 1 && texte.front() == '{' && texte.back() == '}')
-        Lit(AvecEmpreinte(texte));
+    if (texte.size() > 1 && texte.front() == '{' && texte.back() == '}') Lit(AvecEmpreinte(texte));
     return 0;
 }

@@ -53,7 +53,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, std::size_t taille
     }
 
     // The same text as a file of either variant, read as the main window does, then fired.
-    static const std::string base = "/tmp/alveran-fuzz-" + std::to_string(getpid());
+    // In memory (tmpfs) where there is one: a disk's journal would cost more than the shot.
+    static const std::string base =
+        std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + "/alveran-fuzz-" +
+        std::to_string(getpid());
     for (const char* extension : {".alv", ".Alv2"}) {
         const std::string nom = base + extension;
         std::ofstream(nom, std::ios::binary | std::ios::trunc) << texte;

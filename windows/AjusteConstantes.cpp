@@ -162,8 +162,8 @@ bool TAjusteConstantesFrm::LancerBtnClick() {
     for (int i = 0; i < FichiersLst->count(); ++i) {
         const QString nom = FichiersLst->item(i)->text();
         std::string texte;
-        if (const TLectureBornee l = LitFichierBorne(QFile::encodeName(nom).toStdString(),
-                                                     TailleMaxTrajectoire, texte);
+        if (const TLectureBornee l =
+                LitFichierBorne(QFile::encodeName(nom).toStdString(), TailleMaxTrajectoire, texte);
             l != TLectureBornee::Lu)
             return erreur(l == TLectureBornee::TropGros
                               ? QStringLiteral("Impossible de lire %1 : fichier trop gros").arg(nom)

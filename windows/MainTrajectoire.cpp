@@ -58,8 +58,8 @@ void TMainFrm::ImporterTrajectoireMnuClick() {
 bool TMainFrm::ImporteTrajectoire(const QString& nom) {
     // Bounded: a huge file chosen by mistake is refused, a FIFO is not waited on.
     std::string texte;
-    if (const TLectureBornee l = LitFichierBorne(QFile::encodeName(nom).toStdString(),
-                                                 TailleMaxTrajectoire, texte);
+    if (const TLectureBornee l =
+            LitFichierBorne(QFile::encodeName(nom).toStdString(), TailleMaxTrajectoire, texte);
         l != TLectureBornee::Lu) {
         AfficheMessage(QStringLiteral("Erreur"),
                        l == TLectureBornee::TropGros

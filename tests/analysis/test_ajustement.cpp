@@ -211,11 +211,12 @@ TEST(AjustementCoup, LaCoupureCompteDepuisLaFrappeEtLesCoupsImpossiblesSontRefus
     const TCoupMesure normal = PrepareCoupMesure(s.Mesure, TPARAMPHYS(), 1.0);
     // An object ball tracked 10 s before the shot leaves the clock and the cutoff where they
     // were: the same samples are scored, with the same weights.
-    s.Mesure.Billes[2].insert(s.Mesure.Billes[2].begin(), TReleve{-10.0, s.Depart[2].x,
-                                                                   s.Depart[2].y});
+    s.Mesure.Billes[2].insert(s.Mesure.Billes[2].begin(),
+                              TReleve{-10.0, s.Depart[2].x, s.Depart[2].y});
     const TCoupMesure tot = PrepareCoupMesure(s.Mesure, TPARAMPHYS(), 1.0);
     EXPECT_EQ(tot.Origine, normal.Origine);
-    for (int b = 1; b <= 3; ++b) EXPECT_EQ(tot.Echantillons[b].size(), normal.Echantillons[b].size());
+    for (int b = 1; b <= 3; ++b)
+        EXPECT_EQ(tot.Echantillons[b].size(), normal.Echantillons[b].size());
     EXPECT_DOUBLE_EQ(tot.SommePoids, normal.SommePoids);
     EXPECT_EQ(VerifieCoupMesure(normal), "");
 

@@ -433,8 +433,8 @@ namespace {
 
 /// A search of a few strokes: quick, and it writes a map.
 std::vector<std::string> PetiteRecherche(const std::string& carte) {
-    return {"solve",   Echantillon, "--aim",   "0:20:1", "--effect", "0:0:1",
-            "--height", "0:0:1",    "--speed", "300:300:1", "--map", carte};
+    return {"solve",    Echantillon, "--aim",   "0:20:1",    "--effect", "0:0:1",
+            "--height", "0:0:1",     "--speed", "300:300:1", "--map",    carte};
 }
 
 /// The names in `dossier`, sorted.
@@ -451,7 +451,8 @@ TEST_F(Fiabilite, ANearlyFullDiskKeepsTheOldDiagramAndMap) {
     // A file size limit of 4 KiB: the 24 KiB diagram and the map cannot be written whole.
     ASSERT_EQ(Lance({"draw", Echantillon, "--out", Chemin("schema.svg")}).Statut, 0);
     ASSERT_EQ(Lance(PetiteRecherche(Chemin("carte.png"))).Statut, 0);
-    const std::string schema = Contenu(Racine / "schema.svg"), carte = Contenu(Racine / "carte.png");
+    const std::string schema = Contenu(Racine / "schema.svg"),
+                      carte = Contenu(Racine / "carte.png");
     ASSERT_GT(schema.size(), 8192u);
     ASSERT_GT(carte.size(), 4096u);
     ASSERT_NE(schema.find("</svg>"), std::string::npos);
@@ -470,7 +471,8 @@ TEST_F(Fiabilite, ANearlyFullDiskKeepsTheOldDiagramAndMap) {
     const TExecution e = Lance(PetiteRecherche(Chemin("carte.png")), LimiteTaille(4096));
     EXPECT_EQ(e.Statut, 2) << e.Erreurs;
     EXPECT_EQ(NbLignes(e.Erreurs), 1u) << e.Erreurs;
-    EXPECT_NE(e.Erreurs.find("carte non écrite : " + Chemin("carte.png")), std::string::npos) << e.Erreurs;
+    EXPECT_NE(e.Erreurs.find("carte non écrite : " + Chemin("carte.png")), std::string::npos)
+        << e.Erreurs;
     EXPECT_NE(e.Sortie.find("\"Tires\":20"), std::string::npos) << e.Sortie;
     EXPECT_EQ(Contenu(Racine / "carte.png"), carte);
     EXPECT_EQ(Noms(Racine), (std::vector<std::string>{"carte.png", "schema.svg", "stdout"}))
