@@ -39,7 +39,6 @@
 
 namespace {
 
-constexpr double Pi = std::numbers::pi;
 constexpr int HauteurEhviPanel = 129;
 // Where the drawing helps are remembered between runs (the user's Qt settings).
 const QString CleNumerosBandes = QStringLiteral("Dessin/NumeroterBandes");
@@ -118,6 +117,15 @@ TMainFrm::TMainFrm(TDialogues* dialogues, QWidget* parent)
     Qimg->setPixmap(QPixmap::fromImage(FQimgImage));
     Ehvi1->SetclBille(BillardGraph->BilleJoueur()->cl());
     HauteurPrec = height();
+    // The first stroke is the one the control shows, effect and height on their pixel.
+    Ehvi1->DecaleEffetHauteur(0.0, 0.0);
+    FCoup = {.AngleOx = BillardGraph->AngleVisee(),
+             .Effet = Ehvi1->Effet(),
+             .Hauteur = Ehvi1->Hauteur(),
+             .Vq = Ehvi1->Vitesse(),
+             .AngleTapis = Radians(Ehvi1->Inclinaison()),
+             .m = Ehvi1->MasseQueue()};
+    NoteAffichage();
     BillardGraphViseeChange();
 
     // Blocks sent back by the database application. Without its server name the window
@@ -510,13 +518,48 @@ void TMainFrm::PositionsVersMoteur() {
     }
 }
 
-void TMainFrm::CoupVersMoteur() {
-    Moteur.Coup.Effet = Ehvi1->Effet();
-    Moteur.Coup.Hauteur = Ehvi1->Hauteur();
-    Moteur.Coup.Vq = Ehvi1->Vitesse();
-    Moteur.Coup.AngleTapis = Ehvi1->Inclinaison() * Pi / 180.0;
-    Moteur.Coup.AngleOx = BillardGraph->AngleVisee();
-    Moteur.Coup.m = Ehvi1->MasseQueue();
+void TMainFrm::AfficheCoup() {
+    const TSansTirDirect garde(FPlacement);
+    Ehvi1->SetEffetHauteur(FCoup.Effet, FCoup.Hauteur);
+    Ehvi1->SetVitesse(FCoup.Vq);
+    Ehvi1->SetInclinaison(Degres(FCoup.AngleTapis));
+    Ehvi1->SetMasseQueue(FCoup.m);
+    BillardGraph->ViseAngle(FCoup.AngleOx);
+    NoteAffichage();
+}
+
+void TMainFrm::NoteAffichage() {
+    FAffiche = {Ehvi1->Effet(), Ehvi1->Hauteur(), Ehvi1->Vitesse(), Ehvi1->Inclinaison(),
+                Ehvi1->MasseQueue()};
+}
+
+void TMainFrm::AdopteControle() {
+    // The control clamps speed and inclination and shows the inclination in degrees: a value
+    // merely shown must not come back rounded into the stroke.
+    if (Ehvi1->Effet() != FAffiche.Effet || Ehvi1->Hauteur() != FAffiche.Hauteur) {
+        FCoup.Effet = Ehvi1->Effet();
+        FCoup.Hauteur = Ehvi1->Hauteur();
+    }
+    if (Ehvi1->Vitesse() != FAffiche.Vitesse) FCoup.Vq = Ehvi1->Vitesse();
+    if (Ehvi1->Inclinaison() != FAffiche.Inclinaison)
+        FCoup.AngleTapis = Radians(Ehvi1->Inclinaison());
+    if (Ehvi1->MasseQueue() != FAffiche.Masse) FCoup.m = Ehvi1->MasseQueue();
+    NoteAffichage();
+}
+
+void TMainFrm::FixeCoup(const TCoupQueue& coup) {
+    FCoup = coup;
+    AfficheCoup();
+    if (!CoupEnCours) DessineApercu();
+    FixeModif(true);
+    // One change of the stroke, one live shot, however many values changed.
+    if (TraceSimultaneeMnu->isChecked() && FPlacement == 0) Tire();
+}
+
+void TMainFrm::JoueCoup(const TCoupQueue& coup) {
+    FCoup = coup;
+    AfficheCoup();
+    TireEnLignes();
 }
 
 void TMainFrm::PlaceBillesEtape(int i) {
@@ -531,12 +574,8 @@ void TMainFrm::PlaceEtape(int i) {
     {
         const TSansTirDirect garde(FPlacement);
         PlaceBillesEtape(i);
-        BillardGraph->ViseAngle(Moteur.Coup.AngleOx);
-        Ehvi1->SetEffet(Moteur.Coup.Effet);
-        Ehvi1->SetHauteur(Moteur.Coup.Hauteur);
-        Ehvi1->SetVitesse(Moteur.Coup.Vq);
-        Ehvi1->SetInclinaison(Moteur.Coup.AngleTapis * 180.0 / Pi);
-        Ehvi1->SetMasseQueue(Moteur.Coup.m);
+        FCoup = Moteur.Coup;
+        AfficheCoup();
     }
     if (TraceSimultaneeMnu->isChecked() && FPlacement == 0) Tire();
 }
@@ -575,39 +614,6 @@ void TMainFrm::FixeModif(bool b) {
     Label1->setText(b ? QStringLiteral("Modif") : QString());
 }
 
-TCoupCourant TMainFrm::CoupCourant() const {
-    return {.Effet = Ehvi1->Effet(),
-            .Hauteur = Ehvi1->Hauteur(),
-            .AngleVisee = BillardGraph->AngleViseeDeg(),
-            .Vitesse = Ehvi1->Vitesse(),
-            .Inclinaison = Ehvi1->Inclinaison(),
-            .MasseQueue = Ehvi1->MasseQueue(),
-            .AngleOx = BillardGraph->AngleVisee()};
-}
-
-void TMainFrm::FixeValeurCoup(TValeurCoup valeur, double v) {
-    switch (valeur) {
-    case TValeurCoup::Effet:
-        Ehvi1->SetEffet(v);
-        break;
-    case TValeurCoup::Hauteur:
-        Ehvi1->SetHauteur(v);
-        break;
-    case TValeurCoup::Vitesse:
-        Ehvi1->SetVitesse(v);
-        break;
-    case TValeurCoup::Inclinaison:
-        Ehvi1->SetInclinaison(v);
-        break;
-    case TValeurCoup::AngleVisee:
-        BillardGraph->ViseAngleDeg(v);
-        break;
-    case TValeurCoup::MasseQueue:
-        Ehvi1->SetMasseQueue(v);
-        break;
-    }
-}
-
 bool TMainFrm::EffacementLignes() const {
     return EffacerLignesMnu->isChecked();
 }
@@ -644,7 +650,9 @@ bool TMainFrm::Lignes() const {
 
 void TMainFrm::Ehvi1EhviChange() {
     FixeModif(true);
-    if (TraceSimultaneeMnu->isChecked() && FPlacement == 0) Tire();
+    if (FPlacement > 0) return;
+    AdopteControle();
+    if (TraceSimultaneeMnu->isChecked()) Tire();
 }
 
 void TMainFrm::AfficheMessage(const QString& titre, const QString& texte, TTypeMessage type) {
@@ -817,8 +825,7 @@ void TMainFrm::CommandeFleche(int dx, int dy) {
     }
     case Qt::Key_E:
     case Qt::Key_H:
-        Ehvi1->SetEffet(Ehvi1->Effet() + 0.015 * Elargi(dx));
-        Ehvi1->SetHauteur(Ehvi1->Hauteur() + 0.015 * Elargi(dy));
+        Ehvi1->DecaleEffetHauteur(0.015 * Elargi(dx), 0.015 * Elargi(dy));
         break;
     case Qt::Key_I:
         Ehvi1->SetInclinaison(Ehvi1->Inclinaison() + 0.1 * (dx + dy));
@@ -886,7 +893,7 @@ void TMainFrm::Tire() {
     if (EffacerLignesMnu->isChecked()) EffaceLignes();
     PointLbl->clear();
     PositionsVersMoteur();
-    if (!FCoupImpose) CoupVersMoteur();
+    Moteur.Coup = FCoup;
     TResultatCoup r;
     r.BillesEnMouvement = BillesEnMouvement();
     Moteur.TireCoup();
@@ -999,6 +1006,9 @@ void TMainFrm::DessineApercu() {
 }
 
 void TMainFrm::BillardGraphViseeChange() {
+    // The view keeps an aim it was given exactly; one aimed with the mouse or the keys is
+    // read from the line's pixels.
+    if (FPlacement == 0) FCoup.AngleOx = BillardGraph->AngleVisee();
     ApercuContact();
 }
 
@@ -1056,6 +1066,8 @@ int TMainFrm::ChargePosition() {
 }
 
 int TMainFrm::LitPositionSignale(const std::string& nom) {
+    // What the file does not hold stays as the player set it.
+    Moteur.Coup = FCoup;
     TRapportLecture rapport;
     const int variante = Moteur.LitPosition(nom, rapport);
     // A file that could not be read (gone, a folder, too large) changed nothing: say why
@@ -1065,22 +1077,21 @@ int TMainFrm::LitPositionSignale(const std::string& nom) {
     return variante;
 }
 
-/// After a load or a received block: the balls at record 0, the stroke but the cue mass from
-/// the engine, the aim line from the engine, a clean table.
+/// After a load or a received block: the balls at record 0, the whole stroke (cue mass
+/// included) from the engine, exactly, and a clean table.
 void TMainFrm::RecadreApresChargement() {
     OublieTrajectoire();
     const TSansTirDirect garde(FPlacement);
     PlaceBillesEtape(0);
-    Ehvi1->SetEffet(Moteur.Coup.Effet);
-    Ehvi1->SetHauteur(Moteur.Coup.Hauteur);
-    Ehvi1->SetVitesse(Moteur.Coup.Vq);
-    Ehvi1->SetInclinaison(Moteur.Coup.AngleTapis * 180.0 / Pi);
-    BillardGraph->ViseAngle(Moteur.Coup.AngleOx);
+    FCoup = Moteur.Coup;
+    AfficheCoup();
     RedessineSansLignes();
 }
 
 void TMainFrm::ChargerMnuClick() {
     LignesMnu->setChecked(true);
+    // A cancelled dialog leaves the stroke as it is.
+    Moteur.Coup = FCoup;
     const int variante = ChargePosition();
     // A stroke file holds positions only: the three balls start at rest, whatever an earlier
     // computation left in record 0. A ".alv2" brings its own velocities and rotations.
@@ -1118,11 +1129,7 @@ int LanceProgramme(const QStringList& arguments, TDialogues* dialogues) {
 
 void TMainFrm::SauvegarderMnuClick() {
     PositionsVersMoteur();
-    Moteur.Coup.Effet = Ehvi1->Effet();
-    Moteur.Coup.Hauteur = Ehvi1->Hauteur();
-    Moteur.Coup.Vq = Ehvi1->Vitesse();
-    Moteur.Coup.AngleTapis = Ehvi1->Inclinaison() * Pi / 180.0;
-    Moteur.Coup.AngleOx = BillardGraph->AngleVisee();
+    Moteur.Coup = FCoup;
     Moteur.ChocQueueBille();
     SauvePosition();
 }
@@ -1176,7 +1183,7 @@ void TMainFrm::ParamPhysMnuClick() {
 
 void TMainFrm::CopierMnuClick() {
     PositionsVersMoteur();
-    CoupVersMoteur();
+    Moteur.Coup = FCoup;
     QGuiApplication::clipboard()->setText(QString::fromUtf8(Moteur.TextePressePapiers()));
 }
 
@@ -1184,6 +1191,8 @@ void TMainFrm::CollerMnuClick() {
     const QClipboard* pressePapiers = QGuiApplication::clipboard();
     const QMimeData* donnees = pressePapiers->mimeData();
     std::string manquants;
+    // What the text does not hold stays as the player set it.
+    Moteur.Coup = FCoup;
     if (donnees && donnees->hasText()) {
         const TResultatCollage r =
             Moteur.CollePressePapiersTexte(pressePapiers->text().toStdString());
@@ -1288,6 +1297,7 @@ void TMainFrm::RecoitBlocDb(const QByteArray& donnees) {
     // A block carries at most the cue ball's motion: the object balls start at rest, as on a
     // fresh engine.
     BillesAuRepos();
+    Moteur.Coup = FCoup;
     const int32_t type = RecoitCoupDb(Moteur, bloc);
     EffaceResultat();
     LignesMnu->setChecked(true);

@@ -92,15 +92,15 @@ class TMainFrm : public QMainWindow, public TServicesMain {
 
     // Services used by the other windows.
     TBillardAlveran& MoteurPartage() override { return Moteur; }
-    TCoupCourant CoupCourant() const override;
-    void FixeValeurCoup(TValeurCoup valeur, double v) override;
+    TCoupQueue Coup() const override { return FCoup; }
+    void FixeCoup(const TCoupQueue& coup) override;
+    void JoueCoup(const TCoupQueue& coup) override;
     int EtapeCourante() const override { return EtapeAffichee; }
     bool EffacementLignes() const override;
     bool EnvoiAutomatique() const override;
     void TireEnLignes() override;
     void EditeVecteur(int bille, const QString& quoi, TVecteur* vecteur, int indice) override;
     void PositionsVersMoteur() override;
-    void CoupVersMoteur();
     void PlaceBillesEtape(int i) override;
     void PlaceEtape(int i);
     void FixeModif(bool b);
@@ -278,13 +278,24 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     QString FTexteResultat;
     QActionGroup* FGroupeDbAlv = nullptr;
     int FPlacement = 0; ///< while positive, changes of the controls do not fire the live shot
+    /// The stroke: what the next shot fires, exact whatever the controls' pixels can show.
+    TCoupQueue FCoup;
+    /// The cue control's values once it last showed FCoup: a value that differs from these
+    /// was changed by the player, and only that value of the stroke follows the control.
+    struct TValeursAffichees {
+        double Effet = 0.0, Hauteur = 0.0, Vitesse = 0.0, Inclinaison = 0.0, Masse = 0.0;
+    } FAffiche;
+    /// Shows FCoup on the cue control and the aim, without firing.
+    void AfficheCoup();
+    void NoteAffichage();
+    /// The values the player changed on the cue control into FCoup.
+    void AdopteControle();
 
     // Tracked shots.
     void CreeActionsTrajectoire();
     std::unique_ptr<TCoupMesure> FCoupMesure; ///< the loaded tracked shot, ready for fitting
     std::unique_ptr<TTacheFond> FTacheAjustement;
-    int FNumeroMesure = 0;    ///< changes with every tracked shot loaded or forgotten
-    bool FCoupImpose = false; ///< the engine's stroke is fired as it is, not from the controls
+    int FNumeroMesure = 0; ///< changes with every tracked shot loaded or forgotten
     double FEcartMesure = -1.0;
 };
 

@@ -12,8 +12,6 @@
 #include <QFileInfo>
 #include <QLabel>
 
-#include <numbers>
-
 namespace {
 
 /// Tracked shots are scored up to this time after their first sample (s).
@@ -105,7 +103,7 @@ void TMainFrm::AjusterCoupMnuClick() {
     // The fit works on its own engine and its own copy of the tracked shot: the window may
     // go on firing, loading or forgetting meanwhile. The cue mass and inclination it keeps
     // are those of the controls.
-    CoupVersMoteur();
+    Moteur.Coup = FCoup;
     auto moteur = std::make_shared<TBillardAlveran>(Moteur);
     auto mesure = std::make_shared<const TCoupMesure>(*FCoupMesure);
     auto resultat = std::make_shared<TResultatAjustement>();
@@ -128,37 +126,19 @@ void TMainFrm::AjusterCoupMnuClick() {
 }
 
 void TMainFrm::AppliqueAjustement(const TResultatAjustement& resultat) {
+    // The fitted stroke is the stroke, exactly: the shot drawn is the shot the fit scored.
     PlaceCoup(Moteur, *FCoupMesure, resultat.Coup);
     {
         ++FPlacement;
         PlaceBillesEtape(0);
-        BillardGraph->ViseAngle(Moteur.Coup.AngleOx);
-        Ehvi1->SetEffet(Moteur.Coup.Effet);
-        Ehvi1->SetHauteur(Moteur.Coup.Hauteur);
-        Ehvi1->SetVitesse(Moteur.Coup.Vq);
-        Ehvi1->SetInclinaison(Moteur.Coup.AngleTapis * 180.0 / std::numbers::pi);
-        Ehvi1->SetMasseQueue(Moteur.Coup.m);
         --FPlacement;
     }
-    // The cue-impact control places the tip on its pixels, a hundredth of a centimetre
-    // apart, and that rounding alone moves a three-cushion path by centimetres: the fitted
-    // stroke is fired as fitted, the controls showing it as closely as they can.
-    FCoupImpose = true;
-    TireEnLignes();
-    FCoupImpose = false;
+    JoueCoup(Moteur.Coup);
     if (Moteur.QueueInsoluble) return;
 
-    // The figure is that of the shot drawn.
-    TCoupAjuste tire = resultat.Coup;
-    tire.Vq = Moteur.Coup.Vq;
-    tire.m = Moteur.Coup.m;
-    tire.AngleOx = Moteur.Coup.AngleOx;
-    tire.AngleTapis = Moteur.Coup.AngleTapis;
-    tire.Effet = Moteur.Coup.Effet;
-    tire.Hauteur = Moteur.Coup.Hauteur;
     auto copie = std::make_unique<TBillardAlveran>();
     copie->Fisik = Moteur.Fisik;
-    FEcartMesure = RmseCoup(*copie, *FCoupMesure, tire);
+    FEcartMesure = RmseCoup(*copie, *FCoupMesure, resultat.Coup);
 
     FTexteResultat += TexteEcartMesure(FEcartMesure, QLocale()) + QLatin1Char('\r');
     PointLbl->setText(QString(FTexteResultat).replace(QLatin1Char('\r'), QLatin1Char('\n')));

@@ -49,13 +49,13 @@ void TQueueNumFrm::Remplit() {
         champ->setText(locale.toString(valeur, 'f', 4));
         champ->setModified(false);
     };
-    const TCoupCourant coup = Services.CoupCourant();
+    const TCoupQueue coup = Services.Coup();
     ecrit(Eedit, coup.Effet);
     ecrit(hEdit, coup.Hauteur);
-    ecrit(Vedit, coup.Vitesse);
-    ecrit(Iedit, coup.Inclinaison);
-    ecrit(Aedit, coup.AngleVisee);
-    ecrit(mEdit, coup.MasseQueue);
+    ecrit(Vedit, coup.Vq);
+    ecrit(Iedit, Degres(coup.AngleTapis));
+    ecrit(Aedit, Degres(coup.AngleOx));
+    ecrit(mEdit, coup.m);
 }
 
 bool TQueueNumFrm::Applique(QLineEdit* champ) {
@@ -69,18 +69,21 @@ bool TQueueNumFrm::Applique(QLineEdit* champ) {
             tmErreur);
         return false;
     }
+    // The value typed is the stroke's, exactly; the other values stay as they are.
+    TCoupQueue coup = Services.Coup();
     if (champ == Eedit)
-        Services.FixeValeurCoup(TValeurCoup::Effet, valeur);
+        coup.Effet = valeur;
     else if (champ == hEdit)
-        Services.FixeValeurCoup(TValeurCoup::Hauteur, valeur);
+        coup.Hauteur = valeur;
     else if (champ == Vedit)
-        Services.FixeValeurCoup(TValeurCoup::Vitesse, valeur);
+        coup.Vq = valeur;
     else if (champ == Iedit)
-        Services.FixeValeurCoup(TValeurCoup::Inclinaison, valeur);
+        coup.AngleTapis = Radians(valeur);
     else if (champ == Aedit)
-        Services.FixeValeurCoup(TValeurCoup::AngleVisee, valeur);
+        coup.AngleOx = Radians(valeur);
     else if (champ == mEdit)
-        Services.FixeValeurCoup(TValeurCoup::MasseQueue, valeur);
+        coup.m = valeur;
+    Services.FixeCoup(coup);
     return true;
 }
 

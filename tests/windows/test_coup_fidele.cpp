@@ -15,6 +15,7 @@
 #include "windows/VueNum.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
@@ -159,6 +160,100 @@ class TestCoupFidele : public QObject {
         q.Aedit->setText(QStringLiteral("98.5"));
         QVERIFY(q.Applique(q.Aedit));
         QCOMPARE(F->BillardGraph->AngleVisee(), 98.5 * std::numbers::pi / 180);
+    }
+
+    // --- A stroke between pixels reaches the engine exactly, from every source --------------
+
+    void coupExactDeChaqueSource() {
+        // Effect 0.5 and height -0.37 cm lie between the cue control's pixels; the cue mass is
+        // not the default one.
+        auto source = std::make_unique<TBillardAlveran>();
+        QCOMPARE(source->LitPosition(QFile::encodeName(Echantillon).toStdString()), 1);
+        source->Coup.Effet = 0.5;
+        source->Coup.Hauteur = -0.37;
+        source->Coup.m = 480.0;
+        const TCoupQueue attendu = source->Coup;
+        QTemporaryDir dossier;
+        const QString fichier = dossier.filePath(QStringLiteral("entre_pixels.alv"));
+        std::string erreur;
+        QCOMPARE(source->EcritPositionQueue(QFile::encodeName(fichier).toStdString(), erreur), 1);
+        // TCoupQueue's == compares every value to the last bit.
+        const auto tireExact = [&](const char* origine) {
+            Tire();
+            QVERIFY2(F->Moteur.Coup == attendu, origine);
+            QVERIFY2(F->Coup() == attendu, origine);
+        };
+        const TCoupQueue autre{.AngleOx = 1.0, .Effet = 0.2, .Hauteur = 0.1, .Vq = 300, .m = 520};
+
+        // Loaded, then saved.
+        Charge(fichier);
+        tireExact("chargé");
+        const QString copie = dossier.filePath(QStringLiteral("copie.alv"));
+        D->AjouteReponse(copie);
+        Action(*F, "SauvegarderMnu")->trigger();
+        const QByteArray ecrit = Contenu(copie);
+        QCOMPARE(Ligne(ecrit, "Effet"), QByteArray("Effet=0.5"));
+        QCOMPARE(Ligne(ecrit, "Hauteur"), QByteArray("Hauteur=-0.37"));
+        QCOMPARE(Ligne(ecrit, "m"), QByteArray("m=480"));
+
+        // Pasted.
+        F->FixeCoup(autre);
+        QGuiApplication::clipboard()->setText(QString::fromUtf8(source->TextePressePapiers()));
+        Action(*F, "CollerMnu")->trigger();
+        QVERIFY(D->Messages.empty());
+        QVERIFY(F->Moteur.Coup == attendu);
+        tireExact("collé");
+
+        // Received from the database application.
+        F->FixeCoup(autre);
+        source->TireCoup();
+        TCaracteristiques c;
+        CalculeCaracteristiques(*source, c);
+        const TOctetsCoupDb octets = EncodeCoupDb(PrepareCoupDb(*source, c, true));
+        F->RecoitBlocDb(QByteArray(reinterpret_cast<const char*>(octets.data()),
+                                   static_cast<qsizetype>(octets.size())));
+        tireExact("reçu de dbAlv");
+
+        // Typed in the numeric editor, one value at a time: the others stay exact.
+        F->FixeCoup({.AngleOx = attendu.AngleOx,
+                     .Effet = 0.2,
+                     .Hauteur = 0.1,
+                     .Vq = attendu.Vq,
+                     .AngleTapis = attendu.AngleTapis,
+                     .m = attendu.m});
+        TQueueNumFrm& q = *F->QueueNumFrm;
+        q.show();
+        q.Eedit->setText(QStringLiteral("0.5"));
+        QVERIFY(q.Applique(q.Eedit));
+        q.hEdit->setText(QStringLiteral("-0.37"));
+        QVERIFY(q.Applique(q.hEdit));
+        tireExact("éditeur numérique");
+        q.hide();
+
+        // The control still shows the stroke, on its nearest pixel.
+        QVERIFY(std::abs(F->Ehvi1->Effet() - 0.5) < 1e-12);
+        QCOMPARE(F->Ehvi1->SelecteurEffetHauteur().PixImpact().x(),
+                 F->Ehvi1->SelecteurEffetHauteur().CentreFace().x() + 7);
+    }
+
+    void valeurChangeeAuControleSeuleSuitLePixel() {
+        Charge(Echantillon);
+        const TCoupQueue charge = F->Coup();
+        // Holding V and pressing Right: the speed follows the control, the effect, height and
+        // inclination stay exactly as loaded.
+        QTest::keyPress(F.get(), Qt::Key_V);
+        QTest::keyClick(F.get(), Qt::Key_Right);
+        QTest::keyRelease(F.get(), Qt::Key_V);
+        QVERIFY(F->Coup().Vq == charge.Vq + 1);
+        QVERIFY(F->Coup().Effet == charge.Effet && F->Coup().Hauteur == charge.Hauteur);
+        QVERIFY(F->Coup().AngleTapis == charge.AngleTapis && F->Coup().m == charge.m);
+        // E + Right: the tip moves onto a pixel of the face.
+        QTest::keyPress(F.get(), Qt::Key_E);
+        QTest::keyClick(F.get(), Qt::Key_Right);
+        QTest::keyRelease(F.get(), Qt::Key_E);
+        const TEffetHauteur& eh = F->Ehvi1->SelecteurEffetHauteur();
+        QVERIFY(F->Coup().Effet == eh.PixelVersFace(eh.PixImpact()).y);
+        QVERIFY(F->Coup().Effet != charge.Effet);
     }
 
     // --- The same file fires the same shot --------------------------------------------------

@@ -157,14 +157,13 @@ class TestCoupMesure : public QObject {
         QVERIFY(F->LignesTracees);
         QVERIFY(F->BillardGraph->RelevesAffiches());
 
-        // The controls and the aim carry the fitted stroke, close to the one tracked.
-        const TCoupCourant c = F->CoupCourant();
-        QVERIFY(std::abs(std::remainder(c.AngleVisee * Degre - S.Coup.AngleOx,
-                                        2 * std::numbers::pi)) < 0.5 * Degre);
-        QVERIFY2(std::abs(c.Vitesse - S.Coup.Vq) < 0.05 * S.Coup.Vq,
-                 qPrintable(QStringLiteral("%1 / %2").arg(c.Vitesse).arg(S.Coup.Vq)));
-        QVERIFY(std::abs(F->Moteur.Coup.Effet - c.Effet) < 0.05);
-        QVERIFY(std::abs(F->Moteur.Coup.Hauteur - c.Hauteur) < 0.05);
+        // The stroke is the fitted one, exactly, close to the one tracked.
+        const TCoupQueue c = F->Coup();
+        QVERIFY(c == F->Moteur.Coup);
+        QVERIFY(std::abs(std::remainder(c.AngleOx - S.Coup.AngleOx, 2 * std::numbers::pi)) <
+                0.5 * Degre);
+        QVERIFY2(std::abs(c.Vq - S.Coup.Vq) < 0.05 * S.Coup.Vq,
+                 qPrintable(QStringLiteral("%1 / %2").arg(c.Vq).arg(S.Coup.Vq)));
 
         // The next shot fired from the controls is theirs, without the tracked-shot line.
         QTest::keyClick(F.get(), Qt::Key_Space);

@@ -583,7 +583,8 @@ class TestMain : public QObject {
         QVERIFY(contenu.startsWith("[Queue]\r\nVq=430\r\n"));
         QCOMPARE(N.Frappes, 1); // the strike ran for the velocities, no shot was fired
 
-        // Change everything shown, then load: balls, stroke and aim come back; the mass not.
+        // Change everything shown, then load: balls, the whole stroke (cue mass included) and
+        // the aim come back.
         F->BilleMoteur(2)->DeplaceCm({0, 0});
         F->Ehvi1->SetVitesse(100);
         F->Ehvi1->SetMasseQueue(600);
@@ -593,12 +594,12 @@ class TestMain : public QObject {
         Action(*F, "ChargerMnu")->trigger();
         QCOMPARE(F->BilleMoteur(2)->PosPixels(), p2);
         QCOMPARE(F->Ehvi1->Vitesse(), 430.0);
-        QCOMPARE(F->Ehvi1->MasseQueue(), 600.0);
+        QCOMPARE(F->Ehvi1->MasseQueue(), 520.0);
         QVERIFY(std::abs(F->BillardGraph->AngleViseeDeg() - 98.64) < 0.01);
         QVERIFY(Action(*F, "LignesMnu")->isChecked());
         QVERIFY(!F->LignesTracees);
         QTest::keyClick(F.get(), Qt::Key_Space);
-        QCOMPARE(F->Moteur.Coup.m, 600.0); // the next shot uses the shown mass
+        QCOMPARE(F->Moteur.Coup.m, 520.0); // the next shot uses the file's mass
 
         // A file that cannot be read as a position (here a folder, then one past the size
         // cap) says why, and the balls stay where they were.
@@ -685,14 +686,14 @@ class TestMain : public QObject {
         QVERIFY(Action(*F, "BillesMnu")->isChecked());
         QCOMPARE(F->Ehvi1->Vitesse(), 430.0);
 
-        // Type 1: the stroke is taken (not the mass) and fired.
+        // Type 1: the whole stroke is taken, cue mass included, and fired.
         F->RecoitBlocDb(bon);
         QCOMPARE(N.Frappes, 1);
         QCOMPARE(N.Calculs, 1);
         QVERIFY(Action(*F, "LignesMnu")->isChecked());
         QCOMPARE(F->Ehvi1->Vitesse(), 250.0);
-        QCOMPARE(F->Ehvi1->MasseQueue(), 520.0);
-        QCOMPARE(F->Moteur.Coup.m, 520.0);
+        QCOMPARE(F->Ehvi1->MasseQueue(), moteur->Coup.m);
+        QCOMPARE(F->Moteur.Coup.m, moteur->Coup.m);
         QCOMPARE(F->BilleMoteur(2)->PosCm().x, -20.0);
         QVERIFY(std::abs(F->BillardGraph->AngleVisee() - 1.0) < 0.001);
 

@@ -3,7 +3,9 @@
 // and the map saved through the dialogs service.
 
 #include "windows/Recherche.h"
+#include "analysis/ComdbAlv.h"
 #include "support/Actions.h"
+#include "support/Compteurs.h"
 #include "support/DialoguesScriptes.h"
 #include "ui/CIbh3billes.h"
 #include "windows/Main.h"
@@ -163,6 +165,38 @@ class TestRechercheFrm : public QObject {
         QCOMPARE(F->Moteur.Coup.AngleOx, v.Angles[static_cast<size_t>(i[0])]);
         QCOMPARE(F->Moteur.Coup.Effet, v.Effets[static_cast<size_t>(i[1])]);
         QCOMPARE(F->Moteur.Coup.Vq, v.Vitesses[static_cast<size_t>(i[3])]);
+    }
+
+    void familleJoueeEnTraceSimultaneeUnSeulTirExact() {
+        PositionFacile();
+        PetiteGrille();
+        // Tips on exact values that no pixel of the cue control holds.
+        R->EffetDeTxt->setText(QStringLiteral("0,5"));
+        R->EffetATxt->setText(QStringLiteral("0,5"));
+        R->EffetUD->setValue(1);
+        R->HauteurDeTxt->setText(QStringLiteral("-0,37"));
+        R->HauteurATxt->setText(QStringLiteral("-0,37"));
+        QVERIFY(Cherche());
+        QTreeWidgetItem* famille = PremiereFamille();
+        QVERIFY(famille);
+        const int route = R->RoutesArb->indexOfTopLevelItem(famille->parent());
+        const std::string sequence = R->Solutions.Routes.at(static_cast<size_t>(route)).Sequence;
+        Action(*F, "TraceSimultaneeMnu")->trigger();
+        TCompteurs n;
+        F->Moteur.ApresQueueBille = {&CompteFrappe, &n};
+        Clique(famille);
+        // One stroke set whole, one shot, scoring along the family's route.
+        QCOMPARE(n.Frappes, 1);
+        QCOMPARE(SequencePoint(F->Moteur), sequence);
+        const int64_t centre = famille->data(0, Qt::UserRole).toLongLong();
+        const auto i = DimensionsRecherche(R->Grille).Indices(centre);
+        // Bit for bit (QCOMPARE would compare doubles fuzzily).
+        QVERIFY(F->Moteur.Coup.Effet == 0.5);
+        QVERIFY(F->Moteur.Coup.Hauteur == -0.37);
+        QVERIFY(F->Moteur.Coup.AngleOx ==
+                ValeursRecherche(R->Grille).Angles[static_cast<size_t>(i[0])]);
+        QVERIFY(F->Coup() == F->Moteur.Coup);
+        F->Moteur.ApresQueueBille = {};
     }
 
     void caseDeLaCarteCliqueeJoueeCommeUneFamille() {

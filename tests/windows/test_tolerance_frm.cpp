@@ -166,7 +166,9 @@ class TestToleranceFrm : public QObject {
 
     void valeursCentralesDepuisLaFenetrePrincipale() {
         F->Ehvi1->SetVitesse(250);
-        F->Moteur.Coup.m = 480.5;
+        TCoupQueue coup = F->Coup();
+        coup.m = 480.5;
+        F->FixeCoup(coup);
         F->Moteur.Trajets[1][0].Position = {};
         T->FormActivate();
         QCOMPARE(T->vTxt->text(), QStringLiteral("250"));
