@@ -4,6 +4,8 @@
 #include "cli/Json.h"
 #include "cli/Options.h"
 
+#include "support/Processus.h"
+
 #include <gtest/gtest.h>
 
 #include <charconv>
@@ -102,34 +104,9 @@ struct Execution {
     std::string Erreurs;
 };
 
-std::string Contenu(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
-
-std::string Cite(const std::string& s) {
-    std::string r = "'";
-    for (const char c : s) r += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return r + "'";
-}
-
 Execution Lance(const std::vector<std::string>& arguments) {
-    const fs::path dossier = fs::temp_directory_path();
-    const std::string base = "alveran-cli-test-" + std::to_string(getpid()) + "-" +
-                             ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    const fs::path sortie = dossier / (base + ".out"), erreurs = dossier / (base + ".err");
-    std::string commande = Cite(ALVERAN_CLI);
-    for (const std::string& a : arguments) commande.append(" ").append(Cite(a));
-    commande.append(" >").append(Cite(sortie.string()));
-    commande.append(" 2>").append(Cite(erreurs.string()));
-    const int statut = std::system(commande.c_str());
-    Execution e;
-    e.Code = WIFEXITED(statut) ? WEXITSTATUS(statut) : -1;
-    e.Sortie = Contenu(sortie);
-    e.Erreurs = Contenu(erreurs);
-    fs::remove(sortie);
-    fs::remove(erreurs);
-    return e;
+    const processus::TExecution r = processus::Lance(ALVERAN_CLI, arguments);
+    return {r.Statut, r.Sortie, r.Erreurs};
 }
 
 const std::string Echantillon = ALVERAN_SOURCE_DIR "/samples/defaut.alv";

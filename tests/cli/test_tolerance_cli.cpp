@@ -22,7 +22,7 @@ using lance_cli::TSortie;
 
 const std::string Echantillon = std::string(ALVERAN_SOURCE_DIR) + "/samples/defaut.alv";
 
-/// Runs `alveran-cli tolerance ARGUMENTS` through the shell.
+/// Runs `alveran-cli tolerance ARGUMENTS` (cut into arguments, no shell).
 TSortie Lance(std::string_view arguments) {
     return lance_cli::Lance(std::string("tolerance ").append(arguments));
 }

@@ -7,9 +7,12 @@
 #include "support/Actions.h"
 #include "support/Compteurs.h"
 #include "support/DialoguesScriptes.h"
+#include "support/FenetrePrincipale.h"
 #include "ui/CIbh3billes.h"
 #include "ui/EHVI3_ehvi.h"
 #include "ui/TraductionsQt.h"
+#include "dessin/TexteCoup.h"
+#include "windows/LienDbAlv.h"
 #include "windows/Main.h"
 #include "windows/QueueNum.h"
 #include "windows/VueNum.h"
@@ -62,12 +65,9 @@ void Glisse(QWidget* w, QPoint de, QPoint vers) {
 
 } // namespace
 
-class TestCoupFidele : public QObject {
+class TestCoupFidele : public TTestFenetre {
     Q_OBJECT
 
-    std::unique_ptr<TDialoguesScriptes> D;
-    std::unique_ptr<TMainFrm> F;
-    TCompteurs N;
 
     void Charge(const QString& nom) {
         D->AjouteReponse(nom);
@@ -79,49 +79,36 @@ class TestCoupFidele : public QObject {
     /// "Feu !" of the numerical view on a record in mid-shot where an object ball moves: the
     /// recomputation starts with that ball moving. Returns the record used.
     int RecalculeEnPleinCoup() {
-        const TBillardAlveran& m = F->Moteur;
+        const TBillardAlveran& m = F->Moteur();
         int i = 1;
         while (i < m.NbEnr && Norme(m.Trajets[2][i].Vitesse) < 1 &&
                Norme(m.Trajets[3][i].Vitesse) < 1)
             ++i;
         Action(*F, "VueNumMnu")->trigger();
-        TVueNumFrm& vue = *F->VueNumFrm;
+        TVueNumFrm& vue = *F->VueNumFrm();
         vue.BarPos->setValue(i + 3);
         QTest::mouseClick(vue.CalculTrajetsBtn, Qt::LeftButton);
         return i + 3;
     }
 
     bool ObjetsAuRepos() const {
-        return AuRepos(F->Moteur.Trajets[2][0]) && AuRepos(F->Moteur.Trajets[3][0]);
+        return AuRepos(F->Moteur().Trajets[2][0]) && AuRepos(F->Moteur().Trajets[3][0]);
     }
 
   private slots:
-    void init() {
-        QLocale::setDefault(QLocale::c());
-        D = std::make_unique<TDialoguesScriptes>();
-        F = std::make_unique<TMainFrm>(D.get());
-        F->CreeFenetres();
-        F->show();
-        QVERIFY(QTest::qWaitForWindowExposed(F.get()));
-        N = {};
-        F->Moteur.ApresQueueBille = {&CompteFrappe, &N};
-    }
+    void init() { QVERIFY(OuvreFenetre({.Montre = true, .CompteCoups = true})); }
 
-    void cleanup() {
-        F.reset();
-        D.reset();
-        QLocale::setDefault(QLocale::c());
-    }
+    void cleanup() { FermeFenetre(); }
 
     // --- The aim of a loaded shot is the file's --------------------------------------------
 
     void chargerPuisTirerMarqueCommeLaLigneDeCommande() {
         Charge(Echantillon);
-        QCOMPARE(F->BillardGraph->AngleVisee(), AngleOxEchantillon);
+        QCOMPARE(F->BillardGraph()->AngleVisee(), AngleOxEchantillon);
         Tire();
-        QCOMPARE(F->Moteur.Coup.AngleOx, AngleOxEchantillon);
-        QVERIFY(F->Moteur.PointReussi);
-        QCOMPARE(F->Moteur.IndicePoint, IndicePointEchantillon);
+        QCOMPARE(F->Moteur().Coup.AngleOx, AngleOxEchantillon);
+        QVERIFY(F->Moteur().PointReussi);
+        QCOMPARE(F->Moteur().IndicePoint, IndicePointEchantillon);
         QVERIFY(
             F->TexteDernierResultat().startsWith(QStringLiteral("Point réussi à indice 102\r")));
     }
@@ -139,27 +126,27 @@ class TestCoupFidele : public QObject {
 
     void viserALaSourisOuAuxTouchesRelitLesPixels() {
         Charge(Echantillon);
-        QVERIFY(F->BillardGraph->AngleExact());
+        QVERIFY(F->BillardGraph()->AngleExact());
         // Holding A and pressing Right moves the far end by two pixels: the angle is the
         // line's again.
         QTest::keyPress(F.get(), Qt::Key_A);
         QTest::keyClick(F.get(), Qt::Key_Right);
         QTest::keyRelease(F.get(), Qt::Key_A);
-        QVERIFY(!F->BillardGraph->AngleExact());
-        const QPoint d = F->BillardGraph->ViseeDebut(), f = F->BillardGraph->ViseeFin();
-        QCOMPARE(F->BillardGraph->AngleVisee(),
+        QVERIFY(!F->BillardGraph()->AngleExact());
+        const QPoint d = F->BillardGraph()->ViseeDebut(), f = F->BillardGraph()->ViseeFin();
+        QCOMPARE(F->BillardGraph()->AngleVisee(),
                  std::atan2(double(f.x() - d.x()), double(f.y() - d.y())));
-        QVERIFY(F->BillardGraph->AngleVisee() != AngleOxEchantillon);
+        QVERIFY(F->BillardGraph()->AngleVisee() != AngleOxEchantillon);
         // End gives back the exact angle of the last shot; so does the numeric editor's field.
         Tire();
-        const double tire = F->Moteur.Coup.AngleOx;
-        QTest::mouseClick(F->BillardGraph, Qt::LeftButton, {}, QPoint(40, 40));
+        const double tire = F->Moteur().Coup.AngleOx;
+        QTest::mouseClick(F->BillardGraph(), Qt::LeftButton, {}, QPoint(40, 40));
         QTest::keyClick(F.get(), Qt::Key_End);
-        QCOMPARE(F->BillardGraph->AngleVisee(), tire);
-        TQueueNumFrm& q = *F->QueueNumFrm;
+        QCOMPARE(F->BillardGraph()->AngleVisee(), tire);
+        TQueueNumFrm& q = *F->QueueNumFrm();
         q.Aedit->setText(QStringLiteral("98.5"));
         QVERIFY(q.Applique(q.Aedit));
-        QCOMPARE(F->BillardGraph->AngleVisee(), 98.5 * std::numbers::pi / 180);
+        QCOMPARE(F->BillardGraph()->AngleVisee(), 98.5 * std::numbers::pi / 180);
     }
 
     // --- A stroke between pixels reaches the engine exactly, from every source --------------
@@ -180,7 +167,7 @@ class TestCoupFidele : public QObject {
         // TCoupQueue's == compares every value to the last bit.
         const auto tireExact = [&](const char* origine) {
             Tire();
-            QVERIFY2(F->Moteur.Coup == attendu, origine);
+            QVERIFY2(F->Moteur().Coup == attendu, origine);
             QVERIFY2(F->Coup() == attendu, origine);
         };
         const TCoupQueue autre{.AngleOx = 1.0, .Effet = 0.2, .Hauteur = 0.1, .Vq = 300, .m = 520};
@@ -201,7 +188,7 @@ class TestCoupFidele : public QObject {
         QGuiApplication::clipboard()->setText(QString::fromUtf8(source->TextePressePapiers()));
         Action(*F, "CollerMnu")->trigger();
         QVERIFY(D->Messages.empty());
-        QVERIFY(F->Moteur.Coup == attendu);
+        QVERIFY(F->Moteur().Coup == attendu);
         tireExact("collé");
 
         // Received from the database application.
@@ -221,7 +208,7 @@ class TestCoupFidele : public QObject {
                      .Vq = attendu.Vq,
                      .AngleTapis = attendu.AngleTapis,
                      .m = attendu.m});
-        TQueueNumFrm& q = *F->QueueNumFrm;
+        TQueueNumFrm& q = *F->QueueNumFrm();
         q.show();
         q.Eedit->setText(QStringLiteral("0.5"));
         QVERIFY(q.Applique(q.Eedit));
@@ -231,9 +218,9 @@ class TestCoupFidele : public QObject {
         q.hide();
 
         // The control still shows the stroke, on its nearest pixel.
-        QVERIFY(std::abs(F->Ehvi1->Effet() - 0.5) < 1e-12);
-        QCOMPARE(F->Ehvi1->SelecteurEffetHauteur().PixImpact().x(),
-                 F->Ehvi1->SelecteurEffetHauteur().CentreFace().x() + 7);
+        QVERIFY(std::abs(F->Ehvi1()->Effet() - 0.5) < 1e-12);
+        QCOMPARE(F->Ehvi1()->SelecteurEffetHauteur().PixImpact().x(),
+                 F->Ehvi1()->SelecteurEffetHauteur().CentreFace().x() + 7);
     }
 
     void valeurChangeeAuControleSeuleSuitLePixel() {
@@ -251,7 +238,7 @@ class TestCoupFidele : public QObject {
         QTest::keyPress(F.get(), Qt::Key_E);
         QTest::keyClick(F.get(), Qt::Key_Right);
         QTest::keyRelease(F.get(), Qt::Key_E);
-        const TEffetHauteur& eh = F->Ehvi1->SelecteurEffetHauteur();
+        const TEffetHauteur& eh = F->Ehvi1()->SelecteurEffetHauteur();
         QVERIFY(F->Coup().Effet == eh.PixelVersFace(eh.PixImpact()).y);
         QVERIFY(F->Coup().Effet != charge.Effet);
     }
@@ -265,9 +252,9 @@ class TestCoupFidele : public QObject {
         QVERIFY(!ObjetsAuRepos()); // what the test is about
         Charge(Echantillon);
         QVERIFY(ObjetsAuRepos());
-        QVERIFY(AuRepos(F->Moteur.Trajets[1][0]));
+        QVERIFY(AuRepos(F->Moteur().Trajets[1][0]));
         Tire();
-        QCOMPARE(F->Moteur.IndicePoint, IndicePointEchantillon);
+        QCOMPARE(F->Moteur().IndicePoint, IndicePointEchantillon);
         QVERIFY(!F->TexteDernierResultat().contains(QStringLiteral("mouvement")));
     }
 
@@ -278,7 +265,7 @@ class TestCoupFidele : public QObject {
         RecalculeEnPleinCoup();
         QTest::keyClick(F.get(), Qt::Key_Delete);
         QVERIFY(ObjetsAuRepos());
-        QVERIFY(!F->LignesTracees);
+        QVERIFY(!F->LignesTracees());
 
         // A pasted shot.
         Charge(Echantillon);
@@ -287,7 +274,7 @@ class TestCoupFidele : public QObject {
         RecalculeEnPleinCoup();
         Action(*F, "CollerMnu")->trigger();
         QVERIFY(D->Messages.empty());
-        QCOMPARE(F->Moteur.IndicePoint, IndicePointEchantillon);
+        QCOMPARE(F->Moteur().IndicePoint, IndicePointEchantillon);
 
         // A stroke received from the database application, as a fresh engine would fire it.
         auto source = std::make_unique<TBillardAlveran>();
@@ -300,7 +287,7 @@ class TestCoupFidele : public QObject {
         F->RecoitBlocDb(QByteArray(reinterpret_cast<const char*>(octets.data()),
                                    static_cast<qsizetype>(octets.size())));
         QVERIFY(ObjetsAuRepos());
-        QCOMPARE(F->Moteur.IndicePoint, IndicePointEchantillon);
+        QCOMPARE(F->Moteur().IndicePoint, IndicePointEchantillon);
     }
 
     void unTirAvecUneBilleDejaLanceeLeDit() {
@@ -314,7 +301,7 @@ class TestCoupFidele : public QObject {
         QVERIFY(lignes.size() >= 2);
         QVERIFY(lignes[lignes.size() - 2].endsWith(QStringLiteral(" déjà en mouvement")));
         QVERIFY(lignes[lignes.size() - 2].startsWith(QStringLiteral("- bille")));
-        QVERIFY(F->PointLbl->text().contains(QStringLiteral("déjà en mouvement")));
+        QVERIFY(F->PointLbl()->text().contains(QStringLiteral("déjà en mouvement")));
     }
 
     // --- Smaller faults of the display ------------------------------------------------------
@@ -325,35 +312,35 @@ class TestCoupFidele : public QObject {
         const QImage avant = F->QimgImage().copy();
         QVERIFY(avant.pixel(32, 32) != F->palette().color(QPalette::Window).rgb()); // a ball met
         // The red ball, which the default aim meets, dragged out of the line of travel.
-        TCIBille* rouge = F->BillardGraph->bhBille3();
-        Glisse(F->BillardGraph, rouge->PosPixels(), QPoint(rouge->PosPixels().x(), 40));
+        TCIBille* rouge = F->BillardGraph()->bhBille3();
+        Glisse(F->BillardGraph(), rouge->PosPixels(), QPoint(rouge->PosPixels().x(), 40));
         QVERIFY(F->QimgImage() != avant);
-        QVERIFY(F->Modifie);
+        QVERIFY(F->Modifie());
         QCOMPARE(N.Frappes, 0); // a drag alone does not fire the live shot
     }
 
     void coupNonSignificatifNeGardePasLAncienD() {
         Tire();
-        QVERIFY(F->Derniers.Significatif);
-        QVERIFY(F->Derniers.d != 0.0);
-        F->Ehvi1->SetVitesse(20); // too slow to reach three cushions
+        QVERIFY(F->Derniers().Significatif);
+        QVERIFY(F->Derniers().d != 0.0);
+        F->Ehvi1()->SetVitesse(20); // too slow to reach three cushions
         Tire();
-        QVERIFY(!F->Derniers.Significatif);
-        QCOMPARE(F->Derniers.d, 0.0);
+        QVERIFY(!F->Derniers().Significatif);
+        QCOMPARE(F->Derniers().d, 0.0);
         QVERIFY(F->TexteDernierResultat().contains(QStringLiteral("\r- d : 0.000\r")));
     }
 
     void chargerEffaceLeResultatPrecedent() {
         Tire();
-        QVERIFY(!F->PointLbl->text().isEmpty());
+        QVERIFY(!F->PointLbl()->text().isEmpty());
         Charge(Echantillon);
-        QCOMPARE(F->PointLbl->text(), QString());
+        QCOMPARE(F->PointLbl()->text(), QString());
         QCOMPARE(F->TexteDernierResultat(), QString());
         // A cancelled dialog loads nothing and leaves the result of the shot on the table.
         Tire();
         D->AjouteAnnulation();
         Action(*F, "ChargerMnu")->trigger();
-        QVERIFY(!F->PointLbl->text().isEmpty());
+        QVERIFY(!F->PointLbl()->text().isEmpty());
     }
 
     // --- French everywhere ------------------------------------------------------------------

@@ -11,6 +11,9 @@
 #include "ui/EHVI3_ehvi.h"
 #include "support/Actions.h"
 #include "support/DialoguesScriptes.h"
+#include "support/FenetrePrincipale.h"
+#include "dessin/TexteCoup.h"
+#include "windows/LienDbAlv.h"
 #include "windows/Main.h"
 #include "windows/QueueNum.h"
 #include "windows/hlp.h"
@@ -67,14 +70,10 @@ void DeplaceSouris(QWidget* w, QPoint p, Qt::MouseButtons boutons) {
 
 } // namespace
 
-class TestMain : public QObject {
+class TestMain : public TTestFenetre {
     Q_OBJECT
 
   private:
-    std::unique_ptr<TMainFrm> F;
-    TDialoguesScriptes* D = nullptr;
-    std::unique_ptr<TDialoguesScriptes> FDialogues;
-    TCompteurs N;
 
     /// The messages shown since the start of the test, as "caption|text".
     QStringList Messages() const {
@@ -92,23 +91,9 @@ class TestMain : public QObject {
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, Reglages.path());
     }
 
-    void init() {
-        QLocale::setDefault(QLocale::c());
-        FDialogues = std::make_unique<TDialoguesScriptes>();
-        D = FDialogues.get();
-        F = std::make_unique<TMainFrm>(D);
-        F->CreeFenetres();
-        F->show();
-        QVERIFY(QTest::qWaitForWindowExposed(F.get()));
-        N = {};
-        F->Moteur.ApresQueueBille = {&CompteFrappe, &N};
-        F->Moteur.ApresCalculTrajets = {&CompteCalcul, &N};
-    }
+    void init() { QVERIFY(OuvreFenetre({.Montre = true, .CompteCoups = true})); }
 
-    void cleanup() {
-        F.reset();
-        QLocale::setDefault(QLocale::c());
-    }
+    void cleanup() { FermeFenetre(); }
 
     // --- Result text ------------------------------------------------------------------------
 
@@ -177,7 +162,7 @@ class TestMain : public QObject {
             "Aide\n  Aide\n");
         QCOMPARE(Arbre(F->menuBar()->actions()), attendu);
         QCOMPARE(F->windowTitle(), QStringLiteral("Démo2D Alveran"));
-        QCOMPARE(F->Moteur.ModeDeJeu, j3Bandes);
+        QCOMPARE(F->Moteur().ModeDeJeu, j3Bandes);
     }
 
     void menusRadioEtCoches() {
@@ -197,39 +182,39 @@ class TestMain : public QObject {
         Action(*F, "dbAlvAutoMnu")->trigger();
         QVERIFY(!Action(*F, "dbAlvAutoMnu")->isChecked());
         Action(*F, "LibreMnu")->trigger();
-        QCOMPARE(F->Moteur.ModeDeJeu, jLibre);
+        QCOMPARE(F->Moteur().ModeDeJeu, jLibre);
         Action(*F, "UneBandeMnu")->trigger();
-        QCOMPARE(F->Moteur.ModeDeJeu, j1Bande);
+        QCOMPARE(F->Moteur().ModeDeJeu, j1Bande);
     }
 
     void billeJoueurJaune() {
         Action(*F, "JauneMnu")->trigger();
-        QCOMPARE(F->BillardGraph->BilleJoueur(), F->BillardGraph->bhBille1());
-        QCOMPARE(F->Ehvi1->clBille(), F->BillardGraph->bhBille1()->cl());
+        QCOMPARE(F->BillardGraph()->BilleJoueur(), F->BillardGraph()->bhBille1());
+        QCOMPARE(F->Ehvi1()->clBille(), F->BillardGraph()->bhBille1()->cl());
         // Engine balls: yellow, white, red.
         QTest::keyClick(F.get(), Qt::Key_Space);
-        const TCIBille* attendues[3] = {F->BillardGraph->bhBille1(), F->BillardGraph->bhBille2(),
-                                        F->BillardGraph->bhBille3()};
+        const TCIBille* attendues[3] = {F->BillardGraph()->bhBille1(), F->BillardGraph()->bhBille2(),
+                                        F->BillardGraph()->bhBille3()};
         for (int n = 1; n <= 3; ++n) {
-            QCOMPARE(F->Moteur.Trajets[n][0].Position.x, attendues[n - 1]->PosCm().x);
-            QCOMPARE(F->Moteur.Trajets[n][0].Position.y, attendues[n - 1]->PosCm().y);
+            QCOMPARE(F->Moteur().Trajets[n][0].Position.x, attendues[n - 1]->PosCm().x);
+            QCOMPARE(F->Moteur().Trajets[n][0].Position.y, attendues[n - 1]->PosCm().y);
         }
     }
 
     // --- Firing and the keyboard -----------------------------------------------------------
 
     void espaceTireEtAfficheLeResultat() {
-        QCOMPARE(F->Label1->text(), QStringLiteral("Modif"));
+        QCOMPARE(F->Label1()->text(), QStringLiteral("Modif"));
         QTest::keyClick(F.get(), Qt::Key_Space);
         QCOMPARE(N.Frappes, 1);
         // The engine got the controls' stroke and the balls' places.
-        TBillardAlveran& m = F->Moteur;
+        TBillardAlveran& m = F->Moteur();
         QCOMPARE(m.Coup.Vq, 430.0);
         QCOMPARE(m.Coup.m, 520.0);
-        QCOMPARE(m.Coup.Effet, F->Ehvi1->Effet());
-        QCOMPARE(m.Coup.AngleOx, F->BillardGraph->AngleVisee());
+        QCOMPARE(m.Coup.Effet, F->Ehvi1()->Effet());
+        QCOMPARE(m.Coup.AngleOx, F->BillardGraph()->AngleVisee());
         QVERIFY(std::abs(m.Coup.AngleOx * 180 / Pi - 98.64) < 0.01);
-        QCOMPARE(m.Trajets[1][0].Position.x, F->BillardGraph->bhBille2()->PosCm().x);
+        QCOMPARE(m.Trajets[1][0].Position.x, F->BillardGraph()->bhBille2()->PosCm().x);
         QCOMPARE(m.Trajets[1][0].Position.z, m.Fisik.RayonBilles());
 
         const QStringList lignes = F->TexteDernierResultat().split(QLatin1Char('\r'));
@@ -242,125 +227,125 @@ class TestMain : public QObject {
         QCOMPARE(lignes[1], QStringLiteral("durée : ") + TexteDuree(m.Temps[m.NbEnr]));
         QVERIFY(lignes[2].startsWith(QStringLiteral("Caractéristiques :")));
         const int i = lignes[3] == QStringLiteral("- Contre détecté") ? 4 : 3;
-        QCOMPARE(lignes[i], QStringLiteral("- %1 bandes").arg(F->Derniers.Bandes));
+        QCOMPARE(lignes[i], QStringLiteral("- %1 bandes").arg(F->Derniers().Bandes));
         QVERIFY(lignes[i + 1].startsWith(QStringLiteral("- D13 : ")));
         QVERIFY(lignes[i + 2].startsWith(QStringLiteral("- P13 : ")));
         QVERIFY(lignes[i + 3].startsWith(QStringLiteral("- d : ")));
-        QCOMPARE(F->PointLbl->text(),
+        QCOMPARE(F->PointLbl()->text(),
                  QString(F->TexteDernierResultat()).replace(QLatin1Char('\r'), QLatin1Char('\n')));
-        QVERIFY(F->LignesTracees);
-        QCOMPARE(F->EtapeAffichee, 0);
-        QVERIFY(!F->Modifie);
-        QCOMPARE(F->Label1->text(), QString());
+        QVERIFY(F->LignesTracees());
+        QCOMPARE(F->EtapeAffichee(), 0);
+        QVERIFY(!F->Modifie());
+        QCOMPARE(F->Label1()->text(), QString());
 
         // "Feu !" does the same.
-        QTest::mouseClick(F->TrajetBtn, Qt::LeftButton);
+        QTest::mouseClick(F->TrajetBtn(), Qt::LeftButton);
         QCOMPARE(N.Frappes, 2);
     }
 
     void homeEtEnd() {
         QTest::keyClick(F.get(), Qt::Key_Space);
-        const int fin = F->Moteur.NbEnr;
+        const int fin = F->Moteur().NbEnr;
         QVERIFY(fin > 1);
-        F->Ehvi1->SetVitesse(300);
-        F->Ehvi1->SetMasseQueue(700);
+        F->Ehvi1()->SetVitesse(300);
+        F->Ehvi1()->SetMasseQueue(700);
         QTest::keyClick(F.get(), Qt::Key_End);
         for (int n = 1; n <= 3; ++n) {
-            QCOMPARE(F->BilleMoteur(n)->PosCm().x, F->Moteur.Trajets[n][fin].Position.x);
-            QCOMPARE(F->BilleMoteur(n)->PosCm().y, F->Moteur.Trajets[n][fin].Position.y);
+            QCOMPARE(F->BilleMoteur(n)->PosCm().x, F->Moteur().Trajets[n][fin].Position.x);
+            QCOMPARE(F->BilleMoteur(n)->PosCm().y, F->Moteur().Trajets[n][fin].Position.y);
         }
-        QCOMPARE(F->Ehvi1->Vitesse(), 430.0); // the stroke of the last shot
-        QCOMPARE(F->Ehvi1->MasseQueue(), 520.0);
+        QCOMPARE(F->Ehvi1()->Vitesse(), 430.0); // the stroke of the last shot
+        QCOMPARE(F->Ehvi1()->MasseQueue(), 520.0);
         QTest::keyClick(F.get(), Qt::Key_Home);
         for (int n = 1; n <= 3; ++n)
-            QCOMPARE(F->BilleMoteur(n)->PosCm().y, F->Moteur.Trajets[n][0].Position.y);
+            QCOMPARE(F->BilleMoteur(n)->PosCm().y, F->Moteur().Trajets[n][0].Position.y);
         F->BilleMoteur(1)->DeplaceCm({0, 0});
         QTest::keyClick(F.get(), Qt::Key_Backspace);
-        QCOMPARE(F->BilleMoteur(1)->PosCm().y, F->Moteur.Trajets[1][0].Position.y);
+        QCOMPARE(F->BilleMoteur(1)->PosCm().y, F->Moteur().Trajets[1][0].Position.y);
         QCOMPARE(N.Frappes, 1); // none of this fires outside live mode
     }
 
     void effetEtHauteurAuxFleches() {
-        const double e0 = F->Ehvi1->Effet(), h0 = F->Ehvi1->Hauteur();
+        const double e0 = F->Ehvi1()->Effet(), h0 = F->Ehvi1()->Hauteur();
         QTest::keyPress(F.get(), Qt::Key_E);
-        QCOMPARE(F->ToucheTenue, int(Qt::Key_E));
+        QCOMPARE(F->ToucheTenue(), int(Qt::Key_E));
         QTest::keyClick(F.get(), Qt::Key_Right);
         // 0.045 cm asked, snapped to one pixel of the face (about 0.069 cm).
-        const double pas = F->Ehvi1->Effet() - e0;
+        const double pas = F->Ehvi1()->Effet() - e0;
         QVERIFY2(pas > 0.05 && pas < 0.08, qPrintable(QString::number(pas)));
-        QCOMPARE(F->Ehvi1->Hauteur(), h0);
+        QCOMPARE(F->Ehvi1()->Hauteur(), h0);
         QTest::keyClick(F.get(), Qt::Key_Left);
-        QVERIFY(std::abs(F->Ehvi1->Effet() - e0) < 1e-9);
+        QVERIFY(std::abs(F->Ehvi1()->Effet() - e0) < 1e-9);
         QTest::keyRelease(F.get(), Qt::Key_E);
-        QCOMPARE(F->ToucheTenue, 0);
+        QCOMPARE(F->ToucheTenue(), 0);
         // H and Up raise the height; the effect stays.
         QTest::keyPress(F.get(), Qt::Key_H);
         QTest::keyClick(F.get(), Qt::Key_Up);
-        QVERIFY(F->Ehvi1->Hauteur() > h0 + 0.05);
-        QVERIFY(std::abs(F->Ehvi1->Effet() - e0) < 1e-9);
+        QVERIFY(F->Ehvi1()->Hauteur() > h0 + 0.05);
+        QVERIFY(std::abs(F->Ehvi1()->Effet() - e0) < 1e-9);
         QTest::keyRelease(F.get(), Qt::Key_H);
     }
 
     void incrementDesFleches() {
         QTest::keyClick(F.get(), Qt::Key_Minus, Qt::KeypadModifier);
-        QCOMPARE(F->Increment, 1);
+        QCOMPARE(F->Increment(), 1);
         for (int k = 0; k < 4; ++k) QTest::keyClick(F.get(), Qt::Key_Plus, Qt::KeypadModifier);
-        QCOMPARE(F->Increment, 5);
+        QCOMPARE(F->Increment(), 5);
         QTest::keyClick(F.get(), Qt::Key_Minus, Qt::KeypadModifier);
-        QCOMPARE(F->Increment, 4);
+        QCOMPARE(F->Increment(), 4);
         QTest::keyClick(F.get(), Qt::Key_Plus); // the main-row key is not the command
-        QCOMPARE(F->Increment, 4);
+        QCOMPARE(F->Increment(), 4);
         // The step applies to every held command: V, M.
         QTest::keyPress(F.get(), Qt::Key_V);
         QTest::keyClick(F.get(), Qt::Key_Right);
-        QCOMPARE(F->Ehvi1->Vitesse(), 434.0);
+        QCOMPARE(F->Ehvi1()->Vitesse(), 434.0);
         QTest::keyClick(F.get(), Qt::Key_Up); // up and down do nothing to the speed
-        QCOMPARE(F->Ehvi1->Vitesse(), 434.0);
+        QCOMPARE(F->Ehvi1()->Vitesse(), 434.0);
         QTest::keyRelease(F.get(), Qt::Key_V);
         QTest::keyPress(F.get(), Qt::Key_M);
         QTest::keyClick(F.get(), Qt::Key_Down);
-        QCOMPARE(F->Ehvi1->MasseQueue(), 516.0);
+        QCOMPARE(F->Ehvi1()->MasseQueue(), 516.0);
         QTest::keyRelease(F.get(), Qt::Key_M);
     }
 
     void inclinaisonAllerRetour() {
-        const double i0 = F->Ehvi1->Inclinaison();
+        const double i0 = F->Ehvi1()->Inclinaison();
         QCOMPARE(i0, 0.0);
         QTest::keyPress(F.get(), Qt::Key_I);
         QTest::keyClick(F.get(), Qt::Key_Down); // clamped at 0
-        QCOMPARE(F->Ehvi1->Inclinaison(), 0.0);
+        QCOMPARE(F->Ehvi1()->Inclinaison(), 0.0);
         QTest::keyClick(F.get(), Qt::Key_Up);
         QTest::keyClick(F.get(), Qt::Key_Up);
-        QVERIFY(std::abs(F->Ehvi1->Inclinaison() - 0.2) < 1e-9);
+        QVERIFY(std::abs(F->Ehvi1()->Inclinaison() - 0.2) < 1e-9);
         QTest::keyClick(F.get(), Qt::Key_Down);
         QTest::keyClick(F.get(), Qt::Key_Down);
-        QVERIFY(std::abs(F->Ehvi1->Inclinaison()) < 1e-9);
+        QVERIFY(std::abs(F->Ehvi1()->Inclinaison()) < 1e-9);
         QTest::keyRelease(F.get(), Qt::Key_I);
     }
 
     void toucheRelacheeDansLeDesordre() {
-        const double e0 = F->Ehvi1->Effet();
+        const double e0 = F->Ehvi1()->Effet();
         QTest::keyPress(F.get(), Qt::Key_E);
         QTest::keyPress(F.get(), Qt::Key_V);   // replaces E
         QTest::keyRelease(F.get(), Qt::Key_E); // not the held key: V stays
-        QCOMPARE(F->ToucheTenue, int(Qt::Key_V));
+        QCOMPARE(F->ToucheTenue(), int(Qt::Key_V));
         QTest::keyClick(F.get(), Qt::Key_Right);
-        QCOMPARE(F->Ehvi1->Vitesse(), 431.0);
-        QCOMPARE(F->Ehvi1->Effet(), e0);
+        QCOMPARE(F->Ehvi1()->Vitesse(), 431.0);
+        QCOMPARE(F->Ehvi1()->Effet(), e0);
         // An auto-repeated release is not the end of the hold.
         QKeyEvent repetition(QEvent::KeyRelease, Qt::Key_V, Qt::NoModifier, QString(), true);
         QApplication::sendEvent(F.get(), &repetition);
-        QCOMPARE(F->ToucheTenue, int(Qt::Key_V));
+        QCOMPARE(F->ToucheTenue(), int(Qt::Key_V));
         QTest::keyRelease(F.get(), Qt::Key_V);
-        QCOMPARE(F->ToucheTenue, 0);
+        QCOMPARE(F->ToucheTenue(), 0);
         // With no command key held the arrows do nothing.
-        const double a0 = F->BillardGraph->AngleVisee();
+        const double a0 = F->BillardGraph()->AngleVisee();
         const QPoint p0 = F->BilleMoteur(1)->PosPixels();
         for (Qt::Key k : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down})
             QTest::keyClick(F.get(), k);
-        QCOMPARE(F->Ehvi1->Vitesse(), 431.0);
-        QCOMPARE(F->Ehvi1->Effet(), e0);
-        QCOMPARE(F->BillardGraph->AngleVisee(), a0);
+        QCOMPARE(F->Ehvi1()->Vitesse(), 431.0);
+        QCOMPARE(F->Ehvi1()->Effet(), e0);
+        QCOMPARE(F->BillardGraph()->AngleVisee(), a0);
         QCOMPARE(F->BilleMoteur(1)->PosPixels(), p0);
     }
 
@@ -377,23 +362,23 @@ class TestMain : public QObject {
         QTest::keyClick(F.get(), Qt::Key_Down);
         QCOMPARE(F->BilleMoteur(3)->PosPixels(), p3 + QPoint(0, 1));
         QTest::keyRelease(F.get(), Qt::Key_3);
-        const QPoint fin = F->BillardGraph->ViseeFin();
+        const QPoint fin = F->BillardGraph()->ViseeFin();
         QTest::keyPress(F.get(), Qt::Key_A);
         QTest::keyClick(F.get(), Qt::Key_Left);
-        QCOMPARE(F->BillardGraph->ViseeFin(), fin + QPoint(-2, 0));
+        QCOMPARE(F->BillardGraph()->ViseeFin(), fin + QPoint(-2, 0));
         QTest::keyRelease(F.get(), Qt::Key_A);
     }
 
     void queueInsoluble() {
-        F->Ehvi1->SetMasseQueue(5000); // too heavy a cue: the strike has no solution
+        F->Ehvi1()->SetMasseQueue(5000); // too heavy a cue: the strike has no solution
         QTest::keyClick(F.get(), Qt::Key_Space);
-        QVERIFY(F->Moteur.QueueInsoluble);
+        QVERIFY(F->Moteur().QueueInsoluble);
         QCOMPARE(Messages(), QStringList{QStringLiteral(
                                  "Erreur|choc Queue-bille insoluble (probablement du fait de "
                                  "l'inclinaison de la queue)")});
-        QVERIFY(!F->LignesTracees); // nothing drawn
+        QVERIFY(!F->LignesTracees()); // nothing drawn
         QVERIFY(F->TexteDernierResultat().startsWith(QStringLiteral("Manqué\r")));
-        QVERIFY(!F->Modifie);
+        QVERIFY(!F->Modifie());
     }
 
     void billesAnimeesLaissentLesBillesALaFin() {
@@ -401,8 +386,8 @@ class TestMain : public QObject {
         Action(*F, "EffacerLignesMnu")->trigger(); // off
         QTest::keyClick(F.get(), Qt::Key_Escape);  // a stop asked before the replay is forgotten
         QTest::keyClick(F.get(), Qt::Key_Space);
-        QCOMPARE(F->EtapeAffichee, F->Moteur.NbEnr);
-        QVERIFY(!F->LignesTracees);
+        QCOMPARE(F->EtapeAffichee(), F->Moteur().NbEnr);
+        QVERIFY(!F->LignesTracees());
     }
 
     void unSecondTirPendantLeReplayEstIgnore() {
@@ -414,8 +399,8 @@ class TestMain : public QObject {
             F.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
         F->Tire();
         QCOMPARE(N.Frappes, 1);
-        QVERIFY(F->BillardGraph->Arret);
-        QVERIFY(!F->CoupEnCours);
+        QVERIFY(F->BillardGraph()->Arret);
+        QVERIFY(!F->CoupEnCours());
     }
 
     void lignesMemeSansLigneCochee() {
@@ -423,9 +408,9 @@ class TestMain : public QObject {
         Action(*F, "Ligne2Mnu")->trigger();
         Action(*F, "Ligne3Mnu")->trigger();
         QTest::keyClick(F.get(), Qt::Key_Space);
-        QVERIFY(F->LignesTracees); // so the next shot repaints the table
+        QVERIFY(F->LignesTracees()); // so the next shot repaints the table
         QTest::keyClick(F.get(), Qt::Key_Delete);
-        QVERIFY(!F->LignesTracees);
+        QVERIFY(!F->LignesTracees());
     }
 
     // --- Live mode ---------------------------------------------------------------------------
@@ -434,34 +419,34 @@ class TestMain : public QObject {
         // Choosing the mode repaints the table, which redraws the aim: that fires.
         Action(*F, "TraceSimultaneeMnu")->trigger();
         QCOMPARE(N.Frappes, 1);
-        QVERIFY(F->LignesTracees); // the flag follows the picture
+        QVERIFY(F->LignesTracees()); // the flag follows the picture
         N.Frappes = 0;
-        F->Ehvi1->SetVitesse(300);
+        F->Ehvi1()->SetVitesse(300);
         QCOMPARE(N.Frappes, 1);
-        QVERIFY(F->LignesTracees);
-        QCOMPARE(F->Moteur.Coup.Vq, 300.0);
+        QVERIFY(F->LignesTracees());
+        QCOMPARE(F->Moteur().Coup.Vq, 300.0);
 
         // A drag only marks the shot as modified.
         TCIBille* bille = F->BilleMoteur(2);
         const QPoint depart = bille->PosPixels();
         const QPoint arrivee = depart + QPoint(0, 30);
-        QTest::mousePress(F->BillardGraph, Qt::LeftButton, Qt::NoModifier, depart);
-        DeplaceSouris(F->BillardGraph, depart + QPoint(0, 10), Qt::LeftButton);
-        DeplaceSouris(F->BillardGraph, arrivee, Qt::LeftButton);
-        QTest::mouseRelease(F->BillardGraph, Qt::LeftButton, Qt::NoModifier, arrivee);
+        QTest::mousePress(F->BillardGraph(), Qt::LeftButton, Qt::NoModifier, depart);
+        DeplaceSouris(F->BillardGraph(), depart + QPoint(0, 10), Qt::LeftButton);
+        DeplaceSouris(F->BillardGraph(), arrivee, Qt::LeftButton);
+        QTest::mouseRelease(F->BillardGraph(), Qt::LeftButton, Qt::NoModifier, arrivee);
         QCOMPARE(bille->PosPixels(), arrivee);
         QCOMPARE(N.Frappes, 1);
-        QVERIFY(F->Modifie);
+        QVERIFY(F->Modifie());
 
         // The next stroke or aim change fires, from the new place.
         QTest::keyPress(F.get(), Qt::Key_V);
         QTest::keyClick(F.get(), Qt::Key_Right);
         QTest::keyRelease(F.get(), Qt::Key_V);
         QCOMPARE(N.Frappes, 2);
-        QCOMPARE(F->Moteur.Trajets[2][0].Position.x, bille->PosCm().x);
-        const QPoint vide = F->BillardGraph->Centre() + QPoint(0, 60);
-        QTest::mousePress(F->BillardGraph, Qt::LeftButton, Qt::NoModifier, vide);
-        QTest::mouseRelease(F->BillardGraph, Qt::LeftButton, Qt::NoModifier, vide);
+        QCOMPARE(F->Moteur().Trajets[2][0].Position.x, bille->PosCm().x);
+        const QPoint vide = F->BillardGraph()->Centre() + QPoint(0, 60);
+        QTest::mousePress(F->BillardGraph(), Qt::LeftButton, Qt::NoModifier, vide);
+        QTest::mouseRelease(F->BillardGraph(), Qt::LeftButton, Qt::NoModifier, vide);
         QCOMPARE(N.Frappes, 3);
     }
 
@@ -470,16 +455,16 @@ class TestMain : public QObject {
         // write the controls' old values over the engine's.
         QTest::keyClick(F.get(), Qt::Key_Space);
         Action(*F, "TraceSimultaneeMnu")->trigger();
-        F->Ehvi1->SetVitesse(250);
-        F->Ehvi1->SetInclinaison(10);
-        F->Moteur.Coup.Vq = 600;
-        F->Moteur.Coup.AngleTapis = 20 * Pi / 180;
-        F->Moteur.Coup.Effet = 0.0;
+        F->Ehvi1()->SetVitesse(250);
+        F->Ehvi1()->SetInclinaison(10);
+        F->Moteur().Coup.Vq = 600;
+        F->Moteur().Coup.AngleTapis = 20 * Pi / 180;
+        F->Moteur().Coup.Effet = 0.0;
         QTest::keyClick(F.get(), Qt::Key_Home);
-        QCOMPARE(F->Ehvi1->Vitesse(), 600.0);
-        QVERIFY(std::abs(F->Ehvi1->Inclinaison() - 20) < 1e-9);
-        QCOMPARE(F->Ehvi1->Effet(), 0.0);
-        QCOMPARE(F->Moteur.Coup.Vq, 600.0);
+        QCOMPARE(F->Ehvi1()->Vitesse(), 600.0);
+        QVERIFY(std::abs(F->Ehvi1()->Inclinaison() - 20) < 1e-9);
+        QCOMPARE(F->Ehvi1()->Effet(), 0.0);
+        QCOMPARE(F->Moteur().Coup.Vq, 600.0);
     }
 
     // --- Contact preview ---------------------------------------------------------------------
@@ -489,32 +474,32 @@ class TestMain : public QObject {
         TCIBille* b1 = F->BilleMoteur(1); // white
         TCIBille* b2 = F->BilleMoteur(2); // red
         TCIBille* b3 = F->BilleMoteur(3); // yellow
-        const double diam = F->Moteur.Fisik.DiamBilles;
+        const double diam = F->Moteur().Fisik.DiamBilles;
         auto pixel = [this](int x, int y) { return QColor(F->QimgImage().pixel(x, y)); };
 
         // Both within a diameter of the line; ball 2 the nearer.
         b1->DeplaceCm({0, 0});
         b2->DeplaceCm({0, 30});
         b3->DeplaceCm({1, 60});
-        F->BillardGraph->ViseAngleDeg(90); // along +y
+        F->BillardGraph()->ViseAngleDeg(90); // along +y
         QCOMPARE(pixel(20, 32), b2->cl());
         QCOMPARE(pixel(32, 10), fond); // full contact: the line in the middle
         // Ball 3 strictly nearer.
         b3->DeplaceCm({1, 20});
-        F->BillardGraph->ViseAngleDeg(90);
+        F->BillardGraph()->ViseAngleDeg(90);
         QCOMPARE(pixel(20, 32), b3->cl());
         // Equal distances: the first other ball.
         b2->DeplaceCm({-1, 20});
-        F->BillardGraph->ViseAngleDeg(90);
+        F->BillardGraph()->ViseAngleDeg(90);
         QCOMPARE(pixel(20, 32), b2->cl());
         // Half a diameter off: the line at round(32 × 0.5 + 32) = 48.
         b2->DeplaceCm({-diam / 2, 40});
         b3->DeplaceCm({20, 40});
-        F->BillardGraph->ViseAngleDeg(90);
+        F->BillardGraph()->ViseAngleDeg(90);
         QCOMPARE(pixel(40, 32), b2->cl());
         QCOMPARE(pixel(48, 20), fond);
         // Nothing ahead: an empty preview.
-        F->BillardGraph->ViseAngleDeg(-90);
+        F->BillardGraph()->ViseAngleDeg(-90);
         QCOMPARE(pixel(32, 32), fond);
         QCOMPARE(pixel(20, 32), fond);
     }
@@ -526,23 +511,23 @@ class TestMain : public QObject {
         Action(*F, "CopierMnu")->trigger();
         const QString texte = QGuiApplication::clipboard()->text();
         QVERIFY(texte.startsWith(QStringLiteral("[Queue]\r\nVq=430\r\nm=520\r\n")));
-        F->Ehvi1->SetVitesse(100);
+        F->Ehvi1()->SetVitesse(100);
         F->BilleMoteur(1)->DeplaceCm({0, 0});
         Action(*F, "CollerMnu")->trigger();
-        QCOMPARE(F->Ehvi1->Vitesse(), 430.0);
-        QCOMPARE(F->BilleMoteur(1)->PosCm().y, F->Moteur.Trajets[1][0].Position.y);
+        QCOMPARE(F->Ehvi1()->Vitesse(), 430.0);
+        QCOMPARE(F->BilleMoteur(1)->PosCm().y, F->Moteur().Trajets[1][0].Position.y);
         QVERIFY(F->BilleMoteur(1)->PosCm().y != 0.0);
         QCOMPARE(N.Frappes, 2);
         QVERIFY(D->Messages.empty());
     }
 
     void collerUneSeuleCle() {
-        F->Ehvi1->SetVitesse(300);
-        F->Moteur.Coup.Vq = 0;
+        F->Ehvi1()->SetVitesse(300);
+        F->Moteur().Coup.Vq = 0;
         QGuiApplication::clipboard()->setText(QStringLiteral("Vq=430"));
         Action(*F, "CollerMnu")->trigger();
-        QCOMPARE(F->Moteur.Coup.Vq, 430.0);
-        QCOMPARE(F->Ehvi1->Vitesse(), 430.0);
+        QCOMPARE(F->Moteur().Coup.Vq, 430.0);
+        QCOMPARE(F->Ehvi1()->Vitesse(), 430.0);
         QCOMPARE(N.Frappes, 1);
         QCOMPARE(Messages(),
                  QStringList{QStringLiteral(
@@ -552,15 +537,15 @@ class TestMain : public QObject {
     }
 
     void collerValeurFausse() {
-        F->Ehvi1->SetVitesse(300);
+        F->Ehvi1()->SetVitesse(300);
         QGuiApplication::clipboard()->setText(QStringLiteral("Vq=200\r\nm=abc\r\nEffet=1"));
         Action(*F, "CollerMnu")->trigger();
         QCOMPARE(Messages(),
                  QStringList{QStringLiteral(
                      "Erreur|'abc' n'est pas une valeur en virgule flottante correcte")});
         QCOMPARE(N.Frappes, 0);               // no shot
-        QCOMPARE(F->Ehvi1->Vitesse(), 300.0); // controls not refreshed
-        QCOMPARE(F->Moteur.Coup.Vq, 200.0);   // the keys before the bad one were taken
+        QCOMPARE(F->Ehvi1()->Vitesse(), 300.0); // controls not refreshed
+        QCOMPARE(F->Moteur().Coup.Vq, 200.0);   // the keys before the bad one were taken
     }
 
     // --- Files -------------------------------------------------------------------------------
@@ -586,20 +571,20 @@ class TestMain : public QObject {
         // Change everything shown, then load: balls, the whole stroke (cue mass included) and
         // the aim come back.
         F->BilleMoteur(2)->DeplaceCm({0, 0});
-        F->Ehvi1->SetVitesse(100);
-        F->Ehvi1->SetMasseQueue(600);
-        F->BillardGraph->ViseAngleDeg(10);
+        F->Ehvi1()->SetVitesse(100);
+        F->Ehvi1()->SetMasseQueue(600);
+        F->BillardGraph()->ViseAngleDeg(10);
         Action(*F, "BillesMnu")->trigger();
         D->AjouteReponse(base + QStringLiteral(".alv"));
         Action(*F, "ChargerMnu")->trigger();
         QCOMPARE(F->BilleMoteur(2)->PosPixels(), p2);
-        QCOMPARE(F->Ehvi1->Vitesse(), 430.0);
-        QCOMPARE(F->Ehvi1->MasseQueue(), 520.0);
-        QVERIFY(std::abs(F->BillardGraph->AngleViseeDeg() - 98.64) < 0.01);
+        QCOMPARE(F->Ehvi1()->Vitesse(), 430.0);
+        QCOMPARE(F->Ehvi1()->MasseQueue(), 520.0);
+        QVERIFY(std::abs(F->BillardGraph()->AngleViseeDeg() - 98.64) < 0.01);
         QVERIFY(Action(*F, "LignesMnu")->isChecked());
-        QVERIFY(!F->LignesTracees);
+        QVERIFY(!F->LignesTracees());
         QTest::keyClick(F.get(), Qt::Key_Space);
-        QCOMPARE(F->Moteur.Coup.m, 520.0); // the next shot uses the file's mass
+        QCOMPARE(F->Moteur().Coup.m, 520.0); // the next shot uses the file's mass
 
         // A file that cannot be read as a position (here a folder, then one past the size
         // cap) says why, and the balls stay where they were.
@@ -654,9 +639,9 @@ class TestMain : public QObject {
         Action(*F, "SauverImageMnu")->trigger();
         QCOMPARE(D->FiltresDemandes.back(), QStringList{QStringLiteral("Bitmaps (*.bmp)")});
         const QImage lue(dossier.filePath(QStringLiteral("table.bmp")), "BMP");
-        QCOMPARE(lue.size(), F->BillardGraph->Image().size());
-        QCOMPARE(lue.pixel(F->BillardGraph->Centre()),
-                 F->BillardGraph->Image().pixel(F->BillardGraph->Centre()));
+        QCOMPARE(lue.size(), F->BillardGraph()->Image().size());
+        QCOMPARE(lue.pixel(F->BillardGraph()->Centre()),
+                 F->BillardGraph()->Image().pixel(F->BillardGraph()->Centre()));
     }
 
     // --- The database application -----------------------------------------------------------
@@ -684,27 +669,27 @@ class TestMain : public QObject {
         F->RecoitBlocDb(bon + QByteArray(1, '\0'));
         QCOMPARE(N.Calculs, 0);
         QVERIFY(Action(*F, "BillesMnu")->isChecked());
-        QCOMPARE(F->Ehvi1->Vitesse(), 430.0);
+        QCOMPARE(F->Ehvi1()->Vitesse(), 430.0);
 
         // Type 1: the whole stroke is taken, cue mass included, and fired.
         F->RecoitBlocDb(bon);
         QCOMPARE(N.Frappes, 1);
         QCOMPARE(N.Calculs, 1);
         QVERIFY(Action(*F, "LignesMnu")->isChecked());
-        QCOMPARE(F->Ehvi1->Vitesse(), 250.0);
-        QCOMPARE(F->Ehvi1->MasseQueue(), moteur->Coup.m);
-        QCOMPARE(F->Moteur.Coup.m, moteur->Coup.m);
+        QCOMPARE(F->Ehvi1()->Vitesse(), 250.0);
+        QCOMPARE(F->Ehvi1()->MasseQueue(), moteur->Coup.m);
+        QCOMPARE(F->Moteur().Coup.m, moteur->Coup.m);
         QCOMPARE(F->BilleMoteur(2)->PosCm().x, -20.0);
-        QVERIFY(std::abs(F->BillardGraph->AngleVisee() - 1.0) < 0.001);
+        QVERIFY(std::abs(F->BillardGraph()->AngleVisee() - 1.0) < 0.001);
 
         // Type 2: the received state is computed without a strike.
         moteur->Trajets[1][0].Vitesse = {0, 200, 0};
         F->RecoitBlocDb(octets(PrepareCoupDb(*moteur, car, false)));
         QCOMPARE(N.Frappes, 1);
         QCOMPARE(N.Calculs, 2);
-        QCOMPARE(F->Moteur.Trajets[1][0].Vitesse.y, 200.0);
-        QVERIFY(F->Moteur.Trajets[1][1].Position.y > -50.0); // it moved along +y
-        QVERIFY(!F->LignesTracees);
+        QCOMPARE(F->Moteur().Trajets[1][0].Vitesse.y, 200.0);
+        QVERIFY(F->Moteur().Trajets[1][1].Position.y > -50.0); // it moved along +y
+        QVERIFY(!F->LignesTracees());
 
         // The same arrives through the window's own server.
         TTransportDbAlv envoyeur;
@@ -720,14 +705,14 @@ class TestMain : public QObject {
         const QString nom =
             QStringLiteral("alveran-test-dbalv-%1").arg(QCoreApplication::applicationPid());
         QVERIFY(serveur.Ecoute(nom));
-        F->NomServeurDbAlv = nom;
+        F->LienDbAlv().FixeNomServeur(nom);
         QList<QByteArray> recus;
         connect(&serveur, &TTransportDbAlv::BlocRecu, this,
                 [&recus](const QByteArray& b, quint64) { recus << b; });
         // Exports do not wait for dbAlv: count the blocks once every send is over.
         const auto recusApres = [&] {
             const bool finis =
-                QTest::qWaitFor([&] { return F->Transport().EnvoisEnAttente() == 0; }, 10000);
+                QTest::qWaitFor([&] { return F->LienDbAlv().Transport().EnvoisEnAttente() == 0; }, 10000);
             return finis ? recus.size() : qsizetype{-1};
         };
 
@@ -762,7 +747,7 @@ class TestMain : public QObject {
                 !Action(*F, "dbAlvVitesseMnu")->isChecked());
         QVERIFY(D->Messages.empty());
 
-        F->NomServeurDbAlv = nom + QStringLiteral("-personne");
+        F->LienDbAlv().FixeNomServeur(nom + QStringLiteral("-personne"));
         QTest::keyClick(F.get(), Qt::Key_F9);
         QTRY_COMPARE(Messages(), QStringList{QStringLiteral("Erreur|dbAlv n'est pas ouvert")});
     }
@@ -770,14 +755,14 @@ class TestMain : public QObject {
     // --- Window -------------------------------------------------------------------------------
 
     void redimensionnement() {
-        const int h0 = F->BillardGraph->height();
+        const int h0 = F->BillardGraph()->height();
         QCOMPARE(h0, 310);
         F->resize(F->width(), F->height() - 40); // less than 301 pixels above the panel
-        QCOMPARE(F->BillardGraph->height(), h0);
-        QCOMPARE(F->EhviPanel->y() + F->EhviPanel->height(), F->centralWidget()->height());
+        QCOMPARE(F->BillardGraph()->height(), h0);
+        QCOMPARE(F->EhviPanel()->y() + F->EhviPanel()->height(), F->centralWidget()->height());
         F->resize(F->width(), F->height() + 140);
-        QCOMPARE(F->BillardGraph->height(), F->centralWidget()->height() - 129 - 5);
-        QVERIFY(F->BillardGraph->width() > 573);
+        QCOMPARE(F->BillardGraph()->height(), F->centralWidget()->height() - 129 - 5);
+        QVERIFY(F->BillardGraph()->width() > 573);
     }
 
     void apparence() {
@@ -785,13 +770,13 @@ class TestMain : public QObject {
         const QImage image = F->grab().toImage();
         // Kept for a look by eye.
         image.save(QDir::temp().filePath(QStringLiteral("alveran-main.png")));
-        const QPoint table = F->BillardGraph->mapTo(F.get(), F->BillardGraph->Centre());
+        const QPoint table = F->BillardGraph()->mapTo(F.get(), F->BillardGraph()->Centre());
         QCOMPARE(image.pixelColor(table),
-                 F->BillardGraph->Image().pixelColor(F->BillardGraph->Centre()));
+                 F->BillardGraph()->Image().pixelColor(F->BillardGraph()->Centre()));
         // The panel sits under the table, the result beside the cue control.
-        const QRect panneau(F->EhviPanel->mapTo(F.get(), QPoint(0, 0)), F->EhviPanel->size());
-        QVERIFY(panneau.top() >= F->BillardGraph->mapTo(F.get(), QPoint(0, 0)).y() + 310);
-        QVERIFY(F->PointLbl->isVisible() && !F->PointLbl->text().isEmpty());
+        const QRect panneau(F->EhviPanel()->mapTo(F.get(), QPoint(0, 0)), F->EhviPanel()->size());
+        QVERIFY(panneau.top() >= F->BillardGraph()->mapTo(F.get(), QPoint(0, 0)).y() + 310);
+        QVERIFY(F->PointLbl()->isVisible() && !F->PointLbl()->text().isEmpty());
     }
 
     void restaurerLaFenetreGardeLeDebutDuCoup() {
@@ -799,25 +784,25 @@ class TestMain : public QObject {
         // and record 0 must stay the start of the last shot, not where its balls ended.
         Action(*F, "BillesMnu")->trigger();
         QTest::keyClick(F.get(), Qt::Key_Space);
-        const TVecteur depart = F->Moteur.Trajets[1][0].Position;
+        const TVecteur depart = F->Moteur().Trajets[1][0].Position;
         QVERIFY(F->BilleMoteur(1)->PosCm().y != depart.y); // left at the end
         QShowEvent restauration;
         QSpontaneKeyEvent::setSpontaneous(&restauration);
         qApp->notify(F.get(), &restauration); // sendEvent would clear the mark
-        QCOMPARE(F->Moteur.Trajets[1][0].Position.x, depart.x);
-        QCOMPARE(F->Moteur.Trajets[1][0].Position.y, depart.y);
+        QCOMPARE(F->Moteur().Trajets[1][0].Position.x, depart.x);
+        QCOMPARE(F->Moteur().Trajets[1][0].Position.y, depart.y);
         // Hidden and shown again by the program, it takes the balls as they stand.
         F->hide();
         F->show();
-        QCOMPARE(F->Moteur.Trajets[1][0].Position.y, F->BilleMoteur(1)->PosCm().y);
+        QCOMPARE(F->Moteur().Trajets[1][0].Position.y, F->BilleMoteur(1)->PosCm().y);
     }
 
     void fenetreAide() {
         Action(*F, "AideMnu")->trigger();
-        QVERIFY(F->HlpFrm->isVisible());
-        ThlpFrm* premiere = F->HlpFrm.get();
+        QVERIFY(F->HlpFrm()->isVisible());
+        ThlpFrm* premiere = F->HlpFrm();
         QTest::keyClick(F.get(), Qt::Key_F1);
-        QCOMPARE(F->HlpFrm.get(), premiere);
+        QCOMPARE(F->HlpFrm(), premiere);
         QCOMPARE(premiere->windowTitle(), QStringLiteral("hlpFrm"));
         QVERIFY(premiere->Memo1->isReadOnly());
         const QString t = premiere->Memo1->toPlainText();
@@ -840,14 +825,14 @@ class TestMain : public QObject {
         // cue panel, so that it covers the lower part of the main window.
         // It is placed at creation, before the main window (at the screen's corner) is shown
         // and framed: hence the client point itself.
-        QCOMPARE(F->QueueNumFrm->pos(),
-                 F->EhviPanel->mapTo(F.get(), QPoint(-F->EhviPanel->x(), 10)));
+        QCOMPARE(F->QueueNumFrm()->pos(),
+                 F->EhviPanel()->mapTo(F.get(), QPoint(-F->EhviPanel()->x(), 10)));
 
         // Its narrow fields show the starting values whole: "430,0000", not a scrolled
         // "30,0000".
         QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
         QTest::keyClick(F.get(), Qt::Key_Q);
-        for (const QLineEdit* champ : F->QueueNumFrm->findChildren<QLineEdit*>()) {
+        for (const QLineEdit* champ : F->QueueNumFrm()->findChildren<QLineEdit*>()) {
             const int place = champ->width() - 8; // frame and inner margins
             QVERIFY2(champ->fontMetrics().horizontalAdvance(champ->text()) <= place,
                      qPrintable(champ->objectName() + QLatin1Char(' ') + champ->text()));
@@ -856,7 +841,7 @@ class TestMain : public QObject {
 
     void queueNumerique() {
         QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
-        TQueueNumFrm* q = F->QueueNumFrm.get();
+        TQueueNumFrm* q = F->QueueNumFrm();
         QTest::keyClick(F.get(), Qt::Key_Q);
         QCOMPARE(q->Vedit->text(), QStringLiteral("430,0000"));
         QCOMPARE(q->mEdit->text(), QStringLiteral("520,0000"));
@@ -868,7 +853,7 @@ class TestMain : public QObject {
         QTest::keyClicks(q->Vedit, QStringLiteral("1x.5"));
         QCOMPARE(q->Vedit->text(), QStringLiteral("1,5"));
         QTest::keyClick(q->Vedit, Qt::Key_Return);
-        QCOMPARE(F->Ehvi1->Vitesse(), 1.5);
+        QCOMPARE(F->Ehvi1()->Vitesse(), 1.5);
 
         // The editing keys keep their role: Delete deletes, also where the window system
         // gives it a character (DEL) as X11 does.
@@ -888,17 +873,17 @@ class TestMain : public QObject {
         QTest::keyClick(q->mEdit, Qt::Key_Enter);
         QCOMPARE(Messages(), QStringList{QStringLiteral(
                                  "Erreur|'-' n'est pas une valeur en virgule flottante correcte")});
-        QCOMPARE(F->Ehvi1->MasseQueue(), 520.0);
+        QCOMPARE(F->Ehvi1()->MasseQueue(), 520.0);
 
         q->mEdit->setText(QStringLiteral("600"));
         QTest::keyClick(q->mEdit, Qt::Key_Enter);
-        QCOMPARE(F->Ehvi1->MasseQueue(), 600.0);
+        QCOMPARE(F->Ehvi1()->MasseQueue(), 600.0);
         q->Aedit->setText(QStringLiteral("45"));
         QTest::keyClick(q->Aedit, Qt::Key_Enter);
-        QVERIFY(std::abs(F->BillardGraph->AngleViseeDeg() - 45) < 0.01);
+        QVERIFY(std::abs(F->BillardGraph()->AngleViseeDeg() - 45) < 0.01);
         q->Iedit->setText(QStringLiteral("12,5"));
         QTest::keyClick(q->Iedit, Qt::Key_Enter);
-        QCOMPARE(F->Ehvi1->Inclinaison(), 12.5);
+        QCOMPARE(F->Ehvi1()->Inclinaison(), 12.5);
     }
 };
 
