@@ -78,8 +78,8 @@ TActionsMain::TActionsMain(QObject* parent) : QObject(parent) {
     const QSettings reglages;
     NumerosBandes = coche("Numéroter les bandes", "NumerosBandesMnu",
                           reglages.value(CleNumerosBandes, false).toBool());
-    SensParcours =
-        coche("Sens de parcours", "SensParcoursMnu", reglages.value(CleSensParcours, false).toBool());
+    SensParcours = coche("Sens de parcours", "SensParcoursMnu",
+                         reglages.value(CleSensParcours, false).toBool());
     for (QAction* a : {NumerosBandes, SensParcours})
         connect(a, &QAction::triggered, this, [this] {
             QSettings r;

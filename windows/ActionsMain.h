@@ -27,8 +27,8 @@ class TActionsMain : public QObject {
     QAction* ExporterSchema;
     QAction* ImporterTrajectoire;
     QAction* AjusterCoup;
-    QAction* dbAlvAuto;   ///< every shot sent
-    QAction* dbAlvQueue;  ///< shots sent as strokes…
+    QAction* dbAlvAuto;    ///< every shot sent
+    QAction* dbAlvQueue;   ///< shots sent as strokes…
     QAction* dbAlvVitesse; ///< …or as velocities and rotations (both may be unchecked)
     QAction* ParamPhys;
     QAction* VueNum;

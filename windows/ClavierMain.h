@@ -20,7 +20,7 @@ class TClavierMain : public QObject {
     TClavierMain(QWidget* fenetre, TEhvi* ehvi, TCIBillardHor3B* table);
     ~TClavierMain() override;
 
-    int Increment() const { return FIncrement; } ///< step of the arrow keys, at least 1
+    int Increment() const { return FIncrement; }     ///< step of the arrow keys, at least 1
     int ToucheTenue() const { return FToucheTenue; } ///< command key held, 0 for none
 
     /// The tip shown over a drawn part of the cue control or the table (at pixel p of that

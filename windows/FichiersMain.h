@@ -18,7 +18,8 @@ class QWidget;
 class TFichiersMain {
   public:
     /// `parent` owns the dialogs and message boxes.
-    TFichiersMain(QWidget* parent, TDialogues& dialogues) : FParent(parent), FDialogues(dialogues) {}
+    TFichiersMain(QWidget* parent, TDialogues& dialogues)
+        : FParent(parent), FDialogues(dialogues) {}
 
     /// Writes the engine's position through the save dialog: 0 (cancelled or failed), 1 or 2.
     int SauvePosition(TBillardAlveran& moteur);

@@ -56,11 +56,11 @@ bool TImportTrajectoire::Importe(const QString& nom, const TPARAMPHYS& fisik) {
     const TLectureTrajectoire lecture = LitTrajectoireMesuree(
         std::string_view(texte.constData(), static_cast<std::size_t>(texte.size())), fisik);
     if (!lecture.Erreur.empty()) {
-        FDialogues.Message(FParent, QStringLiteral("Erreur"),
-                           QStringLiteral("Trajectoire mesurée refusée (%1)\n%2")
-                               .arg(QFileInfo(nom).fileName(),
-                                    QString::fromStdString(lecture.Erreur)),
-                           tmErreur);
+        FDialogues.Message(
+            FParent, QStringLiteral("Erreur"),
+            QStringLiteral("Trajectoire mesurée refusée (%1)\n%2")
+                .arg(QFileInfo(nom).fileName(), QString::fromStdString(lecture.Erreur)),
+            tmErreur);
         return false;
     }
     FCoupMesure = std::make_unique<TCoupMesure>(
@@ -90,13 +90,13 @@ void TImportTrajectoire::LanceAjustement(const TBillardAlveran& moteur) {
     auto resultat = std::make_shared<TResultatAjustement>();
     emit AjustementPossibleChange(false);
     auto fin = std::make_shared<QMetaObject::Connection>();
-    *fin = connect(FTache.get(), &TTacheFond::Termine, this,
-                   [this, fin, resultat, numero = FNumero] {
-                       disconnect(*fin);
-                       emit AjustementPossibleChange(FCoupMesure != nullptr);
-                       // A tracked shot loaded or forgotten meanwhile is not this one.
-                       if (FCoupMesure && numero == FNumero) emit Ajuste(*resultat);
-                   });
+    *fin =
+        connect(FTache.get(), &TTacheFond::Termine, this, [this, fin, resultat, numero = FNumero] {
+            disconnect(*fin);
+            emit AjustementPossibleChange(FCoupMesure != nullptr);
+            // A tracked shot loaded or forgotten meanwhile is not this one.
+            if (FCoupMesure && numero == FNumero) emit Ajuste(*resultat);
+        });
     FTache->Lance([copie, mesure, resultat](const TSuiviAjustement& suivi) {
         TOptionsAjustement options;
         options.Coupure = CoupureAffichee;

@@ -76,8 +76,8 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     TCIBillardHor3B* BillardGraph() const { return FBillardGraph; }
     TEhvi* Ehvi1() const { return FEhvi1; }
     QWidget* EhviPanel() const { return FEhviPanel; }
-    QLabel* PointLbl() const { return FPointLbl; }  ///< the result text beside the cue control
-    QLabel* Label1() const { return FLabel1; }      ///< "Modif" while the shot differs
+    QLabel* PointLbl() const { return FPointLbl; } ///< the result text beside the cue control
+    QLabel* Label1() const { return FLabel1; }     ///< "Modif" while the shot differs
     QLabel* MasseLbl() const { return FMasseLbl; }
     QToolButton* TrajetBtn() const { return FTrajetBtn; }
     /// The ball drawn as engine ball n (1 = the cue ball, 2 and 3 its other balls).

@@ -23,7 +23,8 @@ TRelectureMain::TRelectureMain(TCIBillardHor3B& table, QObject* parent)
     // The keys are free in the main window: P, Page Down / Page Up, F5 to F8.
     FPause = action("Pause", "PauseMnu", QKeySequence(Qt::Key_P));
     FPause->setCheckable(true);
-    connect(FPause, &QAction::toggled, this, [this](bool pause) { FTable.Relecture.Pause = pause; });
+    connect(FPause, &QAction::toggled, this,
+            [this](bool pause) { FTable.Relecture.Pause = pause; });
     FSuivant = action("Enregistrement suivant", "SuivantMnu", QKeySequence(Qt::Key_PageDown));
     connect(FSuivant, &QAction::triggered, this, [this] { ++FTable.Relecture.Pas; });
     FPrecedent = action("Enregistrement précédent", "PrecedentMnu", QKeySequence(Qt::Key_PageUp));

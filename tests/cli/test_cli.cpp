@@ -117,7 +117,7 @@ const std::string Echantillon2 = ALVERAN_SOURCE_DIR "/samples/defaut.alv2";
 // ---------------------------------------------------------------------------------------
 // JSON writer
 
-TEST(Json, NumbersReadBackExactlyAndNonFiniteIsNull) {
+TEST(Json, NombresRelusExactementNonFiniEstNull) {
     std::mt19937_64 alea(7);
     for (int n = 0; n < 20000; ++n) {
         uint64_t bits = alea();
@@ -136,12 +136,12 @@ TEST(Json, NumbersReadBackExactlyAndNonFiniteIsNull) {
     EXPECT_EQ(TJson::TexteNombre(-std::numeric_limits<double>::infinity()), "null");
 }
 
-TEST(Json, StringsAreEscaped) {
+TEST(Json, ChainesEchappees) {
     const std::string brut = "a\"b\\c\nd\te\x01\x1f é/";
     EXPECT_EQ(TJson::TexteChaine(brut), "\"a\\\"b\\\\c\\nd\\te\\u0001\\u001f é/\"");
 }
 
-TEST(Json, NestedStructuresGetTheirCommas) {
+TEST(Json, StructuresImbriqueesAvecLeursVirgules) {
     TJson j;
     j.DebutObjet().Membre("a", int64_t{1}).Cle("b").DebutTableau();
     j.DebutObjet().FinObjet().DebutTableau().FinTableau().Nombre(2.5).Nul().Booleen(false);
@@ -152,7 +152,7 @@ TEST(Json, NestedStructuresGetTheirCommas) {
 // ---------------------------------------------------------------------------------------
 // Shared options
 
-TEST(OptionsCommande, ModeAndConstants) {
+TEST(OptionsCommande, ModeEtConstantes) {
     EXPECT_EQ(LitMode("libre"), jLibre);
     EXPECT_EQ(LitMode("1bande"), j1Bande);
     EXPECT_EQ(LitMode("3bandes"), j3Bandes);
@@ -185,7 +185,7 @@ TEST(OptionsCommande, ModeAndConstants) {
 // ---------------------------------------------------------------------------------------
 // The program
 
-TEST(CommandeShot, PrintsTheResultOfTheSampleShot) {
+TEST(CommandeShot, EcritLeResultatDuCoupEchantillon) {
     const Execution e = Lance({"shot", Echantillon});
     ASSERT_EQ(e.Code, 0) << e.Erreurs;
     EXPECT_EQ(e.Erreurs, "");
@@ -207,7 +207,7 @@ TEST(CommandeShot, PrintsTheResultOfTheSampleShot) {
     EXPECT_NEAR(r2["Duree"].nombre(), r["Duree"].nombre(), 1E-6);
 }
 
-TEST(CommandeShot, RecordsListEveryIndexWithThreeBalls) {
+TEST(CommandeShot, EnregistrementsAChaqueIndiceAvecTroisBilles) {
     const Execution e = Lance({"shot", Echantillon, "--records", "--mode", "libre"});
     ASSERT_EQ(e.Code, 0) << e.Erreurs;
     const Valeur r = LitJson(e.Sortie);
@@ -230,7 +230,7 @@ TEST(CommandeShot, RecordsListEveryIndexWithThreeBalls) {
     EXPECT_EQ(enr[0]["Temps"].nombre(), 0);
 }
 
-TEST(CommandeShot, ConstantsAreSetBeforeTheShot) {
+TEST(CommandeShot, ConstantesFixeesAvantLeCoup) {
     // A record interval ten times longer leaves fewer periodic records for the same shot.
     const Execution normal = Lance({"shot", Echantillon});
     const Execution espace = Lance({"shot", Echantillon, "--set", "dtEnr=0.5"});

@@ -77,7 +77,8 @@ class Fiabilite : public ::testing::Test {
     void Demarre(const std::vector<std::string>& arguments, const TOptions& options = TOptions()) {
         P = std::make_unique<processus::TProcessus>(
             ALVERAN_CLI, arguments,
-            processus::TOptions{.Sortie = options.Sortie.empty() ? Chemin("stdout") : options.Sortie,
+            processus::TOptions{.Sortie =
+                                    options.Sortie.empty() ? Chemin("stdout") : options.Sortie,
                                 .LimiteTaille = options.LimiteTaille});
         ASSERT_TRUE(P->Demarre());
         Erreurs = P->DescripteurErreurs();
@@ -104,7 +105,7 @@ class Fiabilite : public ::testing::Test {
 
     fs::path Racine;
     std::unique_ptr<processus::TProcessus> P; ///< the last child started
-    int Erreurs = -1;                          ///< read end of its stderr
+    int Erreurs = -1;                         ///< read end of its stderr
 };
 
 } // namespace
@@ -112,7 +113,7 @@ class Fiabilite : public ::testing::Test {
 // ---------------------------------------------------------------------------------------
 // Output that could not be written
 
-TEST_F(Fiabilite, AFullDiskBehindStdoutIsAFailure) {
+TEST_F(Fiabilite, UnDisquePleinDerriereLaSortieEstUnEchec) {
     // The records are large enough to bypass the stdio buffer, the plain result is not: both
     // ways of losing the output must be noticed, as must the usage text.
     const std::vector<std::vector<std::string>> commandes = {
@@ -129,7 +130,7 @@ TEST_F(Fiabilite, AFullDiskBehindStdoutIsAFailure) {
     }
 }
 
-TEST_F(Fiabilite, AFailedBlockWriteLeavesNoFileBehind) {
+TEST_F(Fiabilite, UnBlocMalEcritNeLaissePasDeFichier) {
     // A file size limit of 0 bytes makes every write to a new file fail, as a full disk would.
     const TExecution e =
         Lance({"bloc", Echantillon, "--out", Chemin("coup.bloc")}, LimiteTaille(0));
@@ -160,7 +161,7 @@ TEST_F(Fiabilite, AFailedBlockWriteLeavesNoFileBehind) {
 // ---------------------------------------------------------------------------------------
 // Outputs that must not be written, inputs that must not be opened
 
-TEST_F(Fiabilite, BlockOutputOverItsOwnInputIsRefused) {
+TEST_F(Fiabilite, UnBlocEcritSurSonEntreeEstRefuse) {
     fs::copy_file(Echantillon, Racine / "coup.alv");
     fs::create_symlink(Racine / "coup.alv", Racine / "lien.bloc");
     fs::create_hard_link(Racine / "coup.alv", Racine / "dur.bloc");
@@ -177,7 +178,7 @@ TEST_F(Fiabilite, BlockOutputOverItsOwnInputIsRefused) {
     EXPECT_TRUE(fs::is_symlink(Racine / "lien.bloc"));
 }
 
-TEST_F(Fiabilite, FifosAndDevicesAreRefusedAtOnce) {
+TEST_F(Fiabilite, TubesEtPeripheriquesRefusesAussitot) {
     ASSERT_EQ(mkfifo(Chemin("tube").c_str(), 0600), 0);
     const std::vector<std::vector<std::string>> commandes = {
         {"shot", "--bloc", Chemin("tube")},
@@ -204,7 +205,7 @@ TEST_F(Fiabilite, FifosAndDevicesAreRefusedAtOnce) {
 // ---------------------------------------------------------------------------------------
 // Position files from elsewhere
 
-TEST_F(Fiabilite, AByteOrderMarkChangesNothingInTheShot) {
+TEST_F(Fiabilite, UneMarqueDOrdreDesOctetsNeChangeRienAuCoup) {
     std::string texte = Contenu(Echantillon);
     std::ofstream(Racine / "windows.alv", std::ios::binary) << "\xEF\xBB\xBF" << texte;
     const TExecution attendu = Lance({"shot", Echantillon, "--records"});
@@ -214,7 +215,7 @@ TEST_F(Fiabilite, AByteOrderMarkChangesNothingInTheShot) {
     EXPECT_EQ(e.Sortie, attendu.Sortie);
 }
 
-TEST_F(Fiabilite, HugePositionFilesAreRefusedOthersReadInLittleMemory) {
+TEST_F(Fiabilite, FichiersEnormesRefusesLesAutresLusEnPeuDeMemoire) {
     constexpr std::size_t Cap = 16 * 1024 * 1024;
     {
         std::ofstream f(Racine / "enorme.alv", std::ios::binary);
@@ -240,7 +241,7 @@ TEST_F(Fiabilite, HugePositionFilesAreRefusedOthersReadInLittleMemory) {
     EXPECT_LT(e.MemoireKo - petit.MemoireKo, 8 * 1024) << "kB more to read a 16 MiB file";
 }
 
-TEST_F(Fiabilite, AFileWithNoneOfTheKeysIsReadWithAWarning) {
+TEST_F(Fiabilite, UnFichierSansAucuneCleEstLuAvecUnAvertissement) {
     std::string hasard(2000, '\0');
     for (std::size_t i = 0; i < hasard.size(); ++i)
         hasard[i] = static_cast<char>((i * 2654435761u) >> 13);
@@ -286,10 +287,9 @@ std::string LitJusqua(int fd, std::string_view motif, std::string texte = {}) {
     return texte;
 }
 
-
 } // namespace
 
-TEST_F(Fiabilite, AGridOfDecadesIsAnnouncedAndRefusedWithoutForce) {
+TEST_F(Fiabilite, UneGrilleDeDecenniesAnnonceeEtRefuseeSansForce) {
     // Refused at once: a run that starts would last decades, so it is stopped after 10 s.
     Demarre(GrilleEnorme);
     ASSERT_TRUE(P->AttendFin(std::chrono::seconds(10))) << "the grid was started";
@@ -310,7 +310,7 @@ TEST_F(Fiabilite, AGridOfDecadesIsAnnouncedAndRefusedWithoutForce) {
     EXPECT_NE(petite.Sortie.find("\"Interrompu\":false"), std::string::npos) << petite.Sortie;
 }
 
-TEST_F(Fiabilite, SigintStopsAForcedGridAndPrintsThePartialCounts) {
+TEST_F(Fiabilite, SigintArreteUneGrilleForceeEtEcritLesComptesPartiels) {
     std::vector<std::string> arguments = GrilleEnorme;
     arguments.push_back("--force");
     Demarre(arguments);
@@ -334,7 +334,7 @@ TEST_F(Fiabilite, SigintStopsAForcedGridAndPrintsThePartialCounts) {
     EXPECT_GT(std::stoll(sortie.substr(faits + 16)), 0) << sortie;
 }
 
-TEST_F(Fiabilite, ARunOnATerminalShowsItsProgress) {
+TEST_F(Fiabilite, SurUnTerminalLaProgressionEstAffichee) {
     std::vector<std::string> arguments = GrilleEnorme;
     arguments.push_back("--force");
     const std::string sortie = Chemin("stdout");

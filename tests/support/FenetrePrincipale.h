@@ -18,9 +18,9 @@
 class TTestFenetre : public QObject {
   protected:
     struct TOuverture {
-        bool Montre = false;                ///< shown, and exposed before the test goes on
-        QLocale Locale = QLocale::c();      ///< the user's number format for the test
-        bool CompteCoups = false;           ///< N counts the main engine's strikes and runs
+        bool Montre = false;           ///< shown, and exposed before the test goes on
+        QLocale Locale = QLocale::c(); ///< the user's number format for the test
+        bool CompteCoups = false;      ///< N counts the main engine's strikes and runs
     };
 
     std::unique_ptr<TDialoguesScriptes> D;

@@ -222,8 +222,7 @@ inline TExecution Lance(const std::string& programme, std::vector<std::string> a
 /// Runs `programme`, sends it SIGINT after `delai` as Ctrl+C would, and waits for its end.
 inline TExecution LanceEtInterromps(const std::string& programme,
                                     std::vector<std::string> arguments,
-                                    std::chrono::milliseconds delai,
-                                    const TOptions& options = {}) {
+                                    std::chrono::milliseconds delai, const TOptions& options = {}) {
     TProcessus p(programme, std::move(arguments), options);
     if (!p.Demarre()) return {};
     std::this_thread::sleep_for(delai);

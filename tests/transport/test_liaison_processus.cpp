@@ -343,7 +343,8 @@ class TestLiaisonProcessus : public QObject {
             if (autreProgramme.first() == QStringLiteral("BEGIN EXCLUSIVE")) {
                 QVERIFY(q.exec(QStringLiteral("ROLLBACK")));
                 QTest::keyClick(f.get(), Qt::Key_F9);
-                QTRY_COMPARE_WITH_TIMEOUT(f->LienDbAlv().Transport().EnvoisEnAttente(), 0, DelaiProgramme);
+                QTRY_COMPARE_WITH_TIMEOUT(f->LienDbAlv().Transport().EnvoisEnAttente(), 0,
+                                          DelaiProgramme);
                 QCOMPARE(Messages(d).size(), 1);
                 QVERIFY(q.exec(QStringLiteral("SELECT count(*) FROM coups")) && q.next());
                 QCOMPARE(q.value(0).toInt(), 1);

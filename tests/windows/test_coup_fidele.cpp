@@ -68,7 +68,6 @@ void Glisse(QWidget* w, QPoint de, QPoint vers) {
 class TestCoupFidele : public TTestFenetre {
     Q_OBJECT
 
-
     void Charge(const QString& nom) {
         D->AjouteReponse(nom);
         Action(*F, "ChargerMnu")->trigger();

@@ -83,8 +83,9 @@ class TestEcouteurs : public QObject {
 
     /// The server name of the listener under test.
     QString Nom() const {
-        return QTest::currentDataTag() == QByteArray("dbAlv") ? NomDb
-                                                              : Fenetre->LienDbAlv().Transport().NomServeur();
+        return QTest::currentDataTag() == QByteArray("dbAlv")
+                   ? NomDb
+                   : Fenetre->LienDbAlv().Transport().NomServeur();
     }
     QString NomDb;
 

@@ -70,7 +70,6 @@ bool MemeEnregistrement(const TCinematique& a, const TCinematique& b) {
 class TestFenetresAnalyse : public TTestFenetre {
     Q_OBJECT
 
-
     TCalibreFrm& C() { return *F->CalibreFrm(); }
     TVueNumFrm& V() { return *F->VueNumFrm(); }
     TEditVectFrm& E() { return *F->EditVectFrm(); }
@@ -86,7 +85,8 @@ class TestFenetresAnalyse : public TTestFenetre {
         QVERIFY(OuvreFenetre(
             {.Locale = QLocale(QLocale::French, QLocale::France), .CompteCoups = true}));
         // No database application answers under this name.
-        F->LienDbAlv().FixeNomServeur(QStringLiteral("aucun-dbAlv-%1").arg(QCoreApplication::applicationPid()));
+        F->LienDbAlv().FixeNomServeur(
+            QStringLiteral("aucun-dbAlv-%1").arg(QCoreApplication::applicationPid()));
     }
 
     void cleanup() { FermeFenetre(); }

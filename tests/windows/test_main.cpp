@@ -74,7 +74,6 @@ class TestMain : public TTestFenetre {
     Q_OBJECT
 
   private:
-
     /// The messages shown since the start of the test, as "caption|text".
     QStringList Messages() const {
         QStringList l;
@@ -193,7 +192,8 @@ class TestMain : public TTestFenetre {
         QCOMPARE(F->Ehvi1()->clBille(), F->BillardGraph()->bhBille1()->cl());
         // Engine balls: yellow, white, red.
         QTest::keyClick(F.get(), Qt::Key_Space);
-        const TCIBille* attendues[3] = {F->BillardGraph()->bhBille1(), F->BillardGraph()->bhBille2(),
+        const TCIBille* attendues[3] = {F->BillardGraph()->bhBille1(),
+                                        F->BillardGraph()->bhBille2(),
                                         F->BillardGraph()->bhBille3()};
         for (int n = 1; n <= 3; ++n) {
             QCOMPARE(F->Moteur().Trajets[n][0].Position.x, attendues[n - 1]->PosCm().x);
@@ -543,7 +543,7 @@ class TestMain : public TTestFenetre {
         QCOMPARE(Messages(),
                  QStringList{QStringLiteral(
                      "Erreur|'abc' n'est pas une valeur en virgule flottante correcte")});
-        QCOMPARE(N.Frappes, 0);               // no shot
+        QCOMPARE(N.Frappes, 0);                 // no shot
         QCOMPARE(F->Ehvi1()->Vitesse(), 300.0); // controls not refreshed
         QCOMPARE(F->Moteur().Coup.Vq, 200.0);   // the keys before the bad one were taken
     }
@@ -711,8 +711,8 @@ class TestMain : public TTestFenetre {
                 [&recus](const QByteArray& b, quint64) { recus << b; });
         // Exports do not wait for dbAlv: count the blocks once every send is over.
         const auto recusApres = [&] {
-            const bool finis =
-                QTest::qWaitFor([&] { return F->LienDbAlv().Transport().EnvoisEnAttente() == 0; }, 10000);
+            const bool finis = QTest::qWaitFor(
+                [&] { return F->LienDbAlv().Transport().EnvoisEnAttente() == 0; }, 10000);
             return finis ? recus.size() : qsizetype{-1};
         };
 

@@ -44,7 +44,6 @@ void EnSuite(std::vector<std::function<void()>> etapes, int delai = 0) {
 class TestRelecture : public TTestFenetre {
     Q_OBJECT
 
-
     /// Where the balls stand, engine balls 1 to 3.
     bool BillesA(int i) const {
         for (int n = 1; n <= 3; ++n) {
