@@ -44,12 +44,19 @@ TOptionsAjustement AvecArret(TOptionsAjustement options, const TSuiviAjustement&
 
 /// Restitutions and the strike's energy loss are fractions: at most 1.
 bool EstFraction(int indice) {
-    const char* nom = TPARAMPHYS::Noms[indice];
+    const char* nom = TPARAMPHYS::NomParametre(indice);
     return std::strncmp(nom, "Elast", 5) == 0 || std::strcmp(nom, "PerteEcQB") == 0;
 }
 
-/// The candidate search: each constant moves as a multiple of its start value, within half to
-/// one and a half times it.
+/// The bounds of constant k of `options`, when given.
+TBornesConstante BornesDe(const TOptionsConstantes& options, std::size_t k) {
+    return k < options.Bornes.size() ? options.Bornes[k] : TBornesConstante{};
+}
+
+/// The candidate search. The optimiser moves one number u per constant: without explicit
+/// bounds the constant is u times its start value, u within half to one and a half; with
+/// bounds it is Bas + u·(Haut − Bas), u within 0 and 1, so that a constant starting at 0 (an
+/// option of the engine left off) can move too.
 class TRechercheConstantes {
   public:
     TRechercheConstantes(const TBillardAlveran& modele, const std::vector<TCoupMesure>& coups,
@@ -69,8 +76,24 @@ class TRechercheConstantes {
 
         std::vector<double> u(n, 1.0), bas(n, 0.5), haut(n, 1.5), pas(n, 0.05),
             tolerance(n, FOptions.Tolerance);
-        for (std::size_t k = 0; k < n; ++k)
-            if (EstFraction(FOptions.Indices[k])) haut[k] = std::max(1.0, 1.0 / FDepart[k]);
+        FOrigine.assign(n, 0.0);
+        FEchelle = FDepart;
+        for (std::size_t k = 0; k < n; ++k) {
+            const TBornesConstante b = BornesDe(FOptions, k);
+            if (b.Explicites()) {
+                FOrigine[k] = b.Bas;
+                FEchelle[k] = b.Haut - b.Bas;
+                bas[k] = 0;
+                haut[k] = 1;
+                u[k] = std::clamp((FDepart[k] - b.Bas) / FEchelle[k], 0.0, 1.0);
+                // A start outside the bounds asked for cannot be the answer: any candidate
+                // within them replaces it.
+                if (FDepart[k] < b.Bas || FDepart[k] > b.Haut)
+                    FMeilleure = std::numeric_limits<double>::infinity();
+            } else if (EstFraction(FOptions.Indices[k])) {
+                haut[k] = std::max(1.0, 1.0 / FDepart[k]);
+            }
+        }
         TOptimiseur opt(n, TMethodeLocale::NelderMead);
         opt.Bornes(bas, haut);
         opt.Pas(pas);
@@ -91,7 +114,7 @@ class TRechercheConstantes {
     double Evalue(const double* u) {
         const std::size_t n = FOptions.Indices.size();
         std::vector<double> valeurs(n);
-        for (std::size_t k = 0; k < n; ++k) valeurs[k] = u[k] * FDepart[k];
+        for (std::size_t k = 0; k < n; ++k) valeurs[k] = FOrigine[k] + u[k] * FEchelle[k];
         auto candidat = CopieMoteur(FModele);
         AppliqueConstantes(candidat->Fisik, FOptions.Indices, valeurs);
         ++FCandidats;
@@ -116,6 +139,7 @@ class TRechercheConstantes {
     int FNbThreads;
     const TSuiviAjustement& FSuivi;
     std::vector<double> FDepart;
+    std::vector<double> FOrigine, FEchelle; ///< each constant is FOrigine + u·FEchelle
     std::vector<double> FMeilleur;
     double FMeilleure = 0.0;
     std::vector<TCoupAjuste> FMeilleurs;
@@ -126,7 +150,8 @@ class TRechercheConstantes {
 std::vector<TResultatAjustement> Meilleurs(std::vector<TResultatAjustement> a,
                                            const std::vector<TResultatAjustement>& b) {
     for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
-        if (b[i].Rmse < a[i].Rmse) {
+        // A shot that a stop request left unfitted holds no RMSE: it never wins.
+        if (b[i].Ajuste && (!a[i].Ajuste || b[i].Rmse < a[i].Rmse)) {
             const int64_t evaluations = a[i].Evaluations + b[i].Evaluations;
             a[i] = b[i];
             a[i].Evaluations = evaluations;
@@ -204,27 +229,37 @@ double Moyenne(const std::vector<double>& valeurs) {
 
 std::vector<double> Rmses(const std::vector<TResultatAjustement>& resultats) {
     std::vector<double> r;
-    for (const auto& x : resultats) r.push_back(x.Rmse);
+    for (const auto& x : resultats)
+        if (x.Ajuste) r.push_back(x.Rmse);
     return r;
 }
 
 double Critere(TCritere critere, const std::vector<TResultatAjustement>& resultats) {
+    // No fitted shot has no statistic: not a perfect one.
+    if (Rmses(resultats).empty()) return std::numeric_limits<double>::quiet_NaN();
     return critere == TCritere::Moyenne ? Moyenne(Rmses(resultats)) : Mediane(Rmses(resultats));
 }
 
-std::string VerifieConstantes(const std::vector<int>& indices, const TPARAMPHYS& fisik) {
+std::string VerifieConstantes(const std::vector<int>& indices, const TPARAMPHYS& fisik,
+                              const std::vector<TBornesConstante>& bornes) {
     if (indices.empty()) return "aucune constante à ajuster";
     for (std::size_t k = 0; k < indices.size(); ++k) {
         const int i = indices[k];
-        if (i < 0 || i >= TPARAMPHYS::NbParametres) return "constante physique inconnue";
+        if (i < 0 || i >= TPARAMPHYS::NbParametresModele) return "constante physique inconnue";
+        const std::string nom = TPARAMPHYS::NomParametre(i);
         if (std::find(indices.begin(), indices.begin() + static_cast<std::ptrdiff_t>(k), i) !=
             indices.begin() + static_cast<std::ptrdiff_t>(k))
-            return std::string(TPARAMPHYS::Noms[i]) + " demandée deux fois";
-        // Each constant moves as a multiple of its start value.
+            return nom + " demandée deux fois";
+        const TBornesConstante b = k < bornes.size() ? bornes[k] : TBornesConstante{};
+        if (b.Explicites()) {
+            if (!(std::isfinite(b.Bas) && std::isfinite(b.Haut) && b.Bas < b.Haut))
+                return nom + " : bornes BAS:HAUT finies avec BAS < HAUT attendues";
+            continue;
+        }
+        // Without bounds each constant moves as a multiple of its start value.
         if (!(fisik.Parametre(i) > 0))
-            return std::string(TPARAMPHYS::Noms[i]) +
-                   " doit être positive pour être ajustée (elle varie entre la moitié et une "
-                   "fois et demie sa valeur de départ)";
+            return nom + " doit être positive pour être ajustée (elle varie entre la moitié et une "
+                         "fois et demie sa valeur de départ ; donnez-lui des bornes NOM=BAS:HAUT)";
     }
     return {};
 }

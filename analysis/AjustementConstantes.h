@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,12 +46,23 @@ enum class TCritere { Mediane, Moyenne };
 
 double Mediane(std::vector<double> valeurs);
 double Moyenne(const std::vector<double>& valeurs);
-/// The RMSE of each result.
+/// The RMSE of each fitted result (those a stop request left unfitted are not counted).
 std::vector<double> Rmses(const std::vector<TResultatAjustement>& resultats);
+/// The criterion over the fitted results; NaN when none was fitted.
 double Critere(TCritere critere, const std::vector<TResultatAjustement>& resultats);
 
+/// Explicit search bounds of one constant; NaN: the default rule (half to one and a half times
+/// its start value).
+struct TBornesConstante {
+    double Bas = std::numeric_limits<double>::quiet_NaN();
+    double Haut = std::numeric_limits<double>::quiet_NaN();
+    bool Explicites() const { return Bas == Bas && Haut == Haut; }
+};
+
 struct TOptionsConstantes {
-    std::vector<int> Indices; ///< published indices of the constants to fit (TPARAMPHYS::Noms)
+    std::vector<int> Indices; ///< indices of the constants to fit (TPARAMPHYS::NomParametre)
+    /// Bounds of each constant, in the order of Indices; missing or NaN: the default rule.
+    std::vector<TBornesConstante> Bornes;
     TCritere Critere = TCritere::Mediane;
     int EvaluationsRaffinage = 150; ///< simulations of each shot's refit per candidate
     int CandidatsMax = 120;         ///< candidate sets of constants tried at most
@@ -68,8 +80,10 @@ struct TResultatConstantes {
     bool Interrompu = false;
 };
 
-/// Empty when `indices` can be fitted from `fisik`'s values, otherwise why not (in French).
-std::string VerifieConstantes(const std::vector<int>& indices, const TPARAMPHYS& fisik);
+/// Empty when `indices` can be fitted from `fisik`'s values within `bornes` (in the order of
+/// `indices`; missing or NaN: the default rule), otherwise why not (in French).
+std::string VerifieConstantes(const std::vector<int>& indices, const TPARAMPHYS& fisik,
+                              const std::vector<TBornesConstante>& bornes = {});
 
 /// Fits the constants of `options.Indices` from `modele`'s values, over `coups`.
 TResultatConstantes AjusteConstantes(const TBillardAlveran& modele,

@@ -1,6 +1,7 @@
 #include "analysis/AjustementCoup.h"
 
 #include "analysis/Optimiseur.h"
+#include "engine/Nombres.h"
 
 #include <algorithm>
 #include <cmath>
@@ -548,11 +549,22 @@ TCandidats ChercheDeparts(TProbleme& probleme, TBillardAlveran& moteur, const TC
 TCoupMesure PrepareCoupMesure(const TTrajectoireMesuree& trajectoire, const TPARAMPHYS& fisik,
                               double coupure) {
     TCoupMesure m;
-    m.Coupure = coupure;
-    m.Origine = TCoupMesure::Jamais;
-    for (int b = 1; b <= 3; ++b)
-        if (!trajectoire.Billes[b].empty())
-            m.Origine = std::min(m.Origine, trajectoire.Billes[b].front().t);
+    // The clock starts at the strike, which the cue ball's first sample shows: counted from the
+    // first sample of any ball, a stray early sample or an object ball tracked long before
+    // would leave almost nothing within the cutoff.
+    m.Origine = trajectoire.Billes[1].empty() ? 0.0 : trajectoire.Billes[1].front().t;
+    // The cutoff counts from the strike: the cue ball's last sample at rest when it stood still
+    // longer than the strike's slack before the shot (the tracker started early), otherwise
+    // its first sample.
+    double frappe = 0;
+    if (const auto& queue = trajectoire.Billes[1]; queue.size() > 1) {
+        double mx = 0, my = 0;
+        const std::size_t k = PremierMouvement(queue, mx, my);
+        if (k < queue.size() && queue[k - 1].t - m.Origine > DecalageMax + JeuDecalage)
+            frappe = queue[k - 1].t - m.Origine;
+    }
+    m.Frappe = frappe;
+    m.Coupure = frappe + coupure;
     const double R = fisik.RayonBilles();
     for (int b = 1; b <= 3; ++b) {
         const auto& releves = trajectoire.Billes[b];
@@ -568,7 +580,8 @@ TCoupMesure PrepareCoupMesure(const TTrajectoireMesuree& trajectoire, const TPAR
         const double poids = b == 1 ? PoidsQueue : 1.0;
         for (const TReleve& r : releves) {
             const double t = r.t - m.Origine;
-            if (t > coupure) break;
+            if (t < 0) continue;
+            if (t > m.Coupure) break;
             m.Echantillons[b].push_back({t, r.x, r.y, poids / (1 + t)});
             m.SommePoids += poids / (1 + t);
         }
@@ -659,6 +672,7 @@ TResultatAjustement AjusteCoup(TBillardAlveran& moteur, const TCoupMesure& mesur
     // The first guess and the order check are simulations too.
     resultat.Evaluations = probleme.Evaluations() + 2;
     resultat.OrdreRespecte = OrdreRespecte(moteur, mesure, resultat.Coup);
+    resultat.Ajuste = true;
     return resultat;
 }
 
@@ -672,5 +686,25 @@ TResultatAjustement RaffineCoup(TBillardAlveran& moteur, const TCoupMesure& mesu
     resultat.Coup = coup;
     resultat.Rmse = rmse;
     resultat.Evaluations = probleme.Evaluations();
+    resultat.Ajuste = true;
     return resultat;
+}
+
+std::string VerifieCoupMesure(const TCoupMesure& mesure) {
+    const std::size_t n = mesure.Echantillons[1].size();
+    if (n >= static_cast<std::size_t>(NbEchantillonsQueueMin)) return {};
+    return "la bille de queue n'a que " + std::to_string(n) + " relevé(s) dans les " +
+           TexteNombre(mesure.Coupure - mesure.Frappe) + " s après la frappe, il en faut au moins " +
+           std::to_string(NbEchantillonsQueueMin) + " (temps en millisecondes ?)";
+}
+
+std::string VerifieCoupAjuste(const TCoupAjuste& c, const TPARAMPHYS& fisik) {
+    for (double v : {c.Vq, c.m, c.AngleOx, c.AngleTapis, c.Effet, c.Hauteur, c.DecalageFrappe})
+        if (!std::isfinite(v)) return "coup ajusté non fini";
+    if (!(c.Vq >= 0 && c.Vq <= VqMaxCommandes))
+        return "vitesse de queue ajustée hors des commandes : " + TexteNombre(c.Vq) +
+               " cm/s (0 à " + TexteNombre(VqMaxCommandes) + ")";
+    if (std::hypot(c.Effet, c.Hauteur) > fisik.RayonBilles())
+        return "point d'impact ajusté hors de la bille";
+    return {};
 }

@@ -7,7 +7,7 @@
 //   RMSE = √( Σ wᵢ·|p_sim(tᵢ − d) − pᵢ|² / Σ wᵢ ),
 //   wᵢ = (1.5 for the cue ball, 1 otherwise) / (1 + tᵢ)
 //
-// tᵢ counted from the file's first sample, d the strike's time on that clock, p_sim the
+// tᵢ counted from the cue ball's first sample, d the strike's time on that clock, p_sim the
 // simulated centre (x, y) interpolated between the engine's records (each ball at its start
 // place before the strike). Early samples weigh more: an error of aim grows along the path,
 // and what the first second shows decides the rest.
@@ -30,6 +30,7 @@
 #include <atomic>
 #include <cstdint>
 #include <limits>
+#include <string>
 #include <vector>
 
 /// The stroke in the engine's units, and when it happened.
@@ -40,7 +41,7 @@ struct TCoupAjuste {
     double AngleTapis = 0.0;     ///< cue inclination (rad)
     double Effet = 0.0;          ///< side offset of the tip (cm)
     double Hauteur = 0.0;        ///< height of the tip above the centre (cm)
-    double DecalageFrappe = 0.0; ///< strike time after the file's first sample (s)
+    double DecalageFrappe = 0.0; ///< strike time after the cue ball's first sample (s)
     /// What the fit added to each ball's tracked start place (cm), indexed 1 to 3.
     std::array<TVecteur, 4> CorrectionDepart{};
 };
@@ -64,7 +65,8 @@ struct TOptionsAjustement {
 
 /// A tracked shot made ready for fitting.
 struct TCoupMesure {
-    /// One scored sample; t from the file's first sample (s).
+    /// One scored sample; t from the cue ball's first sample (s). Samples before it (an object
+    /// ball tracked earlier, a stray time stamp) are not scored.
     struct TEchantillon {
         double t = 0.0;
         double x = 0.0;
@@ -86,8 +88,13 @@ struct TCoupMesure {
     /// The object balls (2, 3) in the order they start to move; those that never move are left
     /// out.
     std::vector<int> Ordre;
-    double Coupure = 4.0; ///< s from the first sample
-    double Origine = 0.0; ///< file time of the first sample (s)
+    /// Samples later than this are not scored (s from the cue ball's first sample): the
+    /// cutoff asked for, counted from the strike.
+    double Coupure = 4.0;
+    /// Where the cutoff counts from: the cue ball's last sample at rest when the tracking
+    /// started well before the strike, otherwise 0 (s from its first sample).
+    double Frappe = 0.0;
+    double Origine = 0.0; ///< file time of the cue ball's first sample (s)
 };
 
 /// Prepares `mesure` for fitting with the ball radius of `fisik`; `coupure` as in the options.
@@ -116,7 +123,23 @@ struct TResultatAjustement {
     double Rmse = 0.0;         ///< of the fitted stroke (cm)
     int64_t Evaluations = 0;   ///< simulations fired
     bool OrdreRespecte = false;
+    /// False for a shot that a stop request reached before its fit began: nothing above holds.
+    bool Ajuste = false;
 };
+
+/// Fewest samples of the cue ball within the cutoff that a fit is scored on.
+inline constexpr int NbEchantillonsQueueMin = 5;
+
+/// Empty when the prepared shot has enough samples within its cutoff to be fitted; otherwise
+/// why not, in French.
+std::string VerifieCoupMesure(const TCoupMesure& mesure);
+
+/// Fastest cue that the stroke controls offer (cm/s): a fit beyond it is no real stroke.
+inline constexpr double VqMaxCommandes = 1200.0;
+
+/// Empty when a fitted stroke is one the controls could set (finite, cue speed within
+/// 0–VqMaxCommandes, the tip on the ball); otherwise why not, in French.
+std::string VerifieCoupAjuste(const TCoupAjuste& coup, const TPARAMPHYS& fisik);
 
 /// The whole fit of one shot on `moteur` (its constants, its mode ignored), the `AngleTapis`
 /// and `m` not fitted being taken from `moteur`'s stroke.

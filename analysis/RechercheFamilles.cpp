@@ -203,8 +203,14 @@ bool CaracteriseFamilles(const TBillardAlveran& moteur, const TGrilleRecherche& 
                          TSolutions& solutions, int32_t nbTolerance, int nbThreads,
                          const TSuiviFamilles& suivi,
                          const std::array<int32_t, NbNiveauxTolerance>& nombresTolerance) {
-    const TValeursRecherche valeurs = ValeursRecherche(grille);
-    const TDimensionsRecherche dimensions = DimensionsRecherche(grille);
+    return CaracteriseFamilles(moteur, ValeursRecherche(grille), DimensionsRecherche(grille),
+                               solutions, nbTolerance, nbThreads, suivi, nombresTolerance);
+}
+
+bool CaracteriseFamilles(const TBillardAlveran& moteur, const TValeursRecherche& valeurs,
+                         const TDimensionsRecherche& dimensions, TSolutions& solutions,
+                         int32_t nbTolerance, int nbThreads, const TSuiviFamilles& suivi,
+                         const std::array<int32_t, NbNiveauxTolerance>& nombresTolerance) {
     // The engine holds its records in fixed arrays (several hundred kB): not on the stack.
     const auto copie = std::make_unique<TBillardAlveran>(moteur);
     copie->ApresQueueBille = {};

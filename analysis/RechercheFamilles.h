@@ -8,10 +8,12 @@
 // pieces), the aim wrapping round when it covers the whole circle.
 
 #include "analysis/CalculD13.h"
+#include "analysis/Chance.h"
 #include "analysis/RechercheSolutions.h"
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,8 @@ struct TFamille {
     int32_t Numero = 0; ///< among every family of the search, listed or not, from 1, in rank order
     double D13 = CaracteristiqueNonCalculee; ///< of the central stroke (cm), once characterised
     int64_t Tolerance = -1; ///< tolerance count of the central stroke; −1 when not computed
+    /// The family's safest stroke for a player, once computed.
+    std::optional<TCoupSur> Chance;
 };
 
 struct TRoute {
@@ -46,9 +50,17 @@ struct TCoupReussi {
     int32_t Famille = 0;
 };
 
+/// A family in a ranking by chance.
+struct TFamilleClassee {
+    size_t Route = 0;   ///< index in TSolutions::Routes
+    size_t Famille = 0; ///< index in that route's Familles
+};
+
 struct TSolutions {
     /// Most scoring strokes first, then by sequence text.
     std::vector<TRoute> Routes;
+    /// The families whose chance was computed, safest first (ties: lower family number).
+    std::vector<TFamilleClassee> PlusSurs;
     /// Every scoring stroke, in grid order.
     std::vector<TCoupReussi> Coups;
     int32_t NbFamilles = 0; ///< listed or not
@@ -74,4 +86,10 @@ struct TSuiviFamilles {
 bool CaracteriseFamilles(
     const TBillardAlveran& moteur, const TGrilleRecherche& grille, TSolutions& solutions,
     int32_t nbTolerance, int nbThreads, const TSuiviFamilles& suivi = {},
+    const std::array<int32_t, NbNiveauxTolerance>& nombresTolerance = NombresToleranceInitiaux);
+/// The same with the grid's value tables already built.
+bool CaracteriseFamilles(
+    const TBillardAlveran& moteur, const TValeursRecherche& valeurs,
+    const TDimensionsRecherche& dimensions, TSolutions& solutions, int32_t nbTolerance,
+    int nbThreads, const TSuiviFamilles& suivi = {},
     const std::array<int32_t, NbNiveauxTolerance>& nombresTolerance = NombresToleranceInitiaux);

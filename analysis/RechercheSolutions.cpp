@@ -41,6 +41,26 @@ TGrilleRecherche GrilleRechercheDefaut(double rayon) {
     return g;
 }
 
+/// Far from zero, doubles are too coarse for a small step: values that should differ round to
+/// the same one, and the same strokes would be fired again and again.
+static std::string ValeursRepetees(const TGrilleRecherche& grille) {
+    const std::vector<double> visees = ValeursVisee(grille.AngleOx);
+    for (size_t k = 1; k < visees.size(); ++k)
+        if (!(visees[k] > visees[k - 1]))
+            return "visée : pas trop petit pour des angles de cette taille, des valeurs se "
+                   "répètent";
+    for (const auto& [axe, nom] :
+         {std::pair{&grille.Effet, "l'effet"}, std::pair{&grille.Hauteur, "la hauteur"},
+          std::pair{&grille.Vq, "la vitesse"}}) {
+        const std::vector<double> v = ValeursAxe(*axe);
+        for (size_t k = 1; k < v.size(); ++k)
+            if (v[k] == v[k - 1])
+                return std::string(nom) + " : valeurs trop proches pour leur taille, elles se "
+                                          "répètent";
+    }
+    return {};
+}
+
 std::string VerifieGrilleRecherche(const TGrilleRecherche& grille) {
     const TAxeVisee& v = grille.AngleOx;
     if (!std::isfinite(v.De) || !std::isfinite(v.A) || !std::isfinite(v.Pas) || v.Pas <= 0)
@@ -56,6 +76,7 @@ std::string VerifieGrilleRecherche(const TGrilleRecherche& grille) {
     const TDimensionsRecherche d = DimensionsRecherche(grille);
     if (static_cast<double>(d.NbAngles) * d.NbEffets * d.NbHauteurs * d.NbVitesses > NbPointsMax)
         return "grille trop grande (au plus 100000000 coups)";
+    if (const std::string repetee = ValeursRepetees(grille); !repetee.empty()) return repetee;
     return {};
 }
 
@@ -124,8 +145,11 @@ int64_t NbBlocsPartage(const TDimensionsRecherche& d, TPartageRecherche partage)
 
 int64_t NbCoupsATirer(const TBillardAlveran& moteur, const TGrilleRecherche& grille,
                       TPartageRecherche partage) {
-    const TDimensionsRecherche d = DimensionsRecherche(grille);
-    const TValeursRecherche v = ValeursRecherche(grille);
+    return NbCoupsATirer(moteur, ValeursRecherche(grille), DimensionsRecherche(grille), partage);
+}
+
+int64_t NbCoupsATirer(const TBillardAlveran& moteur, const TValeursRecherche& v,
+                      const TDimensionsRecherche& d, TPartageRecherche partage) {
     int64_t n = 0;
     const int64_t blocs = NbBlocsPartage(d, partage);
     for (int64_t rang = 0; rang < blocs; ++rang) {
@@ -148,13 +172,19 @@ TRechercheSolutions::~TRechercheSolutions() {
 
 void TRechercheSolutions::Demarre(const TBillardAlveran& moteur, const TGrilleRecherche& grille,
                                   int nbThreads, TPartageRecherche partage) {
+    Demarre(moteur, ValeursRecherche(grille), DimensionsRecherche(grille), nbThreads, partage);
+}
+
+void TRechercheSolutions::Demarre(const TBillardAlveran& moteur, const TValeursRecherche& valeurs,
+                                  const TDimensionsRecherche& dimensions, int nbThreads,
+                                  TPartageRecherche partage) {
     FEquipe.Arrete();
     FEquipe.Rejoint();
-    FValeurs = ValeursRecherche(grille);
-    FDimensions = DimensionsRecherche(grille);
+    FValeurs = valeurs;
+    FDimensions = dimensions;
     FPartage = partage;
     FDepart = moteur.Trajets[1][0];
-    FATirer = NbCoupsATirer(moteur, grille, partage);
+    FATirer = NbCoupsATirer(moteur, FValeurs, FDimensions, partage);
     FCodes.assign(static_cast<size_t>(FDimensions.NbPoints()), 0);
     FSequences.clear();
     FTires.store(0);
@@ -170,6 +200,9 @@ bool TRechercheSolutions::Bloc(TBillardAlveran& moteur, int64_t rang) {
     const int64_t fin = std::min(debut + TailleBlocRecherche, FDimensions.NbPoints());
     int64_t tires = 0;
     int64_t reussis = 0;
+    // Only the outcome and the contacts up to the point are kept: the rest of the shot is
+    // not computed.
+    moteur.ArretIssueDecidee = true;
     for (int64_t indice = debut; indice < fin; ++indice) {
         PlaceCoupRecherche(moteur, FValeurs, FDimensions, indice);
         if (CoupHorsBille(moteur, moteur.Coup.Effet, moteur.Coup.Hauteur)) continue;

@@ -143,6 +143,10 @@ class TRechercheSolutions {
     /// Nombre with at least 1 worker.
     void Demarre(const TBillardAlveran& moteur, const TGrilleRecherche& grille, int nbThreads,
                  TPartageRecherche partage = {});
+    /// The same with the grid's value tables already built.
+    void Demarre(const TBillardAlveran& moteur, const TValeursRecherche& valeurs,
+                 const TDimensionsRecherche& dimensions, int nbThreads,
+                 TPartageRecherche partage = {});
     /// Asks the workers to stop after their current block of strokes. Any thread may call it.
     void Arrete();
     bool Termine() const;
@@ -175,6 +179,8 @@ TCoupsRecherche ChercheSolutions(const TBillardAlveran& moteur, const TGrilleRec
 /// The strokes of a share that the search fires (tip on the ball).
 int64_t NbCoupsATirer(const TBillardAlveran& moteur, const TGrilleRecherche& grille,
                       TPartageRecherche partage = {});
+int64_t NbCoupsATirer(const TBillardAlveran& moteur, const TValeursRecherche& valeurs,
+                      const TDimensionsRecherche& dimensions, TPartageRecherche partage = {});
 
 /// Merges the outcomes of shares of one grid: the strokes, the sequences renumbered, the
 /// counts added. The shares must have the same dimensions and not overlap.

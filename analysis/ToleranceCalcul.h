@@ -152,6 +152,21 @@ template <class TMoteur>
 bool PasseMasse(TMoteur& moteur, const TGrilleTolerance& grille, const std::atomic<bool>* arret,
                 int64_t& reussis, int64_t& faits) {
     if (arret != nullptr && arret->load(std::memory_order_relaxed)) return false;
+    // Only the outcome counts: each trial stops once it is decided (the engine's own flag is
+    // given back afterwards).
+    struct TArretDecide {
+        TMoteur& Moteur;
+        bool Avant = false;
+        explicit TArretDecide(TMoteur& m) : Moteur(m) {
+            if constexpr (requires { m.ArretIssueDecidee; }) {
+                Avant = m.ArretIssueDecidee;
+                m.ArretIssueDecidee = true;
+            }
+        }
+        ~TArretDecide() {
+            if constexpr (requires { Moteur.ArretIssueDecidee; }) Moteur.ArretIssueDecidee = Avant;
+        }
+    } arretDecide(moteur);
     const double centre = grille.Centres[5];
     const double increment = grille.Increments[5];
     const int32_t nombre = grille.Nombres[5];

@@ -1,7 +1,9 @@
 #include "analysis/TrajectoireMesuree.h"
 
+#include "analysis/Extrait.h"
 #include "engine/Nombres.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -55,9 +57,9 @@ std::string LitLigne(std::string_view ligne, int numero, TReleve& releve, int& b
     for (int k = 0; k < 4; ++k)
         if (!LitNombre(champs[k], valeurs[k]))
             return Ligne(numero) + "valeur non numérique pour " + Noms[k] + " : « " +
-                   std::string(champs[k]) + " »";
+                   Extrait(champs[k]) + " »";
     if (valeurs[1] != 1 && valeurs[1] != 2 && valeurs[1] != 3)
-        return Ligne(numero) + "bille inconnue « " + std::string(champs[1]) +
+        return Ligne(numero) + "bille inconnue « " + Extrait(champs[1]) +
                " » (1, 2 ou 3 attendu)";
     bille = static_cast<int>(valeurs[1]);
     releve = {valeurs[0], valeurs[2], valeurs[3]};
@@ -96,6 +98,30 @@ std::string VerifieEnsemble(const TTrajectoireMesuree& m, const TPARAMPHYS& fisi
     return {};
 }
 
+/// A sample's time and the line that gave it.
+struct TTempsLigne {
+    double t;
+    int Ligne;
+};
+
+/// A time stamp far from every other one at or before the strike (a stray sample, a clock that
+/// jumped) would set the shot's start or its clock: refused, naming its line. Later ones are
+/// past any cutoff and harmless (a ball at rest may have only a last sample, long after).
+std::string VerifieTemps(std::vector<TTempsLigne> temps, double debutQueue) {
+    std::sort(temps.begin(), temps.end(),
+              [](const TTempsLigne& a, const TTempsLigne& b) { return a.t < b.t; });
+    for (std::size_t k = 0; k < temps.size() && temps[k].t <= debutQueue; ++k) {
+        const double avant = k > 0 ? temps[k].t - temps[k - 1].t : INFINITY;
+        const double apres = k + 1 < temps.size() ? temps[k + 1].t - temps[k].t : INFINITY;
+        const double ecart = std::min(avant, apres);
+        if (ecart > EcartTempsMax)
+            return Ligne(temps[k].Ligne) + "temps " + TexteNombre(temps[k].t) +
+                   " s loin de tous les autres relevés (" + TexteNombre(ecart) +
+                   " s du plus proche ; des temps en secondes sont attendus)";
+    }
+    return {};
+}
+
 } // namespace
 
 TLectureTrajectoire LitTrajectoireMesuree(std::string_view texte, const TPARAMPHYS& fisik) {
@@ -104,6 +130,7 @@ TLectureTrajectoire LitTrajectoireMesuree(std::string_view texte, const TPARAMPH
     texte = SansBom(texte);
     bool enTeteLu = false;
     int numero = 0;
+    std::vector<TTempsLigne> temps;
     while (!texte.empty()) {
         const auto fin = texte.find('\n');
         const std::string_view ligne = SansBlancs(texte.substr(0, fin));
@@ -113,7 +140,7 @@ TLectureTrajectoire LitTrajectoireMesuree(std::string_view texte, const TPARAMPH
         if (!enTeteLu) {
             if (!EstEnTete(ligne)) {
                 lecture.Erreur = Ligne(numero) + "en-tête « t,bille,x,y » attendu, « " +
-                                 std::string(ligne) + " » trouvé";
+                                 Extrait(ligne) + " » trouvé";
                 return lecture;
             }
             enTeteLu = true;
@@ -129,11 +156,14 @@ TLectureTrajectoire LitTrajectoireMesuree(std::string_view texte, const TPARAMPH
                              TexteNombre(billes[bille].back().t) + " s)";
         if (!lecture.Erreur.empty()) return lecture;
         billes[bille].push_back(r);
+        temps.push_back({r.t, numero});
     }
     if (!enTeteLu) {
         lecture.Erreur = "fichier vide : en-tête « t,bille,x,y » attendu";
         return lecture;
     }
     lecture.Erreur = VerifieEnsemble(lecture.Trajectoire, fisik);
+    if (lecture.Erreur.empty())
+        lecture.Erreur = VerifieTemps(std::move(temps), billes[1].front().t);
     return lecture;
 }

@@ -9,7 +9,8 @@
 // ball has its own irregular sample times; a ball that never moves may have only two samples;
 // a time stamp may repeat. The reader refuses what cannot be a tracked shot (unknown ball,
 // text that is not a number, a ball's time going backwards, too few cue-ball samples, a centre
-// beyond a cushion's nose line, a cue ball that never moves), naming the line.
+// beyond a cushion's nose line, a cue ball that never moves, a time stamp far from all the
+// others), naming the line and quoting at most a few dozen characters of it.
 
 #include "engine/C1_Types.h"
 
@@ -36,6 +37,11 @@ struct TLectureTrajectoire {
     TTrajectoireMesuree Trajectoire;
     std::string Erreur; ///< "ligne 12 : …" in French; empty when the text was accepted
 };
+
+/// Largest gap (s) between a sample's time, at or before the cue ball's first one, and the
+/// nearest other time stamp of the file: a tracker films at tens of frames a second, so a lone
+/// time further than this from all others is a stray sample or a clock gone wrong.
+inline constexpr double EcartTempsMax = 2.0;
 
 /// Fewest samples of the cue ball that a fit can work from.
 inline constexpr int NbRelevesQueueMin = 5;

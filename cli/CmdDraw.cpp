@@ -8,6 +8,7 @@
 #include "cli/Commandes.h"
 #include "cli/Json.h"
 #include "cli/Options.h"
+#include "cli/Sorties.h"
 
 #ifdef ALVERAN_AVEC_DESSIN
 #include "dessin/SchemaCoup.h"
@@ -39,6 +40,9 @@ std::string CmdDraw(const TArguments& arguments) {
     if (!nom.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive) &&
         !nom.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
         throw TErreurCommande{"--out : extension .svg ou .png attendue : " + sortie};
+    // Never over the position file, a FIFO or a device; a folder that takes no file is known
+    // before the shot is fired.
+    VerifieSortieCommande("--out", sortie, std::span(&fichier, 1));
 
     const auto moteur = std::make_unique<TBillardAlveran>();
     AppliqueOptions(options, *moteur);
@@ -49,8 +53,14 @@ std::string CmdDraw(const TArguments& arguments) {
     int argc = 3;
     char programme[] = "alveran-cli", option[] = "-platform", plateforme[] = "offscreen";
     char* argv[] = {programme, option, plateforme, nullptr};
-    if (QGuiApplication::instance() == nullptr)
+    if (QGuiApplication::instance() == nullptr) {
+        // Setting up a platform without a session says so on stderr (no runtime folder, …):
+        // noise in a command's output, not something the user can act on.
+        const QtMessageHandler precedent =
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
         application = std::make_unique<QGuiApplication>(argc, argv);
+        qInstallMessageHandler(precedent);
+    }
 
     TSchemaCoup schema;
     schema.Moteur = moteur.get();

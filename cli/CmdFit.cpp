@@ -1,20 +1,25 @@
 // alveran-cli fit SHOT.csv… [--mode …] [--set NAME=VALUE]... [--preset match|defaut]
-//   [--cutoff S] [--constants NAME,NAME…] [--criterion median|mean] [--holdout F] [--seed N]
-//   [--threads N] [--tracked-starts] [--out-alv DIR]
+//   [--cutoff S] [--constants NAME[=LOW:HIGH],…] [--criterion median|mean] [--holdout F] [--seed N]
+//   [--threads N] [--tracked-starts] [--out-alv DIR] [--dispersion]
 //
 // Tracked shots (t,bille,x,y): each one's stroke fitted to its samples and, with --constants,
 // the named physical constants fitted over the whole set, optionally with shots held out to
 // check that the new constants generalise.
 
 #include "analysis/AjustementConstantes.h"
+#include "analysis/LectureBornee.h"
+#include "analysis/Chance.h"
 #include "analysis/TrajectoireMesuree.h"
 #include "cli/Commandes.h"
 #include "cli/Json.h"
 #include "cli/Options.h"
+#include "cli/Sorties.h"
 #include "cli/Suivi.h"
+#include "engine/EcritureFichier.h"
 #include "engine/ProfilIni.h"
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -29,24 +34,39 @@ struct TOptionsFit {
     std::vector<std::string> Fichiers;
     double Coupure = 4.0;
     std::vector<int> Constantes;
+    std::vector<TBornesConstante> Bornes; ///< one per constant, NaN without NAME=LOW:HIGH
     TCritere Critere = TCritere::Mediane;
     double HorsAjustement = 0.0;
     uint64_t Graine = 0;
     int Threads = ThreadsParDefaut();
     std::string DossierAlv;
     bool DepartsMesures = false; ///< the start places as tracked, not corrected by the fit
+    bool Dispersion = false;     ///< --dispersion: the spread of the fitted strokes
 };
 
-std::vector<int> LitConstantes(std::string_view texte) {
-    std::vector<int> indices;
+/// "NAME[=LOW:HIGH],…": the constants to fit, each with explicit bounds or not.
+void LitConstantes(std::string_view texte, TOptionsFit& o) {
     for (;;) {
         const std::size_t virgule = texte.find(',');
-        const std::string nom(texte.substr(0, virgule));
+        const std::string_view element = texte.substr(0, virgule);
+        const std::size_t egal = element.find('=');
+        const std::string nom(element.substr(0, egal));
         const int indice = TPARAMPHYS::IndiceParametre(nom.c_str());
         if (indice < 0)
             throw TErreurCommande{"--constants : constante physique inconnue : '" + nom + "'"};
-        indices.push_back(indice);
-        if (virgule == std::string_view::npos) return indices;
+        TBornesConstante bornes;
+        if (egal != std::string_view::npos) {
+            const std::string_view intervalle = element.substr(egal + 1);
+            const std::size_t deuxPoints = intervalle.find(':');
+            if (deuxPoints == std::string_view::npos)
+                throw TErreurCommande{"--constants : NOM=BAS:HAUT attendu, pas '" +
+                                      std::string(element) + "'"};
+            bornes.Bas = LitValeurCommande(intervalle.substr(0, deuxPoints), nom);
+            bornes.Haut = LitValeurCommande(intervalle.substr(deuxPoints + 1), nom);
+        }
+        o.Constantes.push_back(indice);
+        o.Bornes.push_back(bornes);
+        if (virgule == std::string_view::npos) return;
         texte.remove_prefix(virgule + 1);
     }
 }
@@ -62,7 +82,9 @@ TOptionsFit LitOptions(const TArguments& arguments) {
             if (!(o.Coupure > 0))
                 throw TErreurCommande{"--cutoff : durée positive attendue, pas '" + v + "'"};
         } else if (ValeurOption(arguments, i, "--constants", v)) {
-            o.Constantes = LitConstantes(v);
+            o.Constantes.clear();
+            o.Bornes.clear();
+            LitConstantes(v, o);
         } else if (ValeurOption(arguments, i, "--criterion", v)) {
             if (v != "median" && v != "mean")
                 throw TErreurCommande{"--criterion : median ou mean attendu, pas '" + v + "'"};
@@ -81,6 +103,8 @@ TOptionsFit LitOptions(const TArguments& arguments) {
             o.Threads = LitThreads(v);
         } else if (a == "--tracked-starts") {
             o.DepartsMesures = true;
+        } else if (a == "--dispersion") {
+            o.Dispersion = true;
         } else if (ValeurOption(arguments, i, "--out-alv", v)) {
             if (v.empty()) throw TErreurCommande{"--out-alv sans dossier"};
             o.DossierAlv = v;
@@ -96,18 +120,35 @@ TOptionsFit LitOptions(const TArguments& arguments) {
                               "constantes garde des coups à part"};
     if (o.HorsAjustement > 0 && o.Fichiers.size() < 2)
         throw TErreurCommande{"--holdout demande au moins deux coups"};
+    if (o.Dispersion && o.Fichiers.size() < 2)
+        throw TErreurCommande{"--dispersion demande au moins deux essais du même coup"};
     return o;
 }
 
 std::vector<TCoupMesure> LitCoups(const TOptionsFit& o, const TPARAMPHYS& fisik) {
     std::vector<TCoupMesure> coups;
+    // Many large files take a while: Ctrl+C stops the reading too, before any fit.
+    const TInterruption interruption;
     for (const std::string& fichier : o.Fichiers) {
         std::string texte;
-        if (!ChargeTexte(fichier, texte))
+        switch (const TLectureBornee lecture =
+                    LitFichierBorne(fichier, TailleMaxTrajectoire, texte,
+                                    [&interruption] { return interruption.Demandee(); })) {
+        case TLectureBornee::Lu:
+            break;
+        case TLectureBornee::Absent:
+        case TLectureBornee::Illisible:
             throw TErreurCommande{"fichier introuvable ou illisible : " + fichier};
+        case TLectureBornee::Interrompu:
+            throw TSortieInterrompue{""};
+        case TLectureBornee::TropGros:
+            throw TErreurCommande{TexteLectureBornee(lecture, fichier, TailleMaxTrajectoire)};
+        }
         const TLectureTrajectoire l = LitTrajectoireMesuree(texte, fisik);
         if (!l.Erreur.empty()) throw TErreurCommande{fichier + " : " + l.Erreur};
         coups.push_back(PrepareCoupMesure(l.Trajectoire, fisik, o.Coupure));
+        if (const std::string peu = VerifieCoupMesure(coups.back()); !peu.empty())
+            throw TErreurCommande{fichier + " : " + peu};
     }
     return coups;
 }
@@ -125,7 +166,26 @@ struct TPartie {
     std::vector<TCoupMesure> Coups;
     std::vector<TResultatAjustement> Avant;
     std::vector<TResultatAjustement> Apres;
+    /// Per shot: why its fitted stroke is refused, empty when it is not.
+    std::vector<std::string> Refus;
+    /// Per shot: the stroke file written with --out-alv.
+    std::vector<std::string> Alv;
 };
+
+/// Refuses the fitted strokes that the controls could not set, and takes them (and the
+/// strokes before) out of the statistics.
+void Refuse(TPartie& p, const TPARAMPHYS& fisik) {
+    p.Refus.assign(p.Coups.size(), {});
+    for (std::size_t i = 0; i < p.Apres.size() && i < p.Coups.size(); ++i) {
+        if (!p.Apres[i].Ajuste) continue;
+        p.Refus[i] = VerifieCoupAjuste(p.Apres[i].Coup, fisik);
+        if (p.Refus[i].empty()) continue;
+        std::fprintf(stderr, "alveran-cli: attention : %s : %s\n", p.Fichiers[i].c_str(),
+                     p.Refus[i].c_str());
+        p.Apres[i].Ajuste = false;
+        if (i < p.Avant.size()) p.Avant[i].Ajuste = false;
+    }
+}
 
 /// Without a constants fit, "before" is the first guess and "after" the fitted stroke.
 std::vector<TResultatAjustement> PremieresEstimations(std::vector<TResultatAjustement> r) {
@@ -139,6 +199,16 @@ void EcritCoups(TJson& json, const TPartie& p) {
         const TResultatAjustement& r = p.Apres[i];
         const TCoupAjuste& c = r.Coup;
         json.DebutObjet().Membre("Fichier", p.Fichiers[i]);
+        // A shot that Ctrl+C left unfitted, or whose fit no stroke of the controls could
+        // make, has no stroke and no RMSE: null, and out of every statistic.
+        if (!r.Ajuste || !p.Refus[i].empty()) {
+            if (!p.Refus[i].empty()) json.Membre("Refus", p.Refus[i]);
+            for (const char* cle : {"Queue", "Positions", "DecalageFrappe", "RmseAvant",
+                                    "RmseApres", "OrdreRespecte"})
+                json.Cle(cle).Nul();
+            json.Membre("Evaluations", r.Evaluations + p.Avant[i].Evaluations).FinObjet();
+            continue;
+        }
         json.Cle("Queue")
             .DebutObjet()
             .Membre("Vq", c.Vq)
@@ -166,31 +236,66 @@ void EcritCoups(TJson& json, const TPartie& p) {
     json.FinTableau();
 }
 
+/// "Dispersion": the player's spreads measured from the fitted strokes, as a "Joueur".
+void EcritDispersion(TJson& json, const std::vector<TResultatAjustement>& r) {
+    std::vector<TCoupQueue> coups;
+    for (const TResultatAjustement& x : r)
+        coups.push_back(
+            {x.Coup.AngleOx, x.Coup.Effet, x.Coup.Hauteur, x.Coup.Vq, x.Coup.AngleTapis, x.Coup.m});
+    const TJoueur j = DispersionCoups(coups);
+    json.Cle("Dispersion")
+        .DebutObjet()
+        .Membre("Essais", static_cast<int64_t>(coups.size()))
+        .Membre("EcartAngle", j.EcartAngle)
+        .Membre("EcartProcede", j.EcartProcede)
+        .Membre("EcartVitesse", j.EcartVitesse)
+        .FinObjet();
+}
+
 int64_t HorsOrdre(const std::vector<TResultatAjustement>& r) {
     int64_t n = 0;
     for (const auto& x : r) n += !x.OrdreRespecte;
     return n;
 }
 
-/// Each shot's fitted stroke and start positions as a stroke file in `dossier`, named after
-/// the tracked file (a suffix when two tracked files share a name).
-void EcritAlv(const std::string& dossier, const TBillardAlveran& modele, const TPartie& p,
-              std::set<std::string>& pris) {
+/// The stroke file of each shot in `dossier`, named after its tracked file (a suffix when two
+/// tracked files share a name).
+void NommeAlv(const std::string& dossier, TPartie& p, std::set<std::string>& pris) {
     namespace fs = std::filesystem;
-    std::error_code ec;
-    fs::create_directories(dossier, ec);
-    if (ec) throw TErreurCommande{"--out-alv : dossier impossible à créer : " + dossier};
-    auto moteur = std::make_unique<TBillardAlveran>(modele);
-    for (std::size_t i = 0; i < p.Coups.size(); ++i) {
-        const std::string base = fs::path(p.Fichiers[i]).stem().string();
+    for (const std::string& fichier : p.Fichiers) {
+        const std::string base = fs::path(fichier).stem().string();
         std::string nom = base;
         for (int k = 2; !pris.insert(nom).second; ++k) nom = base + "-" + std::to_string(k);
+        p.Alv.push_back((fs::path(dossier) / (nom + ".alv")).string());
+    }
+}
+
+/// Before the fit: the folder made, every stroke file's path able to receive it and none of
+/// them a tracked file (through a link either).
+void VerifieAlv(const TOptionsFit& o, const TPartie& a, const TPartie& b) {
+    std::error_code ec;
+    std::filesystem::create_directories(o.DossierAlv, ec);
+    if (ec)
+        throw TErreurCommande{"--out-alv : dossier impossible à créer : " + o.DossierAlv + " : " +
+                              TexteErreurSysteme(ec.value())};
+    for (const TPartie* p : {&a, &b})
+        for (const std::string& chemin : p->Alv) VerifieSortieCommande("--out-alv", chemin, o.Fichiers);
+}
+
+/// Writes each fitted shot's stroke and start positions; the first failure, empty if none.
+std::string EcritAlv(const TBillardAlveran& modele, const TPartie& p) {
+    auto moteur = std::make_unique<TBillardAlveran>(modele);
+    std::string echec;
+    int echecs = 0;
+    for (std::size_t i = 0; i < p.Coups.size(); ++i) {
+        if (!p.Apres[i].Ajuste) continue;
         PlaceCoup(*moteur, p.Coups[i], p.Apres[i].Coup);
         std::string erreur;
-        const std::string chemin = (fs::path(dossier) / (nom + ".alv")).string();
-        if (moteur->EcritPositionQueue(chemin, erreur) == 0)
-            throw TErreurCommande{"--out-alv : " + chemin + " : " + erreur};
+        if (moteur->EcritPositionQueue(p.Alv[i], erreur) == 0 && echecs++ == 0)
+            echec = "--out-alv : " + erreur;
     }
+    if (echecs > 1) echec += " (et " + std::to_string(echecs - 1) + " autre(s) fichier(s))";
+    return echec;
 }
 
 } // namespace
@@ -200,7 +305,7 @@ std::string CmdFit(const TArguments& arguments) {
     const auto modele = std::make_unique<TBillardAlveran>();
     AppliqueOptions(o.Moteur, *modele);
     if (!o.Constantes.empty())
-        if (const std::string probleme = VerifieConstantes(o.Constantes, modele->Fisik);
+        if (const std::string probleme = VerifieConstantes(o.Constantes, modele->Fisik, o.Bornes);
             !probleme.empty())
             throw TErreurCommande{"--constants : " + probleme};
     const std::vector<TCoupMesure> coups = LitCoups(o, modele->Fisik);
@@ -229,8 +334,15 @@ std::string CmdFit(const TArguments& arguments) {
             return std::binary_search(dehors.begin(), dehors.end(), i);
         });
     }
-    TPartie ajustes{Choisis(o.Fichiers, dedans), Choisis(coups, dedans), {}, {}};
-    TPartie horsAjustement{Choisis(o.Fichiers, dehors), Choisis(coups, dehors), {}, {}};
+    TPartie ajustes{Choisis(o.Fichiers, dedans), Choisis(coups, dedans), {}, {}, {}, {}};
+    TPartie horsAjustement{Choisis(o.Fichiers, dehors), Choisis(coups, dehors), {}, {}, {}, {}};
+    // The stroke files' paths are checked before the fit, never once its hours are spent.
+    if (!o.DossierAlv.empty()) {
+        std::set<std::string> pris;
+        NommeAlv(o.DossierAlv, ajustes, pris);
+        NommeAlv(o.DossierAlv, horsAjustement, pris);
+        VerifieAlv(o, ajustes, horsAjustement);
+    }
     std::vector<double> valeurs;
     auto apres = std::make_unique<TBillardAlveran>(*modele);
     std::future<void> travail = std::async(std::launch::async, [&] {
@@ -242,6 +354,7 @@ std::string CmdFit(const TArguments& arguments) {
         }
         TOptionsConstantes oc;
         oc.Indices = o.Constantes;
+        oc.Bornes = o.Bornes;
         oc.Critere = o.Critere;
         TResultatConstantes r =
             AjusteConstantes(*modele, ajustes.Coups, optionsCoup, oc, o.Threads, suivi);
@@ -268,11 +381,14 @@ std::string CmdFit(const TArguments& arguments) {
     travail.get();
     const std::chrono::duration<double> duree = std::chrono::steady_clock::now() - debut;
 
-    // Stopped, some strokes are no fit at all: no stroke file is written from them.
+    Refuse(ajustes, modele->Fisik);
+    Refuse(horsAjustement, modele->Fisik);
+    // Stopped, some strokes are no fit at all: no stroke file is written from them. A file
+    // that cannot be written does not cost the result: it is printed all the same.
+    std::string echecAlv;
     if (!o.DossierAlv.empty() && !interrompu) {
-        std::set<std::string> pris;
-        EcritAlv(o.DossierAlv, *apres, ajustes, pris);
-        EcritAlv(o.DossierAlv, *apres, horsAjustement, pris);
+        echecAlv = EcritAlv(*apres, ajustes);
+        if (echecAlv.empty()) echecAlv = EcritAlv(*apres, horsAjustement);
     }
 
     TJson json;
@@ -284,7 +400,7 @@ std::string CmdFit(const TArguments& arguments) {
     if (!o.Constantes.empty()) {
         json.Cle("Constantes").DebutObjet();
         for (std::size_t k = 0; k < o.Constantes.size(); ++k)
-            json.Membre(TPARAMPHYS::Noms[o.Constantes[k]], valeurs[k]);
+            json.Membre(TPARAMPHYS::NomParametre(o.Constantes[k]), valeurs[k]);
         json.FinObjet()
             .Membre("RmseMoyenneAvant", Critere(TCritere::Moyenne, ajustes.Avant))
             .Membre("RmseMoyenneApres", Critere(TCritere::Moyenne, ajustes.Apres));
@@ -297,8 +413,10 @@ std::string CmdFit(const TArguments& arguments) {
             .Membre("NbOrdreNonRespecte", HorsOrdre(horsAjustement.Apres))
             .FinObjet();
     }
+    if (o.Dispersion) EcritDispersion(json, ajustes.Apres);
     if (interrompu) json.Membre("Interrompu", true);
     json.Membre("Secondes", duree.count()).FinObjet();
+    if (!echecAlv.empty()) throw TSortieIncomplete{json.Texte() + "\n", echecAlv};
     if (interrompu) throw TSortieInterrompue{json.Texte() + "\n"};
     return json.Texte() + "\n";
 }

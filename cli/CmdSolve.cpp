@@ -1,20 +1,27 @@
 // alveran-cli solve FILE.alv [--mode …] [--set NAME=VALUE]... [--aim FROM:TO:STEP]
 //   [--effect FROM:TO:N] [--height FROM:TO:N] [--speed FROM:TO:N] [--threads N] [--shard K/N]
 //   [--min-family N] [--tolerance K] [--cells] [--map PATH.png [--map-speed V --map-height H]]
+//   [--chance [--player …] [--sigma-aim DEG] [--sigma-tip CM] [--sigma-speed PCT] [--samples N]
+//   [--seed N] [--best K] [--chance-families N]]
 // alveran-cli solve --merge PART.json... [--threads N] [--min-family N] [--tolerance K]
-//   [--cells] [--map …]
+//   [--cells] [--map …] [--chance …]
 //
 // Which strokes make the point from the file's position: every stroke of the grid is fired
 // with the file's position, inclination and cue mass, and the scoring ones are grouped into
 // routes and families. A share (--shard) writes a partial result; --merge turns the partial
 // results of every share into the result of the whole grid.
 
+#include "analysis/CoupLePlusSur.h"
+#include "analysis/PipelineRecherche.h"
 #include "analysis/RechercheFamilles.h"
 #include "analysis/RechercheSolutions.h"
 #include "cli/Commandes.h"
+#include "cli/Cout.h"
 #include "cli/Json.h"
 #include "cli/Options.h"
+#include "cli/OptionsJoueur.h"
 #include "cli/SolveJson.h"
+#include "cli/Sorties.h"
 #include "cli/Suivi.h"
 
 #ifdef ALVERAN_AVEC_DESSIN
@@ -34,6 +41,9 @@
 namespace {
 
 constexpr int64_t NbValeursMax = 1'000'000;
+/// --chance: the families whose safest stroke is sought, and the safest listed.
+constexpr int32_t FamillesChanceDefaut = 20;
+constexpr int32_t MeilleursDefaut = 10;
 
 struct TOptionsSolve {
     TOptionsMoteur Moteur;
@@ -48,6 +58,11 @@ struct TOptionsSolve {
     std::optional<int32_t> MinFamille;
     std::optional<int32_t> Tolerance;
     bool Cellules = false;
+    bool Force = false; ///< --force: a search of more than an hour
+    bool Chance = false;                   ///< --chance
+    TOptionsJoueur Joueur;                 ///< the player of --chance
+    std::optional<int32_t> Meilleurs;      ///< --best
+    std::optional<int32_t> FamillesChance; ///< --chance-families
     std::string Carte;
     std::optional<double> CarteVitesse, CarteHauteur;
 };
@@ -113,9 +128,12 @@ void VerifieOptions(const TOptionsSolve& o) {
         if (!ExtensionAlv(o.Fichier))
             throw TErreurCommande{"la recherche demande un fichier de coup .alv : " + o.Fichier};
     }
-    if (o.Partage && (o.MinFamille || o.Tolerance || o.Cellules || !o.Carte.empty()))
-        throw TErreurCommande{"--min-family, --tolerance, --cells et --map portent sur le "
-                              "résultat entier : à donner avec --merge, pas avec --shard"};
+    if (o.Partage && (o.MinFamille || o.Tolerance || o.Cellules || !o.Carte.empty() || o.Chance))
+        throw TErreurCommande{"--min-family, --tolerance, --cells, --map et --chance portent sur "
+                              "le résultat entier : à donner avec --merge, pas avec --shard"};
+    if (!o.Chance && (o.Joueur.Donnee || o.Meilleurs || o.FamillesChance))
+        throw TErreurCommande{"--player, --sigma-*, --samples, --seed, --best et "
+                              "--chance-families demandent --chance"};
     if (o.CarteVitesse.has_value() != o.CarteHauteur.has_value())
         throw TErreurCommande{"--map-speed et --map-height se donnent ensemble"};
     if (o.CarteVitesse && o.Carte.empty())
@@ -160,8 +178,17 @@ TOptionsSolve LitOptions(const TArguments& arguments) {
         } else if (ValeurOption(arguments, i, "--map", v)) {
             if (v.empty()) throw TErreurCommande{"--map sans chemin"};
             o.Carte = v;
+        } else if (LitOptionJoueur(arguments, i, o.Joueur)) {
+        } else if (ValeurOption(arguments, i, "--best", v)) {
+            o.Meilleurs = LitCompte(v, "--best", 1);
+        } else if (ValeurOption(arguments, i, "--chance-families", v)) {
+            o.FamillesChance = LitCompte(v, "--chance-families", 0);
+        } else if (a == "--chance") {
+            o.Chance = true;
         } else if (a == "--cells") {
             o.Cellules = true;
+        } else if (a == "--force") {
+            o.Force = true;
         } else if (a == "--merge") {
             o.Fusion = true;
         } else if (o.Fusion && !(a.size() > 1 && a[0] == '-')) {
@@ -176,6 +203,11 @@ TOptionsSolve LitOptions(const TArguments& arguments) {
         o.Fichier.clear();
     }
     VerifieOptions(o);
+    // The map's path is checked before the search, never once its hours are spent.
+    if (!o.Carte.empty()) {
+        if (o.Fusion) VerifieSortieCommande("--map", o.Carte, o.Parts);
+        else VerifieSortieCommande("--map", o.Carte, std::span(&o.Fichier, 1));
+    }
     return o;
 }
 
@@ -190,26 +222,78 @@ TGrilleRecherche Grille(const TOptionsSolve& o, const TBillardAlveran& moteur) {
     return g;
 }
 
+/// A search of more than a minute is announced (strokes, duration, memory); one of more than an
+/// hour needs --force.
+void AnnonceRecherche(const TBillardAlveran& moteur, const TGrilleRecherche& grille,
+                      const TOptionsSolve& o) {
+    TCout cout;
+    cout.Nombre = NbCoupsATirer(moteur, grille, o.Partage.value_or(TPartageRecherche{}));
+    cout.Unite = "coups";
+    cout.Threads = o.Threads;
+    // A 32-bit code per grid point.
+    cout.OctetsMemoire = DimensionsRecherche(grille).NbPoints() * int64_t{sizeof(uint32_t)};
+    cout.Force = o.Force;
+    cout.SeuilAnnonce = 60;
+    AnnonceCout(moteur, cout);
+}
+
 double Secondes(std::chrono::steady_clock::time_point debut) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
 }
 
-/// The search, its progress shown and Ctrl+C turned into a stop request.
-TCoupsRecherche Cherche(const TBillardAlveran& moteur, const TGrilleRecherche& grille,
-                        const TOptionsSolve& o) {
-    TRechercheSolutions recherche;
-    recherche.Demarre(moteur, grille, o.Threads, o.Partage.value_or(TPartageRecherche{}));
-    SuitTravail(
-        "coups", [&recherche] { return recherche.Termine(); }, [&recherche] { recherche.Arrete(); },
-        [&recherche] {
-            const TProgressionRecherche p = recherche.Progression();
-            return TAvancement{p.Tires, p.ATirer, "Recherche"};
-        });
-    TCoupsRecherche coups = recherche.Attend();
-    if (coups.Interrompu)
+/// Follows the pipeline to its end: its progress on stderr (strokes while firing, trials
+/// while counting) and Ctrl+C turned into a stop request.
+TResultatRecherche Suit(TPipelineRecherche& pipeline, const TInterruption& interruption) {
+    TProgression tirs("coups");
+    TProgression essais("essais");
+    bool arretee = false;
+    while (!pipeline.Termine()) {
+        if (!arretee && interruption.Demandee()) {
+            pipeline.Arrete();
+            arretee = true;
+        }
+        const TAvancementRecherche a = pipeline.Avancement();
+        if (a.Etape == TEtapeRecherche::Tirs) {
+            tirs.Etape("Recherche");
+            tirs.Affiche(a.Faits, a.Total);
+        } else if (a.Total > 0) {
+            tirs.Efface();
+            essais.Etape(a.Etape == TEtapeRecherche::Tolerance ? "Tolérance des familles"
+                                                               : "Chances des familles");
+            essais.Affiche(a.Faits, a.Total);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    tirs.Efface();
+    essais.Efface();
+    TResultatRecherche r = pipeline.Attend();
+    if (r.TirsInterrompus)
         std::fprintf(stderr, "alveran-cli: interrompu après %lld coups tirés\n",
-                     static_cast<long long>(coups.Tires));
-    return coups;
+                     static_cast<long long>(r.Coups.Tires));
+    else if (r.SuiteInterrompue)
+        std::fputs("alveran-cli: interrompu pendant les tolérances ou les chances des familles\n",
+                   stderr);
+    return r;
+}
+
+TOptionsPipeline OptionsPipeline(const TOptionsSolve& o) {
+    TOptionsPipeline p;
+    p.NbThreads = o.Threads;
+    p.Partage = o.Partage.value_or(TPartageRecherche{});
+    p.Regroupe = !o.Partage.has_value();
+    p.MinFamille = o.MinFamille.value_or(MinFamilleDefaut);
+    p.NbTolerance = o.Tolerance.value_or(0);
+    if (o.Chance) {
+        p.EtapeFinale = [&o](const TBillardAlveran& moteur, TResultatRecherche& r,
+                             const std::atomic<bool>& arret,
+                             const std::function<void(int64_t, int64_t)>& progression) {
+            const TTirages tirages(o.Joueur.Essais, o.Joueur.Graine);
+            return ChancesDesFamilles(moteur, r, o.Joueur.Joueur(), tirages,
+                                      o.FamillesChance.value_or(FamillesChanceDefaut), o.Threads,
+                                      arret, progression);
+        };
+    }
+    return p;
 }
 
 #ifdef ALVERAN_AVEC_DESSIN
@@ -222,8 +306,9 @@ int32_t PlusProche(const std::vector<double>& valeurs, double valeur) {
 }
 #endif
 
-void DessineCarte(const TOptionsSolve& o, const TGrilleRecherche& grille,
-                  const TSolutions& solutions) {
+/// Paints and writes the map; empty when written, otherwise which output failed and why.
+std::string DessineCarte(const TOptionsSolve& o, const TGrilleRecherche& grille,
+                         const TSolutions& solutions) {
 #ifdef ALVERAN_AVEC_DESSIN
     TCoupeCarte coupe;
     if (o.CarteVitesse) {
@@ -232,42 +317,28 @@ void DessineCarte(const TOptionsSolve& o, const TGrilleRecherche& grille,
         coupe.Vitesse = PlusProche(v.Vitesses, *o.CarteVitesse);
         coupe.Hauteur = PlusProche(v.Hauteurs, *o.CarteHauteur);
     }
-    if (const std::string probleme = EnregistreCarte(o.Carte, grille, solutions, coupe);
-        !probleme.empty())
-        throw TErreurCommande{probleme};
+    return EnregistreCarte(o.Carte, grille, solutions, coupe);
 #else
     (void)o, (void)grille, (void)solutions;
+    return {};
 #endif
 }
 
-/// Routes, families, their characteristics, the map and the JSON of the whole grid.
-std::string Resultat(const TBillardAlveran& moteur, const TGrilleRecherche& grille,
-                     TCoupsRecherche& coups, const TOptionsSolve& o,
-                     const TInterruption& interruption, double secondesAvant,
+/// The map and the JSON of the whole grid.
+std::string Resultat(TResultatRecherche& r, const TOptionsSolve& o, double secondesAvant,
                      std::chrono::steady_clock::time_point debut) {
-    TSolutions solutions = RoutesEtFamilles(coups, ViseeFaitLeTour(grille.AngleOx),
-                                            o.MinFamille.value_or(MinFamilleDefaut));
-    // After a Ctrl+C, what was found is reported without the long tolerance counts.
-    const int32_t nbTolerance = coups.Interrompu ? 0 : o.Tolerance.value_or(0);
-    TProgression progression("essais");
-    progression.Etape("Tolérance des familles");
-    TSuiviFamilles suiviFamilles;
-    suiviFamilles.Arret = [&interruption] { return interruption.Demandee(); };
-    suiviFamilles.Progression = [&progression](int64_t faits, int64_t total) {
-        progression.Affiche(faits, total);
-    };
-    if (!CaracteriseFamilles(moteur, grille, solutions, nbTolerance, o.Threads, suiviFamilles)) {
-        std::fputs("alveran-cli: interrompu pendant les tolérances des familles\n", stderr);
-        coups.Interrompu = true;
-    }
-    progression.Efface();
-    if (!o.Carte.empty()) DessineCarte(o, grille, solutions);
-
+    // A map that cannot be written does not cost the result: it is printed all the same.
+    const std::string echecCarte =
+        o.Carte.empty() ? std::string() : DessineCarte(o, r.Grille, r.Solutions);
+    r.Coups.Interrompu = r.Interrompu();
     TJson json;
     json.DebutObjet();
-    EcritSolutions(json, grille, coups, solutions, o.Cellules);
+    EcritSolutions(json, r.Grille, r.Coups, r.Solutions, o.Cellules,
+                   o.Chance ? o.Meilleurs.value_or(MeilleursDefaut) : -1);
+    if (o.Chance) EcritJoueur(json, o.Joueur.Joueur());
     json.Membre("Secondes", secondesAvant + Secondes(debut)).FinObjet();
-    if (coups.Interrompu) throw TSortieInterrompue{json.Texte() + "\n"};
+    if (!echecCarte.empty()) throw TSortieIncomplete{json.Texte() + "\n", echecCarte};
+    if (r.Interrompu()) throw TSortieInterrompue{json.Texte() + "\n"};
     return json.Texte() + "\n";
 }
 
@@ -308,7 +379,10 @@ std::string Fusionne(const TOptionsSolve& o, std::chrono::steady_clock::time_poi
         throw TErreurCommande{"parts manquantes : " + std::to_string(indices.size()) + " sur " +
                               std::to_string(premiere.Partage.Nombre)};
     const TInterruption interruption;
-    return Resultat(*premiere.Moteur, premiere.Grille, tout, o, interruption, secondes, debut);
+    TPipelineRecherche pipeline;
+    pipeline.DemarreDepuis(*premiere.Moteur, premiere.Grille, std::move(tout), OptionsPipeline(o));
+    TResultatRecherche r = Suit(pipeline, interruption);
+    return Resultat(r, o, secondes, debut);
 }
 
 } // namespace
@@ -323,14 +397,17 @@ std::string CmdSolve(const TArguments& arguments) {
     AppliqueOptions(o.Moteur, *moteur);
     ChargeCoup(*moteur, o.Fichier);
     const TGrilleRecherche grille = Grille(o, *moteur);
+    AnnonceRecherche(*moteur, grille, o);
 
     // Held from the search to the end, so that Ctrl+C between two stages is not lost.
     const TInterruption interruption;
-    TCoupsRecherche coups = Cherche(*moteur, grille, o);
+    TPipelineRecherche pipeline;
+    pipeline.Demarre(*moteur, grille, OptionsPipeline(o));
+    TResultatRecherche r = Suit(pipeline, interruption);
     if (o.Partage) {
-        std::string partiel = TextePartiel(*moteur, grille, *o.Partage, coups, Secondes(debut));
-        if (coups.Interrompu) throw TSortieInterrompue{std::move(partiel)};
+        std::string partiel = TextePartiel(*moteur, grille, *o.Partage, r.Coups, Secondes(debut));
+        if (r.Coups.Interrompu) throw TSortieInterrompue{std::move(partiel)};
         return partiel;
     }
-    return Resultat(*moteur, grille, coups, o, interruption, 0.0, debut);
+    return Resultat(r, o, 0.0, debut);
 }

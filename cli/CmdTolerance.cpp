@@ -8,6 +8,7 @@
 
 #include "analysis/ToleranceCalcul.h"
 #include "cli/Commandes.h"
+#include "cli/Cout.h"
 #include "cli/Json.h"
 #include "cli/Options.h"
 #include "cli/Suivi.h"
@@ -23,9 +24,6 @@
 #include <thread>
 
 namespace {
-
-/// Longest run started without --force (s).
-constexpr double DureeSansForce = 3600;
 
 /// The text split at commas (empty pieces kept, so that "1,,2" has three).
 std::vector<std::string_view> Morceaux(std::string_view texte) {
@@ -64,37 +62,6 @@ std::array<double, NbNiveauxTolerance> LitIncrements(std::string_view texte) {
     for (int k = 0; k < NbNiveauxTolerance; ++k)
         increments[k] = LitValeurCommande(morceaux[k], "--increments");
     return increments;
-}
-
-/// Seconds one trial of this stroke takes: the central shot fired on a copy of the engine
-/// (later trials must not start from these shots) until about 20 ms have passed.
-double DureeTir(const TBillardAlveran& moteur) {
-    using namespace std::chrono;
-    const auto copie = std::make_unique<TBillardAlveran>(moteur);
-    const auto debut = steady_clock::now();
-    int tirs = 0;
-    do {
-        copie->TireCoup();
-        ++tirs;
-    } while (tirs < 1000 && steady_clock::now() - debut < milliseconds(20));
-    return duration<double>(steady_clock::now() - debut).count() / tirs;
-}
-
-/// The trials of the grid (or share) and how long they should take: one line for stderr.
-/// Above an hour, without --force, the run is refused.
-void AnnonceCout(const TBillardAlveran& moteur, int64_t essais, int threads, bool force) {
-    // The workers share the cores; trials that depend on each other run on one worker.
-    const unsigned coeurs = std::max(1u, std::thread::hardware_concurrency());
-    const int travailleurs =
-        TirsIndependants(moteur) ? std::min(threads, static_cast<int>(coeurs)) : 1;
-    const double secondes = static_cast<double>(essais) * DureeTir(moteur) / travailleurs;
-    const std::string annonce =
-        std::to_string(essais) + " essais, durée estimée : " + TexteDureeTravail(secondes) +
-        " sur " + std::to_string(travailleurs) + (travailleurs > 1 ? " fils" : " fil");
-    if (secondes > DureeSansForce && !force)
-        throw TErreurCommande{annonce +
-                              " ; plus d'une heure : ajoutez --force pour la lancer quand même"};
-    std::fprintf(stderr, "alveran-cli: %s\n", annonce.c_str());
 }
 
 } // namespace
@@ -146,7 +113,13 @@ std::string CmdTolerance(const TArguments& arguments) {
                    stderr);
 
     const int64_t parCombinaison = 2 * static_cast<int64_t>(nombres[5]) + 1;
-    AnnonceCout(*moteur, NbCombinaisonsPartage(grille, partage) * parCombinaison, threads, force);
+    TCout cout;
+    cout.Nombre = NbCombinaisonsPartage(grille, partage) * parCombinaison;
+    cout.Unite = "essais";
+    cout.Threads = threads;
+    cout.Paralleles = TirsIndependants(*moteur);
+    cout.Force = force;
+    AnnonceCout(*moteur, cout);
 
     const auto debut = std::chrono::steady_clock::now();
     TEvaluationParallele<TBillardAlveran> evaluation;

@@ -1,7 +1,7 @@
 #include "cli/FichierBloc.h"
 
 #include "cli/Options.h"
-#include "engine/ProfilIni.h"
+#include "cli/Sorties.h"
 
 #include <filesystem>
 #include <fstream>
@@ -34,21 +34,13 @@ TCoupDb LitFichierBloc(const std::string& chemin) {
 }
 
 void VerifieSortie(const std::string& sortie, const std::string& entree) {
-    std::error_code ec;
-    const fs::file_status etat = fs::status(sortie, ec);
-    if (!fs::exists(etat)) return;
-    // Opening a FIFO would wait for a reader; a device or a folder is no block file.
-    if (!fs::is_regular_file(etat))
-        throw TErreurCommande{"--out n'est pas un fichier ordinaire : " + sortie};
-    // Through a symbolic or hard link too: the shot's own file must never be overwritten.
-    if (fs::equivalent(sortie, entree, ec))
-        throw TErreurCommande{"--out désigne le fichier lu lui-même : " + sortie};
+    VerifieSortieCommande("--out", sortie, std::span(&entree, 1));
 }
 
 void EcritFichierBloc(const std::string& chemin, const TCoupDb& bloc) {
     const TOctetsCoupDb octets = EncodeCoupDb(bloc);
-    // Written beside the target, then renamed over it: a failed write leaves no partial file.
-    if (!RemplaceFichier(
-            chemin, std::string_view(reinterpret_cast<const char*>(octets.data()), octets.size())))
-        throw TErreurCommande{"impossible d'écrire le bloc : " + chemin};
+    if (const std::string echec = EcritSortieCommande(
+            chemin, std::string_view(reinterpret_cast<const char*>(octets.data()), octets.size()));
+        !echec.empty())
+        throw TErreurCommande{echec};
 }

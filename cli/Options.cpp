@@ -20,7 +20,8 @@ std::vector<std::pair<int, double>> LitPreset(std::string_view texte) {
     if (texte == "match") return ValeursTableDeMatch();
     if (texte == "defaut") {
         std::vector<std::pair<int, double>> valeurs;
-        for (int i = 0; i < TPARAMPHYS::NbParametres; ++i)
+        // The model options too: the published defaults are the engine without them.
+        for (int i = 0; i < TPARAMPHYS::NbParametresModele; ++i)
             valeurs.emplace_back(i, TPARAMPHYS::Defaut(i));
         return valeurs;
     }
@@ -148,6 +149,15 @@ int LitThreads(std::string_view texte) {
     if (!LitEntier(texte, n) || n < 1 || n > NbThreadsMax)
         throw TErreurCommande{"--threads : entier entre 1 et " + std::to_string(NbThreadsMax) +
                               " attendu, pas '" + std::string(texte) + "'"};
+    // Threads beyond a few per core only cost memory (an engine copy each) and switching.
+    const int64_t coeurs = std::max(1u, std::thread::hardware_concurrency());
+    if (n > ThreadsParCoeurMax * coeurs) {
+        std::fprintf(stderr, "alveran-cli: --threads %lld ramené à %lld (%d par cœur, %lld %s)\n",
+                     static_cast<long long>(n), static_cast<long long>(ThreadsParCoeurMax * coeurs),
+                     ThreadsParCoeurMax, static_cast<long long>(coeurs),
+                     coeurs > 1 ? "cœurs" : "cœur");
+        n = ThreadsParCoeurMax * coeurs;
+    }
     return static_cast<int>(n);
 }
 

@@ -61,7 +61,10 @@ void TireCoupCharge(TBillardAlveran& moteur, int variante);
 
 /// A whole decimal integer, nothing before or after it.
 bool LitEntier(std::string_view texte, int64_t& valeur);
-/// --threads: an integer from 1 to 1024.
+/// Most threads a command runs per core.
+inline constexpr int ThreadsParCoeurMax = 4;
+/// --threads: an integer from 1 to 1024, brought down (and said so on stderr) to
+/// ThreadsParCoeurMax per core of the machine.
 int LitThreads(std::string_view texte);
 /// One worker per core.
 int ThreadsParDefaut();

@@ -1,13 +1,19 @@
 #include "cli/SolveJson.h"
 
+#include "analysis/Extrait.h"
+#include "analysis/LectureBornee.h"
 #include "cli/Options.h"
+#include "cli/Suivi.h"
 #include "engine/ProfilIni.h"
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <array>
 #include <climits>
+#include <cmath>
 #include <cstdint>
+#include <numbers>
 
 namespace {
 
@@ -47,6 +53,12 @@ void EcritFamille(TJson& json, const TValeursRecherche& v, const TDimensionsRech
         .FinObjet();
     json.Membre("D13", f.D13);
     if (f.Tolerance >= 0) json.Membre("Tolerance", f.Tolerance);
+    if (f.Chance) {
+        json.Cle("Chance").DebutObjet();
+        EcritChanceCoup(json, *f.Chance);
+        json.Membre("ProbabiliteCentre", f.Chance->ChanceCentre.Probabilite);
+        json.FinObjet();
+    }
     json.FinObjet();
 }
 
@@ -171,8 +183,24 @@ TCoupsRecherche LitCoups(const json& j, const TGrilleRecherche& grille) {
 
 } // namespace
 
+void EcritChanceCoup(TJson& json, const TCoupSur& sur) {
+    json.Membre("Probabilite", sur.Chance.Probabilite)
+        .Cle("Intervalle")
+        .DebutTableau()
+        .Nombre(sur.Chance.Bas)
+        .Nombre(sur.Chance.Haut)
+        .FinTableau();
+    json.Cle("Coup")
+        .DebutObjet()
+        .Membre("AngleOx", sur.Coup.AngleOx * 180.0 / std::numbers::pi)
+        .Membre("Effet", sur.Coup.Effet)
+        .Membre("Hauteur", sur.Coup.Hauteur)
+        .Membre("Vq", sur.Coup.Vq)
+        .FinObjet();
+}
+
 void EcritSolutions(TJson& json, const TGrilleRecherche& grille, const TCoupsRecherche& coups,
-                    const TSolutions& solutions, bool cellules) {
+                    const TSolutions& solutions, bool cellules, int32_t plusSurs) {
     const TValeursRecherche v = ValeursRecherche(grille);
     const TDimensionsRecherche& d = coups.Dimensions;
     EcritGrille(json, grille);
@@ -189,6 +217,18 @@ void EcritSolutions(TJson& json, const TGrilleRecherche& grille, const TCoupsRec
         json.FinTableau().FinObjet();
     }
     json.FinTableau();
+    if (plusSurs >= 0) {
+        json.Cle("PlusSurs").DebutTableau();
+        for (size_t k = 0; k < solutions.PlusSurs.size() && k < static_cast<size_t>(plusSurs);
+             ++k) {
+            const TRoute& route = solutions.Routes[solutions.PlusSurs[k].Route];
+            const TFamille& f = route.Familles[solutions.PlusSurs[k].Famille];
+            json.DebutObjet().Membre("Sequence", route.Sequence).Membre("Famille", f.Numero);
+            EcritChanceCoup(json, *f.Chance);
+            json.FinObjet();
+        }
+        json.FinTableau();
+    }
     if (!cellules) return;
     json.Cle("Cellules").DebutTableau();
     for (const TCoupReussi& c : solutions.Coups) {
@@ -226,20 +266,107 @@ std::string TextePartiel(const TBillardAlveran& moteur, const TGrilleRecherche& 
                 .FinTableau();
     json.FinTableau();
     json.Membre("Secondes", secondes).FinObjet();
-    return json.Texte() + "\n";
+    return AvecEmpreinte(json.Texte()) + "\n";
+}
+
+namespace {
+
+constexpr std::string_view DebutEmpreinte = ",\"Empreinte\":\"";
+
+/// FNV-1a, 64 bits: any change to the text changes it (this tells an edited part from the one
+/// written, it does not stop a forger who recomputes it).
+std::string Empreinte(std::string_view texte) {
+    uint64_t h = 14695981039346656037ull;
+    for (const char c : texte) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 1099511628211ull;
+    }
+    static constexpr char Hex[] = "0123456789abcdef";
+    std::string s(16, '0');
+    for (int k = 15; k >= 0; --k, h >>= 4) s[static_cast<size_t>(k)] = Hex[h & 0xF];
+    return s;
+}
+
+/// The text of the part before its digest, once the digest is found to match it; the JSON
+/// object it closes, ready to parse.
+std::string_view CorpsSigne(const std::string& texte, const std::string& chemin) {
+    std::string_view t = texte;
+    while (!t.empty() && (t.back() == '\n' || t.back() == '\r')) t.remove_suffix(1);
+    const size_t debut = t.rfind(DebutEmpreinte);
+    const size_t valeur = debut + DebutEmpreinte.size();
+    if (debut == std::string_view::npos || t.size() != valeur + 16 + 2 || !t.ends_with("\"}"))
+        throw TErreurCommande{chemin + " : part sans empreinte (pas écrite par solve --shard, ou "
+                                       "modifiée)"};
+    if (t.substr(valeur, 16) != Empreinte(t.substr(0, debut)))
+        throw TErreurCommande{chemin + " : part modifiée depuis son écriture (l'empreinte ne "
+                                       "correspond plus)"};
+    return t;
+}
+
+/// What a part claims, checked against itself: its cells in its share's blocks and counted in
+/// Reussis, its sequences in text order and each used, its strokes fired within its share.
+std::string VerifiePartiel(const TPartielLu& p, size_t nbCellules) {
+    if (!std::isfinite(p.Secondes) || p.Secondes < 0) return "durée négative ou non finie";
+    const TCoupsRecherche& c = p.Coups;
+    for (size_t k = 1; k < c.Sequences.size(); ++k)
+        if (!(c.Sequences[k - 1] < c.Sequences[k]))
+            return "séquences hors de l'ordre du texte ou répétées";
+    std::vector<bool> utilisee(c.Sequences.size(), false);
+    int64_t cellules = 0;
+    for (size_t i = 0; i < c.Codes.size(); ++i) {
+        if (c.Codes[i] == 0) continue;
+        ++cellules;
+        utilisee[c.Codes[i] - 1] = true;
+        const auto bloc = static_cast<int64_t>(i) / TailleBlocRecherche;
+        if (bloc % p.Partage.Nombre != p.Partage.Indice)
+            return "cellule " + std::to_string(i) + " hors des blocs de la part";
+    }
+    if (cellules != static_cast<int64_t>(nbCellules)) return "cellule donnée deux fois";
+    if (std::find(utilisee.begin(), utilisee.end(), false) != utilisee.end())
+        return "séquence sans cellule";
+    if (c.Reussis != cellules)
+        return "Reussis = " + std::to_string(c.Reussis) + " pour " + std::to_string(cellules) +
+               " cellules";
+    const int64_t aTirer = NbCoupsATirer(*p.Moteur, p.Grille, p.Partage);
+    if (c.Tires > aTirer || (!c.Interrompu && c.Tires != aTirer))
+        return "Tires = " + std::to_string(c.Tires) + " pour " + std::to_string(aTirer) +
+               " coups à tirer dans la part";
+    if (c.Reussis > c.Tires) return "plus de coups réussis que de coups tirés";
+    return {};
+}
+
+} // namespace
+
+std::string AvecEmpreinte(std::string_view objet) {
+    std::string texte(objet.substr(0, objet.size() - 1)); // without its closing brace
+    const std::string empreinte = Empreinte(texte);
+    texte.append(DebutEmpreinte).append(empreinte).append("\"}");
+    return texte;
 }
 
 TPartielLu LitPartiel(const std::string& chemin) {
     std::string texte;
-    if (!ChargeTexte(chemin, texte))
+    const TInterruption interruption; // a large part takes a while: Ctrl+C stops the reading
+    switch (const TLectureBornee lecture = LitFichierBorne(
+                chemin, TailleMaxPartiel, texte, [&] { return interruption.Demandee(); })) {
+    case TLectureBornee::Lu:
+        break;
+    case TLectureBornee::Absent:
+    case TLectureBornee::Illisible:
         throw TErreurCommande{"résultat partiel introuvable ou illisible : " + chemin};
+    case TLectureBornee::Interrompu:
+        throw TSortieInterrompue{""};
+    case TLectureBornee::TropGros:
+        throw TErreurCommande{TexteLectureBornee(lecture, chemin, TailleMaxPartiel)};
+    }
     return LitPartielTexte(texte, chemin);
 }
 
 TPartielLu LitPartielTexte(const std::string& texte, const std::string& chemin,
                            int64_t nbPointsMax) {
     try {
-        const json j = json::parse(texte);
+        const std::string_view corps = CorpsSigne(texte, chemin);
+        const json j = json::parse(corps);
         if (!j.is_object() || !j.contains("Partiel"))
             throw TErreurCommande{"pas un résultat partiel de solve --shard : " + chemin};
         TPartielLu p;
@@ -253,10 +380,14 @@ TPartielLu LitPartielTexte(const std::string& texte, const std::string& chemin,
         p.Moteur = LitMoteur(j.at("Moteur"));
         p.Coups = LitCoups(j, p.Grille);
         p.Secondes = j.at("Secondes").get<double>();
+        if (const std::string probleme = VerifiePartiel(p, j.at("Coups").size()); !probleme.empty())
+            throw TErreurCommande{chemin + " : " + probleme};
         p.Origine = j.at("Grille").dump() + j.at("Moteur").dump();
         return p;
     } catch (const json::exception& e) {
-        throw TErreurCommande{"résultat partiel incorrect : " + chemin + " : " + e.what()};
+        // The parser quotes what it read: at most a few dozen characters, made visible.
+        throw TErreurCommande{"résultat partiel incorrect : " + chemin + " : " +
+                              Extrait(e.what(), 2 * LongueurExtrait)};
     } catch (const TErreurCommande& e) {
         throw TErreurCommande{
             e.Message.find(chemin) == std::string::npos ? chemin + " : " + e.Message : e.Message};

@@ -2,7 +2,9 @@
 
 #include "cli/Commandes.h"
 #include "cli/Options.h"
+#include "cli/Sorties.h"
 #include "cli/Suivi.h"
+#include "engine/EcritureFichier.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -40,18 +42,7 @@ int Erreur(std::string_view message) {
 
 /// The reason of a failed write, as the user would say it; empty when errno tells nothing.
 std::string RaisonEchec(int erreur) {
-    switch (erreur) {
-    case 0:
-        return "";
-    case ENOSPC:
-        return " : plus de place sur le disque";
-    case EFBIG:
-        return " : fichier trop gros";
-    case EIO:
-        return " : erreur d'entrée-sortie";
-    default:
-        return " : erreur système " + std::to_string(erreur);
-    }
+    return erreur == 0 ? std::string() : " : " + TexteErreurSysteme(erreur);
 }
 
 /// Writes all of `texte` on stdout and flushes it. A large text bypasses the stdio buffer, so
@@ -83,6 +74,10 @@ int main(int argc, char** argv) {
         } catch (const TSortieInterrompue& e) {
             const int statut = EcritSortie(e.Sortie);
             return statut != 0 ? statut : StatutInterrompu;
+        } catch (const TSortieIncomplete& e) {
+            // The result is printed all the same: only the named output file is missing.
+            EcritSortie(e.Sortie);
+            return Erreur(e.Message);
         } catch (const TErreurCommande& e) {
             return Erreur(e.Message);
         } catch (const std::exception& e) {

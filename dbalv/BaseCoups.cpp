@@ -2,6 +2,7 @@
 
 #include "engine/C1_Types.h"
 
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -11,6 +12,7 @@
 #include <QVariant>
 
 #include <span>
+#include <sys/stat.h>
 
 namespace {
 
@@ -106,6 +108,8 @@ QString TexteRefus(const TEchecAjout& echec) {
     case TTransportDbAlv::rTableIncompatible:
         return QStringLiteral("sa table « coups » n'a pas les colonnes attendues : %1")
             .arg(echec.Texte);
+    case TTransportDbAlv::rBaseDeplacee:
+        return echec.Texte;
     default:
         return QStringLiteral("dbAlv ne peut pas y écrire : %1").arg(echec.Texte);
     }
@@ -145,6 +149,34 @@ bool TBaseCoups::Ouvre(const QString& chemin, QString* erreur) {
         return false;
     }
     CheminFichier = chemin;
+    struct stat etat {};
+    if (::stat(QFile::encodeName(chemin).constData(), &etat) == 0) {
+        Peripherique = etat.st_dev;
+        Inode = etat.st_ino;
+    }
+    return true;
+}
+
+bool TBaseCoups::SuitLeFichier(TEchecAjout* echec) {
+    struct stat etat {};
+    if (::stat(QFile::encodeName(CheminFichier).constData(), &etat) != 0) {
+        if (echec)
+            *echec = {TTransportDbAlv::rBaseDeplacee,
+                      QStringLiteral("la base « %1 » a été déplacée ou supprimée")
+                          .arg(CheminFichier)};
+        return false;
+    }
+    if (etat.st_dev == Peripherique && etat.st_ino == Inode) return true;
+    // Back at its path, or another file put there: that is the database now.
+    QString erreur;
+    if (!Ouvre(CheminFichier, &erreur)) {
+        if (echec)
+            *echec = {TTransportDbAlv::rEchecEcriture,
+                      QStringLiteral("la base « %1 » a changé et ne s'ouvre pas : %2")
+                          .arg(CheminFichier, erreur)};
+        return false;
+    }
+    ++NbReouvertures;
     return true;
 }
 
@@ -200,6 +232,7 @@ qint64 TBaseCoups::Ajoute(const QByteArray& bloc, quint64 expediteur, const QDat
         if (echec) *echec = {TTransportDbAlv::rEchecEcriture, QStringLiteral("base non ouverte")};
         return 0;
     }
+    if (!SuitLeFichier(echec)) return 0;
     return Insere(bloc, expediteur, recu, echec);
 }
 

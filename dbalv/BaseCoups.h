@@ -46,18 +46,30 @@ class TBaseCoups {
     QString Chemin() const { return CheminFichier; }
 
     /// Stores a block of exactly 296 bytes; returns its id, or 0 on failure with `echec` set.
+    /// The file is first checked at its path: gone (deleted, renamed), the shot is refused
+    /// with rBaseDeplacee; back or replaced by another file, that file is opened (checked as
+    /// Ouvre checks it) and the shot goes there.
     qint64 Ajoute(const QByteArray& bloc, quint64 expediteur, const QDateTime& recu,
                   TEchecAjout* echec = nullptr);
     /// Every stored shot, in the order received.
     std::vector<TCoupStocke> Liste() const;
     std::optional<TCoupStocke> Coup(qint64 id) const;
 
+    /// How many times the file was opened again after it had moved (the list may differ).
+    int Reouvertures() const { return NbReouvertures; }
+
   private:
     bool Verifie(QString* erreur);
+    /// The file at CheminFichier is still the one open; reopens it when another is there.
+    bool SuitLeFichier(TEchecAjout* echec);
     /// The INSERT itself: the new id, or 0 with `echec` set.
     qint64 Insere(const QByteArray& bloc, quint64 expediteur, const QDateTime& recu,
                   TEchecAjout* echec);
 
     QString NomConnexion;
     QString CheminFichier;
+    /// Identity of the open file (device, inode), to tell it from one put in its place.
+    quint64 Peripherique = 0;
+    quint64 Inode = 0;
+    int NbReouvertures = 0;
 };

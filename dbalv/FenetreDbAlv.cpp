@@ -109,27 +109,27 @@ bool TFenetreDbAlv::Demarre(QString* erreur) {
         return refuse(QStringLiteral("dbAlv est déjà ouvert : un seul dbAlv reçoit les coups."));
     // The name alone does not keep two writers off one file: a dbAlv whose socket went away,
     // or one started with another runtime folder, would not be seen. The lock beside the file
-    // goes with the process (a dead owner's lock is taken over), whatever its age.
-    Verrou.setStaleLockTime(0);
-    if (!Verrou.tryLock(0)) {
-        if (Verrou.error() == QLockFile::LockFailedError)
-            return refuse(QStringLiteral("dbAlv est déjà ouvert sur la base « %1 » : un seul "
-                                         "dbAlv y écrit.")
-                              .arg(CheminBase));
-        if (Verrou.error() == QLockFile::PermissionError)
-            return refuse(QStringLiteral("dbAlv ne peut pas écrire dans le dossier de la base "
-                                         "« %1 » (verrou « %1.lock »).")
-                              .arg(CheminBase));
-        return refuse(QStringLiteral("impossible de créer le verrou « %1.lock ».").arg(CheminBase));
+    // is an OS lock that dies with its process: whatever a file left there holds, only a
+    // running dbAlv refuses.
+    switch (Verrou.Prend()) {
+    case TVerrouBase::vPris:
+        break;
+    case TVerrouBase::vTenu:
+        return refuse(QStringLiteral("dbAlv est déjà ouvert sur la base « %1 » : un seul "
+                                     "dbAlv y écrit.")
+                          .arg(CheminBase));
+    case TVerrouBase::vImpossible:
+        return refuse(QStringLiteral("impossible de prendre le verrou de la base « %1 » : %2")
+                          .arg(CheminBase, Verrou.Raison()));
     }
     QString raison;
     if (!Coups.Ouvre(CheminBase, &raison)) {
-        Verrou.unlock();
+        Verrou.Libere();
         return refuse(
             QStringLiteral("impossible d'ouvrir la base « %1 » : %2").arg(CheminBase, raison));
     }
     if (!Liaison.Ecoute(NomServeur, &raison)) {
-        Verrou.unlock();
+        Verrou.Libere();
         return refuse(QStringLiteral("dbAlv ne peut pas recevoir de coups sous le nom « %1 » : %2")
                           .arg(NomServeur, raison));
     }
@@ -142,7 +142,14 @@ bool TFenetreDbAlv::Demarre(QString* erreur) {
 void TFenetreDbAlv::BlocRecu(const QByteArray& bloc, quint64 dwData) {
     TEchecAjout echec;
     const QDateTime recu = QDateTime::currentDateTimeUtc();
+    const int reouvertures = Coups.Reouvertures();
     const qint64 id = Coups.Ajoute(bloc, dwData, recu, &echec);
+    if (Coups.Reouvertures() != reouvertures) {
+        // Another file (or the same one back) at the database's path: list what it holds.
+        Table->setRowCount(0);
+        for (const TCoupStocke& c : Coups.Liste())
+            if (c.Id != id) AjouteLigne(c);
+    }
     if (id == 0) {
         // The sender learns it from the answer; the user here from the banner.
         Liaison.FixeReponse(echec.Code);

@@ -4,9 +4,9 @@
 
 #include "transport/TransportDbAlv.h"
 #include "dbalv/BaseCoups.h"
+#include "dbalv/VerrouBase.h"
 
 #include <QHash>
-#include <QLockFile>
 #include <QMainWindow>
 
 class QLabel;
@@ -67,7 +67,7 @@ class TFenetreDbAlv : public QMainWindow {
 
     QString CheminBase;
     QString NomServeur;
-    QLockFile Verrou;
+    TVerrouBase Verrou;
     TBaseCoups Coups;
     TTransportDbAlv Liaison;
     QTableWidget* Table = nullptr;

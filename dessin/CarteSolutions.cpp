@@ -243,3 +243,43 @@ QImage DessineCarte(const TGrilleRecherche& grille, const TSolutions& solutions,
     DessineLegende(p, QPoint(g.Zone.right() + 21, MargeHaut), legende);
     return image;
 }
+
+QColor CouleurChance(double p) {
+    const double t = std::clamp(p, 0.0, 1.0);
+    const auto m = [t](int a, int b) { return static_cast<int>(std::lround(a + (b - a) * t)); };
+    return QColor(m(255, 0), m(240, 104), m(160, 55));
+}
+
+QImage DessineCarteChances(const TGrilleRecherche& grille, const TCoupeCarte& coupe,
+                           const std::vector<double>& chances, const QString& joueur) {
+    const TDimensionsRecherche d = DimensionsRecherche(grille);
+    const TValeursRecherche v = ValeursRecherche(grille);
+    const TGeometrieCarte g = GeometrieCarte(d);
+    const QLocale locale;
+    std::vector<TLegende> legende;
+    for (int pourcent : {0, 25, 50, 75, 100})
+        legende.push_back({CouleurChance(pourcent / 100.0),
+                           QStringLiteral("réussite %1 %").arg(locale.toString(pourcent))});
+    legende.push_back({CouleurVide, QStringLiteral("aucun coup réussi")});
+
+    const int largeur = g.Zone.right() + 1 + 20 + LargeurLegende;
+    const int hauteur = std::max(g.Zone.bottom() + 1 + MargeBas,
+                                 MargeHaut + static_cast<int>(legende.size()) * LigneLegende + 10);
+    QImage image(largeur, hauteur, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.fillRect(g.Zone, CouleurVide);
+    for (int e = 0; e < d.NbEffets; ++e)
+        for (int a = 0; a < d.NbAngles; ++a) {
+            const size_t k =
+                static_cast<size_t>(e) * static_cast<size_t>(d.NbAngles) + static_cast<size_t>(a);
+            if (k < chances.size() && chances[k] >= 0)
+                p.fillRect(g.Cellule(a, e), CouleurChance(chances[k]));
+        }
+    DessineAxes(p, g, v, grille);
+    p.setFont(Police(13, true));
+    p.drawText(QRect(g.Zone.left(), 4, largeur - g.Zone.left(), 20), Qt::AlignLeft,
+               Titre(v, coupe) + QStringLiteral(" — réussite (%1)").arg(joueur));
+    DessineLegende(p, QPoint(g.Zone.right() + 21, MargeHaut), legende);
+    return image;
+}

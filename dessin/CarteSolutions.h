@@ -45,3 +45,11 @@ QColor CouleurCompte(int32_t n, int32_t max);
 
 QImage DessineCarte(const TGrilleRecherche& grille, const TSolutions& solutions,
                     const TCoupeCarte& coupe);
+
+/// Shade of a cell where the stroke's chance is `p` (0 to 1): from a pale yellow to a dark
+/// green.
+QColor CouleurChance(double p);
+/// The map of one speed and height coloured by the chance of each scoring stroke:
+/// `chances` holds one value per cell, aim fastest, −1 where nothing scores.
+QImage DessineCarteChances(const TGrilleRecherche& grille, const TCoupeCarte& coupe,
+                           const std::vector<double>& chances, const QString& joueur);

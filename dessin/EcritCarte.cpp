@@ -1,8 +1,9 @@
 #include "dessin/EcritCarte.h"
 #include "dessin/CarteSolutions.h"
+#include "engine/EcritureFichier.h"
 
 #include <QGuiApplication>
-#include <QImageWriter>
+#include <QBuffer>
 #include <QString>
 
 #include <memory>
@@ -25,8 +26,12 @@ std::string EnregistreCarte(const std::string& chemin, const TGrilleRecherche& g
     }
 
     const QImage image = DessineCarte(grille, solutions, coupe);
-    QImageWriter ecrivain(QString::fromStdString(chemin), "png");
-    if (!ecrivain.write(image))
-        return "carte non écrite : " + chemin + " (" + ecrivain.errorString().toStdString() + ")";
-    return {};
+    // Encoded in memory, then written whole or not at all: never a half PNG over an old map.
+    QByteArray octets;
+    QBuffer tampon(&octets);
+    tampon.open(QIODevice::WriteOnly);
+    if (!image.save(&tampon, "PNG")) return "carte non écrite : " + chemin + " : codage PNG impossible";
+    const std::string raison = EcritFichierEntier(
+        chemin, std::string_view(octets.constData(), static_cast<std::size_t>(octets.size())));
+    return raison.empty() ? std::string() : "carte non écrite : " + chemin + " : " + raison;
 }

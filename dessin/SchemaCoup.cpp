@@ -1,7 +1,11 @@
 #include "dessin/SchemaCoup.h"
 
+#include "analysis/SystemeDiamants.h"
 #include "dessin/TexteCoup.h"
+#include "engine/EcritureFichier.h"
 
+#include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
@@ -9,7 +13,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
-#include <QSaveFile>
 #include <QSvgGenerator>
 
 #include <algorithm>
@@ -51,13 +54,26 @@ QPolygonF Fleche(QPointF pointe, QPointF sens, double taille) {
     return QPolygonF({pointe, base + travers * (0.45 * taille), base - travers * (0.45 * taille)});
 }
 
-/// The table's outer size in cm: length (across the screen) and width (down).
+/// A ball's disc at record i: opaque at the start, see-through with a dashed outline at the end.
+void DessineBille(QPainter& p, const TBillardAlveran& moteur, const TRepere& r, int n, int i,
+                  const QColor& couleur, bool depart) {
+    const double rayon = moteur.Fisik.RayonBilles() * r.PixParCm;
+    QColor fond = couleur;
+    if (!depart) fond.setAlphaF(0.45f);
+    QPen contour(Qt::black, 1.0);
+    if (!depart) contour.setStyle(Qt::DashLine);
+    p.setPen(contour);
+    p.setBrush(fond);
+    p.drawEllipse(Pixel(moteur, r, n, i), rayon, rayon);
+}
+
+} // namespace
+
 QSizeF TableCm(const TBillardAlveran& moteur) {
     const double j = moteur.Fisik.largeurJeu();
     const double cadre = 2 * (LargeurBois + LargeurBandes);
     return {2 * j + cadre, j + cadre};
 }
-
 void DessineTable(QPainter& p, const TBillardAlveran& moteur, const TRepere& r) {
     const double j = moteur.Fisik.largeurJeu();
     const auto rectangle = [&](double demiLargeur, double demiLongueur) {
@@ -98,21 +114,6 @@ void DessineTable(QPainter& p, const TBillardAlveran& moteur, const TRepere& r) 
          {std::pair{0.0, 0.0}, {0.0, 2.0}, {0.0, -2.0}, {-0.514, -2.0}, {0.514, -2.0}})
         p.drawEllipse(r.VersPixels(x * diamant, y * diamant), rayon, rayon);
 }
-
-/// A ball's disc at record i: opaque at the start, see-through with a dashed outline at the end.
-void DessineBille(QPainter& p, const TBillardAlveran& moteur, const TRepere& r, int n, int i,
-                  const QColor& couleur, bool depart) {
-    const double rayon = moteur.Fisik.RayonBilles() * r.PixParCm;
-    QColor fond = couleur;
-    if (!depart) fond.setAlphaF(0.45f);
-    QPen contour(Qt::black, 1.0);
-    if (!depart) contour.setStyle(Qt::DashLine);
-    p.setPen(contour);
-    p.setBrush(fond);
-    p.drawEllipse(Pixel(moteur, r, n, i), rayon, rayon);
-}
-
-} // namespace
 
 // ---------------------------------------------------------------------------------------------
 // The pieces shared with the table
@@ -203,6 +204,35 @@ void DessineNumerosBandes(QPainter& p, const TBillardAlveran& moteur, const TRep
     }
 }
 
+void DessineDiamantsBandes(QPainter& p, const TBillardAlveran& moteur, const TRepere& r,
+                           double taille, const QLocale& locale) {
+    const double L = moteur.Fisik.largeurJeu();
+    // Further in than the contact's order number, so that both can be shown.
+    const double ecart = 5.2 * moteur.Fisik.RayonBilles();
+    QFont police(QStringLiteral("Liberation Sans"));
+    police.setPixelSize(std::max(6, static_cast<int>(std::lround(taille))));
+    p.setFont(police);
+    const QFontMetricsF mesure(police);
+    for (const int i : ContactsBandes(moteur)) {
+        const TVecteur& pos = moteur.Trajets[1][i].Position;
+        const int numero = moteur.Contres[i];
+        double x = pos.x, y = pos.y;
+        if (numero == 1 || numero == 3)
+            x -= std::copysign(ecart, pos.x);
+        else
+            y -= std::copysign(ecart, pos.y);
+        const QString texte = locale.toString(NumeroDiamant(numero, pos, L), 'f', 1);
+        const QPointF centre = r.VersPixels(x, y);
+        const QSizeF boite(mesure.horizontalAdvance(texte) + 4, mesure.height());
+        const QRectF rect(centre - QPointF(boite.width() / 2, boite.height() / 2), boite);
+        const bool apresPoint = moteur.PointReussi && i > moteur.IndicePoint;
+        p.setPen(QPen(apresPoint ? Qt::gray : QColor(40, 70, 200), 1.0));
+        p.setBrush(Qt::white);
+        p.drawRect(rect);
+        p.drawText(rect, Qt::AlignCenter, texte);
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // The diagram
 
@@ -263,6 +293,7 @@ void DessineSchema(QPainter& p, const TSchemaCoup& schema) {
     for (int n = 1; n <= 3; ++n)
         DessineBille(p, moteur, r, n, 0, schema.Couleurs[static_cast<size_t>(n - 1)], true);
     DessineNumerosBandes(p, moteur, r, 13.0);
+    if (schema.NumerosDiamants) DessineDiamantsBandes(p, moteur, r, 12.0, QLocale());
 
     QFont police(QStringLiteral("Liberation Sans"));
     police.setPixelSize(static_cast<int>(TaillePoliceLegende));
@@ -277,6 +308,32 @@ void DessineSchema(QPainter& p, const TSchemaCoup& schema) {
     p.restore();
 }
 
+QByteArray OctetsSchema(const TSchemaCoup& schema, bool svg) {
+    const QSizeF taille = TailleSchema(schema);
+    QByteArray octets;
+    QBuffer tampon(&octets);
+    tampon.open(QIODevice::WriteOnly);
+    if (svg) {
+        QSvgGenerator generateur;
+        generateur.setOutputDevice(&tampon);
+        generateur.setSize(taille.toSize());
+        generateur.setViewBox(QRectF(QPointF(0, 0), taille));
+        generateur.setTitle(QStringLiteral("Schéma du coup"));
+        generateur.setDescription(schema.Legende.join(QLatin1Char('\n')));
+        QPainter p;
+        if (!p.begin(&generateur)) return {};
+        DessineSchema(p, schema);
+        if (!p.end()) return {};
+    } else {
+        QImage image(taille.toSize(), QImage::Format_RGB32);
+        QPainter p(&image);
+        DessineSchema(p, schema);
+        p.end();
+        if (!image.save(&tampon, "PNG")) return {};
+    }
+    return octets;
+}
+
 bool EcritSchema(const TSchemaCoup& schema, const QString& nom, QString& erreur) {
     const QString extension = QFileInfo(nom).suffix().toLower();
     const bool svg = extension == QStringLiteral("svg");
@@ -284,37 +341,18 @@ bool EcritSchema(const TSchemaCoup& schema, const QString& nom, QString& erreur)
         erreur = QStringLiteral("extension inconnue (.svg ou .png attendu) : %1").arg(nom);
         return false;
     }
-    // Written beside the target and renamed at the end: a failed write leaves any file that
+    // Painted in memory, then written whole or not at all: a failed write leaves any file that
     // was there as it was.
-    QSaveFile fichier(nom);
-    const QString impossible = QStringLiteral("impossible d'écrire dans %1").arg(nom);
-    if (!fichier.open(QIODevice::WriteOnly)) {
-        erreur = impossible;
-        return false;
-    }
-    const QSizeF taille = TailleSchema(schema);
-    bool ecrit = false;
-    if (svg) {
-        QSvgGenerator generateur;
-        generateur.setOutputDevice(&fichier);
-        generateur.setSize(taille.toSize());
-        generateur.setViewBox(QRectF(QPointF(0, 0), taille));
-        generateur.setTitle(QStringLiteral("Schéma du coup"));
-        generateur.setDescription(schema.Legende.join(QLatin1Char('\n')));
-        QPainter p;
-        if (p.begin(&generateur)) {
-            DessineSchema(p, schema);
-            ecrit = p.end();
-        }
-    } else {
-        QImage image(taille.toSize(), QImage::Format_RGB32);
-        QPainter p(&image);
-        DessineSchema(p, schema);
-        p.end();
-        ecrit = image.save(&fichier, "PNG");
-    }
-    if (!ecrit || !fichier.commit()) {
-        erreur = impossible;
+    const QByteArray octets = OctetsSchema(schema, svg);
+    const std::string raison =
+        octets.isEmpty()
+            ? std::string("dessin impossible")
+            : EcritFichierEntier(QFile::encodeName(nom).toStdString(),
+                                 std::string_view(octets.constData(),
+                                                  static_cast<std::size_t>(octets.size())));
+    if (!raison.empty()) {
+        erreur = QStringLiteral("impossible d'écrire dans %1 : %2")
+                     .arg(nom, QString::fromStdString(raison));
         return false;
     }
     return true;

@@ -7,6 +7,7 @@
 
 #include "engine/C8_BillardAlveran.h"
 
+#include <QByteArray>
 #include <QColor>
 #include <QLocale>
 #include <QPointF>
@@ -29,6 +30,11 @@ struct TRepere {
     }
 };
 
+/// The table's outer size in cm, wood included: length (across the screen) and width (down).
+QSizeF TableCm(const TBillardAlveran& moteur);
+/// The wood, cushions, cloth, diamonds, grid and spots of `moteur`'s table.
+void DessineTable(QPainter& p, const TBillardAlveran& moteur, const TRepere& r);
+
 /// Records at which the cue ball (engine ball 1) met a cushion, in order. The same rule as the
 /// cushion count of the characteristics: a cushion impact that set ball 1's contact.
 std::vector<int> ContactsBandes(const TBillardAlveran& moteur);
@@ -50,6 +56,12 @@ void DessineFlechesSens(QPainter& p, const TBillardAlveran& moteur, const TReper
 void DessineNumerosBandes(QPainter& p, const TBillardAlveran& moteur, const TRepere& r,
                           double taille);
 
+/// Beside each cushion contact of the cue ball, its diamond number on that rail with one
+/// decimal, as NumeroDiamant counts: long rails from the short rail at +y, short rails from
+/// the long rail at +x. Contacts after the point are drawn in grey.
+void DessineDiamantsBandes(QPainter& p, const TBillardAlveran& moteur, const TRepere& r,
+                           double taille, const QLocale& locale);
+
 /// Everything the diagram shows.
 struct TSchemaCoup {
     /// The fired shot: records, table dimensions, stroke; at least as long-lived as the schema.
@@ -58,6 +70,8 @@ struct TSchemaCoup {
     std::array<QColor, 3> Couleurs = {QColor(Qt::white), QColor(Qt::red), QColor(Qt::yellow)};
     /// Caption lines under the table (the stroke, the result).
     QStringList Legende;
+    /// Each cushion contact of the cue ball with its diamond number.
+    bool NumerosDiamants = false;
 };
 
 /// The caption of a shot: the stroke, the game mode, then the result text's facts.
@@ -70,6 +84,9 @@ QSizeF TailleSchema(const TSchemaCoup& schema);
 TRepere RepereSchema(const TSchemaCoup& schema);
 /// Paints the whole diagram with its top-left corner at (0, 0).
 void DessineSchema(QPainter& p, const TSchemaCoup& schema);
+
+/// The diagram as the bytes of an SVG or PNG file; empty when it could not be painted.
+QByteArray OctetsSchema(const TSchemaCoup& schema, bool svg);
 
 /// Writes the diagram as ".svg" or ".png" (by the name's extension, any letter case). False
 /// with `erreur` set when the extension is neither or the file cannot be written.

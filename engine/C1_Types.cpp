@@ -22,7 +22,11 @@ const char* const TPARAMPHYS::Noms[TPARAMPHYS::NbParametres] = {"largeurJeu",
                                                                 "TLIM",
                                                                 "G"};
 
+const char* const TPARAMPHYS::NomsOptionsModele[TPARAMPHYS::NbOptionsModele] = {
+    "RendementProcede", "MasseBoutQueue", "PerteRotationBande", "RapportFrotBdeLong"};
+
 namespace {
+constexpr double DefautsOptionsModele[TPARAMPHYS::NbOptionsModele] = {1.0, 0.0, 0.0, 1.0};
 constexpr double Defauts[TPARAMPHYS::NbParametres] = {142.25, 3.7,  3.075, 215, 0.5, 0.15, 0.015,
                                                       0.006,  0.2,  0.03,  0.3, 0.5, 0.87, 0.8,
                                                       0.13,   0.01, 0.05,  12,  981};
@@ -32,14 +36,24 @@ TPARAMPHYS::TPARAMPHYS() {
     SetDimension(-1, 0.0);
 }
 
+const char* TPARAMPHYS::NomParametre(int index) {
+    if (index >= 0 && index < NbParametres) return Noms[index];
+    if (index >= NbParametres && index < NbParametresModele)
+        return NomsOptionsModele[index - NbParametres];
+    return "";
+}
+
 int TPARAMPHYS::IndiceParametre(const char* nom) {
-    for (int i = 0; i < NbParametres; ++i)
-        if (std::strcmp(Noms[i], nom) == 0) return i;
+    for (int i = 0; i < NbParametresModele; ++i)
+        if (std::strcmp(NomParametre(i), nom) == 0) return i;
     return -1;
 }
 
 double TPARAMPHYS::Defaut(int index) {
-    return index >= 0 && index < NbParametres ? Defauts[index] : 0.0;
+    if (index >= 0 && index < NbParametres) return Defauts[index];
+    if (index >= NbParametres && index < NbParametresModele)
+        return DefautsOptionsModele[index - NbParametres];
+    return 0.0;
 }
 
 double TPARAMPHYS::Parametre(int index) const {
@@ -82,6 +96,14 @@ double TPARAMPHYS::Parametre(int index) const {
         return TLIM;
     case 18:
         return G;
+    case 19:
+        return RendementProcede;
+    case 20:
+        return MasseBoutQueue;
+    case 21:
+        return PerteRotationBande;
+    case 22:
+        return RapportFrotBdeLong;
     default:
         return 0.0;
     }
@@ -141,6 +163,18 @@ void TPARAMPHYS::SetParametre(int index, double valeur) {
         break;
     case 18:
         G = valeur;
+        break;
+    case 19:
+        RendementProcede = valeur;
+        break;
+    case 20:
+        MasseBoutQueue = valeur;
+        break;
+    case 21:
+        PerteRotationBande = valeur;
+        break;
+    case 22:
+        RapportFrotBdeLong = valeur;
         break;
     default:
         break;

@@ -22,13 +22,22 @@ class TPARAMPHYS {
     static constexpr int NbParametres = 19;
     /// The published names, in published (storage and editing) order.
     static const char* const Noms[NbParametres];
-    /// Index of a published name (exact case), -1 if unknown.
+    /// The options of the stroke and cushion models, numbered after the published constants
+    /// (19, 20, …): set by name and fitted like them, but neither in the block sent to dbAlv
+    /// nor in the constants dialog. Their defaults leave the engine's results as they were.
+    static constexpr int NbOptionsModele = 4;
+    static constexpr int NbParametresModele = NbParametres + NbOptionsModele;
+    static const char* const NomsOptionsModele[NbOptionsModele];
+    /// The name of a published constant or model option; "" if out of range.
+    static const char* NomParametre(int index);
+    /// Index of a published name or model option (exact case), -1 if unknown.
     static int IndiceParametre(const char* nom);
-    /// Reads the published property of that index (0 = largeurJeu … 18 = G); 0 if out of range.
+    /// Reads the property of that index (0 = largeurJeu … 18 = G, then the model options); 0 if
+    /// out of range.
     double Parametre(int index) const;
-    /// Writes the published property of that index; the three dimensions go through SetDimension.
+    /// Writes the property of that index; the three dimensions go through SetDimension.
     void SetParametre(int index, double valeur);
-    /// The default value of the published property of that index.
+    /// The default value of the property of that index.
     static double Defaut(int index);
 
     double largeurJeu() const { return FlargeurJeu; }   ///< width of the playing surface (cm)
@@ -56,6 +65,21 @@ class TPARAMPHYS {
     double dtEnr = 0.05;           ///< interval of periodic records (s)
     double TLIM = 12.0;            ///< maximum duration shown to the user (s); unused by the engine
     double G = 981.0;              ///< gravity (cm/s²)
+
+    // Model options (indices 19 …), each off at its default.
+    /// Share of the rigid-body spin a tip offset gives: the strike is solved as if the tip met
+    /// the ball at this fraction of its offsets (tip and ball compliance). 1: the ideal strike.
+    double RendementProcede = 1.0;
+    /// Effective end mass of the cue shaft (g), which sets the squirt: the cue ball leaves at
+    /// a small angle from the cue's line, away from the side used. 0: no squirt.
+    double MasseBoutQueue = 0.0;
+    /// Share of the ball's horizontal (rolling) spin that the cloth, pressed by the cushion's
+    /// downward push, takes away during a cushion impact (0 to 1). 0: none beyond the contact.
+    double PerteRotationBande = 0.0;
+    /// Friction along the cushion's length over FrotBiBde: how much side spin and the velocity
+    /// along the rail turn into angle, while the friction across (that takes the rolling spin)
+    /// stays FrotBiBde. 1: one isotropic friction, as the contact rule of every impact.
+    double RapportFrotBdeLong = 1.0;
 
     // Derived fields, kept by SetDimension.
     double DiamBilles = 0.0;   ///< 2·R (cm)

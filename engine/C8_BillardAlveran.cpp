@@ -15,13 +15,17 @@ void TBillardAlveran::ChocQueueBille() {
     const double R2 = Fisik.RayonBilles2;
     const double M = Fisik.MasseBilles;
     const double p = Fisik.PerteEcQB;
-    const double E = Coup.Effet, H = Coup.Hauteur;
+    // With a tip efficiency below 1 the strike is solved as if the tip met the ball at that
+    // share of its offsets: the ball takes less spin for the same offset.
+    const double rendement = Fisik.RendementProcede;
+    const double E = Coup.Effet * rendement, H = Coup.Hauteur * rendement;
     const double ca = std::cos(Coup.AngleTapis), sa = std::sin(Coup.AngleTapis);
     const double ct = std::cos(Coup.AngleOx), st = std::sin(Coup.AngleOx);
     TCinematique& b1 = Trajets[1][0];
 
     // A tip beyond the ball's outline misses it: nothing to solve.
-    const bool manque = E * E + H * H > R2;
+    const bool manque =
+        Coup.Effet * Coup.Effet + Coup.Hauteur * Coup.Hauteur > R2 || E * E + H * H > R2;
     const TVecteur Pq = Vecteur(manque ? 0.0 : -std::sqrt(R2 - E * E - H * H), E, H);
     const TVecteur Dq = Vecteur(ca, 0, -sa);
     const double F = 1 + 2.5 * Norme2(ProdVect(Pq, Dq)) / R2;
@@ -38,6 +42,7 @@ void TBillardAlveran::ChocQueueBille() {
         const double k = (1 + std::sqrt(delta)) / (M / Coup.m + F);
         b1.Vitesse = Mult(Vc, k);
         b1.Rotation = Mult(ProdVect(Pt, b1.Vitesse), 5 / (2 * R2));
+        if (Fisik.MasseBoutQueue > 0 && Coup.Effet != 0) b1.Vitesse = Devie(b1.Vitesse);
     }
 
     if (b1.Vitesse.z < -0.001) {
@@ -51,6 +56,26 @@ void TBillardAlveran::ChocQueueBille() {
     }
 
     if (ApresQueueBille) ApresQueueBille.Proc(ApresQueueBille.Contexte, *this);
+}
+
+double TBillardAlveran::AngleDeviation() const {
+    // The cue's end mass Me moves with the tip during the contact; the ball (mass M) struck
+    // at a side offset s (fraction of R) pushes it sideways and leaves at an angle θ from the
+    // cue's line: tan θ = (5/2)·s·√(1 − s²) / (1 + M/Me + (5/2)·(1 − s²)).
+    const double Me = Fisik.MasseBoutQueue;
+    const double R = Fisik.RayonBilles();
+    const double s = Coup.Effet / R;
+    if (!(Me > 0) || s == 0 || !(s * s < 1)) return 0;
+    const double c = 1 - s * s;
+    return std::atan(2.5 * s * std::sqrt(c) / (1 + Fisik.MasseBilles / Me + 2.5 * c));
+}
+
+TVecteur TBillardAlveran::Devie(TVecteur v) const {
+    // A tip right of the aim (Effet > 0) sends the ball to the left of it: a turn towards +y
+    // from +x, that is a positive angle. Only the horizontal direction turns.
+    const double theta = AngleDeviation();
+    const double c = std::cos(theta), s = std::sin(theta);
+    return Vecteur(v.x * c - v.y * s, v.x * s + v.y * c, v.z);
 }
 
 void TBillardAlveran::Enregistre(const TEtatBille& B1, const TEtatBille& B2, const TEtatBille& B3,
@@ -199,7 +224,7 @@ void TBillardAlveran::CalculeTrajets() {
             }
             break;
         }
-        if (c.t > TFinCalcul) {
+        if (c.t > TFinCalcul || (ArretIssueDecidee && IssueDecidee(c))) {
             if (NbEnr < NbEnrMax && Temps[NbEnr] != c.t) {
                 Enregistre(B1, B2, B3, c.t, cAucun);
                 Adherences[NbEnr] = 1000;
@@ -210,6 +235,21 @@ void TBillardAlveran::CalculeTrajets() {
 
     if (B1.Etat == mDehors || B2.Etat == mDehors || B3.Etat == mDehors) PointReussi = false;
     if (ApresCalculTrajets) ApresCalculTrajets.Proc(ApresCalculTrajets.Contexte, *this);
+}
+
+bool TBillardAlveran::IssueDecidee(const TBoucle& c) const {
+    // A ball off the table stays off, and the shot then scores nothing.
+    for (const TEtatBille& b : c.B)
+        if (b.Etat == mDehors) return true;
+    // The point callback is left in place until the point is made or made impossible.
+    if (c.B[0].SurPoint != nullptr) return false;
+    if (!PointReussi) return true;
+    double energie = 0.0; // per unit mass
+    for (const TEtatBille& b : c.B) {
+        if (b.Etat == mVole) return false;
+        energie += 0.5 * Norme2(b.Vitesse) + 0.2 * Fisik.RayonBilles2 * Norme2(b.Rotation);
+    }
+    return energie < PartEnergieDecidee * Fisik.G * Fisik.HautBdes();
 }
 
 TBillardAlveran::TSuitePas TBillardAlveran::Detecte(TBoucle& c) {
@@ -381,6 +421,9 @@ TBillardAlveran::TSuitePas TBillardAlveran::Course(TBoucle& c) {
             Adherences[NbEnr] = 1000;
             tEnr = tEnr + c.dtEnr;
             if (NbEnr >= NbEnrMax) break;
+            // Once the point is settled, the loop looks at each record whether the rest of
+            // the shot can still change it.
+            if (ArretIssueDecidee && B1.SurPoint == nullptr) break;
         }
         // A ball that stops may be the last one moving; a shot cut at TFinCalcul ends with
         // the first step past it.

@@ -74,11 +74,23 @@ class TBillardAlveran : public TAlveranMouvements {
     /// a record there. Infinite, the shot runs to its end; a fit of tracked positions sets it
     /// so as not to compute what it does not score.
     double TFinCalcul = std::numeric_limits<double>::infinity();
+    /// True: the computation stops as soon as the point's outcome is decided (IssueDecidee),
+    /// with a record there; PointReussi is then what the whole shot would give. Off, the shot
+    /// runs to its end. The counts that only need the outcome (tolerance, search, chances)
+    /// set it.
+    bool ArretIssueDecidee = false;
+    /// Share of M·g·HautBdes that the balls' whole kinetic energy (translation and rotation)
+    /// must be under for a made point to count as decided (see IssueDecidee).
+    static constexpr double PartEnergieDecidee = 0.25;
 
     /// Cue strike, then trajectories.
     void TireCoup();
     /// Cue strike alone: ball 1's velocity and rotation in record 0.
     void ChocQueueBille();
+    /// The squirt of the current stroke: the angle (rad) by which the cue ball leaves the
+    /// cue's line, positive towards the left of the aim (away from a positive Effet); 0 without
+    /// an end mass (MasseBoutQueue) or without side.
+    double AngleDeviation() const;
     /// Trajectory computation from record 0.
     void CalculeTrajets();
     /// Appends one record (does nothing once the records are full).
@@ -108,8 +120,19 @@ class TBillardAlveran : public TAlveranMouvements {
     TResultatCollage CollePressePapiersTexte(const std::string& texte);
 
   private:
+    /// `v` turned horizontally by AngleDeviation().
+    TVecteur Devie(TVecteur v) const;
     // The steps of CalculeTrajets.
     struct TBoucle;
+    /// The point's outcome can no longer change: a ball has left the table (the shot scores
+    /// nothing), the cue ball met the second object ball without making the point (its point
+    /// callback is gone and no point), or the point is made and nothing can take it back: no
+    /// ball flies and the balls' kinetic energy is under PartEnergieDecidee × M·g·HautBdes.
+    /// A made point is taken back only by a ball leaving the table afterwards, which needs a
+    /// ball in the air; shots that lose their point that way carry, at every moment of the
+    /// ground between the point and the ball's flight, at least 1.2 × M·g·HautBdes of kinetic
+    /// energy in the random strokes and constants measured, hence the margin of four.
+    bool IssueDecidee(const TBoucle& c) const;
     /// Where a step of the trajectory loop stands.
     enum class TSuitePas {
         Aucune, ///< nothing done: the balls' states leave the step to the general path

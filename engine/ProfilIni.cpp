@@ -1,10 +1,11 @@
 #include "engine/ProfilIni.h"
 
+#include "engine/EcritureFichier.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <system_error>
 #include <utility>
 
@@ -315,38 +316,5 @@ bool FichierLectureSeule(const std::string& nom) {
 }
 
 bool RemplaceFichier(const std::string& nom, std::string_view texte) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    // Through a symbolic link the file it points to is replaced, not the link.
-    fs::path cible(nom);
-    if (fs::is_symlink(cible, ec)) {
-        cible = fs::weakly_canonical(cible, ec);
-        if (ec) return false;
-    }
-    const fs::file_status ancien = fs::status(cible, ec);
-    if (fs::exists(ancien) && !fs::is_regular_file(ancien)) return false;
-    // The rename would replace a file its owner marked read-only.
-    if (FichierLectureSeule(cible.string())) return false;
-
-    // A name of our own beside the target: the rename stays within one file system.
-    std::random_device alea;
-    const fs::path temporaire =
-        cible.string() + ".~" + std::to_string(alea()) + std::to_string(alea());
-    {
-        std::ofstream f(temporaire, std::ios::binary | std::ios::trunc);
-        if (!f) return false;
-        f.write(texte.data(), static_cast<std::streamsize>(texte.size()));
-        f.close();
-        if (!f) {
-            fs::remove(temporaire, ec);
-            return false;
-        }
-    }
-    if (fs::exists(ancien)) fs::permissions(temporaire, ancien.permissions(), ec);
-    fs::rename(temporaire, cible, ec);
-    if (ec) {
-        fs::remove(temporaire, ec);
-        return false;
-    }
-    return true;
+    return EcritFichierEntier(nom, texte).empty();
 }

@@ -17,6 +17,19 @@
 #include <string>
 #include <string_view>
 
+namespace {
+/// Analysis steps of each shot under libFuzzer, as for the engine's target: a few thousand
+/// reach every impact path and keep the fuzzer at thousands of inputs a second (a whole shot
+/// of a long file is otherwise most of an input's time). The replays by the ordinary tests,
+/// which do not call LLVMFuzzerInitialize, fire whole shots.
+int64_t NbPasFuzz = TBillardAlveran::NbPasMax;
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    NbPasFuzz = 4000;
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, std::size_t taille) {
     const std::string texte(reinterpret_cast<const char*>(donnees), taille);
 
@@ -29,7 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, std::size_t taille
     ini.Ecrit("Positions", "P1x", "-1E-5");
     if (ini.Lit("Queue", "Vq") != "430" || ini.Lit("positions", "p1x") != "-1E-5") __builtin_trap();
 
-    const auto moteur = std::make_unique<TBillardAlveran>();
+    // One engine for every input: its records are hundreds of kB to allocate and clear.
+    static const auto moteur = std::make_unique<TBillardAlveran>();
+    *moteur = TBillardAlveran();
     moteur->CollePressePapiersTexte(texte);
     const std::string copie = moteur->TextePressePapiers();
     if (LitNombre(texte, v) && std::isfinite(v)) {
@@ -44,6 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, std::size_t taille
         std::ofstream(nom, std::ios::binary | std::ios::trunc) << texte;
         *moteur = TBillardAlveran();
         const int variante = moteur->LitPosition(nom);
+        moteur->NbPasLimite = NbPasFuzz;
         if (variante == 1)
             moteur->TireCoup();
         else if (variante == 2)

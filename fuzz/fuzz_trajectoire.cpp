@@ -31,6 +31,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, std::size_t taille
 
     const auto moteur = std::make_unique<TBillardAlveran>();
     const TCoupMesure m = PrepareCoupMesure(l.Trajectoire, fisik, 4.0);
+    // Scored samples lie between the cue ball's first sample and the cutoff from the strike.
+    for (const auto& echantillons : m.Echantillons)
+        for (const auto& e : echantillons)
+            if (!(e.t >= 0 && e.t <= m.Coupure) || !(e.Poids > 0)) __builtin_trap();
+    if (VerifieCoupMesure(m).empty() !=
+        (m.Echantillons[1].size() >= static_cast<std::size_t>(NbEchantillonsQueueMin)))
+        __builtin_trap();
     const TCoupAjuste estimation = PremiereEstimation(*moteur, m);
     const double rmse = RmseCoup(*moteur, m, estimation);
     if (!(rmse >= 0) || !std::isfinite(rmse)) __builtin_trap();

@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QLocalServer>
@@ -14,6 +15,7 @@
 #include <optional>
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -46,6 +48,12 @@ QString DossierPrive() {
     return dossier;
 }
 
+/// The socket file is there, and is a socket (not a file put in its place).
+bool FichierSocketPresent(const QString& adresse) {
+    struct stat etat {};
+    return ::lstat(QFile::encodeName(adresse).constData(), &etat) == 0 && S_ISSOCK(etat.st_mode);
+}
+
 } // namespace
 
 /// One incoming connection: gathers whole frames, answers each one, and closes itself on a
@@ -72,7 +80,23 @@ class TTransportDbAlv::TConnexion : public QObject {
         // A handler that runs a nested event loop may bring us back here: the outer call
         // goes on with whatever came meanwhile.
         if (Ferme_ || EnTraitement) return;
+        int traitees = 0;
         while (!Ferme_) {
+            if (traitees == TramesParTour) {
+                // The other connections' turn: the frames left wait for the next turn of the
+                // event loop, so that one client pipelining frames cannot hold the listener.
+                if (!SuiteAttendue) {
+                    SuiteAttendue = true;
+                    QMetaObject::invokeMethod(
+                        this,
+                        [this] {
+                            SuiteAttendue = false;
+                            Lit();
+                        },
+                        Qt::QueuedConnection);
+                }
+                break;
+            }
             const QByteArray recu = Socket->readAll();
             Lecteur.Ajoute(recu.constData(), static_cast<std::size_t>(recu.size()));
             TTrame trame;
@@ -95,8 +119,12 @@ class TTransportDbAlv::TConnexion : public QObject {
             AjouteLE<quint64>(octets, reponse);
             Socket->write(octets);
             Socket->flush();
+            ++traitees;
+            // The next frame has its whole delay from the end of this one; bytes that come
+            // without completing a frame do not restart it (one byte every few seconds must
+            // not keep a connection's place for ever).
+            Attente.start(Transport.DelaiTrameIncomplete);
         }
-        Attente.start(Transport.DelaiTrameIncomplete);
     }
 
     void Ferme() {
@@ -113,6 +141,7 @@ class TTransportDbAlv::TConnexion : public QObject {
     QTimer Attente{this};
     bool Ferme_ = false;
     bool EnTraitement = false;
+    bool SuiteAttendue = false; ///< a turn is queued for the frames already received
 };
 
 /// One outgoing frame: connects, checks who listens, writes the frame, reads the answer. Every
@@ -204,6 +233,8 @@ QString TTransportDbAlv::TexteReponse(quint64 reponse) {
         return QStringLiteral("sa table des coups n'a pas les colonnes attendues");
     case rEchecEcriture:
         return QStringLiteral("l'écriture dans sa base a échoué");
+    case rBaseDeplacee:
+        return QStringLiteral("sa base a été déplacée ou supprimée");
     default:
         return QStringLiteral("réponse inconnue %1").arg(reponse);
     }
@@ -273,8 +304,10 @@ bool TTransportDbAlv::OuvreServeur(QString* erreur) {
 
 void TTransportDbAlv::SurveilleServeur() {
     // When accept() fails (no descriptor left), Qt closes the listening socket and removes its
-    // file without a word: listen again, under the same name, as soon as that works.
-    if (AdresseEcoute.isEmpty() || EnEcoute()) return;
+    // file without a word; a cleaner purging the runtime folder removes the file too, and the
+    // socket still listens but nobody can reach it. Either way: listen again, under the same
+    // name, as soon as that works.
+    if (AdresseEcoute.isEmpty() || (EnEcoute() && FichierSocketPresent(AdresseEcoute))) return;
     delete Serveur;
     Serveur = nullptr;
     OuvreServeur(nullptr);

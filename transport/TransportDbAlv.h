@@ -34,6 +34,9 @@ class TTransportDbAlv : public QObject {
     /// Connections served at once; the ones beyond are closed as soon as accepted, so that a
     /// burst of clients cannot use up the program's file descriptors.
     static constexpr int ConnexionsMax = 64;
+    /// Frames of one connection handled in one turn of the event loop: the connections are
+    /// served in turn, so that one client pipelining frames cannot starve the others.
+    static constexpr int TramesParTour = 4;
 
     /// The answer to a frame. 0 keeps meaning "handled" (for a shot: stored); the database
     /// application answers the others when it could not store a shot.
@@ -42,7 +45,8 @@ class TTransportDbAlv : public QObject {
         rLectureSeule = 1,      ///< its database file cannot be written
         rVerrouillee = 2,       ///< another program holds its database locked
         rTableIncompatible = 3, ///< the table of shots does not have the expected columns
-        rEchecEcriture = 4      ///< any other failure of the write (disk full, I/O error…)
+        rEchecEcriture = 4,     ///< any other failure of the write (disk full, I/O error…)
+        rBaseDeplacee = 5       ///< its database file was moved or deleted while it ran
     };
     /// Why a shot was not stored, for the user: "sa base est en lecture seule"…
     static QString TexteReponse(quint64 reponse);
@@ -73,10 +77,11 @@ class TTransportDbAlv : public QObject {
     /// Time-outs of a send (ms): connection, then the answer.
     int DelaiConnexion = 1000;
     int DelaiReponse = 5000;
-    /// A connection that stays this long (ms) without bringing a whole frame — silent, or
-    /// stopped in the middle of one — is closed.
+    /// A connection must complete a frame within this time (ms) from its start or from its
+    /// last whole frame — silent, trickling, or stopped in the middle of one, it is closed.
     int DelaiTrameIncomplete = 5000;
-    /// How often (ms) the server checks that it still listens, and listens again if not.
+    /// How often (ms) the server checks that it still listens and that its socket file is
+    /// still there, and listens again if not.
     int DelaiSurveillance = 1000;
 
     /// Starts listening under `nom`. Refuses (false, `erreur` set) when a server already

@@ -335,6 +335,12 @@ void TCIBillardHor3B::DessineNumerosBandes() {
     SurLaTable(*this, [&](QPainter& p) { ::DessineNumerosBandes(p, *Moteur, Repere(), 9.0); });
 }
 
+void TCIBillardHor3B::DessineDiamantsBandes() {
+    if (Moteur == nullptr) return;
+    SurLaTable(*this,
+               [&](QPainter& p) { ::DessineDiamantsBandes(p, *Moteur, Repere(), 9.0, QLocale()); });
+}
+
 void TCIBillardHor3B::PlaceBillesRelecture(int i) {
     const auto position = [&](int b) {
         const TVecteur& pos = Moteur->Trajets[b][i].Position;

@@ -107,6 +107,8 @@ class TCIBillardHor3B : public TCIBillardHor {
     void DessineSensTrajet(int n, const QColor& couleur);
     /// The cue ball's cushion contacts numbered 1, 2, 3 … beside the cushions.
     void DessineNumerosBandes();
+    /// Each cushion contact of the cue ball with its diamond number on that rail.
+    void DessineDiamantsBandes();
     /// The table frame as the diagram's painter takes it: centimetres to the middle of the
     /// control's pixels.
     TRepere Repere() const;

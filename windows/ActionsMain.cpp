@@ -12,6 +12,7 @@ namespace {
 // Where the drawing helps are remembered between runs (the user's Qt settings).
 const QString CleNumerosBandes = QStringLiteral("Dessin/NumeroterBandes");
 const QString CleSensParcours = QStringLiteral("Dessin/SensParcours");
+const QString CleDiamantsBandes = QStringLiteral("Dessin/DiamantsBandes");
 
 } // namespace
 
@@ -54,6 +55,7 @@ TActionsMain::TActionsMain(QObject* parent) : QObject(parent) {
     Calibrage = action("Calibrage", "CalibrageMnu");
     Tolerance = action("Evaluation de la tolérance du point", "ToleranceMnu");
     Recherche = action("Recherche de solutions", "RechercheMnu");
+    Systeme = action("Système des diamants", "SystemeMnu");
     Copier = action("&Copier", "CopierMnu");
     Copier->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Insert));
     Coller = action("Co&ller", "CollerMnu");
@@ -80,11 +82,14 @@ TActionsMain::TActionsMain(QObject* parent) : QObject(parent) {
                           reglages.value(CleNumerosBandes, false).toBool());
     SensParcours = coche("Sens de parcours", "SensParcoursMnu",
                          reglages.value(CleSensParcours, false).toBool());
-    for (QAction* a : {NumerosBandes, SensParcours})
+    DiamantsBandes = coche("Diamants des bandes", "DiamantsBandesMnu",
+                           reglages.value(CleDiamantsBandes, false).toBool());
+    for (QAction* a : {NumerosBandes, SensParcours, DiamantsBandes})
         connect(a, &QAction::triggered, this, [this] {
             QSettings r;
             r.setValue(CleNumerosBandes, NumerosBandes->isChecked());
             r.setValue(CleSensParcours, SensParcours->isChecked());
+            r.setValue(CleDiamantsBandes, DiamantsBandes->isChecked());
             emit AidesTraceChange();
         });
 
@@ -108,7 +113,8 @@ QAction* TActionsMain::DessinChoisi() const {
     return TraceSimultanee;
 }
 
-void TActionsMain::AjouteMenus(QMenuBar& barre, const TRelectureMain& relecture) const {
+void TActionsMain::AjouteMenus(QMenuBar& barre, const TRelectureMain& relecture,
+                               const QList<QAction*>& analyses) const {
     QMenu* fichier = barre.addMenu(QStringLiteral("&Fichier"));
     fichier->addActions({Charger, Sauvegarder, SauverImage, ExporterSchema});
     fichier->addSeparator();
@@ -122,7 +128,8 @@ void TActionsMain::AjouteMenus(QMenuBar& barre, const TRelectureMain& relecture)
     fichier->addAction(ParamPhys);
 
     QMenu* edition = barre.addMenu(QStringLiteral("&Edition"));
-    edition->addActions({VueNum, Calibrage, Tolerance, Recherche});
+    edition->addActions({VueNum, Calibrage, Tolerance, Recherche, Systeme});
+    edition->addActions(analyses);
     edition->addSeparator();
     edition->addActions({Copier, Coller});
 
@@ -135,7 +142,7 @@ void TActionsMain::AjouteMenus(QMenuBar& barre, const TRelectureMain& relecture)
     dessin->addSeparator();
     dessin->addActions({Ligne[0], Ligne[1], Ligne[2]});
     dessin->addSeparator();
-    dessin->addActions({NumerosBandes, SensParcours});
+    dessin->addActions({NumerosBandes, SensParcours, DiamantsBandes});
     options->addMenu(QStringLiteral("Mode de jeu"))->addActions({Libre, UneBande, TroisBandes});
     options->addMenu(QStringLiteral("Affiche pos billes"))->addActions({Cm, Diamants});
 

@@ -3,6 +3,7 @@
 // marks, groups and shortcuts; the main window connects them to what they do. The drawing helps
 // ("Numéroter les bandes", "Sens de parcours") are remembered here between runs.
 
+#include <QList>
 #include <QObject>
 
 class QAction;
@@ -14,8 +15,10 @@ class TActionsMain : public QObject {
   public:
     explicit TActionsMain(QObject* parent = nullptr);
 
-    /// The menus, in order: Fichier, Edition, Options, then the replay's, then Aide.
-    void AjouteMenus(QMenuBar& barre, const TRelectureMain& relecture) const;
+    /// The menus, in order: Fichier, Edition (`analyses` after its windows), Options, then the
+    /// replay's, then Aide.
+    void AjouteMenus(QMenuBar& barre, const TRelectureMain& relecture,
+                     const QList<QAction*>& analyses) const;
 
     /// The drawing choice checked under "Dessin trajets".
     QAction* DessinChoisi() const;
@@ -35,6 +38,7 @@ class TActionsMain : public QObject {
     QAction* Calibrage;
     QAction* Tolerance;
     QAction* Recherche;
+    QAction* Systeme;
     QAction* Copier;
     QAction* Coller;
     QAction* Blanche;
@@ -47,6 +51,7 @@ class TActionsMain : public QObject {
     QAction* Ligne[3];
     QAction* NumerosBandes;
     QAction* SensParcours;
+    QAction* DiamantsBandes;
     QAction* Libre;
     QAction* UneBande;
     QAction* TroisBandes;

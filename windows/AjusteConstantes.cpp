@@ -1,5 +1,6 @@
 #include "windows/AjusteConstantes.h"
 
+#include "analysis/LectureBornee.h"
 #include "analysis/TrajectoireMesuree.h"
 #include "ui/SaisieNombre.h"
 #include "ui/TexteNombre.h"
@@ -160,13 +161,14 @@ bool TAjusteConstantesFrm::LancerBtnClick() {
     std::vector<TCoupMesure> coups;
     for (int i = 0; i < FichiersLst->count(); ++i) {
         const QString nom = FichiersLst->item(i)->text();
-        QFile fichier(nom);
-        if (!fichier.open(QIODevice::ReadOnly))
-            return erreur(QStringLiteral("Impossible de lire %1").arg(nom));
-        const QByteArray texte = fichier.readAll();
-        const TLectureTrajectoire lecture = LitTrajectoireMesuree(
-            std::string_view(texte.constData(), static_cast<std::size_t>(texte.size())),
-            moteur.Fisik);
+        std::string texte;
+        if (const TLectureBornee l = LitFichierBorne(QFile::encodeName(nom).toStdString(),
+                                                     TailleMaxTrajectoire, texte);
+            l != TLectureBornee::Lu)
+            return erreur(l == TLectureBornee::TropGros
+                              ? QStringLiteral("Impossible de lire %1 : fichier trop gros").arg(nom)
+                              : QStringLiteral("Impossible de lire %1").arg(nom));
+        const TLectureTrajectoire lecture = LitTrajectoireMesuree(texte, moteur.Fisik);
         if (!lecture.Erreur.empty())
             return erreur(
                 QStringLiteral("Trajectoire mesurée refusée (%1)\n%2")

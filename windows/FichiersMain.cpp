@@ -1,5 +1,6 @@
 #include "windows/FichiersMain.h"
 
+#include "dessin/EcritImage.h"
 #include "ui/Canevas.h"
 
 #include <QClipboard>
@@ -87,7 +88,7 @@ void TFichiersMain::SauveImage(const QImage& image) {
     if (!choix) return;
     const QString nom = ChangeExtension(choix->Nom, QStringLiteral(".bmp"));
     // At one pixel per logical pixel whatever the screen's scaling, as the picture is defined.
-    if (!ImageLogique(image).save(nom, "BMP"))
+    if (!EcritImage(ImageLogique(image), nom, "BMP").isEmpty())
         Erreur(QStringLiteral("Impossible d'écrire dans %1").arg(nom));
 }
 

@@ -1,5 +1,6 @@
 #include "windows/ImportTrajectoire.h"
 
+#include "analysis/LectureBornee.h"
 #include "analysis/TrajectoireMesuree.h"
 #include "ui/TexteNombre.h"
 
@@ -46,15 +47,20 @@ void TImportTrajectoire::ImporteDepuisDialogue(const TPARAMPHYS& fisik) {
 }
 
 bool TImportTrajectoire::Importe(const QString& nom, const TPARAMPHYS& fisik) {
-    QFile fichier(nom);
-    if (!fichier.open(QIODevice::ReadOnly)) {
-        FDialogues.Message(FParent, QStringLiteral("Erreur"),
-                           QStringLiteral("Impossible de lire %1").arg(nom), tmErreur);
+    // Bounded: a huge file chosen by mistake is refused, a FIFO is not waited on.
+    std::string texte;
+    if (const TLectureBornee l =
+            LitFichierBorne(QFile::encodeName(nom).toStdString(), TailleMaxTrajectoire, texte);
+        l != TLectureBornee::Lu) {
+        FDialogues.Message(
+            FParent, QStringLiteral("Erreur"),
+            l == TLectureBornee::TropGros
+                ? QStringLiteral("Impossible de lire %1 : fichier trop gros").arg(nom)
+                : QStringLiteral("Impossible de lire %1").arg(nom),
+            tmErreur);
         return false;
     }
-    const QByteArray texte = fichier.readAll();
-    const TLectureTrajectoire lecture = LitTrajectoireMesuree(
-        std::string_view(texte.constData(), static_cast<std::size_t>(texte.size())), fisik);
+    const TLectureTrajectoire lecture = LitTrajectoireMesuree(texte, fisik);
     if (!lecture.Erreur.empty()) {
         FDialogues.Message(
             FParent, QStringLiteral("Erreur"),

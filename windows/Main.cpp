@@ -6,6 +6,7 @@
 #include "ui/EHVI3_ehvi.h"
 #include "windows/ActionsMain.h"
 #include "windows/Calibrage.h"
+#include "windows/Chances.h"
 #include "windows/ClavierMain.h"
 #include "windows/EditVect.h"
 #include "windows/FichiersMain.h"
@@ -14,6 +15,7 @@
 #include "windows/QueueNum.h"
 #include "windows/Recherche.h"
 #include "windows/RelectureMain.h"
+#include "windows/Systeme.h"
 #include "windows/Tolerance.h"
 #include "windows/VueNum.h"
 #include "windows/hlp.h"
@@ -95,7 +97,13 @@ TMainFrm::TMainFrm(TDialogues* dialogues, QWidget* parent)
     CreeComposants();
     FActions = new TActionsMain(this);
     FRelecture = new TRelectureMain(*FBillardGraph, this);
-    FActions->AjouteMenus(*menuBar(), *FRelecture);
+    FChances = new TChancesCoup(*this, this);
+    connect(FChances, &TChancesCoup::Resultat, this, [this](const QString& ligne) {
+        FTexteResultat += (FTexteResultat.isEmpty() ? QString() : QStringLiteral("\r")) + ligne;
+        AfficheResultat();
+    });
+    FActions->AjouteMenus(*menuBar(), *FRelecture,
+                          {FChances->CalculeMnu, FChances->JoueurMnu->menuAction()});
     FFichiers = std::make_unique<TFichiersMain>(this, *FDialogues);
     FImport = new TImportTrajectoire(this, *FDialogues);
     // Blocks sent back by the database application.
@@ -140,6 +148,7 @@ TMainFrm::~TMainFrm() {
     FEditVectFrm.reset();
     FQueueNumFrm.reset();
     FHlpFrm.reset();
+    FSystemeFrm.reset();
     FRechercheFrm.reset();
     FToleranceFrm.reset();
     FCalibreFrm.reset();
@@ -166,6 +175,7 @@ void TMainFrm::ConnecteActions() {
     relie(a.Calibrage, [this] { Montre(FCalibreFrm.get()); });
     relie(a.Tolerance, [this] { Montre(FToleranceFrm.get()); });
     relie(a.Recherche, [this] { Montre(FRechercheFrm.get()); });
+    relie(a.Systeme, [this] { Montre(FSystemeFrm.get()); });
     relie(a.Copier, [this] { CopierMnuClick(); });
     relie(a.Coller, [this] { CollerMnuClick(); });
     relie(a.Aide, [this] { Montre(FHlpFrm.get()); });
@@ -225,6 +235,7 @@ void TMainFrm::CreeFenetres() {
     FCalibreFrm = std::make_unique<TCalibreFrm>(services);
     FToleranceFrm = std::make_unique<TToleranceFrm>(services);
     FRechercheFrm = std::make_unique<TRechercheFrm>(services);
+    FSystemeFrm = std::make_unique<TSystemeFrm>(services);
     FHlpFrm = std::make_unique<ThlpFrm>();
     FQueueNumFrm = std::make_unique<TQueueNumFrm>(services);
     // The main window's small font: the 57-pixel fields then show whole values. The editor
@@ -244,8 +255,8 @@ void TMainFrm::CreeFenetres() {
     for (QWidget* fenetre :
          {static_cast<QWidget*>(FVueNumFrm.get()), static_cast<QWidget*>(FCalibreFrm.get()),
           static_cast<QWidget*>(FToleranceFrm.get()), static_cast<QWidget*>(FRechercheFrm.get()),
-          static_cast<QWidget*>(FHlpFrm.get()), static_cast<QWidget*>(FQueueNumFrm.get()),
-          static_cast<QWidget*>(FEditVectFrm.get())})
+          static_cast<QWidget*>(FSystemeFrm.get()), static_cast<QWidget*>(FHlpFrm.get()),
+          static_cast<QWidget*>(FQueueNumFrm.get()), static_cast<QWidget*>(FEditVectFrm.get())})
         fenetre->setAttribute(Qt::WA_QuitOnClose, false);
 }
 

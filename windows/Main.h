@@ -33,6 +33,8 @@ class TImportTrajectoire;
 class TLienDbAlv;
 class TQueueNumFrm;
 class TRechercheFrm;
+class TSystemeFrm;
+class TChancesCoup;
 class TRelectureMain;
 class TTacheFond;
 class TToleranceFrm;
@@ -106,12 +108,15 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     TCalibreFrm* CalibreFrm() const { return FCalibreFrm.get(); }
     TToleranceFrm* ToleranceFrm() const { return FToleranceFrm.get(); }
     TRechercheFrm* RechercheFrm() const { return FRechercheFrm.get(); }
+    TSystemeFrm* SystemeFrm() const { return FSystemeFrm.get(); }
     ThlpFrm* HlpFrm() const { return FHlpFrm.get(); }
     TQueueNumFrm* QueueNumFrm() const { return FQueueNumFrm.get(); }
     TEditVectFrm* EditVectFrm() const { return FEditVectFrm.get(); }
 
     /// The link with the database application (its transport, the server name sent to).
     TLienDbAlv& LienDbAlv() const { return *FLienDbAlv; }
+    /// "Chances de réussite" and the player choice.
+    TChancesCoup& Chances() const { return *FChances; }
     /// A frame's data received from the database application; blocks not of 296 bytes are
     /// ignored.
     void RecoitBlocDb(const QByteArray& bloc);
@@ -215,6 +220,7 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     TClavierMain* FClavier = nullptr;
     TLienDbAlv* FLienDbAlv = nullptr;
     TImportTrajectoire* FImport = nullptr;
+    TChancesCoup* FChances = nullptr;
     std::unique_ptr<TFichiersMain> FFichiers;
 
     // Secondary windows.
@@ -222,6 +228,7 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     std::unique_ptr<TCalibreFrm> FCalibreFrm;
     std::unique_ptr<TToleranceFrm> FToleranceFrm;
     std::unique_ptr<TRechercheFrm> FRechercheFrm;
+    std::unique_ptr<TSystemeFrm> FSystemeFrm;
     std::unique_ptr<ThlpFrm> FHlpFrm;
     std::unique_ptr<TQueueNumFrm> FQueueNumFrm;
     std::unique_ptr<TEditVectFrm> FEditVectFrm;

@@ -84,6 +84,7 @@ TSchemaCoup TMainFrm::SchemaDernierCoup() const {
                                  ? TexteResultat(ResultatMoteur(*FMoteur), QLocale())
                                  : FTexteResultat;
     schema.Legende = LegendeCoup(*FMoteur, resultat, QLocale());
+    schema.NumerosDiamants = FActions->DiamantsBandes->isChecked();
     return schema;
 }
 

@@ -131,6 +131,7 @@ void TMainFrm::DessineLignes() {
         for (int n = 1; n <= 3; ++n)
             if (ligne(n)) FBillardGraph->DessineSensTrajet(n, BilleMoteur(n)->cl());
     if (FActions->NumerosBandes->isChecked() && ligne(1)) FBillardGraph->DessineNumerosBandes();
+    if (FActions->DiamantsBandes->isChecked() && ligne(1)) FBillardGraph->DessineDiamantsBandes();
     FLignesTracees = true;
 }
 

@@ -1,8 +1,13 @@
 #include "windows/Recherche.h"
 
+#include "dessin/EcritImage.h"
 #include "ui/SaisieNombre.h"
+#include "windows/Chances.h"
 #include "windows/Services.h"
 
+#include "analysis/CoupLePlusSur.h"
+
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -21,6 +26,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <thread>
 
 using namespace alv;
 
@@ -30,6 +36,36 @@ namespace {
 constexpr int PeriodeSonde = 100;
 /// Tree item data: the grid index of a family's central stroke (routes hold none).
 constexpr int RoleCentre = Qt::UserRole;
+/// Tree item data: a family's number.
+constexpr int RoleFamille = Qt::UserRole + 1;
+/// Tree item data of a column: the number it shows, for sorting.
+constexpr int RoleTri = Qt::UserRole + 2;
+/// The "Réussite" column.
+constexpr int ColonneReussite = 5;
+/// Draws of the map of chances: enough to shade a cell, few enough for a cut in seconds.
+constexpr int32_t EssaisCarte = 200;
+
+/// A tree item that sorts its numeric columns by their numbers.
+class TItemTri : public QTreeWidgetItem {
+  public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+    bool operator<(const QTreeWidgetItem& autre) const override {
+        const int c = treeWidget() ? treeWidget()->sortColumn() : 0;
+        const QVariant a = data(c, RoleTri), b = autre.data(c, RoleTri);
+        if (a.isValid() != b.isValid()) return !a.isValid(); // empty cells first
+        if (a.isValid()) return a.toDouble() < b.toDouble();
+        return QTreeWidgetItem::operator<(autre);
+    }
+};
+
+/// "62 % ± 2".
+QString TextePourcent(const TChance& c) {
+    const QLocale locale;
+    const double ecart = std::max(c.Probabilite - c.Bas, c.Haut - c.Probabilite);
+    return QStringLiteral("%1 % ± %2")
+        .arg(locale.toString(static_cast<int>(std::lround(100 * c.Probabilite))),
+             locale.toString(static_cast<int>(std::lround(100 * ecart))));
+}
 
 QString TexteGroupe(qint64 n) {
     QLocale locale;
@@ -108,7 +144,17 @@ TRechercheFrm::TRechercheFrm(TServicesMain& services, QWidget* parent)
     grille->addWidget(MinFamilleUD, 0, 8);
     grille->addWidget(new QLabel(QStringLiteral("Tolérance des familles"), this), 1, 7);
     grille->addWidget(ToleranceUD, 1, 8);
-    grille->setColumnStretch(9, 1);
+    JoueurCbx = new QComboBox(this);
+    JoueurCbx->setObjectName(QStringLiteral("JoueurCbx"));
+    JoueurCbx->addItem(QStringLiteral("—"));
+    for (const TJoueur& j : JoueursDisponibles()) JoueurCbx->addItem(QString::fromStdString(j.Nom));
+    FamillesChanceUD = Compteur(this, "FamillesChanceUD", 0, 100000, 20);
+    FamillesChanceUD->setToolTip(QStringLiteral("0 : toutes les familles"));
+    grille->addWidget(new QLabel(QStringLiteral("Réussite pour"), this), 0, 9);
+    grille->addWidget(JoueurCbx, 0, 10);
+    grille->addWidget(new QLabel(QStringLiteral("Familles évaluées"), this), 1, 9);
+    grille->addWidget(FamillesChanceUD, 1, 10);
+    grille->setColumnStretch(11, 1);
 
     ChercheBtn = new QPushButton(QStringLiteral("Chercher"), this);
     ChercheBtn->setObjectName(QStringLiteral("ChercheBtn"));
@@ -134,11 +180,14 @@ TRechercheFrm::TRechercheFrm(TServicesMain& services, QWidget* parent)
     RoutesArb->setObjectName(QStringLiteral("RoutesArb"));
     RoutesArb->setHeaderLabels({QStringLiteral("Route"), QStringLiteral("Coups réussis"),
                                 QStringLiteral("Isolés"), QStringLiteral("Visée (°)"),
-                                QStringLiteral("Tolérance")});
+                                QStringLiteral("Tolérance"), QStringLiteral("Réussite")});
+    RoutesArb->header()->setSectionsClickable(true);
+    connect(RoutesArb->header(), &QHeaderView::sectionClicked, this,
+            [this](int colonne) { TrieColonne(colonne); });
     RoutesArb->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     connect(RoutesArb, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int) {
-        const QVariant centre = item->data(0, RoleCentre);
-        if (centre.isValid()) JoueCoup(centre.toLongLong());
+        const QVariant famille = item->data(0, RoleFamille);
+        if (famille.isValid()) JoueFamille(famille.toInt());
     });
 
     VitesseCbx = new QComboBox(this);
@@ -155,6 +204,10 @@ TRechercheFrm::TRechercheFrm(TServicesMain& services, QWidget* parent)
     choixCarte->addWidget(VitesseCbx);
     choixCarte->addWidget(new QLabel(QStringLiteral("hauteur (cm)"), this));
     choixCarte->addWidget(HauteurCbx);
+    CarteChanceChk = new QCheckBox(QStringLiteral("Carte des chances"), this);
+    CarteChanceChk->setObjectName(QStringLiteral("CarteChanceChk"));
+    connect(CarteChanceChk, &QCheckBox::toggled, this, [this] { DessineCarteCourante(); });
+    choixCarte->addWidget(CarteChanceChk);
     choixCarte->addStretch(1);
     choixCarte->addWidget(EnregistreBtn);
 
@@ -192,9 +245,7 @@ TRechercheFrm::TRechercheFrm(TServicesMain& services, QWidget* parent)
 }
 
 TRechercheFrm::~TRechercheFrm() {
-    FArretFamilles = true;
-    if (FRecherche) FRecherche->Arrete();
-    if (FFamilles.joinable()) FFamilles.join();
+    ArreteChancesCarte();
 }
 
 bool TRechercheFrm::LitGrille(TGrilleRecherche& grille) {
@@ -233,8 +284,9 @@ void TRechercheFrm::Verrouille(bool verrou) {
     for (QLineEdit* champ : {ViseeDeTxt, ViseeATxt, ViseePasTxt, EffetDeTxt, EffetATxt,
                              HauteurDeTxt, HauteurATxt, VitesseDeTxt, VitesseATxt})
         champ->setReadOnly(verrou);
-    for (QSpinBox* c : {EffetUD, HauteurUD, VitesseUD, MinFamilleUD, ToleranceUD})
+    for (QSpinBox* c : {EffetUD, HauteurUD, VitesseUD, MinFamilleUD, ToleranceUD, FamillesChanceUD})
         c->setReadOnly(verrou);
+    JoueurCbx->setEnabled(!verrou);
     ChercheBtn->setEnabled(!verrou);
     StopBtn->setEnabled(verrou);
 }
@@ -250,12 +302,11 @@ void TRechercheFrm::ChercheBtnClick() {
     FMoteur->Coup = Services.Coup();
 
     Grille = grille;
-    FValeurs = ValeursRecherche(grille);
-    FDimensions = DimensionsRecherche(grille);
+    FValeurs = {};
+    FDimensions = {};
     Coups = {};
     Solutions = {};
     Interrompue = false;
-    FToleranceAbandonnee = false;
     RoutesArb->clear();
     CarteImg->clear();
     CarteImg->resize(0, 0);
@@ -266,73 +317,72 @@ void TRechercheFrm::ChercheBtnClick() {
 
     Phase = TPhase::Tirs;
     FDebut.start();
-    FRecherche = std::make_unique<TRechercheSolutions>();
-    const int nbThreads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    FRecherche->Demarre(*FMoteur, grille, nbThreads);
+    TOptionsPipeline options;
+    options.NbThreads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    options.MinFamille = MinFamilleUD->value();
+    options.NbTolerance = ToleranceUD->value();
+    ArreteChancesCarte();
+    FChancesCarte.clear();
+    FJoueur.reset();
+    for (const TJoueur& j : JoueursDisponibles())
+        if (JoueurCbx->currentIndex() > 0 &&
+            QString::fromStdString(j.Nom) == JoueurCbx->currentText())
+            FJoueur = j;
+    if (FJoueur) {
+        const int32_t familles = FamillesChanceUD->value();
+        const int threads = options.NbThreads;
+        options.EtapeFinale = [joueur = *FJoueur, familles,
+                               threads](const TBillardAlveran& moteur, TResultatRecherche& r,
+                                        const std::atomic<bool>& arret,
+                                        const std::function<void(int64_t, int64_t)>& progression) {
+            const TTirages tirages(NbEssaisDefaut, GraineDefaut);
+            return ChancesDesFamilles(moteur, r, joueur, tirages, familles, threads, arret,
+                                      progression);
+        };
+    }
+    FPipeline = std::make_unique<TPipelineRecherche>();
+    FPipeline->Demarre(*FMoteur, grille, options);
     FSonde->start();
 }
 
 void TRechercheFrm::StopBtnClick() {
-    if (Phase == TPhase::Tirs) {
-        Interrompue = true;
-        FRecherche->Arrete();
-    } else if (Phase == TPhase::Familles) {
-        Interrompue = true;
-        FArretFamilles = true;
-    }
+    if (Phase == TPhase::Repos) return;
+    Interrompue = true;
+    FPipeline->Arrete();
 }
 
 void TRechercheFrm::Sonde() {
-    if (Phase == TPhase::Tirs) {
-        if (FRecherche->Termine()) return FinTirs();
-        const TProgressionRecherche p = FRecherche->Progression();
-        if (p.ATirer > 0) ProgressBar1->setValue(static_cast<int>(p.Tires * 100 / p.ATirer));
+    if (Phase == TPhase::Repos) return;
+    if (FPipeline->Termine()) return FinRecherche();
+    const TAvancementRecherche a = FPipeline->Avancement();
+    if (a.Etape == TEtapeRecherche::Tirs) {
+        if (a.Total > 0) ProgressBar1->setValue(static_cast<int>(a.Faits * 100 / a.Total));
         EtatLbl->setText(
             QStringLiteral("%1 coups tirés sur %2, %3 réussis")
-                .arg(TexteGroupe(p.Tires), TexteGroupe(p.ATirer), TexteGroupe(p.Reussis)));
-    } else if (Phase == TPhase::Familles) {
-        if (FFamillesFinies) return FinFamilles();
-        const int64_t total = FTotalTolerance;
-        if (total > 0) ProgressBar1->setValue(static_cast<int>(FFaitsTolerance * 100 / total));
+                .arg(TexteGroupe(a.Faits), TexteGroupe(a.Total), TexteGroupe(a.Reussis)));
+        return;
     }
+    if (Phase == TPhase::Tirs) {
+        Phase = TPhase::Familles;
+        ProgressBar1->setValue(0);
+    }
+    EtatLbl->setText(a.Etape == TEtapeRecherche::Finale ? QStringLiteral("Chances des familles…")
+                     : a.Etape == TEtapeRecherche::Tolerance && a.Total > 0
+                         ? QStringLiteral("Tolérance des familles…")
+                         : QStringLiteral("Regroupement en familles…"));
+    if (a.Total > 0) ProgressBar1->setValue(static_cast<int>(a.Faits * 100 / a.Total));
 }
 
-void TRechercheFrm::FinTirs() {
-    Coups = FRecherche->Attend();
-    Interrompue = Interrompue || Coups.Interrompu;
-    // After an interruption what was found is shown at once, without the tolerance counts.
-    const int32_t nbTolerance = Interrompue ? 0 : ToleranceUD->value();
-    const int32_t minFamille = MinFamilleUD->value();
-    const int nbThreads = FRecherche->NbThreads();
-    Phase = TPhase::Familles;
-    EtatLbl->setText(nbTolerance > 0 ? QStringLiteral("Tolérance des familles…")
-                                     : QStringLiteral("Regroupement en familles…"));
-    ProgressBar1->setValue(0);
-    FArretFamilles = false;
-    FFamillesFinies = false;
-    FFaitsTolerance = 0;
-    FTotalTolerance = 0;
-    // Grouping and characterising run off the interface thread: the counts may take minutes.
-    FFamilles = std::thread([this, nbTolerance, minFamille, nbThreads] {
-        Solutions = RoutesEtFamilles(Coups, ViseeFaitLeTour(Grille.AngleOx), minFamille);
-        TSuiviFamilles suivi;
-        suivi.Arret = [this] { return FArretFamilles.load(); };
-        suivi.Progression = [this](int64_t faits, int64_t total) {
-            FFaitsTolerance = faits;
-            FTotalTolerance = total;
-        };
-        FToleranceAbandonnee =
-            !CaracteriseFamilles(*FMoteur, Grille, Solutions, nbTolerance, nbThreads, suivi);
-        FFamillesFinies = true;
-    });
-}
-
-void TRechercheFrm::FinFamilles() {
+void TRechercheFrm::FinRecherche() {
     FSonde->stop();
-    FFamilles.join();
-    FRecherche.reset();
+    TResultatRecherche r = FPipeline->Attend();
+    FPipeline.reset();
+    Coups = std::move(r.Coups);
+    Solutions = std::move(r.Solutions);
+    FValeurs = std::move(r.Valeurs);
+    FDimensions = r.Dimensions;
     Phase = TPhase::Repos;
-    Interrompue = Interrompue || FToleranceAbandonnee;
+    Interrompue = Interrompue || r.Interrompu();
     const QString secondes =
         QLocale().toString(static_cast<double>(FDebut.elapsed()) / 1000.0, 'f', 1);
     const QString bilan = QStringLiteral("%1 coups tirés, %2 réussis, %3 routes")
@@ -354,25 +404,71 @@ void TRechercheFrm::FinFamilles() {
 void TRechercheFrm::RemplitArbre() {
     const QLocale locale;
     RoutesArb->clear();
+    FColonneTri = -1;
     for (const TRoute& route : Solutions.Routes) {
-        auto* r = new QTreeWidgetItem(RoutesArb);
+        auto* r = new TItemTri(RoutesArb);
         r->setText(0, QString::fromStdString(route.Sequence));
         r->setText(1, TexteGroupe(route.Reussis));
+        r->setData(1, RoleTri, static_cast<double>(route.Reussis));
         r->setText(2, TexteGroupe(route.Isoles));
+        r->setData(2, RoleTri, static_cast<double>(route.Isoles));
+        const TChance* meilleure = nullptr;
         for (const TFamille& f : route.Familles) {
-            auto* item = new QTreeWidgetItem(r);
+            auto* item = new TItemTri(r);
             item->setText(0, QStringLiteral("famille %1").arg(f.Numero));
             item->setText(1, TexteGroupe(f.Taille));
+            item->setData(1, RoleTri, static_cast<double>(f.Taille));
             const double de = FValeurs.AnglesDegres[static_cast<size_t>(f.AngleDebut)];
             const double a = FValeurs.AnglesDegres[static_cast<size_t>(f.AngleFin)];
             item->setText(3, QStringLiteral("%1 à %2").arg(locale.toString(de, 'g', 6),
                                                            locale.toString(a, 'g', 6)));
-            if (f.Tolerance >= 0) item->setText(4, TexteGroupe(f.Tolerance));
+            item->setData(3, RoleTri, de);
+            if (f.Tolerance >= 0) {
+                item->setText(4, TexteGroupe(f.Tolerance));
+                item->setData(4, RoleTri, static_cast<double>(f.Tolerance));
+            }
+            if (f.Chance) {
+                item->setText(ColonneReussite, TextePourcent(f.Chance->Chance));
+                item->setData(ColonneReussite, RoleTri, f.Chance->Chance.Probabilite);
+                if (!meilleure || f.Chance->Chance.Probabilite > meilleure->Probabilite)
+                    meilleure = &f.Chance->Chance;
+            }
             item->setData(0, RoleCentre, QVariant::fromValue<qlonglong>(f.Centre));
-            for (int c = 1; c < 5; ++c) item->setTextAlignment(c, Qt::AlignRight);
+            item->setData(0, RoleFamille, f.Numero);
+            for (int c = 1; c <= ColonneReussite; ++c) item->setTextAlignment(c, Qt::AlignRight);
         }
-        for (int c = 1; c < 3; ++c) r->setTextAlignment(c, Qt::AlignRight);
+        // A route shows its safest family's chance, so that sorting brings the safest first.
+        if (meilleure) {
+            r->setText(ColonneReussite, TextePourcent(*meilleure));
+            r->setData(ColonneReussite, RoleTri, meilleure->Probabilite);
+        }
+        for (int c = 1; c <= ColonneReussite; ++c) r->setTextAlignment(c, Qt::AlignRight);
     }
+}
+
+void TRechercheFrm::TrieColonne(int colonne) {
+    // The first click on a count or on "Réussite" puts the largest first; again, the other way.
+    FOrdreTri = colonne == FColonneTri
+                    ? (FOrdreTri == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder)
+                : colonne == 0 || colonne == 3 ? Qt::AscendingOrder
+                                               : Qt::DescendingOrder;
+    FColonneTri = colonne;
+    RoutesArb->sortItems(colonne, FOrdreTri);
+    RoutesArb->header()->setSortIndicatorShown(true);
+    RoutesArb->header()->setSortIndicator(colonne, FOrdreTri);
+}
+
+void TRechercheFrm::JoueFamille(int32_t numero) {
+    for (const TRoute& route : Solutions.Routes)
+        for (const TFamille& f : route.Familles) {
+            if (f.Numero != numero) continue;
+            // The safest stroke as found, not rounded by the controls.
+            if (f.Chance)
+                Services.JoueCoup(f.Chance->Coup);
+            else
+                JoueCoup(f.Centre);
+            return;
+        }
 }
 
 void TRechercheFrm::RemplitCoupes() {
@@ -399,10 +495,81 @@ void TRechercheFrm::DessineCarteCourante() {
     if (Phase != TPhase::Repos || FDimensions.NbPoints() == 0) return;
     const TCoupeCarte coupe = Coupe();
     HauteurCbx->setEnabled(!coupe.Toutes);
+    // The chances need a player and one speed and height.
+    CarteChanceChk->setEnabled(FJoueur.has_value() && !coupe.Toutes);
     FGeometrie = GeometrieCarte(FDimensions);
-    FCarte = DessineCarte(Grille, Solutions, coupe);
+    const bool chances = CarteChanceChk->isEnabled() && CarteChanceChk->isChecked();
+    if (chances && !FChancesCarte.empty() && FCoupeChances.Vitesse == coupe.Vitesse &&
+        FCoupeChances.Hauteur == coupe.Hauteur) {
+        FCarte =
+            DessineCarteChances(Grille, coupe, FChancesCarte, QString::fromStdString(FJoueur->Nom));
+    } else {
+        FCarte = DessineCarte(Grille, Solutions, coupe);
+        if (chances) CalculeChancesCarte();
+    }
     CarteImg->setPixmap(QPixmap::fromImage(FCarte));
     CarteImg->resize(FCarte.size());
+}
+
+void TRechercheFrm::ArreteChancesCarte() {
+    FArretCarte = true;
+    if (FFilCarte.joinable()) FFilCarte.join();
+    FArretCarte = false;
+}
+
+void TRechercheFrm::CalculeChancesCarte() {
+    ArreteChancesCarte();
+    const TCoupeCarte coupe = Coupe();
+    // Each scoring stroke of the cut, fired by the player on the first common draws.
+    std::vector<std::pair<size_t, TCoupQueue>> cellules;
+    for (const TCoupReussi& c : Solutions.Coups) {
+        const auto i = FDimensions.Indices(c.Indice);
+        if (i[2] != coupe.Hauteur || i[3] != coupe.Vitesse) continue;
+        TCoupQueue coup = FMoteur->Coup;
+        coup.AngleOx = FValeurs.Angles[static_cast<size_t>(i[0])];
+        coup.Effet = FValeurs.Effets[static_cast<size_t>(i[1])];
+        coup.Hauteur = FValeurs.Hauteurs[static_cast<size_t>(i[2])];
+        coup.Vq = FValeurs.Vitesses[static_cast<size_t>(i[3])];
+        cellules.emplace_back(static_cast<size_t>(i[1]) *
+                                      static_cast<size_t>(FDimensions.NbAngles) +
+                                  static_cast<size_t>(i[0]),
+                              coup);
+    }
+    EtatLbl->setText(QStringLiteral("Carte des chances…"));
+    const int generation = ++FGenerationCarte;
+    const size_t nbCellules =
+        static_cast<size_t>(FDimensions.NbAngles) * static_cast<size_t>(FDimensions.NbEffets);
+    FFilCarte = std::thread([this, cellules = std::move(cellules), coupe, nbCellules,
+                             moteur = std::make_shared<TBillardAlveran>(*FMoteur),
+                             joueur = *FJoueur, generation] {
+        auto chances = std::make_shared<std::vector<double>>(nbCellules, -1.0);
+        const TTirages tirages(EssaisCarte, GraineDefaut);
+        const TCinematique depart = moteur->Trajets[1][0];
+        const int threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+        PartageTravail(
+            *moteur, threads, static_cast<int64_t>(cellules.size()),
+            [&](TBillardAlveran& copie, int64_t k) {
+                const auto& [cellule, coup] = cellules[static_cast<size_t>(k)];
+                const TComptesChance c =
+                    CompteEssais(copie, depart, coup, joueur, tirages, 0, tirages.Nombre());
+                (*chances)[cellule] = Chance(c).Probabilite;
+            },
+            &FArretCarte);
+        if (FArretCarte) return;
+        QMetaObject::invokeMethod(
+            this,
+            [this, chances, coupe, generation] {
+                // A later cut's computation replaced this one: its own result will come.
+                if (generation != FGenerationCarte) return;
+                if (FFilCarte.joinable()) FFilCarte.join();
+                FChancesCarte = std::move(*chances);
+                FCoupeChances = coupe;
+                EtatLbl->setText(QStringLiteral("Carte des chances : %1 essais par coup")
+                                     .arg(QLocale().toString(EssaisCarte)));
+                DessineCarteCourante();
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 int64_t TRechercheFrm::CoupDeCellule(int angle, int effet) const {
@@ -450,7 +617,8 @@ void TRechercheFrm::EnregistreCarteClick() {
     if (!choix) return;
     QString nom = choix->Nom;
     if (!nom.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) nom += QStringLiteral(".png");
-    if (!FCarte.save(nom, "PNG"))
+    if (const QString raison = EcritImage(FCarte, nom, "PNG"); !raison.isEmpty())
         Services.Dialogues().Message(this, QStringLiteral("Erreur"),
-                                     QStringLiteral("Impossible d'écrire ") + nom, tmErreur);
+                                     QStringLiteral("Impossible d'écrire %1 : %2").arg(nom, raison),
+                                     tmErreur);
 }

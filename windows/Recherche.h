@@ -7,6 +7,7 @@
 // an interruption is shown. A family or a cell of the map, clicked, is played in the main
 // window.
 
+#include "analysis/PipelineRecherche.h"
 #include "analysis/RechercheFamilles.h"
 #include "analysis/RechercheSolutions.h"
 #include "dessin/CarteSolutions.h"
@@ -16,8 +17,11 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <thread>
+#include <vector>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -53,6 +57,19 @@ class TRechercheFrm : public QWidget {
     QComboBox* HauteurCbx;      ///< the map's height (unused with "toutes")
     QLabel* CarteImg;           ///< the map; a click on a cell plays its stroke
     QPushButton* EnregistreBtn; ///< "Enregistrer la carte…"
+
+    // Chances: for the player chosen ("—": none), each of the first families gets its safest
+    // stroke and its chance ("Réussite"), clicking a family plays that stroke, and the map
+    // can show the chance of each scoring stroke of its cut.
+    QComboBox* JoueurCbx;       ///< "—", the presets, "Mon jeu" when stored
+    QSpinBox* FamillesChanceUD; ///< families given a chance, in rank order
+    QCheckBox* CarteChanceChk;  ///< "Carte des chances"
+    /// Plays family `numero`: its safest stroke exactly once known, its central stroke else.
+    void JoueFamille(int32_t numero);
+    /// Sorts the tree by a column, numbers as numbers; "Réussite" safest first.
+    void TrieColonne(int colonne);
+    /// The chance of each cell of the current cut (−1: nothing scores there), once computed.
+    const std::vector<double>& ChancesCarte() const { return FChancesCarte; }
 
     /// Where a search stands: at rest, firing the strokes, or grouping and counting families.
     enum class TPhase { Repos, Tirs, Familles };
@@ -91,26 +108,31 @@ class TRechercheFrm : public QWidget {
 
   private:
     void Sonde();
-    void FinTirs();
-    void FinFamilles();
+    void FinRecherche();
     void Verrouille(bool verrou);
     void RemplitArbre();
     void RemplitCoupes();
     void DessineCarteCourante();
+    void CalculeChancesCarte();
+    void ArreteChancesCarte();
 
     TServicesMain& Services;
-    std::unique_ptr<TRechercheSolutions> FRecherche;
+    /// Firing, grouping and characterising, in the background.
+    std::unique_ptr<TPipelineRecherche> FPipeline;
     /// The engine copy searched: its position, inclination, cue mass and game mode are the
     /// main window's when "Chercher" was pressed.
     std::unique_ptr<TBillardAlveran> FMoteur;
-    std::thread FFamilles; ///< routes, families and their tolerance counts
-    std::atomic<bool> FArretFamilles{false};
-    std::atomic<bool> FFamillesFinies{false};
-    std::atomic<int64_t> FFaitsTolerance{0}, FTotalTolerance{0};
-    bool FToleranceAbandonnee = false;
     TValeursRecherche FValeurs;
     TDimensionsRecherche FDimensions;
     TGeometrieCarte FGeometrie;
+    std::optional<TJoueur> FJoueur; ///< the player of the last search, if any
+    std::vector<double> FChancesCarte;
+    TCoupeCarte FCoupeChances; ///< the cut FChancesCarte belongs to
+    std::thread FFilCarte;
+    std::atomic<bool> FArretCarte{false};
+    int FGenerationCarte = 0; ///< the map computation whose result is awaited
+    int FColonneTri = -1;
+    Qt::SortOrder FOrdreTri = Qt::AscendingOrder;
     QImage FCarte;
     QTimer* FSonde;
     QElapsedTimer FDebut;

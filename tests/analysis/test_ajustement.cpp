@@ -137,7 +137,9 @@ TEST(AjustementCoup, UnFichierQuiCommenceBienAvantLaFrappe) {
         for (int k = 14; k >= 0; --k) r.insert(r.begin(), {0.02 * k, r.front().x, r.front().y});
     }
     auto moteur = std::make_unique<TBillardAlveran>();
-    const TCoupMesure m = PrepareCoupMesure(s.Mesure, moteur->Fisik, 4.3);
+    // The cutoff counts from the strike, not from the early start.
+    const TCoupMesure m = PrepareCoupMesure(s.Mesure, moteur->Fisik, 4.0);
+    EXPECT_NEAR(m.Coupure, 4.3, 0.021);
     const TResultatAjustement r = AjusteCoup(*moteur, m, {});
     EXPECT_NEAR(r.Coup.DecalageFrappe, s.Coup.DecalageFrappe + 0.3, 0.002);
     EXPECT_LT(r.Rmse, 0.1);
@@ -202,4 +204,59 @@ TEST(TableDeMatch, CinqConstantesMesureesLesAutresParDefaut) {
     EXPECT_DOUBLE_EQ(f.ElastBiBi, 0.885);
     EXPECT_DOUBLE_EQ(f.FrotBiBi, 0.03);
     EXPECT_DOUBLE_EQ(f.largeurJeu(), 142.25);
+}
+
+TEST(AjustementCoup, LaCoupureCompteDepuisLaFrappeEtLesCoupsImpossiblesSontRefuses) {
+    auto s = Exact(11);
+    const TCoupMesure normal = PrepareCoupMesure(s.Mesure, TPARAMPHYS(), 1.0);
+    // An object ball tracked 10 s before the shot leaves the clock and the cutoff where they
+    // were: the same samples are scored, with the same weights.
+    s.Mesure.Billes[2].insert(s.Mesure.Billes[2].begin(), TReleve{-10.0, s.Depart[2].x,
+                                                                   s.Depart[2].y});
+    const TCoupMesure tot = PrepareCoupMesure(s.Mesure, TPARAMPHYS(), 1.0);
+    EXPECT_EQ(tot.Origine, normal.Origine);
+    for (int b = 1; b <= 3; ++b) EXPECT_EQ(tot.Echantillons[b].size(), normal.Echantillons[b].size());
+    EXPECT_DOUBLE_EQ(tot.SommePoids, normal.SommePoids);
+    EXPECT_EQ(VerifieCoupMesure(normal), "");
+
+    // Times in milliseconds leave one cue-ball sample within the cutoff: no fit on that.
+    for (auto& bille : s.Mesure.Billes)
+        for (TReleve& r : bille) r.t *= 1000;
+    const TCoupMesure ms = PrepareCoupMesure(s.Mesure, TPARAMPHYS(), 4.0);
+    EXPECT_NE(VerifieCoupMesure(ms).find("n'a que 1 relevé(s)"), std::string::npos);
+
+    // A fitted stroke the controls cannot set is no result.
+    TCoupAjuste coup = s.Coup;
+    EXPECT_EQ(VerifieCoupAjuste(coup, TPARAMPHYS()), "");
+    coup.Vq = 9435;
+    EXPECT_NE(VerifieCoupAjuste(coup, TPARAMPHYS()), "");
+    coup.Vq = std::numeric_limits<double>::infinity();
+    EXPECT_NE(VerifieCoupAjuste(coup, TPARAMPHYS()), "");
+    coup = s.Coup;
+    coup.Effet = TPARAMPHYS().RayonBilles();
+    coup.Hauteur = 0.5;
+    EXPECT_NE(VerifieCoupAjuste(coup, TPARAMPHYS()), "");
+}
+
+TEST(AjustementConstantes, LesCoupsNonAjustesNeComptentDansAucuneStatistique) {
+    // Stopped before they began: no shot is fitted, and nothing says it was a perfect fit.
+    const auto s = Exact(12);
+    const auto moteur = std::make_unique<TBillardAlveran>();
+    const std::vector<TCoupMesure> coups(3, PrepareCoupMesure(s.Mesure, moteur->Fisik, 0.6));
+    std::atomic<bool> arret{true};
+    TSuiviAjustement suivi;
+    suivi.Arret = &arret;
+    const auto r = AjusteCoups(*moteur, coups, TOptionsAjustement(), 1, suivi);
+    ASSERT_EQ(r.size(), 3u);
+    for (const auto& x : r) EXPECT_FALSE(x.Ajuste);
+    EXPECT_TRUE(std::isnan(Critere(TCritere::Mediane, r)));
+    EXPECT_TRUE(std::isnan(Critere(TCritere::Moyenne, r)));
+
+    // One fitted shot among them is the whole statistic.
+    arret = false;
+    auto un = r;
+    un[1] = AjusteCoup(*std::make_unique<TBillardAlveran>(), coups[1], TOptionsAjustement());
+    ASSERT_TRUE(un[1].Ajuste);
+    EXPECT_EQ(Critere(TCritere::Mediane, un), un[1].Rmse);
+    EXPECT_EQ(Critere(TCritere::Moyenne, un), un[1].Rmse);
 }

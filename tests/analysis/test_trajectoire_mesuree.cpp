@@ -1,6 +1,7 @@
 // The tracked-shot reader: what real tracking data looks like is accepted; every kind of bad
 // input is refused with the line that shows it.
 
+#include "analysis/Extrait.h"
 #include "analysis/TrajectoireMesuree.h"
 
 #include <gtest/gtest.h>
@@ -105,4 +106,24 @@ TEST(TrajectoireMesuree, LaLimiteDesBandesSuitLaTable) {
     petite.SetDimension(0, 100); // nose lines at x = ±50, y = ±100
     EXPECT_EQ(LitTrajectoireMesuree(AvecLigne("0.6,3,55,0"), petite).Erreur,
               "ligne 12 : bille 3 hors du billard : x = 55 cm, au-delà de la bande (x = ±50 cm)");
+}
+
+TEST(Extrait, QuotesAtMostEightyCharactersWithControlsMadeVisible) {
+    EXPECT_EQ(Extrait("0.5"), "0.5");
+    EXPECT_EQ(Extrait("a\x1b[31mb\tc\x07"), "a\\e[31mb\\tc\\x07");
+    // Whole UTF-8 characters are kept, bytes that are not UTF-8 or C1 controls shown in hex.
+    EXPECT_EQ(Extrait("é\xff\xc2\x9b"), "é\\xff\\xc2\\x9b");
+    const std::string long_(1000, 'z');
+    EXPECT_EQ(Extrait(long_), std::string(80, 'z') + "…");
+    EXPECT_EQ(Extrait(std::string(80, 'z')), std::string(80, 'z'));
+}
+
+TEST(TrajectoireMesuree, UnTempsIsoleAvantLaFrappeEstRefuse) {
+    // A stray sample 10 s before the rest, another at -1e308: each named by its line.
+    EXPECT_EQ(Erreur("t,bille,x,y\n-10,2,0,60\n" + Valide().substr(12)).substr(0, 33),
+              "ligne 2 : temps -10 s loin de tou");
+    const std::string enorme = Erreur("t,bille,x,y\n-1e308,2,0,60\n" + Valide().substr(12));
+    EXPECT_EQ(enorme.rfind("ligne 2 : temps -1E308 s loin", 0), 0u) << enorme;
+    // Later samples of a ball at rest may be far from the others: that is a tracker's way.
+    EXPECT_EQ(Erreur(AvecLigne("30,3,-20.3,5.2")), "");
 }

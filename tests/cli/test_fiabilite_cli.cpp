@@ -355,3 +355,195 @@ TEST_F(Fiabilite, SurUnTerminalLaProgressionEstAffichee) {
     EXPECT_TRUE(tout.ends_with("\r\033[K")) << "the progress line is erased: " << tout;
     EXPECT_NE(Contenu(sortie).find("\"Interrompu\":true"), std::string::npos);
 }
+
+// ---------------------------------------------------------------------------------------
+// Every output whole or not at all, never over an input, its path checked before the work
+
+namespace {
+
+/// A search of a few strokes: quick, and it writes a map.
+std::vector<std::string> PetiteRecherche(const std::string& carte) {
+    return {"solve",    Echantillon, "--aim",   "0:20:1",    "--effect", "0:0:1",
+            "--height", "0:0:1",     "--speed", "300:300:1", "--map",    carte};
+}
+
+/// The names in `dossier`, sorted.
+std::vector<std::string> Noms(const fs::path& dossier) {
+    std::vector<std::string> noms;
+    for (const auto& f : fs::directory_iterator(dossier)) noms.push_back(f.path().filename());
+    std::sort(noms.begin(), noms.end());
+    return noms;
+}
+
+} // namespace
+
+TEST_F(Fiabilite, ANearlyFullDiskKeepsTheOldDiagramAndMap) {
+    // A file size limit of 4 KiB: the 24 KiB diagram and the map cannot be written whole.
+    ASSERT_EQ(Lance({"draw", Echantillon, "--out", Chemin("schema.svg")}).Statut, 0);
+    ASSERT_EQ(Lance(PetiteRecherche(Chemin("carte.png"))).Statut, 0);
+    const std::string schema = Contenu(Racine / "schema.svg"),
+                      carte = Contenu(Racine / "carte.png");
+    ASSERT_GT(schema.size(), 8192u);
+    ASSERT_GT(carte.size(), 4096u);
+    ASSERT_NE(schema.find("</svg>"), std::string::npos);
+
+    for (const char* nom : {"schema.svg", "schema.png"}) {
+        SCOPED_TRACE(nom);
+        const TExecution e = Lance({"draw", Echantillon, "--out", Chemin(nom)}, LimiteTaille(4096));
+        EchecPropre(e);
+        EXPECT_EQ(e.Sortie, "");
+        EXPECT_NE(e.Erreurs.find("fichier trop gros"), std::string::npos) << e.Erreurs;
+    }
+    EXPECT_EQ(Contenu(Racine / "schema.svg"), schema);
+    EXPECT_FALSE(fs::exists(Racine / "schema.png"));
+
+    // The search's result is printed all the same, and the failure named.
+    const TExecution e = Lance(PetiteRecherche(Chemin("carte.png")), LimiteTaille(4096));
+    EXPECT_EQ(e.Statut, 2) << e.Erreurs;
+    EXPECT_EQ(NbLignes(e.Erreurs), 1u) << e.Erreurs;
+    EXPECT_NE(e.Erreurs.find("carte non écrite : " + Chemin("carte.png")), std::string::npos)
+        << e.Erreurs;
+    EXPECT_NE(e.Sortie.find("\"Tires\":20"), std::string::npos) << e.Sortie;
+    EXPECT_EQ(Contenu(Racine / "carte.png"), carte);
+    EXPECT_EQ(Noms(Racine), (std::vector<std::string>{"carte.png", "schema.svg", "stdout"}))
+        << "no temporary file left";
+}
+
+TEST_F(Fiabilite, OutputsNeverGoOverInputsFifosOrDevices) {
+    fs::copy_file(Echantillon, Racine / "coup.alv");
+    fs::create_symlink(Racine / "coup.alv", Racine / "lien.svg");
+    fs::create_symlink(Racine / "coup.alv", Racine / "lien.png");
+    ASSERT_EQ(mkfifo(Chemin("x.png").c_str(), 0600), 0);
+    fs::create_symlink("/dev/null", Racine / "null.svg");
+    const std::string original = Contenu(Racine / "coup.alv");
+    const std::vector<std::vector<std::string>> commandes = {
+        {"draw", Chemin("coup.alv"), "--out", Chemin("lien.svg")},
+        {"draw", Chemin("coup.alv"), "--out", Chemin("x.png")},
+        {"draw", Chemin("coup.alv"), "--out", Chemin("null.svg")},
+        {"solve", Chemin("coup.alv"), "--aim", "0:20:1", "--map", Chemin("lien.png")},
+        {"solve", Chemin("coup.alv"), "--aim", "0:20:1", "--map", Chemin("x.png")},
+    };
+    for (const auto& arguments : commandes) {
+        SCOPED_TRACE(arguments.back());
+        // Opened, the FIFO would wait for ever for its reader: a hang fails the test.
+        Demarre(arguments);
+        if (!P->AttendFin(std::chrono::seconds(5))) {
+            ADD_FAILURE() << "still running after 5 s";
+            continue;
+        }
+        const TExecution e = Attend();
+        EchecPropre(e);
+        EXPECT_EQ(Contenu(Racine / "stdout"), "");
+    }
+    EXPECT_EQ(Contenu(Racine / "coup.alv"), original);
+    EXPECT_TRUE(fs::is_symlink(Racine / "lien.svg"));
+    EXPECT_EQ(fs::status(Racine / "x.png").type(), fs::file_type::fifo);
+}
+
+TEST_F(Fiabilite, BadOutputPathsAreRefusedBeforeTheWork) {
+    // A search of the whole default grid lasts far longer than a refusal may.
+    fs::create_directory(Racine / "protege");
+    fs::permissions(Racine / "protege", fs::perms(0555));
+    for (const std::string& carte : {Chemin("absent/carte.png"), Chemin("protege/carte.png")}) {
+        SCOPED_TRACE(carte);
+        const auto debut = std::chrono::steady_clock::now();
+        const TExecution e = Lance({"solve", Echantillon, "--map", carte});
+        EXPECT_LT(std::chrono::steady_clock::now() - debut, std::chrono::seconds(3));
+        EchecPropre(e);
+        EXPECT_NE(e.Erreurs.find("--map : " + carte), std::string::npos) << e.Erreurs;
+    }
+    const TExecution e = Lance({"draw", Echantillon, "--out", Chemin("protege/schema.svg")});
+    EchecPropre(e);
+    EXPECT_NE(e.Erreurs.find("dossier en lecture seule"), std::string::npos) << e.Erreurs;
+    fs::permissions(Racine / "protege", fs::perms::owner_all);
+}
+
+TEST_F(Fiabilite, SmallFailuresAreSaidInWords) {
+    // A closed stdout is no "system error 9".
+    processus::TOptions ferme;
+    ferme.SortieFermee = true;
+    const TExecution f = processus::Lance(ALVERAN_CLI, {"shot", Echantillon}, ferme);
+    EXPECT_EQ(f.Statut, 2);
+    EXPECT_EQ(f.Erreurs, "alveran-cli: impossible d'écrire la sortie : sortie fermée\n");
+
+    // Without a session's runtime folder, drawing says nothing on stderr.
+    const char* avant = std::getenv("XDG_RUNTIME_DIR");
+    const std::string sauve = avant != nullptr ? avant : "";
+    unsetenv("XDG_RUNTIME_DIR");
+    const TExecution dessin = Lance({"draw", Echantillon, "--out", Chemin("schema.png")});
+    if (avant != nullptr) setenv("XDG_RUNTIME_DIR", sauve.c_str(), 1);
+    EXPECT_EQ(dessin.Statut, 0) << dessin.Erreurs;
+    EXPECT_EQ(dessin.Erreurs, "");
+}
+
+// ---------------------------------------------------------------------------------------
+// Search grids that would lie or last: values that repeat, a hundred million strokes
+
+TEST_F(Fiabilite, AnAimAxisWhoseValuesRepeatIsRefused) {
+    const TExecution e = Lance({"solve", Echantillon, "--aim", "1e15:1000000000000300:0.01"});
+    EchecPropre(e);
+    EXPECT_NE(e.Erreurs.find("se répètent"), std::string::npos) << e.Erreurs;
+    const TExecution vitesse =
+        Lance({"solve", Echantillon, "--speed", "1e17:100000000000000016:5"});
+    EchecPropre(vitesse);
+    EXPECT_NE(vitesse.Erreurs.find("se répètent"), std::string::npos) << vitesse.Erreurs;
+}
+
+TEST_F(Fiabilite, AHundredMillionStrokesAreAnnouncedBeforeTheyStart) {
+    Demarre({"solve", Echantillon, "--aim", "-180:180:0.036", "--effect", "-2:2:100", "--height",
+             "-2:2:100", "--speed", "100:600:1", "--threads", "1"});
+    // Announced at once (or refused, on a machine where it would last more than an hour).
+    const std::string annonce = LitJusqua(Erreurs, "\n");
+    P->Signale(SIGKILL);
+    Attend();
+    EXPECT_EQ(annonce.rfind("alveran-cli: 100000000 coups, durée estimée : ", 0), 0u) << annonce;
+    EXPECT_NE(annonce.find("mémoire : 382 Mio"), std::string::npos) << annonce;
+}
+
+TEST_F(Fiabilite, ThreadsAreCappedAtAFewPerCoreAndSaidSo) {
+    const TExecution e =
+        Lance({"tolerance", Echantillon, "--counts", "1,0,0,0,0,1", "--threads", "1000"});
+    ASSERT_EQ(e.Statut, 0) << e.Erreurs;
+    const long coeurs = std::max(1u, std::thread::hardware_concurrency());
+    EXPECT_NE(e.Erreurs.find("--threads 1000 ramené à " + std::to_string(4 * coeurs)),
+              std::string::npos)
+        << e.Erreurs;
+    EXPECT_NE(e.Erreurs.find("fils pour " + std::to_string(coeurs)), std::string::npos)
+        << e.Erreurs;
+    // 1000 engine copies cost hundreds of MB; a few per core cost little.
+    EXPECT_LT(e.MemoireKo, 200 * 1024) << "kB";
+}
+
+// ---------------------------------------------------------------------------------------
+// Bounded reading of tracked shots and search parts
+
+TEST_F(Fiabilite, HugeTrackedShotsAndPartsAreRefusedBeforeTheyAreRead) {
+    // Sparse files: their size costs no disk, reading them would cost the memory.
+    {
+        std::ofstream(Racine / "enorme.csv") << "t,bille,x,y\n";
+        std::ofstream(Racine / "enorme.json") << "{";
+    }
+    fs::resize_file(Racine / "enorme.csv", 65 * 1024 * 1024);
+    fs::resize_file(Racine / "enorme.json", 513l * 1024 * 1024);
+    const TExecution csv = Lance({"fit", Chemin("enorme.csv")});
+    EchecPropre(csv);
+    EXPECT_NE(csv.Erreurs.find("fichier trop gros (plus de 64 Mio)"), std::string::npos)
+        << csv.Erreurs;
+    const TExecution part = Lance({"solve", "--merge", Chemin("enorme.json")});
+    EchecPropre(part);
+    EXPECT_NE(part.Erreurs.find("fichier trop gros (plus de 512 Mio)"), std::string::npos)
+        << part.Erreurs;
+    EXPECT_LT(std::max(csv.MemoireKo, part.MemoireKo), 64 * 1024) << "kB: the file was read";
+}
+
+TEST_F(Fiabilite, AnOffendingLineIsQuotedShortAndHarmless) {
+    // One line of a megabyte without a break, starting with a terminal escape.
+    std::ofstream(Racine / "ligne.csv", std::ios::binary)
+        << "t,bille,x,y\n\x1b[2J" << std::string(1 << 20, '7') << "x,1,0,0";
+    const TExecution e = Lance({"fit", Chemin("ligne.csv")});
+    EchecPropre(e);
+    EXPECT_LT(e.Erreurs.size(), 400u) << "the line is not echoed whole";
+    EXPECT_EQ(e.Erreurs.find('\x1b'), std::string::npos) << "no raw escape reaches the terminal";
+    EXPECT_NE(e.Erreurs.find("« \\e[2J7777"), std::string::npos) << e.Erreurs;
+    EXPECT_NE(e.Erreurs.find("… »"), std::string::npos) << e.Erreurs;
+}

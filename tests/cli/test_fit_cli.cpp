@@ -7,6 +7,8 @@
 #include "support/LanceInterrompu.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -154,6 +156,10 @@ TEST_F(FitCli, CtrlCArreteEtEcritCeQuiEstFait) {
     EXPECT_TRUE(json.ends_with("}\n")) << json;
     // Strokes that were never fitted are written to no stroke file.
     EXPECT_FALSE(fs::exists(Dossier / "alv" / "coup0.alv"));
+    // Nor are they perfect fits: null, and out of every statistic.
+    EXPECT_EQ(json.find("\"RmseApres\":0,"), std::string::npos) << json;
+    EXPECT_EQ(json.find("\"RmseAvant\":0,"), std::string::npos) << json;
+    EXPECT_EQ(json.find("\"RmseMedianeApres\":0,"), std::string::npos) << json;
 }
 
 TEST_F(FitCli, RefuseLesMauvaisesEntrees) {
@@ -173,6 +179,17 @@ TEST_F(FitCli, RefuseLesMauvaisesEntrees) {
          "des coups à part\n"},
         {"fit x.csv --constants ElastBiBde,Elasticite",
          "alveran-cli: --constants : constante physique inconnue : 'Elasticite'\n"},
+        {"fit x.csv --constants PerteRotationBande",
+         "alveran-cli: --constants : PerteRotationBande doit être positive pour être ajustée "
+         "(elle varie entre la moitié et une fois et demie sa valeur de départ ; donnez-lui des "
+         "bornes NOM=BAS:HAUT)\n"},
+        {"fit x.csv --constants FrotBiBde=0.4:0.2",
+         "alveran-cli: --constants : FrotBiBde : bornes BAS:HAUT finies avec BAS < HAUT "
+         "attendues\n"},
+        {"fit x.csv --constants FrotBiBde=0.2",
+         "alveran-cli: --constants : NOM=BAS:HAUT attendu, pas 'FrotBiBde=0.2'\n"},
+        {"fit x.csv --constants FrotBiBde=a:0.2",
+         "alveran-cli: valeur incorrecte pour FrotBiBde : 'a'\n"},
         {"fit x.csv --cutoff -1", "alveran-cli: --cutoff : durée positive attendue, pas '-1'\n"},
         {"fit x.csv --criterion max",
          "alveran-cli: --criterion : median ou mean attendu, pas 'max'\n"},
@@ -207,4 +224,109 @@ TEST_F(FitCli, PresetMatchPourLeCoupEtLaTolerance) {
     const auto inconnu = Lance("shot " + coup + " --preset salon");
     EXPECT_EQ(inconnu.Statut, 2);
     EXPECT_EQ(inconnu.Erreurs, "alveran-cli: préréglage inconnu : 'salon' (match ou defaut)\n");
+}
+
+// ---------------------------------------------------------------------------------------
+// Outputs checked before the fit; results that never lie
+
+TEST_F(FitCli, LesFichiersDeCoupSontVerifiesAvantLAjustement) {
+    Coups(1, 5);
+    const fs::path csv = Dossier / "coup0.csv";
+    const std::string original = Lit(csv);
+    // A planted link DIR/NAME.alv onto the tracked file that is read.
+    fs::create_directories(Dossier / "alv");
+    fs::create_symlink(csv, Dossier / "alv" / "coup0.alv");
+    auto r = Lance("fit '" + csv.string() + "' --cutoff 0.6 --out-alv '" +
+                   (Dossier / "alv").string() + "'");
+    EXPECT_EQ(r.Statut, 2);
+    EXPECT_EQ(r.Sortie, "");
+    EXPECT_NE(r.Erreurs.find("désigne un fichier que la commande lit"), std::string::npos)
+        << r.Erreurs;
+    EXPECT_EQ(Lit(csv), original);
+
+    // A FIFO, a read-only file and a read-only folder are refused at once: no fit is started,
+    // so the refusal comes within a second.
+    fs::create_directories(Dossier / "tube");
+    ASSERT_EQ(mkfifo((Dossier / "tube" / "coup0.alv").c_str(), 0600), 0);
+    fs::create_directories(Dossier / "lecture");
+    std::ofstream(Dossier / "lecture" / "coup0.alv") << "[Queue]\n";
+    fs::permissions(Dossier / "lecture" / "coup0.alv", fs::perms(0444));
+    fs::create_directories(Dossier / "protege");
+    fs::permissions(Dossier / "protege", fs::perms(0555));
+    for (const char* dossier : {"tube", "lecture", "protege"}) {
+        SCOPED_TRACE(dossier);
+        const auto debut = std::chrono::steady_clock::now();
+        r = Lance("fit '" + csv.string() + "' --out-alv '" + (Dossier / dossier).string() + "'");
+        EXPECT_LT(std::chrono::steady_clock::now() - debut, std::chrono::seconds(1));
+        EXPECT_EQ(r.Statut, 2);
+        EXPECT_EQ(r.Sortie, "");
+        EXPECT_NE(r.Erreurs.find("--out-alv : " + (Dossier / dossier / "coup0.alv").string()),
+                  std::string::npos)
+            << r.Erreurs;
+    }
+    fs::permissions(Dossier / "protege", fs::perms::owner_all);
+}
+
+TEST_F(FitCli, UnNomQuiNEstPasDeLUtf8DonneUnJsonValide) {
+    Coups(1, 5);
+    const fs::path latin1 = Dossier / "caf\xE9\x1B[2J.csv";
+    fs::rename(Dossier / "coup0.csv", latin1);
+    const auto r = Lance("fit '" + latin1.string() + "' --cutoff 0.6");
+    ASSERT_EQ(r.Statut, 0) << r.Erreurs;
+    const auto json = nlohmann::json::parse(r.Sortie); // throws on invalid UTF-8
+    // Read as Latin-1: é, and the escape character as \u001b.
+    EXPECT_EQ(json.at("Coups").at(0).at("Fichier").get<std::string>(),
+              (Dossier / "caf\xC3\xA9\x1B[2J.csv").string());
+    EXPECT_NE(r.Sortie.find("\\u001b[2J"), std::string::npos);
+}
+
+TEST_F(FitCli, PeuDeDonneesNeDonnentPasUnAjustementParfait) {
+    synthetique::TAlea alea(5);
+    const std::string csv = synthetique::Genere(alea, TPARAMPHYS()).Csv;
+    const auto ecrit = [&](const std::string& nom, const std::string& texte) {
+        std::ofstream(Dossier / nom) << texte;
+        return "'" + (Dossier / nom).string() + "'";
+    };
+    // One stray object-ball sample long before the shot; the same at -1e308.
+    const std::string entete = "t,bille,x,y\n";
+    const std::string isole =
+        ecrit("isole.csv", entete + "-10,2,0,0\n" + csv.substr(entete.size()));
+    const std::string enorme =
+        ecrit("enorme.csv", entete + "-1e308,2,0,0\n" + csv.substr(entete.size()));
+    for (const std::string& fichier : {isole, enorme}) {
+        const auto r = Lance("fit " + fichier + " --cutoff 0.6");
+        EXPECT_EQ(r.Statut, 2) << fichier;
+        EXPECT_EQ(r.Sortie, "");
+        EXPECT_NE(r.Erreurs.find("ligne 2 : temps "), std::string::npos) << r.Erreurs;
+        EXPECT_NE(r.Erreurs.find("loin de tous les autres relevés"), std::string::npos)
+            << r.Erreurs;
+    }
+    // Times in milliseconds: a frame every 20 "s".
+    std::string millisecondes = entete;
+    for (int k = 0; k < 40; ++k)
+        for (int b = 1; b <= 3; ++b)
+            millisecondes += std::to_string(k * 20) + "," + std::to_string(b) + "," +
+                             std::to_string(b == 1 ? k : 10 * b) + ",0\n";
+    const auto r = Lance("fit " + ecrit("ms.csv", millisecondes));
+    EXPECT_EQ(r.Statut, 2);
+    EXPECT_EQ(r.Sortie, "");
+    EXPECT_NE(r.Erreurs.find("relevé(s) dans les 4 s après la frappe, il en faut au moins 5"),
+              std::string::npos)
+        << r.Erreurs;
+}
+
+TEST_F(FitCli, ExplicitBoundsMoveAConstantFromZeroAndHoldTheResult) {
+    // A model option off at 0 cannot move as a multiple of its start; with bounds it can, and
+    // a start outside its bounds (FrotBiBde 0.3) ends inside them.
+    const auto r = Lance("fit" + Coups(2, 11) +
+                         " --cutoff 0.6 --constants PerteRotationBande=0:1,FrotBiBde=0.1:0.2");
+    ASSERT_EQ(r.Statut, 0) << r.Erreurs;
+    const auto constantes = r.Sortie.find("\"Constantes\":");
+    ASSERT_NE(constantes, std::string::npos);
+    const double perte = Nombre(r.Sortie, "PerteRotationBande", constantes);
+    EXPECT_GE(perte, 0.0);
+    EXPECT_LE(perte, 1.0);
+    const double frottement = Nombre(r.Sortie, "FrotBiBde", constantes);
+    EXPECT_GE(frottement, 0.1);
+    EXPECT_LE(frottement, 0.2);
 }

@@ -4,13 +4,16 @@
 
 #include "support/LanceCli.h"
 #include "analysis/RechercheFamilles.h"
+#include "cli/SolveJson.h"
 
 #include "support/LanceInterrompu.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <csignal>
+#include <functional>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -234,4 +237,80 @@ TEST(SolveCli, RefusesBadArgumentsWithStatus2AndNothingOnStdout) {
         EXPECT_EQ(r.Sortie, "") << arguments;
         EXPECT_NE(r.Erreurs.find("alveran-cli: "), std::string::npos) << arguments;
     }
+}
+
+TEST(SolveCli, EditedPartsAreRefusedWithTheReason) {
+    // Two shares of a grid that scores; the second is the one edited.
+    std::vector<std::string> parts;
+    for (int k = 0; k < 2; ++k) {
+        const auto r = Lance(Coup(Texte({"--threads 2 --shard ", std::to_string(k), "/2"})));
+        ASSERT_EQ(r.Statut, 0) << r.Erreurs;
+        parts.push_back(r.Sortie);
+    }
+    const fs::path p0 = Temporaire("edite0.json"), p1 = Temporaire("edite1.json");
+    std::ofstream(p0) << parts[0];
+    const auto fusion = [&](const std::string& texte) {
+        std::ofstream(p1, std::ios::trunc) << texte;
+        return Lance(Texte({"--merge '", p0.string(), "' '", p1.string(), "'"}));
+    };
+    ASSERT_EQ(fusion(parts[1]).Statut, 0);
+
+    // The part without its digest: its JSON object as it was before it was signed.
+    json j = json::parse(parts[1]);
+    ASSERT_TRUE(j.contains("Empreinte"));
+    ASSERT_GT(j.at("Reussis").get<int64_t>(), 1);
+    const std::string empreinte = j.at("Empreinte").get<std::string>();
+    j.erase("Empreinte");
+
+    struct TCas {
+        const char* Quoi;
+        std::function<void(json&)> Edite;
+        std::string Raison; ///< of the re-signed part
+    };
+    const TCas cas[] = {
+        {"Reussis + 1", [](json& p) { p["Reussis"] = p["Reussis"].get<int64_t>() + 1; },
+         "Reussis = "},
+        {"Tires above the share's strokes",
+         [](json& p) { p["Tires"] = p["Grille"]["Points"].get<int64_t>(); }, "Tires = "},
+        {"a cell removed", [](json& p) { p["Coups"].erase(p["Coups"].size() - 1); }, ""},
+        {"a cell of the other share",
+         [](json& p) { p["Coups"][0][0] = p["Coups"][0][0].get<int64_t>() - 16; },
+         "hors des blocs de la part"},
+        {"a cell given twice", [](json& p) { p["Coups"].push_back(p["Coups"][0]); }, ""},
+        {"sequences reversed",
+         [](json& p) {
+             auto s = p["Sequences"].get<std::vector<std::string>>();
+             std::reverse(s.begin(), s.end());
+             p["Sequences"] = s;
+         },
+         "séquences hors de l'ordre"},
+        {"negative seconds", [](json& p) { p["Secondes"] = -5.0; }, "durée négative"},
+    };
+    for (const TCas& c : cas) {
+        SCOPED_TRACE(c.Quoi);
+        json edite = j;
+        c.Edite(edite);
+        // With its old digest: changed since it was written.
+        std::string texte = edite.dump();
+        texte.pop_back();
+        texte.append(",\"Empreinte\":\"").append(empreinte).append("\"}\n");
+        auto r = fusion(texte);
+        EXPECT_EQ(r.Statut, 2);
+        EXPECT_EQ(r.Sortie, "");
+        EXPECT_NE(r.Erreurs.find("modifiée depuis son écriture"), std::string::npos) << r.Erreurs;
+        // Signed again by the forger: what it claims does not hold together.
+        r = fusion(AvecEmpreinte(edite.dump()) + "\n");
+        EXPECT_EQ(r.Statut, 2);
+        EXPECT_EQ(r.Sortie, "");
+        EXPECT_NE(r.Erreurs.find(p1.string() + " : "), std::string::npos) << r.Erreurs;
+        if (!c.Raison.empty()) {
+            EXPECT_NE(r.Erreurs.find(c.Raison), std::string::npos) << r.Erreurs;
+        }
+    }
+    // A part of an older version, without a digest.
+    const auto r = fusion(j.dump() + "\n");
+    EXPECT_EQ(r.Statut, 2);
+    EXPECT_NE(r.Erreurs.find("sans empreinte"), std::string::npos) << r.Erreurs;
+    fs::remove(p0);
+    fs::remove(p1);
 }

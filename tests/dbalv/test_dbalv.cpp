@@ -6,6 +6,7 @@
 #include "dbalv/FenetreDbAlv.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -18,6 +19,7 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -343,6 +345,132 @@ class TestDbAlv : public QObject {
         dansEnvoi = false;
         QTRY_COMPARE_WITH_TIMEOUT(recus, 1, 2000);
         QVERIFY(!signaleDansEnvoi);
+    }
+
+    // ---------------------------------------------------------------------------------------
+    // Fair to every client
+
+    void unClientQuiDistilleSesOctetsEstCoupe() {
+        // One byte every 100 ms never completes a frame: the connection is closed once its
+        // delay from the start has passed, whatever comes in between.
+        Db->Transport().DelaiTrameIncomplete = 500;
+        QLocalSocket lent;
+        lent.connectToServer(TTransportDbAlv::Adresse(NomDb));
+        QVERIFY(lent.waitForConnected(1000));
+        const QByteArray trame = TTransportDbAlv::Trame(74, 1, BlocDeTest(1, ""));
+        QElapsedTimer chrono;
+        chrono.start();
+        for (int i = 0; i < 30 && lent.state() == QLocalSocket::ConnectedState; ++i) {
+            lent.write(trame.mid(i, 1));
+            lent.flush();
+            QTest::qWait(100);
+        }
+        QCOMPARE(lent.state(), QLocalSocket::UnconnectedState);
+        QVERIFY2(chrono.elapsed() < 1500, qPrintable(QString::number(chrono.elapsed())));
+        // A client that completes its frames keeps its place frame after frame.
+        QLocalSocket regulier;
+        regulier.connectToServer(TTransportDbAlv::Adresse(NomDb));
+        QVERIFY(regulier.waitForConnected(1000));
+        for (int i = 0; i < 4; ++i) {
+            regulier.write(trame);
+            regulier.flush();
+            QTest::qWait(300);
+        }
+        QCOMPARE(regulier.state(), QLocalSocket::ConnectedState);
+        QTRY_COMPARE(regulier.bytesAvailable(), qint64{32});
+    }
+
+    void unClientGourmandNAffamePasLesAutres() {
+        std::vector<quint64> ordre;
+        connect(&Db->Transport(), &TTransportDbAlv::BlocRecu, this,
+                [&ordre](const QByteArray&, quint64 dwData) { ordre.push_back(dwData); });
+        QLocalSocket gourmand;
+        gourmand.connectToServer(TTransportDbAlv::Adresse(NomDb));
+        QVERIFY(gourmand.waitForConnected(1000));
+        QByteArray trames;
+        const QByteArray une = TTransportDbAlv::Trame(74, 1, BlocDeTest(1, ""));
+        for (int i = 0; i < 400; ++i) trames += une;
+        gourmand.write(trames);
+        gourmand.flush();
+        QTRY_VERIFY(!ordre.empty()); // the greedy client's frames are being handled
+        QCOMPARE(Alveran->Envoie(NomDb, 2, BlocDeTest(2, "")), TTransportDbAlv::eEnvoye);
+        const auto mien = std::find(ordre.begin(), ordre.end(), quint64{2});
+        QVERIFY(mien != ordre.end());
+        // Served within a few turns, not behind the 400 frames.
+        QVERIFY2(mien - ordre.begin() < 100, qPrintable(QString::number(mien - ordre.begin())));
+        QTRY_COMPARE_WITH_TIMEOUT(static_cast<int>(ordre.size()), 401, 30000);
+    }
+
+    void uneSocketEffaceeEstRecreee() {
+        // A cleaner purges the runtime folder: the listener notices and listens again.
+        const QString fichier = Db->Transport().NomServeur();
+        QVERIFY(QFile::exists(fichier));
+        QVERIFY(QFile::remove(fichier));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(fichier), 3000);
+        QCOMPARE(Alveran->Envoie(NomDb, 1, BlocDeTest(1, "")), TTransportDbAlv::eEnvoye);
+        QCOMPARE(Db->Liste()->rowCount(), 1);
+    }
+
+    // ---------------------------------------------------------------------------------------
+    // The lock and the database file
+
+    void unVerrouLaisseEnPlaceEstRepris() {
+        const QString verrou = CheminBase() + QStringLiteral(".lock");
+        QVERIFY(QFile::exists(verrou));
+        // Held by a running dbAlv (this one): refused.
+        {
+            TFenetreDbAlv seconde(CheminBase(), NomDb + QStringLiteral("-2"));
+            QString erreur;
+            QVERIFY(!seconde.Demarre(&erreur));
+            QVERIFY2(erreur.contains(QStringLiteral("déjà ouvert")), qPrintable(erreur));
+        }
+        Db.reset();
+        QVERIFY(!QFile::exists(verrou));
+        // Merely there, whatever it holds: taken over.
+        const QByteArray contenus[] = {QByteArray(), QByteArray("\x8f\x01\xff\x00zz", 6),
+                                       QByteArray("123\nautre-machine\nqt\n"),
+                                       QByteArray("999999 ailleurs\n")};
+        for (const QByteArray& contenu : contenus) {
+            QFile f(verrou);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(contenu);
+            f.close();
+            Db = std::make_unique<TFenetreDbAlv>(CheminBase(), NomDb);
+            QString erreur;
+            QVERIFY2(Db->Demarre(&erreur), qPrintable(erreur));
+            Db.reset();
+        }
+        // An empty folder in its place too.
+        QVERIFY(QDir().mkdir(verrou));
+        Db = std::make_unique<TFenetreDbAlv>(CheminBase(), NomDb);
+        QString erreur;
+        QVERIFY2(Db->Demarre(&erreur), qPrintable(erreur));
+        QCOMPARE(Alveran->Envoie(NomDb, 1, BlocDeTest(1, "")), TTransportDbAlv::eEnvoye);
+    }
+
+    void uneBaseDeplaceeEstSignaleePuisRouverte() {
+        QCOMPARE(Alveran->Envoie(NomDb, 1, BlocDeTest(1, "")), TTransportDbAlv::eEnvoye);
+        const QString ailleurs = Dossier.filePath(QStringLiteral("ailleurs.sqlite"));
+        QVERIFY(QFile::rename(CheminBase(), ailleurs));
+        quint64 reponse = 0;
+        QCOMPARE(Alveran->Envoie(NomDb, 1, BlocDeTest(2, ""), &reponse), TTransportDbAlv::eRefuse);
+        QCOMPARE(reponse, quint64{TTransportDbAlv::rBaseDeplacee});
+        QVERIFY2(Db->TexteAlerte().contains(QStringLiteral("a été déplacée ou supprimée")),
+                 qPrintable(Db->TexteAlerte()));
+        // Back at its path: reopened, and the shots go there again.
+        QVERIFY(QFile::rename(ailleurs, CheminBase()));
+        QCOMPARE(Alveran->Envoie(NomDb, 1, BlocDeTest(3, "")), TTransportDbAlv::eEnvoye);
+        QCOMPARE(Db->Base().Liste().size(), size_t{2});
+        // Deleted and replaced by a new file: that one receives them.
+        QVERIFY(QFile::remove(CheminBase()));
+        QCOMPARE(Alveran->Envoie(NomDb, 1, BlocDeTest(4, ""), &reponse), TTransportDbAlv::eRefuse);
+        {
+            TBaseCoups neuve;
+            QVERIFY(neuve.Ouvre(CheminBase()));
+        }
+        QCOMPARE(Alveran->Envoie(NomDb, 1, BlocDeTest(5, "")), TTransportDbAlv::eEnvoye);
+        QCOMPARE(Db->Base().Liste().size(), size_t{1});
+        QCOMPARE(Db->Liste()->rowCount(), 1);
     }
 };
 

@@ -3,6 +3,7 @@
 // line's draw, and the main window's export drawing the same picture.
 
 #include "dessin/SchemaCoup.h"
+#include "analysis/SystemeDiamants.h"
 #include "dessin/TexteCoup.h"
 #include "engine/CoupDefaut.h"
 #include "support/Actions.h"
@@ -123,6 +124,30 @@ class TestSchema : public QObject {
         QCOMPARE(seul.TraitsDesChemins.filter(QRegularExpression("^#ff")).size(), 1);
         QCOMPARE(Compte(seul.TraitsDesChemins, QStringLiteral("#ffffff")), 1);
         QVERIFY(!seul.Textes.contains(QStringLiteral("1")));
+    }
+
+    void diamantsDesBandesSurDemande() {
+        // Each cushion contact of the cue ball with its diamond number (one decimal), in the
+        // user's format; none unless asked.
+        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+        const auto m = CoupParDefaut();
+        const QString nom = Dossier.filePath(QStringLiteral("diamants.svg"));
+        QString erreur;
+        TSchemaCoup s = Schema(*m);
+        QVERIFY(EcritSchema(s, nom, erreur));
+        const QStringList sans = LitSvg(nom).Textes;
+        s.NumerosDiamants = true;
+        QVERIFY(EcritSchema(s, nom, erreur));
+        const QStringList avec = LitSvg(nom).Textes;
+        QCOMPARE(avec.size(), sans.size() + 4);
+        for (const int i : ContactsBandes(*m)) {
+            const double n =
+                NumeroDiamant(m->Contres[i], m->Trajets[1][i].Position, m->Fisik.largeurJeu());
+            QVERIFY(n >= 0 && n <= 8);
+            QVERIFY2(avec.contains(QLocale().toString(n, 'f', 1)),
+                     qPrintable(QLocale().toString(n, 'f', 1)));
+        }
+        QLocale::setDefault(QLocale::c());
     }
 
     void pngBillesAuDepartDansLeursCouleurs() {

@@ -30,6 +30,7 @@ struct TOptions {
     std::vector<std::string> Environnement{};
     long long LimiteTaille = -1; ///< largest file the child may write (bytes), −1 for no limit
     bool Terminal = false;       ///< stderr on a pseudo-terminal, read through Terminal()
+    bool SortieFermee = false;   ///< stdout closed, as a program started with >&- has it
 };
 
 /// How a run ended and what it wrote.
@@ -114,6 +115,8 @@ class TProcessus {
         if (FPid == 0) {
             const int o = ::open(sortie.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             if (o < 0 || ::dup2(o, 1) < 0) ::_exit(126);
+            if (o != 1) ::close(o);
+            if (FOptions.SortieFermee) ::close(1);
             if (tubeErreurs) {
                 if (::dup2(tube[1], 2) < 0) ::_exit(126);
                 ::close(tube[0]);

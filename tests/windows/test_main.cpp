@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,7 +36,10 @@
 #include <QToolButton>
 
 #include <cmath>
+#include <csignal>
 #include <memory>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <numbers>
 
 namespace {
@@ -146,13 +150,15 @@ class TestMain : public TTestFenetre {
             "  Sauvegarde dbAlv\n    [ ] Auto\n    -\n    [x] Queue\n    [ ] Vitesse et Rotation\n"
             "  -\n  Paramètres physiques\n"
             "&Edition\n  Vue Numérique\n  Calibrage\n  Evaluation de la tolérance du point\n"
-            "  Recherche de solutions\n  -\n"
+            "  Recherche de solutions\n  Système des diamants\n  Chances de réussite\tCtrl+R\n"
+            "  Joueur\n    [ ] Maître\n    [ ] Confirmé\n    [x] Joueur de club\n    [ ] Débutant\n"
+            "    -\n    Mon jeu…\n  -\n"
             "  &Copier\tCtrl+Ins\n  Co&ller\tShift+Ins\n"
             "&Options\n  Bille joueur\n    [x] Blanche\n    [ ] Jaune\n"
             "  Dessin trajets\n    [x] Lignes\n    [ ] Billes\n    [ ] Lignes et Billes\n"
             "    [ ] Trace simultanée\n    -\n    [x] Effacer lignes\n    -\n"
             "    [x] dessiner ligne 1\n    [x] dessiner ligne 2\n    [x] dessiner ligne 3\n    -\n"
-            "    [ ] Numéroter les bandes\n    [ ] Sens de parcours\n"
+            "    [ ] Numéroter les bandes\n    [ ] Sens de parcours\n    [ ] Diamants des bandes\n"
             "  Mode de jeu\n    [ ] Libre\n    [ ] 1 bande\n    [x] 3 bandes\n"
             "  Affiche pos billes\n    [ ] cm\n    [x] diamants\n"
             "&Relecture\n  [ ] Pause\tP\n  Enregistrement suivant\tPgDown\n"
@@ -631,6 +637,45 @@ class TestMain : public TTestFenetre {
         QCOMPARE(D->Messages[0].Titre, QStringLiteral("Erreur"));
         QVERIFY(D->Messages[0].Texte.startsWith(QStringLiteral("Impossible d'écrire dans ")));
         QVERIFY(D->Messages[0].Texte.endsWith(QStringLiteral("v.2/coup.alv")));
+    }
+
+    void sauverImageEntiereOuPasDuTout() {
+        QTemporaryDir dossier;
+        const QString bmp = dossier.filePath(QStringLiteral("table.bmp"));
+        D->AjouteReponse(bmp);
+        Action(*F, "SauverImageMnu")->trigger();
+        QFile f(bmp);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray ancien = f.readAll();
+        f.close();
+        QVERIFY(ancien.size() > 8192);
+        const size_t messages = D->Messages.size();
+
+        // A disk with 4 KiB left (a file size limit, SIGXFSZ ignored so that the write fails).
+        rlimit avant{};
+        getrlimit(RLIMIT_FSIZE, &avant);
+        const auto ancienSignal = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limite = avant;
+        limite.rlim_cur = 4096;
+        setrlimit(RLIMIT_FSIZE, &limite);
+        D->AjouteReponse(bmp);
+        Action(*F, "SauverImageMnu")->trigger();
+        setrlimit(RLIMIT_FSIZE, &avant);
+        std::signal(SIGXFSZ, ancienSignal);
+        QCOMPARE(D->Messages.size(), messages + 1);
+        QCOMPARE(D->Messages.back().Texte, QStringLiteral("Impossible d'écrire dans %1").arg(bmp));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), ancien);
+        f.close();
+        QCOMPARE(QDir(dossier.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+
+        // A FIFO is no picture file: refused at once, not waited on for ever.
+        const QString tube = dossier.filePath(QStringLiteral("tube.bmp"));
+        QCOMPARE(mkfifo(QFile::encodeName(tube).constData(), 0600), 0);
+        D->AjouteReponse(tube);
+        Action(*F, "SauverImageMnu")->trigger();
+        QCOMPARE(D->Messages.size(), messages + 2);
+        QVERIFY(QFileInfo(tube).isFile() == false);
     }
 
     void sauverImage() {

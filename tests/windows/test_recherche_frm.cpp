@@ -13,6 +13,7 @@
 #include "windows/LienDbAlv.h"
 #include "windows/Main.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
@@ -248,6 +249,77 @@ class TestRechercheFrm : public TTestFenetre {
         const QImage image(nom + QStringLiteral(".png"));
         QVERIFY(!image.isNull());
         QCOMPARE(image.size(), R->CarteImg->pixmap().size());
+    }
+
+    // --- Chances -----------------------------------------------------------------------------
+
+    void chancesDesFamillesTrieesEtCoupLePlusSurJoueTelQuel() {
+        PositionFacile();
+        PetiteGrille();
+        R->JoueurCbx->setCurrentText(QStringLiteral("Maître"));
+        R->FamillesChanceUD->setValue(3);
+        QVERIFY(Cherche());
+        // The three first listed families have their chance, in the "Réussite" column.
+        std::vector<const TFamille*> evaluees;
+        for (const TRoute& route : R->Solutions.Routes)
+            for (const TFamille& f : route.Familles)
+                if (f.Chance) evaluees.push_back(&f);
+        QCOMPARE(evaluees.size(), size_t{3});
+        R->TrieColonne(5);
+        // Safest route first: its chance is the largest shown.
+        const double premiere = R->RoutesArb->topLevelItem(0)->data(5, Qt::UserRole + 2).toDouble();
+        for (const TFamille* f : evaluees) QVERIFY(f->Chance->Chance.Probabilite <= premiere);
+        QVERIFY(R->RoutesArb->topLevelItem(0)->text(5).contains(QStringLiteral(" % ± ")));
+
+        // The safest family played with "Trace simultanée" on: one shot, the stroke as found.
+        const TFamille* sure = evaluees[0];
+        for (const TFamille* f : evaluees)
+            if (f->Chance->Chance.Probabilite > sure->Chance->Chance.Probabilite) sure = f;
+        Action(*F, "TraceSimultaneeMnu")->trigger();
+        TCompteurs n;
+        F->Moteur().ApresQueueBille = {&CompteFrappe, &n};
+        R->JoueFamille(sure->Numero);
+        F->Moteur().ApresQueueBille = {};
+        QCOMPARE(n.Frappes, 1);
+        QVERIFY(F->Moteur().Coup == sure->Chance->Coup);
+        QVERIFY2(F->PointLbl()->text().contains(QStringLiteral("Point réussi")),
+                 qPrintable(F->PointLbl()->text()));
+    }
+
+    void carteDesChancesALaVitesseEtHauteurChoisies() {
+        PositionFacile();
+        PetiteGrille();
+        R->JoueurCbx->setCurrentText(QStringLiteral("Joueur de club"));
+        R->FamillesChanceUD->setValue(1);
+        QVERIFY(Cherche());
+        QVERIFY(!R->CarteChanceChk->isEnabled()); // "toutes": no single stroke per cell
+        R->VitesseCbx->setCurrentIndex(1);
+        R->HauteurCbx->setCurrentIndex(0);
+        QVERIFY(R->CarteChanceChk->isEnabled());
+        R->CarteChanceChk->setChecked(true);
+        QTRY_VERIFY_WITH_TIMEOUT(!R->ChancesCarte().empty(), AttenteMax);
+        // A chance on each scoring cell of the cut, nothing elsewhere.
+        const TDimensionsRecherche d = DimensionsRecherche(R->Grille);
+        int reussies = 0;
+        for (int e = 0; e < d.NbEffets; ++e)
+            for (int a = 0; a < d.NbAngles; ++a) {
+                const double c = R->ChancesCarte()[static_cast<size_t>(e * d.NbAngles + a)];
+                const bool marque = R->CoupDeCellule(a, e) >= 0;
+                QCOMPARE(c >= 0, marque);
+                if (!marque) continue;
+                QVERIFY(c <= 1);
+                ++reussies;
+            }
+        QVERIFY(reussies > 0);
+        // The cells are painted by their chance.
+        const TGeometrieCarte g = GeometrieCarte(d);
+        for (int e = 0; e < d.NbEffets; ++e)
+            for (int a = 0; a < d.NbAngles; ++a) {
+                const double c = R->ChancesCarte()[static_cast<size_t>(e * d.NbAngles + a)];
+                if (c < 0) continue;
+                QCOMPARE(QColor(R->CarteImg->pixmap().toImage().pixel(g.Cellule(a, e).center())),
+                         CouleurChance(c));
+            }
     }
 };
 
