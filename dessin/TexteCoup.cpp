@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <numbers>
 
 QString TexteDuree(double secondes) {
     if (!std::isfinite(secondes) || secondes < 0.0) secondes = 0.0;
@@ -77,15 +76,14 @@ TResultatCoup ResultatMoteur(const TBillardAlveran& moteur) {
 }
 
 QString TexteQueue(const TBillardAlveran& moteur, const QLocale& locale) {
-    const double degres = 180.0 / std::numbers::pi;
     const auto nombre = [&locale](double v, int decimales) {
         return locale.toString(v, 'f', decimales);
     };
     return QStringLiteral("Effet %1 cm   Hauteur %2 cm   Vitesse %3 cm/s   Inclinaison %4°   "
                           "Masse %5 g   Visée %6°")
         .arg(nombre(moteur.Coup.Effet, 2), nombre(moteur.Coup.Hauteur, 2),
-             nombre(moteur.Coup.Vq, 0), nombre(moteur.Coup.AngleTapis * degres, 1),
-             nombre(moteur.Coup.m, 0), nombre(moteur.Coup.AngleOx * degres, 2));
+             nombre(moteur.Coup.Vq, 0), nombre(Degres(moteur.Coup.AngleTapis), 1),
+             nombre(moteur.Coup.m, 0), nombre(Degres(moteur.Coup.AngleOx), 2));
 }
 
 QString TexteQueueInsoluble(const TBillardAlveran& moteur, const QLocale& locale) {

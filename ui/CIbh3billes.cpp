@@ -1,4 +1,5 @@
 #include "ui/CIbh3billes.h"
+#include "engine/CoupQueue.h"
 
 #include "engine/C8_BillardAlveran.h"
 #include "ui/TexteNombre.h"
@@ -186,7 +187,7 @@ void TCIBillardHor3B::ViseAngle(double a) {
 }
 
 void TCIBillardHor3B::ViseAngleDeg(double d) {
-    ViseAngle(std::numbers::pi * d / 180.0);
+    ViseAngle(Radians(d));
 }
 
 double TCIBillardHor3B::AngleVisee() const {
@@ -196,7 +197,7 @@ double TCIBillardHor3B::AngleVisee() const {
 }
 
 double TCIBillardHor3B::AngleViseeDeg() const {
-    return AngleVisee() * 180.0 / std::numbers::pi;
+    return Degres(AngleVisee());
 }
 
 QString TCIBillardHor3B::TexteAngle() const {

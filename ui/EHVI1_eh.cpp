@@ -128,9 +128,14 @@ void TEffetHauteur::Place(QPoint pixImpact) {
 }
 
 void TEffetHauteur::FixeEffetHauteur(double E, double H) {
+    FEffet = E;
+    FHauteur = H;
     Place(FaceVersPixel({0.0, E, H}));
 }
 
 void TEffetHauteur::FixePixel(QPoint p) {
+    const TVecteur v = PixelVersFace(p);
+    FEffet = v.y;
+    FHauteur = v.z;
     Place(p);
 }

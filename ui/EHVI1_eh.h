@@ -1,8 +1,8 @@
 #pragma once
 // The cue-impact pickers draw into a rectangle of their owner's canvas; this one shows the
 // cue ball's face as the player sees it and where the cue tip meets it (side effect and
-// height). Values are held as the contact point recomputed from its pixel, so they are whole
-// multiples of one pixel's worth of centimetres.
+// height). A value given is kept exactly, the marker drawn on the nearest pixel; a value is
+// derived from a pixel only when the player places the tip there.
 
 #include "engine/ProcsVecteurs.h"
 #include "ui/Canevas.h"
@@ -66,9 +66,10 @@ class TEffetHauteur : public TSelecteur {
     TVecteur PixelVersFace(QPoint p) const;
     QPoint FaceVersPixel(TVecteur v) const;
     void DessineFond();
-    /// Places the contact point at (effect, height) in cm, snapped to the face's pixels.
+    /// Places the contact point at (effect, height) in cm, kept exactly; the marker goes to the
+    /// nearest pixel.
     void FixeEffetHauteur(double E, double H);
-    /// Places the contact point on a pixel.
+    /// Places the contact point on a pixel: the values become that pixel's.
     void FixePixel(QPoint p);
 
     double Rayon() const { return FRayon; } ///< ball radius (cm)
@@ -82,8 +83,8 @@ class TEffetHauteur : public TSelecteur {
     TVecteur PointImpact() const { return FPointImpact; }
     QPoint PixImpact() const { return FPixImpact; }
     QPoint PixQueue() const { return FPixQueue; }
-    double Effet() const { return FPointImpact.y; }
-    double Hauteur() const { return FPointImpact.z; }
+    double Effet() const { return FEffet; }     ///< cm, as given or as placed
+    double Hauteur() const { return FHauteur; } ///< cm, as given or as placed
 
   private:
     void CalculeTailles();
@@ -100,7 +101,9 @@ class TEffetHauteur : public TSelecteur {
     int FRayonMarque = 0;
     int FRayonPoint = 0;
     double FFacteurQueue = 1.0;
-    TVecteur FPointImpact;
+    TVecteur FPointImpact; ///< the contact point of the marker's pixel
+    double FEffet = 0.0;
+    double FHauteur = 0.0;
     QPoint FPixImpact;
     QPoint FPixQueue;
     QImage FFond;

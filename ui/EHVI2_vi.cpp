@@ -1,8 +1,8 @@
 #include "ui/EHVI2_vi.h"
+#include "engine/CoupQueue.h"
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 namespace {
 
@@ -92,8 +92,7 @@ bool TInclinaison::Contient(int X, int Y) const {
 
 double TInclinaison::AngleA(int X, int Y) const {
     if (X >= FPivot.x()) return 90.0;
-    return std::atan(static_cast<double>(FPivot.y() - Y) / (FPivot.x() - X)) * 180.0 /
-           std::numbers::pi;
+    return Degres(std::atan(static_cast<double>(FPivot.y() - Y) / (FPivot.x() - X)));
 }
 
 void TInclinaison::DessineQueue(const QColor& c) {
@@ -115,7 +114,7 @@ void TInclinaison::FixeInclinaison(double d) {
         FP1 = QPoint(FPivot.x(), FRectInt.Top);
         FP2 = QPoint(FPivot.x() - 6, FRectInt.Top);
     } else {
-        const double t = std::tan(d * std::numbers::pi / 180.0);
+        const double t = std::tan(Radians(d));
         const int y1 = FPivot.y() + Tronque((FRectInt.Left - FPivot.x()) * t);
         if (y1 > FRectInt.Top) {
             FP1 = QPoint(FRectInt.Left, y1);

@@ -67,6 +67,14 @@ void TEhvi::SetHauteur(double v) {
     FEh->FixeEffetHauteur(FEh->Effet(), v);
 }
 
+void TEhvi::SetEffetHauteur(double effet, double hauteur) {
+    FEh->FixeEffetHauteur(effet, hauteur);
+}
+
+void TEhvi::DecaleEffetHauteur(double dEffet, double dHauteur) {
+    FEh->FixePixel(FEh->FaceVersPixel({0.0, FEh->Effet() + dEffet, FEh->Hauteur() + dHauteur}));
+}
+
 void TEhvi::SetVitesse(double v) {
     FVi->FixeVitesse(v);
 }

@@ -53,11 +53,17 @@ class TEhvi : public QWidget {
     void SetclPen(const QColor& c) { SetCouleur(1, c); }
     void SetclBille(const QColor& c) { SetCouleur(2, c); }
 
-    // The stroke. Effect and height read back snapped to the face's pixels.
+    // The stroke. Effect and height read back exactly as given; dragging the tip or moving it
+    // with DecaleEffetHauteur gives the values of the pixel it lands on.
     double Effet() const { return FEh->Effet(); }     ///< side effect (cm)
     double Hauteur() const { return FEh->Hauteur(); } ///< height (cm)
     void SetEffet(double v);
     void SetHauteur(double v);
+    /// Both at once, with one notification.
+    void SetEffetHauteur(double effet, double hauteur);
+    /// Moves the tip by (dEffet, dHauteur) cm onto the nearest pixel of the face, as a drag
+    /// would place it.
+    void DecaleEffetHauteur(double dEffet, double dHauteur);
     double Vitesse() const { return FVi->Vitesse(); } ///< cm/s, 0 to 1200
     void SetVitesse(double v);
     double Inclinaison() const { return FIn->Inclinaison(); } ///< degrees, 0 to 90

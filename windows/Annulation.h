@@ -20,7 +20,7 @@ struct TEtatPartie {
     bool JoueurJaune = false;            ///< the yellow ball is the cue ball
     double Effet = 0, Hauteur = 0;       ///< cm
     double Vitesse = 0;                  ///< cm/s
-    double Inclinaison = 0;              ///< degrees
+    double Inclinaison = 0;              ///< rad
     double Masse = 0;                    ///< g
     double Visee = 0;                    ///< rad
     /// Ball places alike to within a nanometre: a new layout of the table gives back the same

@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 namespace {
 
@@ -165,10 +164,7 @@ void TChancesCoup::Calcule() {
     // The position and stroke as "Feu !" would fire them now.
     Services.PositionsVersMoteur();
     auto moteur = std::make_shared<TBillardAlveran>(Services.MoteurPartage());
-    const TCoupCourant c = Services.CoupCourant();
-    const TCoupQueue coup{
-        c.AngleOx,   c.Effet, c.Hauteur, c.Vitesse, c.Inclinaison * std::numbers::pi / 180.0,
-        c.MasseQueue};
+    const TCoupQueue coup = Services.Coup();
     FJoueurCalcule = Joueur();
     CalculeMnu->setEnabled(false);
     const int threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));

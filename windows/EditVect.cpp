@@ -1,4 +1,5 @@
 #include "windows/EditVect.h"
+#include "engine/CoupQueue.h"
 
 #include "ui/SaisieNombre.h"
 #include "windows/Services.h"
@@ -11,13 +12,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 using namespace alv;
 
 namespace {
-
-constexpr double DegParRad = 180.0 / std::numbers::pi;
 
 QLabel* Etiquette(QWidget* parent, const QString& texte, int x, int y) {
     auto* label = new QLabel(texte, parent);
@@ -85,10 +83,9 @@ void TEditVectFrm::FormActivate() {
     nEdit->setText(TexteGeneral(n, 12));
     // A vector along y reads 0 here: the angle is only computed off the y axis.
     OxEdit->setText(v.x == 0.0 ? QStringLiteral("0")
-                               : TexteGeneral(std::atan2(v.y, v.x) * DegParRad, 12));
-    OzEdit->setText(n == 0.0
-                        ? QStringLiteral("0")
-                        : TexteGeneral(std::asin(std::clamp(v.z / n, -1.0, 1.0)) * DegParRad, 12));
+                               : TexteGeneral(Degres(std::atan2(v.y, v.x)), 12));
+    OzEdit->setText(n == 0.0 ? QStringLiteral("0")
+                             : TexteGeneral(Degres(std::asin(std::clamp(v.z / n, -1.0, 1.0))), 12));
 }
 
 bool TEditVectFrm::Applique(QLineEdit* champ) {
@@ -111,11 +108,11 @@ bool TEditVectFrm::Applique(QLineEdit* champ) {
             v.x = valeur;
         }
     } else if (champ == OxEdit) {
-        const double a = valeur / DegParRad;
+        const double a = Radians(valeur);
         v.x = h * std::cos(a);
         v.y = h * std::sin(a);
     } else if (champ == OzEdit) {
-        const double b = valeur / DegParRad;
+        const double b = Radians(valeur);
         const double hp = n * std::cos(b);
         v.z = n * std::sin(b);
         if (h != 0.0) {

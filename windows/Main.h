@@ -1,47 +1,47 @@
 #pragma once
-// The program's top-level window: it owns the engine, the table view and the cue-impact
-// control, keeps the engine's inputs in step with what the user sees, fires the shot and
-// shows its result, and offers the menus and the keyboard commands.
+// The program's top-level window: it owns the engine, the table view, the cue-impact control and
+// the stroke, fires the shot and shows its result. Its parts live in rooms of their own (menu
+// items, keys and tips, files and clipboard, the replay, the dbAlv link, the tracked-shot
+// import); the window creates them and connects their signals, in CreeComposants and
+// CreeFenetres, the one place where rooms and windows are wired.
 
 #include "analysis/AjustementCoup.h"
 #include "analysis/CalculD13.h"
 #include "dessin/SchemaCoup.h"
-#include "dessin/TexteCoup.h"
 #include "engine/C8_BillardAlveran.h"
-#include "transport/TransportDbAlv.h"
 #include "ui/Dialogues.h"
 #include "windows/Annulation.h"
 #include "windows/Services.h"
-#include "windows/TacheFond.h"
 
 #include <QImage>
-#include <QLocale>
 #include <QMainWindow>
 #include <QStringList>
 
 #include <memory>
 
-class QAction;
-class QActionGroup;
 class QLabel;
-class QMenu;
 class QToolButton;
 class QWidget;
+class TActionsMain;
 class TCIBillardHor3B;
 class TCIBille;
-class TEhvi;
-class TVueNumFrm;
 class TCalibreFrm;
-class TToleranceFrm;
+class TClavierMain;
+class TEditVectFrm;
+class TEhvi;
+class TFichiersMain;
+class TImportTrajectoire;
+class TLienDbAlv;
+class TQueueNumFrm;
 class TRechercheFrm;
 class TSystemeFrm;
 class TChancesCoup;
+class TRelectureMain;
+class TTacheFond;
+class TToleranceFrm;
+class TVueNumFrm;
 class ThlpFrm;
-class TQueueNumFrm;
-class TEditVectFrm;
-
-/// The result line of a shot fitted to a tracked one: its RMSE against the samples (cm).
-QString TexteEcartMesure(double rmse, const QLocale& locale);
+struct TCoupDb;
 
 /// Steps of the aim keys (degrees), each times the arrows' step (keypad + and −): A + ← or →
 /// turns the aim by the fine step, A + ↑ or ↓ by the coarse one.
@@ -53,9 +53,6 @@ double AngleApresFleche(double degres, int dx, int dy);
 class TMainFrm : public QMainWindow, public TServicesMain {
     Q_OBJECT
 
-  private:
-    std::unique_ptr<TBillardAlveran> FMoteur; // first: the controls below refer to it
-
   public:
     /// `dialogues` answers the message boxes and file dialogs; the real ones when null.
     explicit TMainFrm(TDialogues* dialogues = nullptr, QWidget* parent = nullptr);
@@ -66,54 +63,111 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     /// construction.
     void CreeFenetres();
 
-    // Owned components.
-    TBillardAlveran& Moteur;
-    TCIBillardHor3B* BillardGraph = nullptr;
-    QWidget* EhviPanel = nullptr;
-    TEhvi* Ehvi1 = nullptr;
-    QLabel* Vlbl = nullptr;
-    QLabel* EHlbl = nullptr;
-    QLabel* Ilbl = nullptr;
-    QLabel* MasseLbl = nullptr;
-    QLabel* Qimg = nullptr; ///< shows QimgImage, the contact preview
-    QToolButton* TrajetBtn = nullptr;
-    QLabel* PointLbl = nullptr;
-    QLabel* Label1 = nullptr;
-
-    // Secondary windows (created by CreeFenetres, alive until the program ends).
-    std::unique_ptr<TVueNumFrm> VueNumFrm;
-    std::unique_ptr<TCalibreFrm> CalibreFrm;
-    std::unique_ptr<TToleranceFrm> ToleranceFrm;
-    std::unique_ptr<TRechercheFrm> RechercheFrm;
-    std::unique_ptr<TSystemeFrm> SystemeFrm;
-    std::unique_ptr<ThlpFrm> HlpFrm;
-    std::unique_ptr<TQueueNumFrm> QueueNumFrm;
-    std::unique_ptr<TEditVectFrm> EditVectFrm;
-
-    // Window state.
-    int Increment = 1;   ///< step of the arrow keys, at least 1
-    int ToucheTenue = 0; ///< Qt key code of the command key held down, 0 for none
-    bool LignesTracees = false;
-    bool CoupEnCours = false;
-    bool Modifie = false;
-    int EtapeAffichee = 0; ///< record at which the last shot left the balls
-    int HauteurPrec = 0;   ///< window height at the last resize
-    /// Last shot characteristics (D13, P13, d, contre, cushion count), kept for the export.
-    TCaracteristiques Derniers;
-
     // Services used by the other windows.
-    TBillardAlveran& MoteurPartage() override { return Moteur; }
-    TCoupCourant CoupCourant() const override;
-    void FixeValeurCoup(TValeurCoup valeur, double v) override;
-    void JoueCoupExact(const TCoupQueue& coup) override;
-    int EtapeCourante() const override { return EtapeAffichee; }
-    bool EffacementLignes() const override;
-    bool EnvoiAutomatique() const override;
-    void TireEnLignes() override;
-    void EditeVecteur(int bille, const QString& quoi, TVecteur* vecteur, int indice) override;
+    TBillardAlveran& MoteurPartage() override { return *FMoteur; }
+    TDialogues& Dialogues() override { return *FDialogues; }
+    TCoupQueue Coup() const override { return FCoup; }
+    void FixeCoup(const TCoupQueue& coup) override;
+    void JoueCoup(const TCoupQueue& coup) override;
     void PositionsVersMoteur() override;
-    void CoupVersMoteur();
+    int EtapeCourante() const override { return FEtapeAffichee; }
     void PlaceBillesEtape(int i) override;
+    void Tire() override;
+    void TireEnLignes() override;
+    bool EffacementLignes() const override;
+    void EffaceLignes() override;
+    void DessineLignes() override;
+    bool EnvoiAutomatique() const override;
+    void ExporteVitesses() override;
+    void EditeVecteur(int bille, const QString& quoi, TVecteur* vecteur, int indice) override;
+
+    // What the window shows, for the program's start and its tests.
+    TBillardAlveran& Moteur() const { return *FMoteur; }
+    TCIBillardHor3B* BillardGraph() const { return FBillardGraph; }
+    TEhvi* Ehvi1() const { return FEhvi1; }
+    QWidget* EhviPanel() const { return FEhviPanel; }
+    QLabel* PointLbl() const { return FPointLbl; } ///< the result text beside the cue control
+    QLabel* Label1() const { return FLabel1; }     ///< "Modif" while the shot differs
+    QLabel* MasseLbl() const { return FMasseLbl; }
+    QToolButton* TrajetBtn() const { return FTrajetBtn; }
+    /// The ball drawn as engine ball n (1 = the cue ball, 2 and 3 its other balls).
+    TCIBille* BilleMoteur(int n) const;
+    /// The contact preview's picture.
+    const QImage& QimgImage() const { return FQimgImage; }
+    /// The result text of the last shot, lines ended by CR.
+    const QString& TexteDernierResultat() const { return FTexteResultat; }
+    /// Last shot characteristics (D13, P13, d, contre, cushion count), kept for the export.
+    const TCaracteristiques& Derniers() const { return FDerniers; }
+    bool LignesTracees() const { return FLignesTracees; }
+    bool Modifie() const { return FModifie; }
+    bool CoupEnCours() const { return FCoupEnCours; }
+    int EtapeAffichee() const { return FEtapeAffichee; }
+    int Increment() const;
+    int ToucheTenue() const;
+    /// The tip shown over a drawn part of the cue control or the table (at pixel p of that
+    /// control), naming the keys that change it; empty where there is none.
+    QString InfoBulle(const QWidget* controle, QPoint p) const;
+    /// "Trace simultanée" and "Lignes" states, read by the analysis windows.
+    bool TraceSimultanee() const;
+    bool Lignes() const;
+
+    // The secondary windows (created by CreeFenetres, alive until the program ends).
+    TVueNumFrm* VueNumFrm() const { return FVueNumFrm.get(); }
+    TCalibreFrm* CalibreFrm() const { return FCalibreFrm.get(); }
+    TToleranceFrm* ToleranceFrm() const { return FToleranceFrm.get(); }
+    TRechercheFrm* RechercheFrm() const { return FRechercheFrm.get(); }
+    TSystemeFrm* SystemeFrm() const { return FSystemeFrm.get(); }
+    ThlpFrm* HlpFrm() const { return FHlpFrm.get(); }
+    TQueueNumFrm* QueueNumFrm() const { return FQueueNumFrm.get(); }
+    TEditVectFrm* EditVectFrm() const { return FEditVectFrm.get(); }
+
+    /// The link with the database application (its transport, the server name sent to).
+    TLienDbAlv& LienDbAlv() const { return *FLienDbAlv; }
+    /// "Chances de réussite" and the player choice.
+    TChancesCoup& Chances() const { return *FChances; }
+    /// A frame's data received from the database application; blocks not of 296 bytes are
+    /// ignored.
+    void RecoitBlocDb(const QByteArray& bloc);
+
+    /// Saves a position through the save dialog: 0 (cancelled or failed), 1 or 2.
+    int SauvePosition();
+    /// Loads the position file `nom` as "Charger une position" does once its dialog has
+    /// answered: how a file named on the command line (a double-click on it) opens. 0, 1 or 2
+    /// as the engine's reading; a file that cannot be read changes nothing and says so.
+    int OuvrePosition(const QString& nom);
+    /// The diagram of the engine's last shot, in the balls' colours, with the result text.
+    TSchemaCoup SchemaDernierCoup() const;
+
+    // Tracked shots: the samples shown as dots, the stroke fitted to them in the background,
+    // then fired as lines over the dots.
+    bool ImporteTrajectoire(const QString& nom);
+    void OublieTrajectoire();
+    bool TrajectoireChargee() const;
+    /// The fit running in the background, with its progress window.
+    TTacheFond& TacheAjustement() const;
+    /// The RMSE of the last fitted shot fired (cm), or a negative value.
+    double EcartMesure() const { return FEcartMesure; }
+
+    /// Undo: what a step puts back, as the table and the stroke stand now.
+    TEtatPartie EtatPartie() const;
+    /// "Annuler" and "Rétablir" of ball places, cue ball, aim and stroke.
+    TAnnulation& Annulation() const { return *FAnnulation; }
+
+  protected:
+    void showEvent(QShowEvent* evenement) override;
+
+  private:
+    void CreeComposants();
+    void ConnecteActions();
+    void Dispose();
+    void ZoneClientRedimensionnee();
+
+    // The stroke and the controls.
+    /// Shows FCoup on the cue control and the aim, without firing.
+    void AfficheCoup();
+    void NoteAffichage();
+    /// The values the player changed on the cue control into FCoup.
+    void AdopteControle();
     void PlaceEtape(int i);
     void FixeModif(bool b);
     /// Velocity and rotation 0 in record 0 for the three balls: a shot that starts afresh.
@@ -122,202 +176,107 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     QStringList BillesEnMouvement() const;
     /// "jaune", "blanche" or "rouge".
     QString NomCouleur(const TCIBille* bille) const;
-    /// Empties the result text beside the table.
     void EffaceResultat();
-    /// The ball drawn as engine ball n (1 = the cue ball, 2 and 3 its other balls).
-    TCIBille* BilleMoteur(int n) const;
+    void AfficheResultat();
+    void Ehvi1EhviChange();
+    void BillardGraphViseeChange();
+    void CommandeFleche(int commande, int dx, int dy);
+    void CommandeTouche(int touche);
 
     // The shot.
-    void Tire() override;
-    void EffaceLignes() override;
     /// A clean table: repaints it and forgets the lines.
     void RedessineSansLignes();
-    void DessineLignes() override;
-    void ExporteVitesses() override;
     void CommandeF9();
     /// The contact preview redrawn, then, outside a shot, the shot marked as modified (and
     /// fired again in live mode).
     void ApercuContact();
-    /// The contact preview's picture alone.
     void DessineApercu();
-    /// Builds the shot block from the engine and the last characteristics and starts sending
-    /// it to the database application; EnvoiDbTermine reports the outcome.
-    void EnvoieCoupDb();
-    /// An error box when a shot sent to the database application was not stored: it is not
-    /// running, did not answer, refused the shot, or runs under another user.
-    void EnvoiDbTermine(quint64 numero, TTransportDbAlv::TEnvoi etat, quint64 reponse);
-    /// A block received from the database application; blocks not of 296 bytes are ignored.
-    void RecoitBlocDb(const QByteArray& bloc);
 
-    /// "Trace simultanée" and "Lignes" states, read by the analysis windows.
-    bool TraceSimultanee() const;
-    bool Lignes() const;
-
-    /// The contact preview's picture.
-    const QImage& QimgImage() const { return FQimgImage; }
-    /// The result text of the last shot, lines ended by CR.
-    const QString& TexteDernierResultat() const { return FTexteResultat; }
-    /// "Chances de réussite" and the player choice.
-    TChancesCoup& Chances() { return *FChances; }
-
-    TDialogues& Dialogues() override { return *FDialogues; }
-    /// The tip shown over a drawn part of the cue control or the table (at pixel p of that
-    /// control), naming the keys that change it; empty where there is none.
-    QString InfoBulle(const QWidget* controle, QPoint p) const;
-
-    /// The transport to the database application, listening for blocks sent back.
-    TTransportDbAlv& Transport() { return *FTransport; }
-    /// The server name the shot blocks are sent to (the database application's).
-    QString NomServeurDbAlv;
-
-    // Menu handlers.
+    // Files, clipboard and the database application.
     void ChargerMnuClick();
     void SauvegarderMnuClick();
-    void SauverImageMnuClick();
-    /// The shot's diagram as ".svg" or ".png", through the save dialog.
     void ExporterSchemaMnuClick();
-    /// The diagram of the engine's last shot, in the balls' colours, with the result text.
-    TSchemaCoup SchemaDernierCoup() const;
     void ParamPhysMnuClick();
     void CopierMnuClick();
     void CollerMnuClick();
-    void BilleJoueurMnuClick(QAction* item);
-    void DessinTrajetsMnuClick();
-    void ModeDeJeuMnuClick(QAction* item);
-    void AffichePosMnuClick(QAction* item);
-    void VitesseRelectureMnuClick(QAction* item);
-    /// "Numéroter les bandes" or "Sens de parcours" flipped: remembered, and the lines on the
-    /// table drawn again accordingly.
-    void AidesTraceMnuClick();
-    /// A paused replay shows record i: the numerical view, when open, shows it too, and the
-    /// text beside the table says where the replay stands.
-    void EtapeRelecture(int i);
-
-    /// Saves a position through the save dialog: 0 (cancelled or failed), 1 or 2.
-    int SauvePosition();
-    /// Loads a position through the open dialog: 0, 1 or 2.
-    int ChargePosition();
-    /// Loads the position file `nom` as "Charger une position" does once its dialog has
-    /// answered: how a file named on the command line (a double-click on it) opens. 0, 1 or 2
-    /// as the engine's reading; a file that cannot be read changes nothing and says so.
-    int OuvrePosition(const QString& nom);
-    /// Reads the position file `nom` into the engine; an error box names why when it could
-    /// not be read. 0, 1 or 2 as the engine's reading.
-    int LitPositionSignale(const std::string& nom);
-
-    // Tracked shots (MainTrajectoire.cpp): the samples shown as dots, the stroke fitted to
-    // them in the background, then fired as lines over the dots.
-    /// Reads a tracked shot, puts the balls at its start and shows its samples. A file that
-    /// cannot be read or is refused says why in a box and changes nothing.
-    bool ImporteTrajectoire(const QString& nom);
-    void ImporterTrajectoireMnuClick();
-    /// Starts the fit of the loaded tracked shot's stroke; AppliqueAjustement follows.
-    void AjusterCoupMnuClick();
-    /// Places the fitted start, sets the controls and the aim, fires as lines and adds the
-    /// RMSE of the shot fired to the result text.
+    /// After a load or a received block: the balls at record 0, the whole stroke from the
+    /// engine, a clean table.
+    void RecadreApresChargement();
+    /// After a position file is read: the cue ball it names, if any, becomes the cue ball.
+    void PrendBilleJoueurFichier();
+    void EnvoieCoupDb();
+    void CoupRecuDb(const TCoupDb& bloc);
+    /// Places the fitted start, sets the stroke, fires as lines and adds the RMSE of the shot
+    /// fired to the result text.
     void AppliqueAjustement(const TResultatAjustement& resultat);
-    /// Forgets the tracked shot: no dots at the next repaint, nothing to fit.
-    void OublieTrajectoire();
-    bool TrajectoireChargee() const { return FCoupMesure != nullptr; }
-    /// The fit running in the background, with its progress window.
-    TTacheFond& TacheAjustement() { return *FTacheAjustement; }
-    /// The RMSE of the last fitted shot fired (cm), or a negative value.
-    double EcartMesure() const { return FEcartMesure; }
-    QAction* ImporterTrajectoireMnu = nullptr;
-    QAction* AjusterCoupMnu = nullptr;
+    void AfficheMessage(const QString& titre, const QString& texte, TTypeMessage type);
 
-    // Undo (MainAnnulation.cpp): ball places, cue ball, aim and stroke, step by step.
-    std::unique_ptr<TAnnulation> Annulation;
-    QAction* AnnulerMnu = nullptr;  ///< "Annuler", Ctrl+Z
-    QAction* RetablirMnu = nullptr; ///< "Rétablir", Ctrl+Y
-    QAction* QuitterMnu = nullptr;  ///< "Quitter", Ctrl+Q
+    // Undo (MainAnnulation.cpp).
     void CreeAnnulation();
     /// The player changed something on the table or the cue panel.
     void ChangePartie();
     /// A load or a paste: one step at once.
     void ValidePartie();
-    TEtatPartie EtatPartie() const;
     void RestaurePartie(const TEtatPartie& e);
     /// "Démo2D Alveran", after the name of the position file last read or written.
     void AfficheNomFichier();
+    std::unique_ptr<TAnnulation> FAnnulation;
 
-  protected:
-    bool eventFilter(QObject* objet, QEvent* evenement) override;
-    void showEvent(QShowEvent* evenement) override;
-
-  private:
-    // Menu items: the main window's own; other windows ask through TServicesMain.
-    QAction* ChargerMnu = nullptr;
-    QAction* SauvegarderMnu = nullptr;
-    QAction* SauverImageMnu = nullptr;
-    QAction* ExporterSchemaMnu = nullptr;
-    QAction* dbAlvAutoMnu = nullptr;
-    QAction* dbAlvQueueMnu = nullptr;
-    QAction* dbAlvVitesseMnu = nullptr;
-    QAction* ParamPhysMnu = nullptr;
-    QAction* VueNumMnu = nullptr;
-    QAction* CalibrageMnu = nullptr;
-    QAction* ToleranceMnu = nullptr;
-    QAction* RechercheMnu = nullptr;
-    QAction* SystemeMnu = nullptr;
-    QAction* CopierMnu = nullptr;
-    QAction* CollerMnu = nullptr;
-    QAction* BlancheMnu = nullptr;
-    QAction* JauneMnu = nullptr;
-    QAction* LignesMnu = nullptr;
-    QAction* BillesMnu = nullptr;
-    QAction* LignesEtBillesMnu = nullptr;
-    QAction* TraceSimultaneeMnu = nullptr;
-    QAction* EffacerLignesMnu = nullptr;
-    QAction* Ligne1Mnu = nullptr;
-    QAction* Ligne2Mnu = nullptr;
-    QAction* Ligne3Mnu = nullptr;
-    QAction* NumerosBandesMnu = nullptr;
-    QAction* SensParcoursMnu = nullptr;
-    QAction* DiamantsBandesMnu = nullptr;
-    QAction* LibreMnu = nullptr;
-    QAction* UneBandeMnu = nullptr;
-    QAction* TroisBandesMnu = nullptr;
-    QAction* CmMnu = nullptr;
-    QAction* DiamantsMnu = nullptr;
-    QAction* AideMnu = nullptr;
-    QAction* PauseMnu = nullptr;
-    QAction* SuivantMnu = nullptr;
-    QAction* PrecedentMnu = nullptr;
-    QAction* VitesseQuartMnu = nullptr;
-    QAction* VitesseDemiMnu = nullptr;
-    QAction* VitesseUnMnu = nullptr;
-    QAction* VitesseDoubleMnu = nullptr;
-
-    void CreeComposants();
-    void CreeActions();
-    void CreeMenus();
-    void Dispose();
-    void ZoneClientRedimensionnee();
-    bool ToucheEnfoncee(int touche, Qt::KeyboardModifiers modifs);
-    bool ToucheRelachee(int touche);
-    void CommandeFleche(int dx, int dy);
-    void RecadreApresChargement();
-    void Ehvi1EhviChange();
-    void BillardGraphViseeChange();
-    void AfficheMessage(const QString& titre, const QString& texte, TTypeMessage type);
-
+    std::unique_ptr<TBillardAlveran> FMoteur; // first: the controls refer to it
     std::unique_ptr<TDialogues> FDialoguesPropres;
     TDialogues* FDialogues = nullptr;
-    std::unique_ptr<TTransportDbAlv> FTransport;
-    QImage FQimgImage;
-    QString FTexteResultat;
-    TChancesCoup* FChances = nullptr; ///< child object
-    QActionGroup* FGroupeDbAlv = nullptr;
-    int FPlacement = 0; ///< while positive, changes of the controls do not fire the live shot
 
-    // Tracked shots.
-    void CreeActionsTrajectoire();
-    std::unique_ptr<TCoupMesure> FCoupMesure; ///< the loaded tracked shot, ready for fitting
-    std::unique_ptr<TTacheFond> FTacheAjustement;
-    int FNumeroMesure = 0;    ///< changes with every tracked shot loaded or forgotten
-    bool FCoupImpose = false; ///< the engine's stroke is fired as it is, not from the controls
+    // Components (children of the window).
+    TCIBillardHor3B* FBillardGraph = nullptr;
+    QWidget* FEhviPanel = nullptr;
+    TEhvi* FEhvi1 = nullptr;
+    QLabel* FVlbl = nullptr;
+    QLabel* FEHlbl = nullptr;
+    QLabel* FIlbl = nullptr;
+    QLabel* FMasseLbl = nullptr;
+    QLabel* FQimg = nullptr; ///< shows FQimgImage, the contact preview
+    QToolButton* FTrajetBtn = nullptr;
+    QLabel* FPointLbl = nullptr;
+    QLabel* FLabel1 = nullptr;
+    QImage FQimgImage;
+
+    // Rooms (children of the window, or owned here).
+    TActionsMain* FActions = nullptr;
+    TRelectureMain* FRelecture = nullptr;
+    TClavierMain* FClavier = nullptr;
+    TLienDbAlv* FLienDbAlv = nullptr;
+    TImportTrajectoire* FImport = nullptr;
+    TChancesCoup* FChances = nullptr;
+    std::unique_ptr<TFichiersMain> FFichiers;
+
+    // Secondary windows.
+    std::unique_ptr<TVueNumFrm> FVueNumFrm;
+    std::unique_ptr<TCalibreFrm> FCalibreFrm;
+    std::unique_ptr<TToleranceFrm> FToleranceFrm;
+    std::unique_ptr<TRechercheFrm> FRechercheFrm;
+    std::unique_ptr<TSystemeFrm> FSystemeFrm;
+    std::unique_ptr<ThlpFrm> FHlpFrm;
+    std::unique_ptr<TQueueNumFrm> FQueueNumFrm;
+    std::unique_ptr<TEditVectFrm> FEditVectFrm;
+
+    // Window state.
+    bool FLignesTracees = false;
+    bool FCoupEnCours = false;
+    bool FModifie = false;
+    int FEtapeAffichee = 0; ///< record at which the last shot left the balls
+    int FHauteurPrec = 0;   ///< window height at the last resize
+    int FPlacement = 0;     ///< while positive, changes of the controls do not fire the live shot
+    QString FTexteResultat;
+    TCaracteristiques FDerniers;
     double FEcartMesure = -1.0;
+
+    /// The stroke: what the next shot fires, exact whatever the controls' pixels can show.
+    TCoupQueue FCoup;
+    /// The cue control's values once it last showed FCoup: a value that differs from these
+    /// was changed by the player, and only that value of the stroke follows the control.
+    struct TValeursAffichees {
+        double Effet = 0.0, Hauteur = 0.0, Vitesse = 0.0, Inclinaison = 0.0, Masse = 0.0;
+    } FAffiche;
 };
 
 /// The program: the main window and its secondary windows, the position file named by the

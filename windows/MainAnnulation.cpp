@@ -3,48 +3,40 @@
 // paste.
 
 #include "ui/CIbh3billes.h"
-#include "ui/EHVI3_ehvi.h"
+#include "windows/ActionsMain.h"
 #include "windows/Annulation.h"
 #include "windows/Main.h"
 
 #include <QAction>
-#include <QKeySequence>
 
 void TMainFrm::CreeAnnulation() {
-    Annulation = std::make_unique<TAnnulation>([this] { return EtatPartie(); },
-                                               [this](const TEtatPartie& e) { RestaurePartie(e); });
-    AnnulerMnu = new QAction(QStringLiteral("Annuler"), this);
-    AnnulerMnu->setObjectName(QStringLiteral("AnnulerMnu"));
-    AnnulerMnu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    connect(AnnulerMnu, &QAction::triggered, this, [this] { Annulation->Annule(); });
-    RetablirMnu = new QAction(QStringLiteral("Rétablir"), this);
-    RetablirMnu->setObjectName(QStringLiteral("RetablirMnu"));
-    RetablirMnu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
-    connect(RetablirMnu, &QAction::triggered, this, [this] { Annulation->Retablit(); });
+    FAnnulation = std::make_unique<TAnnulation>(
+        [this] { return EtatPartie(); }, [this](const TEtatPartie& e) { RestaurePartie(e); });
 }
 
 void TMainFrm::ChangePartie() {
     // A shot being fired or replayed moves the balls along its records: not the player's doing.
-    if (!Annulation || CoupEnCours || BillardGraph->RelectureEnCours()) return;
-    Annulation->Change();
+    if (!FAnnulation || FCoupEnCours || FBillardGraph->RelectureEnCours()) return;
+    FAnnulation->Change();
 }
 
 void TMainFrm::ValidePartie() {
-    if (Annulation) Annulation->Valide();
+    if (FAnnulation) FAnnulation->Valide();
 }
 
 TEtatPartie TMainFrm::EtatPartie() const {
     TEtatPartie e;
-    const TCIBille* billes[3] = {BillardGraph->bhBille1(), BillardGraph->bhBille2(),
-                                 BillardGraph->bhBille3()};
+    const TCIBille* billes[3] = {FBillardGraph->bhBille1(), FBillardGraph->bhBille2(),
+                                 FBillardGraph->bhBille3()};
     for (std::size_t k = 0; k < 3; ++k) e.Billes[k] = billes[k]->PosCm();
-    e.JoueurJaune = BillardGraph->BilleJoueur() == BillardGraph->bhBille1();
-    e.Effet = Ehvi1->Effet();
-    e.Hauteur = Ehvi1->Hauteur();
-    e.Vitesse = Ehvi1->Vitesse();
-    e.Inclinaison = Ehvi1->Inclinaison();
-    e.Masse = Ehvi1->MasseQueue();
-    e.Visee = BillardGraph->AngleVisee();
+    e.JoueurJaune = FBillardGraph->BilleJoueur() == FBillardGraph->bhBille1();
+    // The stroke as it is fired, exactly: undoing gives back the very values, not pixels.
+    e.Effet = FCoup.Effet;
+    e.Hauteur = FCoup.Hauteur;
+    e.Vitesse = FCoup.Vq;
+    e.Inclinaison = FCoup.AngleTapis;
+    e.Masse = FCoup.m;
+    e.Visee = FCoup.AngleOx;
     return e;
 }
 
@@ -52,20 +44,21 @@ void TMainFrm::RestaurePartie(const TEtatPartie& e) {
     {
         // Put back as a whole: the live shot, if any, is fired once at the end.
         ++FPlacement;
-        if (e.JoueurJaune != (BillardGraph->BilleJoueur() == BillardGraph->bhBille1())) {
-            QAction* choix = e.JoueurJaune ? JauneMnu : BlancheMnu;
+        if (e.JoueurJaune != (FBillardGraph->BilleJoueur() == FBillardGraph->bhBille1())) {
+            QAction* choix = e.JoueurJaune ? FActions->Jaune : FActions->Blanche;
             choix->setChecked(true);
-            BilleJoueurMnuClick(choix);
+            emit FActions->BilleJoueurChoisie(choix);
         }
-        TCIBille* billes[3] = {BillardGraph->bhBille1(), BillardGraph->bhBille2(),
-                               BillardGraph->bhBille3()};
+        TCIBille* billes[3] = {FBillardGraph->bhBille1(), FBillardGraph->bhBille2(),
+                               FBillardGraph->bhBille3()};
         for (std::size_t k = 0; k < 3; ++k) billes[k]->DeplaceCm(e.Billes[k]);
-        Ehvi1->SetEffet(e.Effet);
-        Ehvi1->SetHauteur(e.Hauteur);
-        Ehvi1->SetVitesse(e.Vitesse);
-        Ehvi1->SetInclinaison(e.Inclinaison);
-        Ehvi1->SetMasseQueue(e.Masse);
-        BillardGraph->ViseAngle(e.Visee);
+        FCoup.Effet = e.Effet;
+        FCoup.Hauteur = e.Hauteur;
+        FCoup.Vq = e.Vitesse;
+        FCoup.AngleTapis = e.Inclinaison;
+        FCoup.m = e.Masse;
+        FCoup.AngleOx = e.Visee;
+        AfficheCoup();
         --FPlacement;
     }
     // The result shown was that of another table.
@@ -73,5 +66,5 @@ void TMainFrm::RestaurePartie(const TEtatPartie& e) {
     FixeModif(true);
     RedessineSansLignes();
     PositionsVersMoteur();
-    if (TraceSimultaneeMnu->isChecked()) Tire();
+    if (TraceSimultanee()) Tire();
 }

@@ -68,13 +68,13 @@ void TQueueNumFrm::Remplit() {
         champ->setText(locale.toString(valeur, 'f', 4));
         champ->setModified(false);
     };
-    const TCoupCourant coup = Services.CoupCourant();
+    const TCoupQueue coup = Services.Coup();
     ecrit(Eedit, coup.Effet);
     ecrit(hEdit, coup.Hauteur);
-    ecrit(Vedit, coup.Vitesse);
-    ecrit(Iedit, coup.Inclinaison);
-    ecrit(Aedit, coup.AngleVisee);
-    ecrit(mEdit, coup.MasseQueue);
+    ecrit(Vedit, coup.Vq);
+    ecrit(Iedit, Degres(coup.AngleTapis));
+    ecrit(Aedit, Degres(coup.AngleOx));
+    ecrit(mEdit, coup.m);
 }
 
 bool TQueueNumFrm::Applique(QLineEdit* champ) {
@@ -95,18 +95,21 @@ bool TQueueNumFrm::Applique(QLineEdit* champ) {
         Remplit();
         return false;
     }
+    // The value typed is the stroke's, exactly; the other values stay as they are.
+    TCoupQueue coup = Services.Coup();
     if (champ == Eedit)
-        Services.FixeValeurCoup(TValeurCoup::Effet, valeur);
+        coup.Effet = valeur;
     else if (champ == hEdit)
-        Services.FixeValeurCoup(TValeurCoup::Hauteur, valeur);
+        coup.Hauteur = valeur;
     else if (champ == Vedit)
-        Services.FixeValeurCoup(TValeurCoup::Vitesse, valeur);
+        coup.Vq = valeur;
     else if (champ == Iedit)
-        Services.FixeValeurCoup(TValeurCoup::Inclinaison, valeur);
+        coup.AngleTapis = Radians(valeur);
     else if (champ == Aedit)
-        Services.FixeValeurCoup(TValeurCoup::AngleVisee, valeur);
+        coup.AngleOx = Radians(valeur);
     else if (champ == mEdit)
-        Services.FixeValeurCoup(TValeurCoup::MasseQueue, valeur);
+        coup.m = valeur;
+    Services.FixeCoup(coup);
     champ->setModified(false);
     return true;
 }
@@ -127,7 +130,7 @@ QString TQueueNumFrm::Refus(const QLineEdit* champ, double valeur) {
     if (champ == Eedit || champ == hEdit) {
         // The tip must touch the ball: with the other value as it stands, E² + H² ≤ R².
         const double R = Services.MoteurPartage().Fisik.RayonBilles();
-        const TCoupCourant coup = Services.CoupCourant();
+        const TCoupQueue coup = Services.Coup();
         const double autre = champ == Eedit ? coup.Hauteur : coup.Effet;
         if (valeur * valeur + autre * autre <= R * R) return {};
         const double reste = std::sqrt(std::max(0.0, R * R - autre * autre));

@@ -300,7 +300,7 @@ void TRechercheFrm::ChercheBtnClick() {
     // The main window's position, inclination, cue mass and game mode, as it would fire now.
     Services.PositionsVersMoteur();
     FMoteur = std::make_unique<TBillardAlveran>(Services.MoteurPartage());
-    FMoteur->Coup.AngleTapis = Radians(Services.CoupCourant().Inclinaison);
+    FMoteur->Coup = Services.Coup();
 
     // The strokes and their time on this machine, from a few of them fired now: a long search
     // is announced and asked for.
@@ -492,7 +492,7 @@ void TRechercheFrm::JoueFamille(int32_t numero) {
             if (f.Numero != numero) continue;
             // The safest stroke as found, not rounded by the controls.
             if (f.Chance)
-                Services.JoueCoupExact(f.Chance->Coup);
+                Services.JoueCoup(f.Chance->Coup);
             else
                 JoueCoup(f.Centre);
             return;
@@ -616,12 +616,13 @@ int64_t TRechercheFrm::CoupDeCellule(int angle, int effet) const {
 void TRechercheFrm::JoueCoup(int64_t indice) {
     if (indice < 0 || indice >= FDimensions.NbPoints()) return;
     const auto i = FDimensions.Indices(indice);
-    Services.FixeValeurCoup(TValeurCoup::AngleVisee,
-                            FValeurs.AnglesDegres[static_cast<size_t>(i[0])]);
-    Services.FixeValeurCoup(TValeurCoup::Effet, FValeurs.Effets[static_cast<size_t>(i[1])]);
-    Services.FixeValeurCoup(TValeurCoup::Hauteur, FValeurs.Hauteurs[static_cast<size_t>(i[2])]);
-    Services.FixeValeurCoup(TValeurCoup::Vitesse, FValeurs.Vitesses[static_cast<size_t>(i[3])]);
-    Services.TireEnLignes();
+    // The stroke the search scored, whole and exact: one shot, drawn as lines.
+    TCoupQueue coup = FMoteur ? FMoteur->Coup : Services.Coup();
+    coup.AngleOx = FValeurs.Angles[static_cast<size_t>(i[0])];
+    coup.Effet = FValeurs.Effets[static_cast<size_t>(i[1])];
+    coup.Hauteur = FValeurs.Hauteurs[static_cast<size_t>(i[2])];
+    coup.Vq = FValeurs.Vitesses[static_cast<size_t>(i[3])];
+    Services.JoueCoup(coup);
 }
 
 bool TRechercheFrm::eventFilter(QObject* objet, QEvent* evenement) {

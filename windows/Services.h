@@ -5,25 +5,10 @@
 // windows connects.
 
 #include "engine/C8_BillardAlveran.h"
+#include "engine/CoupQueue.h"
 #include "ui/Dialogues.h"
 
 #include <QString>
-
-/// The stroke set with the cue panel and the aim, as the user sees it.
-struct TCoupCourant {
-    double Effet = 0.0;       ///< cm
-    double Hauteur = 0.0;     ///< cm
-    double AngleVisee = 0.0;  ///< degrees
-    double Vitesse = 0.0;     ///< cue speed (cm/s)
-    double Inclinaison = 0.0; ///< degrees
-    double MasseQueue = 0.0;  ///< g
-    /// The aim in radians exactly as the shot is fired: AngleVisee in degrees does not always
-    /// convert back to the same double.
-    double AngleOx = 0.0;
-};
-
-/// One value of the stroke, for the windows that set them one at a time.
-enum class TValeurCoup { Effet, Hauteur, Vitesse, Inclinaison, AngleVisee, MasseQueue };
 
 class TServicesMain {
   public:
@@ -32,10 +17,12 @@ class TServicesMain {
     /// The message boxes and file dialogs.
     virtual TDialogues& Dialogues() = 0;
 
-    /// The stroke of the cue panel and the aim.
-    virtual TCoupCourant CoupCourant() const = 0;
-    /// Sets one value through its control, which then behaves as if the user had moved it.
-    virtual void FixeValeurCoup(TValeurCoup valeur, double v) = 0;
+    /// The stroke the next shot fires, exactly as it was last set (the controls show it).
+    virtual TCoupQueue Coup() const = 0;
+    /// Sets the whole stroke; the controls show it. In "Trace simultanée" it is fired once.
+    virtual void FixeCoup(const TCoupQueue& coup) = 0;
+    /// Sets the whole stroke and fires it drawn as lines: one shot, whatever the drawing mode.
+    virtual void JoueCoup(const TCoupQueue& coup) = 0;
     /// Ball positions of the table into the engine.
     virtual void PositionsVersMoteur() = 0;
     /// The record at which the last shot left the balls.
@@ -47,9 +34,6 @@ class TServicesMain {
     virtual void Tire() = 0;
     /// Fires the current stroke drawn as lines, the drawing choice left as it was.
     virtual void TireEnLignes() = 0;
-    /// Shows `coup` on the controls as closely as they can and fires it exactly as given,
-    /// drawn as lines: one shot, whatever "Trace simultanée" says.
-    virtual void JoueCoupExact(const TCoupQueue& coup) = 0;
     /// Whether the lines of the previous shot are erased before the next one is drawn.
     virtual bool EffacementLignes() const = 0;
     virtual void EffaceLignes() = 0;

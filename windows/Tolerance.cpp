@@ -170,14 +170,11 @@ bool TToleranceFrm::event(QEvent* evenement) {
 void TToleranceFrm::FormActivate() {
     if (EnCours) return;
     Services.PositionsVersMoteur();
-    const TCoupCourant coup = Services.CoupCourant();
-    const double masse = Services.MoteurPartage().Coup.m;
-    const double valeurs[NbNiveauxTolerance] = {coup.Effet,   coup.Hauteur,     coup.AngleVisee,
-                                                coup.Vitesse, coup.Inclinaison, masse};
-    // In engine units as the main window fires them: the aim as the view keeps it, the
-    // inclination converted as the shot converts it.
-    FCentresExacts = {
-        coup.Effet, coup.Hauteur, coup.AngleOx, coup.Vitesse, Radians(coup.Inclinaison), masse};
+    const TCoupQueue coup = Services.Coup();
+    const double valeurs[NbNiveauxTolerance] = {
+        coup.Effet, coup.Hauteur, Degres(coup.AngleOx), coup.Vq, Degres(coup.AngleTapis), coup.m};
+    // In engine units, exactly as the main window fires them.
+    FCentresExacts = {coup.Effet, coup.Hauteur, coup.AngleOx, coup.Vq, coup.AngleTapis, coup.m};
     for (size_t k = 0; k < NbNiveauxTolerance; ++k) {
         // 12 digits: the aim converted to degrees shows 98,64 and not the conversion's last
         // digits (98,6400000000002); an untouched text still fires the exact value.

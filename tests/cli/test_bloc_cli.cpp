@@ -7,6 +7,8 @@
 #include "cli/Options.h"
 #include "support/CoupALaMain.h"
 
+#include "support/Processus.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -48,14 +50,12 @@ std::string Membre(const std::string& json, const std::string& cle) {
     return json.substr(debut, json.find_first_of(",}", debut) - debut);
 }
 
+/// Runs `alveran-cli arguments` ('…' keeps blanks in one argument): its status, its stdout in
+/// `sortie`.
 int Lance(const std::string& arguments, std::string& sortie) {
-    const std::string fichier = Temporaire(".out");
-    const int statut =
-        std::system(("'" ALVERAN_CLI "' " + arguments + " >'" + fichier + "' 2>/dev/null").c_str());
-    std::ifstream f(fichier);
-    sortie.assign(std::istreambuf_iterator<char>(f), {});
-    fs::remove(fichier);
-    return WIFEXITED(statut) ? WEXITSTATUS(statut) : -1;
+    const processus::TExecution r = processus::Lance(ALVERAN_CLI, processus::Mots(arguments));
+    sortie = r.Sortie;
+    return r.Statut;
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 #include "cli/Json.h"
 #include "cli/Options.h"
 
+#include "support/Processus.h"
+
 #include <gtest/gtest.h>
 
 #include <charconv>
@@ -102,34 +104,9 @@ struct Execution {
     std::string Erreurs;
 };
 
-std::string Contenu(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
-
-std::string Cite(const std::string& s) {
-    std::string r = "'";
-    for (const char c : s) r += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return r + "'";
-}
-
 Execution Lance(const std::vector<std::string>& arguments) {
-    const fs::path dossier = fs::temp_directory_path();
-    const std::string base = "alveran-cli-test-" + std::to_string(getpid()) + "-" +
-                             ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    const fs::path sortie = dossier / (base + ".out"), erreurs = dossier / (base + ".err");
-    std::string commande = Cite(ALVERAN_CLI);
-    for (const std::string& a : arguments) commande.append(" ").append(Cite(a));
-    commande.append(" >").append(Cite(sortie.string()));
-    commande.append(" 2>").append(Cite(erreurs.string()));
-    const int statut = std::system(commande.c_str());
-    Execution e;
-    e.Code = WIFEXITED(statut) ? WEXITSTATUS(statut) : -1;
-    e.Sortie = Contenu(sortie);
-    e.Erreurs = Contenu(erreurs);
-    fs::remove(sortie);
-    fs::remove(erreurs);
-    return e;
+    const processus::TExecution r = processus::Lance(ALVERAN_CLI, arguments);
+    return {r.Statut, r.Sortie, r.Erreurs};
 }
 
 const std::string Echantillon = ALVERAN_SOURCE_DIR "/samples/defaut.alv";
@@ -140,7 +117,7 @@ const std::string Echantillon2 = ALVERAN_SOURCE_DIR "/samples/defaut.alv2";
 // ---------------------------------------------------------------------------------------
 // JSON writer
 
-TEST(Json, NumbersReadBackExactlyAndNonFiniteIsNull) {
+TEST(Json, NombresRelusExactementNonFiniEstNull) {
     std::mt19937_64 alea(7);
     for (int n = 0; n < 20000; ++n) {
         uint64_t bits = alea();
@@ -159,12 +136,12 @@ TEST(Json, NumbersReadBackExactlyAndNonFiniteIsNull) {
     EXPECT_EQ(TJson::TexteNombre(-std::numeric_limits<double>::infinity()), "null");
 }
 
-TEST(Json, StringsAreEscaped) {
+TEST(Json, ChainesEchappees) {
     const std::string brut = "a\"b\\c\nd\te\x01\x1f é/";
     EXPECT_EQ(TJson::TexteChaine(brut), "\"a\\\"b\\\\c\\nd\\te\\u0001\\u001f é/\"");
 }
 
-TEST(Json, NestedStructuresGetTheirCommas) {
+TEST(Json, StructuresImbriqueesAvecLeursVirgules) {
     TJson j;
     j.DebutObjet().Membre("a", int64_t{1}).Cle("b").DebutTableau();
     j.DebutObjet().FinObjet().DebutTableau().FinTableau().Nombre(2.5).Nul().Booleen(false);
@@ -175,7 +152,7 @@ TEST(Json, NestedStructuresGetTheirCommas) {
 // ---------------------------------------------------------------------------------------
 // Shared options
 
-TEST(OptionsCommande, ModeAndConstants) {
+TEST(OptionsCommande, ModeEtConstantes) {
     EXPECT_EQ(LitMode("libre"), jLibre);
     EXPECT_EQ(LitMode("1bande"), j1Bande);
     EXPECT_EQ(LitMode("3bandes"), j3Bandes);
@@ -208,7 +185,7 @@ TEST(OptionsCommande, ModeAndConstants) {
 // ---------------------------------------------------------------------------------------
 // The program
 
-TEST(CommandeShot, PrintsTheResultOfTheSampleShot) {
+TEST(CommandeShot, EcritLeResultatDuCoupEchantillon) {
     const Execution e = Lance({"shot", Echantillon});
     ASSERT_EQ(e.Code, 0) << e.Erreurs;
     EXPECT_EQ(e.Erreurs, "");
@@ -230,7 +207,7 @@ TEST(CommandeShot, PrintsTheResultOfTheSampleShot) {
     EXPECT_NEAR(r2["Duree"].nombre(), r["Duree"].nombre(), 1E-6);
 }
 
-TEST(CommandeShot, RecordsListEveryIndexWithThreeBalls) {
+TEST(CommandeShot, EnregistrementsAChaqueIndiceAvecTroisBilles) {
     const Execution e = Lance({"shot", Echantillon, "--records", "--mode", "libre"});
     ASSERT_EQ(e.Code, 0) << e.Erreurs;
     const Valeur r = LitJson(e.Sortie);
@@ -253,7 +230,7 @@ TEST(CommandeShot, RecordsListEveryIndexWithThreeBalls) {
     EXPECT_EQ(enr[0]["Temps"].nombre(), 0);
 }
 
-TEST(CommandeShot, ConstantsAreSetBeforeTheShot) {
+TEST(CommandeShot, ConstantesFixeesAvantLeCoup) {
     // A record interval ten times longer leaves fewer periodic records for the same shot.
     const Execution normal = Lance({"shot", Echantillon});
     const Execution espace = Lance({"shot", Echantillon, "--set", "dtEnr=0.5"});

@@ -1,6 +1,8 @@
 // alveran-cli run as a real process against the outside world going wrong: a full disk
 // behind stdout, an output that is the input, FIFOs, a file size limit, an interrupt.
 
+#include "support/Processus.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <poll.h>
 #include <pty.h>
 #include <string>
@@ -35,12 +38,8 @@ std::size_t NbLignes(const std::string& texte) {
     return static_cast<std::size_t>(std::count(texte.begin(), texte.end(), '\n'));
 }
 
-struct TExecution {
-    long MemoireKo = 0; ///< peak resident memory of the process
-    int Statut = -1;
-    std::string Sortie;  ///< stdout, when it went to the test's own file
-    std::string Erreurs; ///< stderr
-};
+/// Sortie holds stdout when it went to the test's own file.
+using processus::TExecution;
 
 /// How the child's stdout is set up.
 struct TOptions {
@@ -74,61 +73,27 @@ class Fiabilite : public ::testing::Test {
     std::string Chemin(const std::string& nom) const { return (Racine / nom).string(); }
 
     /// Starts alveran-cli with its stdout to a file and its stderr to a pipe (read by Attend:
-    /// a file limit must not stop the error message); returns its process id.
-    pid_t Demarre(const std::vector<std::string>& arguments, const TOptions& options = TOptions()) {
-        const std::string sortie = options.Sortie.empty() ? Chemin("stdout") : options.Sortie;
-        std::vector<std::string> args = {ALVERAN_CLI};
-        args.insert(args.end(), arguments.begin(), arguments.end());
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        int tube[2];
-        if (pipe(tube) != 0) return -1;
-        const pid_t pid = fork();
-        if (pid == 0) {
-            const int o = open(sortie.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (o < 0 || dup2(o, 1) < 0 || dup2(tube[1], 2) < 0) _exit(126);
-            close(tube[0]);
-            if (options.LimiteTaille >= 0) {
-                std::signal(SIGXFSZ, SIG_IGN); // a write beyond the limit fails with EFBIG
-                const rlimit limite{static_cast<rlim_t>(options.LimiteTaille),
-                                    static_cast<rlim_t>(options.LimiteTaille)};
-                setrlimit(RLIMIT_FSIZE, &limite);
-            }
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        close(tube[1]);
-        Erreurs = tube[0];
-        return pid;
+    /// a file limit must not stop the error message).
+    void Demarre(const std::vector<std::string>& arguments, const TOptions& options = TOptions()) {
+        P = std::make_unique<processus::TProcessus>(
+            ALVERAN_CLI, arguments,
+            processus::TOptions{.Sortie =
+                                    options.Sortie.empty() ? Chemin("stdout") : options.Sortie,
+                                .LimiteTaille = options.LimiteTaille});
+        ASSERT_TRUE(P->Demarre());
+        Erreurs = P->DescripteurErreurs();
     }
 
-    /// Everything the child wrote on stderr, up to its end.
-    std::string LitErreurs() {
-        std::string texte;
-        char tampon[4096];
-        for (ssize_t n; (n = read(Erreurs, tampon, sizeof tampon)) > 0;)
-            texte.append(tampon, static_cast<std::size_t>(n));
-        close(Erreurs);
-        Erreurs = -1;
-        return texte;
-    }
-
-    TExecution Attend(pid_t pid, const TOptions& options = TOptions()) {
-        TExecution e;
-        e.Erreurs = LitErreurs();
-        int statut = 0;
-        rusage usage{};
-        wait4(pid, &statut, 0, &usage);
-        e.MemoireKo = usage.ru_maxrss;
-        e.Statut = WIFEXITED(statut) ? WEXITSTATUS(statut) : 1000 + WTERMSIG(statut);
+    TExecution Attend(const TOptions& options = TOptions()) {
+        TExecution e = P->Attend();
         if (options.Sortie.empty()) e.Sortie = Contenu(Chemin("stdout"));
         return e;
     }
 
     TExecution Lance(const std::vector<std::string>& arguments,
                      const TOptions& options = TOptions()) {
-        return Attend(Demarre(arguments, options), options);
+        Demarre(arguments, options);
+        return Attend(options);
     }
 
     /// The command failed the documented way: status 2, one line on stderr, nothing on stdout.
@@ -139,7 +104,8 @@ class Fiabilite : public ::testing::Test {
     }
 
     fs::path Racine;
-    int Erreurs = -1; ///< read end of the running child's stderr
+    std::unique_ptr<processus::TProcessus> P; ///< the last child started
+    int Erreurs = -1;                         ///< read end of its stderr
 };
 
 } // namespace
@@ -147,7 +113,7 @@ class Fiabilite : public ::testing::Test {
 // ---------------------------------------------------------------------------------------
 // Output that could not be written
 
-TEST_F(Fiabilite, AFullDiskBehindStdoutIsAFailure) {
+TEST_F(Fiabilite, UnDisquePleinDerriereLaSortieEstUnEchec) {
     // The records are large enough to bypass the stdio buffer, the plain result is not: both
     // ways of losing the output must be noticed, as must the usage text.
     const std::vector<std::vector<std::string>> commandes = {
@@ -164,7 +130,7 @@ TEST_F(Fiabilite, AFullDiskBehindStdoutIsAFailure) {
     }
 }
 
-TEST_F(Fiabilite, AFailedBlockWriteLeavesNoFileBehind) {
+TEST_F(Fiabilite, UnBlocMalEcritNeLaissePasDeFichier) {
     // A file size limit of 0 bytes makes every write to a new file fail, as a full disk would.
     const TExecution e =
         Lance({"bloc", Echantillon, "--out", Chemin("coup.bloc")}, LimiteTaille(0));
@@ -195,7 +161,7 @@ TEST_F(Fiabilite, AFailedBlockWriteLeavesNoFileBehind) {
 // ---------------------------------------------------------------------------------------
 // Outputs that must not be written, inputs that must not be opened
 
-TEST_F(Fiabilite, BlockOutputOverItsOwnInputIsRefused) {
+TEST_F(Fiabilite, UnBlocEcritSurSonEntreeEstRefuse) {
     fs::copy_file(Echantillon, Racine / "coup.alv");
     fs::create_symlink(Racine / "coup.alv", Racine / "lien.bloc");
     fs::create_hard_link(Racine / "coup.alv", Racine / "dur.bloc");
@@ -212,7 +178,7 @@ TEST_F(Fiabilite, BlockOutputOverItsOwnInputIsRefused) {
     EXPECT_TRUE(fs::is_symlink(Racine / "lien.bloc"));
 }
 
-TEST_F(Fiabilite, FifosAndDevicesAreRefusedAtOnce) {
+TEST_F(Fiabilite, TubesEtPeripheriquesRefusesAussitot) {
     ASSERT_EQ(mkfifo(Chemin("tube").c_str(), 0600), 0);
     const std::vector<std::vector<std::string>> commandes = {
         {"shot", "--bloc", Chemin("tube")},
@@ -222,22 +188,14 @@ TEST_F(Fiabilite, FifosAndDevicesAreRefusedAtOnce) {
     for (const auto& arguments : commandes) {
         SCOPED_TRACE(arguments.back());
         // Opened, the FIFO would wait for ever for its other end: a hang fails the test.
-        const pid_t pid = Demarre(arguments);
-        int statut = 0;
-        pid_t fini = 0;
-        for (int i = 0; i < 200 && fini == 0; ++i) {
-            fini = waitpid(pid, &statut, WNOHANG);
-            if (fini == 0) std::this_thread::sleep_for(std::chrono::milliseconds(25));
-        }
-        if (fini == 0) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &statut, 0);
+        Demarre(arguments);
+        if (!P->AttendFin(std::chrono::seconds(5))) {
             ADD_FAILURE() << "still waiting on the FIFO after 5 s";
             continue;
         }
-        ASSERT_TRUE(WIFEXITED(statut));
-        EXPECT_EQ(WEXITSTATUS(statut), 2);
-        const std::string erreurs = LitErreurs();
+        const TExecution e = Attend();
+        EXPECT_EQ(e.Statut, 2);
+        const std::string& erreurs = e.Erreurs;
         EXPECT_EQ(NbLignes(erreurs), 1u) << erreurs;
         EXPECT_NE(erreurs.find("fichier ordinaire"), std::string::npos) << erreurs;
     }
@@ -247,7 +205,7 @@ TEST_F(Fiabilite, FifosAndDevicesAreRefusedAtOnce) {
 // ---------------------------------------------------------------------------------------
 // Position files from elsewhere
 
-TEST_F(Fiabilite, AByteOrderMarkChangesNothingInTheShot) {
+TEST_F(Fiabilite, UneMarqueDOrdreDesOctetsNeChangeRienAuCoup) {
     std::string texte = Contenu(Echantillon);
     std::ofstream(Racine / "windows.alv", std::ios::binary) << "\xEF\xBB\xBF" << texte;
     const TExecution attendu = Lance({"shot", Echantillon, "--records"});
@@ -257,7 +215,7 @@ TEST_F(Fiabilite, AByteOrderMarkChangesNothingInTheShot) {
     EXPECT_EQ(e.Sortie, attendu.Sortie);
 }
 
-TEST_F(Fiabilite, HugePositionFilesAreRefusedOthersReadInLittleMemory) {
+TEST_F(Fiabilite, FichiersEnormesRefusesLesAutresLusEnPeuDeMemoire) {
     constexpr std::size_t Cap = 16 * 1024 * 1024;
     {
         std::ofstream f(Racine / "enorme.alv", std::ios::binary);
@@ -283,7 +241,7 @@ TEST_F(Fiabilite, HugePositionFilesAreRefusedOthersReadInLittleMemory) {
     EXPECT_LT(e.MemoireKo - petit.MemoireKo, 8 * 1024) << "kB more to read a 16 MiB file";
 }
 
-TEST_F(Fiabilite, AFileWithNoneOfTheKeysIsReadWithAWarning) {
+TEST_F(Fiabilite, UnFichierSansAucuneCleEstLuAvecUnAvertissement) {
     std::string hasard(2000, '\0');
     for (std::size_t i = 0; i < hasard.size(); ++i)
         hasard[i] = static_cast<char>((i * 2654435761u) >> 13);
@@ -329,29 +287,13 @@ std::string LitJusqua(int fd, std::string_view motif, std::string texte = {}) {
     return texte;
 }
 
-/// Waits at most 10 s for the child; false (and the child killed) if it is still running.
-bool AttendFin(pid_t pid, int& statut) {
-    for (int i = 0; i < 400; ++i) {
-        if (waitpid(pid, &statut, WNOHANG) == pid) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, &statut, 0);
-    return false;
-}
-
 } // namespace
 
-TEST_F(Fiabilite, AGridOfDecadesIsAnnouncedAndRefusedWithoutForce) {
+TEST_F(Fiabilite, UneGrilleDeDecenniesAnnonceeEtRefuseeSansForce) {
     // Refused at once: a run that starts would last decades, so it is stopped after 10 s.
-    const pid_t pid = Demarre(GrilleEnorme);
-    int statut = 0;
-    const bool fin = AttendFin(pid, statut);
-    TExecution e;
-    e.Erreurs = LitErreurs();
-    e.Sortie = Contenu(Racine / "stdout");
-    e.Statut = WIFEXITED(statut) ? WEXITSTATUS(statut) : -1;
-    ASSERT_TRUE(fin) << "the grid was started";
+    Demarre(GrilleEnorme);
+    ASSERT_TRUE(P->AttendFin(std::chrono::seconds(10))) << "the grid was started";
+    const TExecution e = Attend();
     EchecPropre(e);
     EXPECT_EQ(e.Sortie, "");
     EXPECT_NE(e.Erreurs.find("65944160601201 essais"), std::string::npos) << e.Erreurs;
@@ -368,20 +310,20 @@ TEST_F(Fiabilite, AGridOfDecadesIsAnnouncedAndRefusedWithoutForce) {
     EXPECT_NE(petite.Sortie.find("\"Interrompu\":false"), std::string::npos) << petite.Sortie;
 }
 
-TEST_F(Fiabilite, SigintStopsAForcedGridAndPrintsThePartialCounts) {
+TEST_F(Fiabilite, SigintArreteUneGrilleForceeEtEcritLesComptesPartiels) {
     std::vector<std::string> arguments = GrilleEnorme;
     arguments.push_back("--force");
-    const pid_t pid = Demarre(arguments);
+    Demarre(arguments);
     // Started once its cost is announced; then left to count for a moment.
     const std::string annonce = LitJusqua(Erreurs, "\n");
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    kill(pid, SIGINT);
-    int statut = 0;
-    ASSERT_TRUE(AttendFin(pid, statut)) << "still counting 10 s after SIGINT";
-    const std::string erreurs = annonce + LitErreurs();
+    P->Signale(SIGINT);
+    ASSERT_TRUE(P->AttendFin(std::chrono::seconds(10))) << "still counting 10 s after SIGINT";
+    const TExecution e = Attend();
+    const std::string erreurs = annonce + e.Erreurs;
     ASSERT_NE(annonce.find("65944160601201 essais"), std::string::npos) << erreurs;
-    ASSERT_TRUE(WIFEXITED(statut)) << "ended by the signal itself";
-    EXPECT_EQ(WEXITSTATUS(statut), 130);
+    ASSERT_LT(e.Statut, 1000) << "ended by the signal itself";
+    EXPECT_EQ(e.Statut, 130);
     EXPECT_EQ(NbLignes(erreurs), 1u) << "no progress line when stderr is no terminal: " << erreurs;
 
     const std::string sortie = Contenu(Racine / "stdout");
@@ -392,33 +334,21 @@ TEST_F(Fiabilite, SigintStopsAForcedGridAndPrintsThePartialCounts) {
     EXPECT_GT(std::stoll(sortie.substr(faits + 16)), 0) << sortie;
 }
 
-TEST_F(Fiabilite, ARunOnATerminalShowsItsProgress) {
-    std::vector<std::string> args = {ALVERAN_CLI};
-    args.insert(args.end(), GrilleEnorme.begin(), GrilleEnorme.end());
-    args.push_back("--force");
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
+TEST_F(Fiabilite, SurUnTerminalLaProgressionEstAffichee) {
+    std::vector<std::string> arguments = GrilleEnorme;
+    arguments.push_back("--force");
     const std::string sortie = Chemin("stdout");
-    int terminal = -1;
-    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        // stdout to a file, stderr left on the terminal.
-        const int o = open(sortie.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (o < 0 || dup2(o, 1) < 0) _exit(126);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    const std::string ecran = LitJusqua(terminal, "reste ");
-    kill(pid, SIGINT);
-    int statut = 0;
-    const bool fin = AttendFin(pid, statut);
-    const std::string tout = LitJusqua(terminal, "\x01", ecran); // to the end of its output
-    close(terminal);
+    // stdout to a file, stderr on a terminal.
+    processus::TProcessus p(ALVERAN_CLI, arguments, {.Sortie = sortie, .Terminal = true});
+    ASSERT_TRUE(p.Demarre());
+    const std::string ecran = LitJusqua(p.Terminal(), "reste ");
+    p.Signale(SIGINT);
+    const bool fin = p.AttendFin(std::chrono::seconds(10));
+    const std::string tout = LitJusqua(p.Terminal(), "\x01", ecran); // to the end of its output
     ASSERT_TRUE(fin);
-    ASSERT_TRUE(WIFEXITED(statut));
-    EXPECT_EQ(WEXITSTATUS(statut), 130);
+    const TExecution e = p.Attend();
+    ASSERT_LT(e.Statut, 1000);
+    EXPECT_EQ(e.Statut, 130);
     // After the announcement, a line redrawn in place: trials done of the total, rate, time left.
     EXPECT_NE(ecran.find("/65944160601201 essais ("), std::string::npos) << ecran;
     EXPECT_NE(ecran.find(" essais/s, reste "), std::string::npos) << ecran;
@@ -496,23 +426,12 @@ TEST_F(Fiabilite, OutputsNeverGoOverInputsFifosOrDevices) {
     for (const auto& arguments : commandes) {
         SCOPED_TRACE(arguments.back());
         // Opened, the FIFO would wait for ever for its reader: a hang fails the test.
-        const pid_t pid = Demarre(arguments);
-        int statut = 0;
-        pid_t fini = 0;
-        for (int i = 0; i < 200 && fini == 0; ++i) {
-            fini = waitpid(pid, &statut, WNOHANG);
-            if (fini == 0) std::this_thread::sleep_for(std::chrono::milliseconds(25));
-        }
-        if (fini == 0) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &statut, 0);
+        Demarre(arguments);
+        if (!P->AttendFin(std::chrono::seconds(5))) {
             ADD_FAILURE() << "still running after 5 s";
-            LitErreurs();
             continue;
         }
-        TExecution e;
-        e.Statut = WIFEXITED(statut) ? WEXITSTATUS(statut) : -1;
-        e.Erreurs = LitErreurs();
+        const TExecution e = Attend();
         EchecPropre(e);
         EXPECT_EQ(Contenu(Racine / "stdout"), "");
     }
@@ -541,21 +460,11 @@ TEST_F(Fiabilite, BadOutputPathsAreRefusedBeforeTheWork) {
 
 TEST_F(Fiabilite, SmallFailuresAreSaidInWords) {
     // A closed stdout is no "system error 9".
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    const std::string erreurs = Chemin("erreurs");
-    if (pid == 0) {
-        const int e = open(erreurs.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (e < 0 || dup2(e, 2) < 0) _exit(126);
-        close(1);
-        execl(ALVERAN_CLI, ALVERAN_CLI, "shot", Echantillon.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    int statut = 0;
-    waitpid(pid, &statut, 0);
-    ASSERT_TRUE(WIFEXITED(statut));
-    EXPECT_EQ(WEXITSTATUS(statut), 2);
-    EXPECT_EQ(Contenu(erreurs), "alveran-cli: impossible d'écrire la sortie : sortie fermée\n");
+    processus::TOptions ferme;
+    ferme.SortieFermee = true;
+    const TExecution f = processus::Lance(ALVERAN_CLI, {"shot", Echantillon}, ferme);
+    EXPECT_EQ(f.Statut, 2);
+    EXPECT_EQ(f.Erreurs, "alveran-cli: impossible d'écrire la sortie : sortie fermée\n");
 
     // Without a session's runtime folder, drawing says nothing on stderr.
     const char* avant = std::getenv("XDG_RUNTIME_DIR");
@@ -581,15 +490,12 @@ TEST_F(Fiabilite, AnAimAxisWhoseValuesRepeatIsRefused) {
 }
 
 TEST_F(Fiabilite, AHundredMillionStrokesAreAnnouncedBeforeTheyStart) {
-    const pid_t pid =
-        Demarre({"solve", Echantillon, "--aim", "-180:180:0.036", "--effect", "-2:2:100",
-                 "--height", "-2:2:100", "--speed", "100:600:1", "--threads", "1"});
+    Demarre({"solve", Echantillon, "--aim", "-180:180:0.036", "--effect", "-2:2:100", "--height",
+             "-2:2:100", "--speed", "100:600:1", "--threads", "1"});
     // Announced at once (or refused, on a machine where it would last more than an hour).
     const std::string annonce = LitJusqua(Erreurs, "\n");
-    kill(pid, SIGKILL);
-    int statut = 0;
-    waitpid(pid, &statut, 0);
-    LitErreurs();
+    P->Signale(SIGKILL);
+    Attend();
     EXPECT_EQ(annonce.rfind("alveran-cli: 100000000 coups, durée estimée : ", 0), 0u) << annonce;
     EXPECT_NE(annonce.find("mémoire : 382 Mio"), std::string::npos) << annonce;
 }

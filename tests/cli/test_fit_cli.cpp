@@ -37,9 +37,9 @@ class FitCli : public ::testing::Test {
     }
     void TearDown() override { fs::remove_all(Dossier); }
 
-    /// Runs `alveran-cli ARGUMENTS` through the shell.
+    /// Runs `alveran-cli ARGUMENTS` (cut into arguments, no shell).
     TSortie Lance(std::string_view arguments) const {
-        return lance_cli::Lance(arguments, {}, Dossier);
+        return lance_cli::Lance(arguments);
     }
 
     /// `nombre` synthetic tracked shots written as files; their paths, blank-separated.
@@ -144,8 +144,8 @@ TEST_F(FitCli, CtrlCArreteEtEcritCeQuiEstFait) {
     const int brut = LanceEtInterromps(arguments, sortie.string(), erreurs.string(),
                                        std::chrono::milliseconds(400));
     const std::chrono::duration<double> duree = std::chrono::steady_clock::now() - avant;
-    ASSERT_TRUE(WIFEXITED(brut)) << "ended by the signal itself";
-    EXPECT_EQ(WEXITSTATUS(brut), 130) << Lit(erreurs);
+    ASSERT_LT(brut, 1000) << "ended by the signal itself";
+    EXPECT_EQ(brut, 130) << Lit(erreurs);
     EXPECT_LT(duree.count(), 30.0) << "the fit did not stop soon after SIGINT";
     EXPECT_EQ(Lit(erreurs), ""); // not a terminal: no progress
     const std::string json = Lit(sortie);

@@ -39,9 +39,9 @@ fs::path Temporaire(const std::string& nom) {
     return fs::temp_directory_path() / fichier;
 }
 
-/// Runs `alveran-cli solve ARGUMENTS` through the shell (`avant` prefixes the command line).
-TSortie Lance(std::string_view arguments, std::string_view avant = {}) {
-    return lance_cli::Lance(std::string("solve ").append(arguments), avant);
+/// Runs `alveran-cli solve ARGUMENTS` (cut into arguments, no shell).
+TSortie Lance(std::string_view arguments) {
+    return lance_cli::Lance(std::string("solve ").append(arguments));
 }
 
 /// The pieces end to end (GCC 12 warns wrongly, -Wrestrict, on chains of string +).
@@ -178,9 +178,9 @@ TEST(SolveCli, CtrlCStopsAndReportsWhatWasDone) {
     const fs::path sortie = Temporaire("int.out");
     const int brut = LanceEtInterromps({"solve", Echantillon, "--threads", "2"}, sortie.string(),
                                        "/dev/null", std::chrono::seconds(1));
-    ASSERT_TRUE(WIFEXITED(brut));
+    ASSERT_LT(brut, 1000);
     // As a shell reports a program that SIGINT ended, though it printed its partial result.
-    EXPECT_EQ(WEXITSTATUS(brut), 130);
+    EXPECT_EQ(brut, 130);
     const json j = json::parse(Lit(sortie));
     fs::remove(sortie);
     EXPECT_EQ(j["Interrompu"], true);

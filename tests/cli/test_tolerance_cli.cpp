@@ -22,7 +22,7 @@ using lance_cli::TSortie;
 
 const std::string Echantillon = std::string(ALVERAN_SOURCE_DIR) + "/samples/defaut.alv";
 
-/// Runs `alveran-cli tolerance ARGUMENTS` through the shell.
+/// Runs `alveran-cli tolerance ARGUMENTS` (cut into arguments, no shell).
 TSortie Lance(std::string_view arguments) {
     return lance_cli::Lance(std::string("tolerance ").append(arguments));
 }
@@ -42,7 +42,7 @@ int64_t Entier(const std::string& json, const std::string& nom) {
 
 } // namespace
 
-TEST(ToleranceCli, CountsWhatTheEvaluationCountsOnTheFileStroke) {
+TEST(ToleranceCli, CompteCommeLEvaluationSurLeCoupDuFichier) {
     // Wide steps so that the grid holds made and missed points; aim and inclination in degrees.
     const auto r =
         Lance(Coup("--counts 1,0,2,1,1,1 --increments 0.3,0.1,1.5,40,3,150 --threads 2"));
@@ -72,7 +72,7 @@ TEST(ToleranceCli, CountsWhatTheEvaluationCountsOnTheFileStroke) {
     EXPECT_GT(Entier(libre.Sortie, "NbReussis"), attendu.NbReussis);
 }
 
-TEST(ToleranceCli, SharesAddUpToTheWholeGrid) {
+TEST(ToleranceCli, LesPartsFontLaGrilleEntiere) {
     const std::string grille = "--counts 1,1,1,1,0,1 --increments 0.3,0.3,1,40,2,150";
     const auto tout = Lance(Coup(grille));
     ASSERT_EQ(tout.Statut, 0) << tout.Erreurs;

@@ -8,11 +8,12 @@
 #include "engine/CoupDefaut.h"
 #include "support/Actions.h"
 #include "support/DialoguesScriptes.h"
+#include "support/Processus.h"
+#include "windows/LienDbAlv.h"
 #include "windows/Main.h"
 
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -185,12 +186,10 @@ class TestSchema : public QObject {
 
     void ligneDeCommandeEtFenetreDessinentLaMemeChose() {
         const QString cli = Dossier.filePath(QStringLiteral("cli.svg"));
-        QProcess p;
-        p.start(QStringLiteral(ALVERAN_CLI),
-                {QStringLiteral("draw"), Echantillon, QStringLiteral("--out"), cli});
-        QVERIFY(p.waitForFinished(60000));
-        QCOMPARE(p.exitCode(), 0);
-        QVERIFY(p.readAllStandardOutput().startsWith("{\"PointReussi\":true,\"IndicePoint\":102"));
+        const processus::TExecution p = processus::Lance(
+            ALVERAN_CLI, {"draw", Echantillon.toStdString(), "--out", cli.toStdString()});
+        QCOMPARE(p.Statut, 0);
+        QVERIFY(p.Sortie.starts_with("{\"PointReussi\":true,\"IndicePoint\":102"));
         const TContenuSvg svg = LitSvg(cli);
         QVERIFY(svg.Valide);
         QCOMPARE(Compte(svg.Textes, QStringLiteral("3")), 1);
@@ -259,12 +258,12 @@ class TestSchema : public QObject {
                           Dossier.filePath(QStringLiteral("x.txt"))},
               QStringList{QStringLiteral("draw"), QStringLiteral("absent.alv"),
                           QStringLiteral("--out"), Dossier.filePath(QStringLiteral("x.svg"))}}) {
-            QProcess p;
-            p.start(QStringLiteral(ALVERAN_CLI), arguments);
-            QVERIFY(p.waitForFinished(60000));
-            QCOMPARE(p.exitCode(), 2);
-            QVERIFY(p.readAllStandardOutput().isEmpty());
-            QVERIFY(p.readAllStandardError().startsWith("alveran-cli: "));
+            std::vector<std::string> args;
+            for (const QString& a : arguments) args.push_back(a.toStdString());
+            const processus::TExecution p = processus::Lance(ALVERAN_CLI, args);
+            QCOMPARE(p.Statut, 2);
+            QVERIFY(p.Sortie.empty());
+            QVERIFY(p.Erreurs.starts_with("alveran-cli: "));
         }
         QVERIFY(!QFile::exists(Dossier.filePath(QStringLiteral("x.svg"))));
     }

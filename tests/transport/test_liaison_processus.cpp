@@ -7,6 +7,8 @@
 #include "transport/TransportDbAlv.h"
 #include "dbalv/BaseCoups.h"
 #include "support/DialoguesScriptes.h"
+#include "dessin/TexteCoup.h"
+#include "windows/LienDbAlv.h"
 #include "windows/Main.h"
 
 #include <QCryptographicHash>
@@ -268,7 +270,7 @@ class TestLiaisonProcessus : public QObject {
         auto f = std::make_unique<TMainFrm>(&d);
         f->CreeFenetres();
         f->show();
-        f->NomServeurDbAlv = dbAlv;
+        f->LienDbAlv().FixeNomServeur(dbAlv);
         return f;
     }
 
@@ -341,7 +343,8 @@ class TestLiaisonProcessus : public QObject {
             if (autreProgramme.first() == QStringLiteral("BEGIN EXCLUSIVE")) {
                 QVERIFY(q.exec(QStringLiteral("ROLLBACK")));
                 QTest::keyClick(f.get(), Qt::Key_F9);
-                QTRY_COMPARE_WITH_TIMEOUT(f->Transport().EnvoisEnAttente(), 0, DelaiProgramme);
+                QTRY_COMPARE_WITH_TIMEOUT(f->LienDbAlv().Transport().EnvoisEnAttente(), 0,
+                                          DelaiProgramme);
                 QCOMPARE(Messages(d).size(), 1);
                 QVERIFY(q.exec(QStringLiteral("SELECT count(*) FROM coups")) && q.next());
                 QCOMPARE(q.value(0).toInt(), 1);
@@ -430,9 +433,9 @@ class TestLiaisonProcessus : public QObject {
         QTest::keyClick(f.get(), Qt::Key_F9);
         // F9 used to wait for the whole answer time-out; half of it is a generous bound for
         // a shot and its drawing on a loaded machine.
-        QVERIFY2(chrono.elapsed() < f->Transport().DelaiReponse / 2,
+        QVERIFY2(chrono.elapsed() < f->LienDbAlv().Transport().DelaiReponse / 2,
                  qPrintable(QString::number(chrono.elapsed())));
-        QCOMPARE(f->Transport().EnvoisEnAttente(), 1);
+        QCOMPARE(f->LienDbAlv().Transport().EnvoisEnAttente(), 1);
         QTRY_COMPARE_WITH_TIMEOUT(
             Messages(d),
             QStringList{QStringLiteral("Erreur|dbAlv n'a pas répondu : le "

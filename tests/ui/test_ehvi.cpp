@@ -93,27 +93,36 @@ class TestEhvi : public QObject {
         QCOMPARE(c.SelecteurEffetHauteur().PointImpact().x, -3.075);
     }
 
-    void effetAccrocheAuxPixels() {
+    void effetExactEtPixelDuGlisser() {
         TEhvi c;
         QLabel eh;
         c.LabelEffetHauteur = &eh;
-        c.SetEffet(0.62);
         const double ppc = 89.0 / 6.15;
+        // A value given is kept as given; the tip is drawn on the nearest pixel.
+        c.SetEffetHauteur(0.5, -0.37);
+        QCOMPARE(c.Effet(), 0.5);
+        QCOMPARE(c.Hauteur(), -0.37);
+        QCOMPARE(c.SelecteurEffetHauteur().PixImpact(), QPoint(52 + 7, 52 + 5));
+        QCOMPARE(eh.text(), QStringLiteral("E= 0,50 H= -0,37 (cm)"));
+        c.SetEffet(0.62);
+        QCOMPARE(c.Effet(), 0.62);
+        QCOMPARE(c.Hauteur(), -0.37);
+        // Moving the tip (the keys) lands on a pixel: the values become that pixel's.
+        c.DecaleEffetHauteur(0.0, 0.0);
         QCOMPARE(c.Effet(), 9.0 / ppc);
-        QVERIFY(std::fabs(c.Effet() - 0.6219) < 1e-4);
-        QCOMPARE(eh.text(), QStringLiteral("E= 0,62 H= 0,00 (cm)"));
-        c.SetHauteur(1.1747191011236);
+        QCOMPARE(c.Hauteur(), -5.0 / ppc);
+        // So does a drag.
+        QMouseEvent glisse(QEvent::MouseMove, QPointF(52 - 14, 52 - 17), QPointF(52 - 14, 52 - 17),
+                           Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&c, &glisse);
+        QCOMPARE(c.Effet(), -14.0 / ppc);
         QCOMPARE(c.Hauteur(), 17.0 / ppc);
-        QCOMPARE(c.Effet(), 9.0 / ppc);
-        QCOMPARE(eh.text(), QStringLiteral("E= 0,62 H= 1,17 (cm)"));
-        // A value snapped once does not move when set again.
-        const double e = c.Effet();
-        c.SetEffet(e);
-        QCOMPARE(c.Effet(), e);
-        // Negative values, left and below.
-        c.SetEffet(-1.0);
-        QCOMPARE(c.SelecteurEffetHauteur().PixImpact().x(), 52 - 14);
         QCOMPARE(eh.text(), QStringLiteral("E= -0,97 H= 1,17 (cm)"));
+        // A redraw (a new colour) keeps the exact values.
+        c.SetEffetHauteur(0.5, -0.37);
+        c.SetclBille(Qt::white);
+        QCOMPARE(c.Effet(), 0.5);
+        QCOMPARE(c.Hauteur(), -0.37);
     }
 
     void faceEtProfondeur() {

@@ -5,6 +5,8 @@
 #include "windows/Chances.h"
 #include "support/Actions.h"
 #include "support/DialoguesScriptes.h"
+#include "dessin/TexteCoup.h"
+#include "windows/LienDbAlv.h"
 #include "windows/Main.h"
 
 #include <QLabel>
@@ -28,11 +30,8 @@ class TestChances : public QObject {
     /// The chance of the main window's stroke as the window should compute it.
     TChance Attendue(const TJoueur& joueur) {
         F->PositionsVersMoteur();
-        const TCoupCourant c = F->CoupCourant();
-        const TCoupQueue coup{
-            c.AngleOx,   c.Effet, c.Hauteur, c.Vitesse, c.Inclinaison * std::numbers::pi / 180.0,
-            c.MasseQueue};
-        return ChanceCoup(F->Moteur, coup, joueur, TTirages(NbEssaisDefaut, GraineDefaut), 2);
+        const TCoupQueue coup = F->Coup();
+        return ChanceCoup(F->Moteur(), coup, joueur, TTirages(NbEssaisDefaut, GraineDefaut), 2);
     }
 
     QString Calcule() {
@@ -68,7 +67,7 @@ class TestChances : public QObject {
     void chanceDuCoupCourantDansLeTexteDuResultat() {
         QCOMPARE(Action(*F, "ChancesMnu")->text(), QStringLiteral("Chances de réussite"));
         QCOMPARE(Action(*F, "ChancesMnu")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_R));
-        F->TrajetBtn->click();
+        F->TrajetBtn()->click();
         const QString point = F->TexteDernierResultat();
         const QString ligne = Calcule();
         const TChance c = Attendue(*JoueurPredefini("club"));
@@ -77,9 +76,11 @@ class TestChances : public QObject {
         QVERIFY(ligne.endsWith(QStringLiteral(" (Joueur de club)")));
         // The line comes under the shot's result, which stays.
         QVERIFY(F->TexteDernierResultat().startsWith(point));
-        QVERIFY(F->PointLbl->text().endsWith(ligne));
+        QVERIFY(F->PointLbl()->text().endsWith(ligne));
         // Another stroke, another chance: the controls' stroke is the one counted.
-        F->FixeValeurCoup(TValeurCoup::AngleVisee, 98.5);
+        TCoupQueue autre = F->Coup();
+        autre.AngleOx = Radians(98.5);
+        F->FixeCoup(autre);
         QCOMPARE(Calcule(),
                  TexteReussite(Attendue(*JoueurPredefini("club")), *JoueurPredefini("club")));
     }

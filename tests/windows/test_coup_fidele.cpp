@@ -7,14 +7,18 @@
 #include "support/Actions.h"
 #include "support/Compteurs.h"
 #include "support/DialoguesScriptes.h"
+#include "support/FenetrePrincipale.h"
 #include "ui/CIbh3billes.h"
 #include "ui/EHVI3_ehvi.h"
 #include "ui/TraductionsQt.h"
+#include "dessin/TexteCoup.h"
+#include "windows/LienDbAlv.h"
 #include "windows/Main.h"
 #include "windows/QueueNum.h"
 #include "windows/VueNum.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
@@ -61,12 +65,8 @@ void Glisse(QWidget* w, QPoint de, QPoint vers) {
 
 } // namespace
 
-class TestCoupFidele : public QObject {
+class TestCoupFidele : public TTestFenetre {
     Q_OBJECT
-
-    std::unique_ptr<TDialoguesScriptes> D;
-    std::unique_ptr<TMainFrm> F;
-    TCompteurs N;
 
     void Charge(const QString& nom) {
         D->AjouteReponse(nom);
@@ -78,49 +78,36 @@ class TestCoupFidele : public QObject {
     /// "Feu !" of the numerical view on a record in mid-shot where an object ball moves: the
     /// recomputation starts with that ball moving. Returns the record used.
     int RecalculeEnPleinCoup() {
-        const TBillardAlveran& m = F->Moteur;
+        const TBillardAlveran& m = F->Moteur();
         int i = 1;
         while (i < m.NbEnr && Norme(m.Trajets[2][i].Vitesse) < 1 &&
                Norme(m.Trajets[3][i].Vitesse) < 1)
             ++i;
         Action(*F, "VueNumMnu")->trigger();
-        TVueNumFrm& vue = *F->VueNumFrm;
+        TVueNumFrm& vue = *F->VueNumFrm();
         vue.BarPos->setValue(i + 3);
         QTest::mouseClick(vue.CalculTrajetsBtn, Qt::LeftButton);
         return i + 3;
     }
 
     bool ObjetsAuRepos() const {
-        return AuRepos(F->Moteur.Trajets[2][0]) && AuRepos(F->Moteur.Trajets[3][0]);
+        return AuRepos(F->Moteur().Trajets[2][0]) && AuRepos(F->Moteur().Trajets[3][0]);
     }
 
   private slots:
-    void init() {
-        QLocale::setDefault(QLocale::c());
-        D = std::make_unique<TDialoguesScriptes>();
-        F = std::make_unique<TMainFrm>(D.get());
-        F->CreeFenetres();
-        F->show();
-        QVERIFY(QTest::qWaitForWindowExposed(F.get()));
-        N = {};
-        F->Moteur.ApresQueueBille = {&CompteFrappe, &N};
-    }
+    void init() { QVERIFY(OuvreFenetre({.Montre = true, .CompteCoups = true})); }
 
-    void cleanup() {
-        F.reset();
-        D.reset();
-        QLocale::setDefault(QLocale::c());
-    }
+    void cleanup() { FermeFenetre(); }
 
     // --- The aim of a loaded shot is the file's --------------------------------------------
 
     void chargerPuisTirerMarqueCommeLaLigneDeCommande() {
         Charge(Echantillon);
-        QCOMPARE(F->BillardGraph->AngleVisee(), AngleOxEchantillon);
+        QCOMPARE(F->BillardGraph()->AngleVisee(), AngleOxEchantillon);
         Tire();
-        QCOMPARE(F->Moteur.Coup.AngleOx, AngleOxEchantillon);
-        QVERIFY(F->Moteur.PointReussi);
-        QCOMPARE(F->Moteur.IndicePoint, IndicePointEchantillon);
+        QCOMPARE(F->Moteur().Coup.AngleOx, AngleOxEchantillon);
+        QVERIFY(F->Moteur().PointReussi);
+        QCOMPARE(F->Moteur().IndicePoint, IndicePointEchantillon);
         QVERIFY(
             F->TexteDernierResultat().startsWith(QStringLiteral("Point réussi à indice 102\r")));
     }
@@ -139,31 +126,125 @@ class TestCoupFidele : public QObject {
 
     void viserALaSourisOuAuxTouchesRelitLesPixels() {
         Charge(Echantillon);
-        QVERIFY(F->BillardGraph->AngleExact());
+        QVERIFY(F->BillardGraph()->AngleExact());
         // Holding A and pressing Right turns the aim by a hundredth of a degree: exactly the
         // angle the keys make, fired as such.
         QTest::keyPress(F.get(), Qt::Key_A);
         QTest::keyClick(F.get(), Qt::Key_Right);
         QTest::keyRelease(F.get(), Qt::Key_A);
-        QVERIFY(F->BillardGraph->AngleExact());
-        QCOMPARE(F->BillardGraph->AngleVisee(), 98.65 * std::numbers::pi / 180);
-        QVERIFY(F->BillardGraph->AngleVisee() != AngleOxEchantillon);
+        QVERIFY(F->BillardGraph()->AngleExact());
+        QCOMPARE(F->BillardGraph()->AngleVisee(), 98.65 * std::numbers::pi / 180);
+        QVERIFY(F->BillardGraph()->AngleVisee() != AngleOxEchantillon);
         // The mouse gives the line's angle.
-        QTest::mouseClick(F->BillardGraph, Qt::LeftButton, {}, QPoint(60, 40));
-        QVERIFY(!F->BillardGraph->AngleExact());
-        const QPoint d = F->BillardGraph->ViseeDebut(), f = F->BillardGraph->ViseeFin();
-        QCOMPARE(F->BillardGraph->AngleVisee(),
+        QTest::mouseClick(F->BillardGraph(), Qt::LeftButton, {}, QPoint(60, 40));
+        QVERIFY(!F->BillardGraph()->AngleExact());
+        const QPoint d = F->BillardGraph()->ViseeDebut(), f = F->BillardGraph()->ViseeFin();
+        QCOMPARE(F->BillardGraph()->AngleVisee(),
                  std::atan2(double(f.x() - d.x()), double(f.y() - d.y())));
         // End gives back the exact angle of the last shot; so does the numeric editor's field.
         Tire();
-        const double tire = F->Moteur.Coup.AngleOx;
-        QTest::mouseClick(F->BillardGraph, Qt::LeftButton, {}, QPoint(40, 40));
+        const double tire = F->Moteur().Coup.AngleOx;
+        QTest::mouseClick(F->BillardGraph(), Qt::LeftButton, {}, QPoint(40, 40));
         QTest::keyClick(F.get(), Qt::Key_End);
-        QCOMPARE(F->BillardGraph->AngleVisee(), tire);
-        TQueueNumFrm& q = *F->QueueNumFrm;
+        QCOMPARE(F->BillardGraph()->AngleVisee(), tire);
+        TQueueNumFrm& q = *F->QueueNumFrm();
         q.Aedit->setText(QStringLiteral("98.5"));
         QVERIFY(q.Applique(q.Aedit));
-        QCOMPARE(F->BillardGraph->AngleVisee(), 98.5 * std::numbers::pi / 180);
+        QCOMPARE(F->BillardGraph()->AngleVisee(), 98.5 * std::numbers::pi / 180);
+    }
+
+    // --- A stroke between pixels reaches the engine exactly, from every source --------------
+
+    void coupExactDeChaqueSource() {
+        // Effect 0.5 and height -0.37 cm lie between the cue control's pixels; the cue mass is
+        // not the default one.
+        auto source = std::make_unique<TBillardAlveran>();
+        QCOMPARE(source->LitPosition(QFile::encodeName(Echantillon).toStdString()), 1);
+        source->Coup.Effet = 0.5;
+        source->Coup.Hauteur = -0.37;
+        source->Coup.m = 480.0;
+        const TCoupQueue attendu = source->Coup;
+        QTemporaryDir dossier;
+        const QString fichier = dossier.filePath(QStringLiteral("entre_pixels.alv"));
+        std::string erreur;
+        QCOMPARE(source->EcritPositionQueue(QFile::encodeName(fichier).toStdString(), erreur), 1);
+        // TCoupQueue's == compares every value to the last bit.
+        const auto tireExact = [&](const char* origine) {
+            Tire();
+            QVERIFY2(F->Moteur().Coup == attendu, origine);
+            QVERIFY2(F->Coup() == attendu, origine);
+        };
+        const TCoupQueue autre{.AngleOx = 1.0, .Effet = 0.2, .Hauteur = 0.1, .Vq = 300, .m = 520};
+
+        // Loaded, then saved.
+        Charge(fichier);
+        tireExact("chargé");
+        const QString copie = dossier.filePath(QStringLiteral("copie.alv"));
+        D->AjouteReponse(copie);
+        Action(*F, "SauvegarderMnu")->trigger();
+        const QByteArray ecrit = Contenu(copie);
+        QCOMPARE(Ligne(ecrit, "Effet"), QByteArray("Effet=0.5"));
+        QCOMPARE(Ligne(ecrit, "Hauteur"), QByteArray("Hauteur=-0.37"));
+        QCOMPARE(Ligne(ecrit, "m"), QByteArray("m=480"));
+
+        // Pasted.
+        F->FixeCoup(autre);
+        QGuiApplication::clipboard()->setText(QString::fromUtf8(source->TextePressePapiers()));
+        Action(*F, "CollerMnu")->trigger();
+        QVERIFY(D->Messages.empty());
+        QVERIFY(F->Moteur().Coup == attendu);
+        tireExact("collé");
+
+        // Received from the database application.
+        F->FixeCoup(autre);
+        source->TireCoup();
+        TCaracteristiques c;
+        CalculeCaracteristiques(*source, c);
+        const TOctetsCoupDb octets = EncodeCoupDb(PrepareCoupDb(*source, c, true));
+        F->RecoitBlocDb(QByteArray(reinterpret_cast<const char*>(octets.data()),
+                                   static_cast<qsizetype>(octets.size())));
+        tireExact("reçu de dbAlv");
+
+        // Typed in the numeric editor, one value at a time: the others stay exact.
+        F->FixeCoup({.AngleOx = attendu.AngleOx,
+                     .Effet = 0.2,
+                     .Hauteur = 0.1,
+                     .Vq = attendu.Vq,
+                     .AngleTapis = attendu.AngleTapis,
+                     .m = attendu.m});
+        TQueueNumFrm& q = *F->QueueNumFrm();
+        q.show();
+        q.Eedit->setText(QStringLiteral("0.5"));
+        QVERIFY(q.Applique(q.Eedit));
+        q.hEdit->setText(QStringLiteral("-0.37"));
+        QVERIFY(q.Applique(q.hEdit));
+        tireExact("éditeur numérique");
+        q.hide();
+
+        // The control still shows the stroke, on its nearest pixel.
+        QVERIFY(std::abs(F->Ehvi1()->Effet() - 0.5) < 1e-12);
+        QCOMPARE(F->Ehvi1()->SelecteurEffetHauteur().PixImpact().x(),
+                 F->Ehvi1()->SelecteurEffetHauteur().CentreFace().x() + 7);
+    }
+
+    void valeurChangeeAuControleSeuleSuitLePixel() {
+        Charge(Echantillon);
+        const TCoupQueue charge = F->Coup();
+        // Holding V and pressing Right: the speed follows the control, the effect, height and
+        // inclination stay exactly as loaded.
+        QTest::keyPress(F.get(), Qt::Key_V);
+        QTest::keyClick(F.get(), Qt::Key_Right);
+        QTest::keyRelease(F.get(), Qt::Key_V);
+        QVERIFY(F->Coup().Vq == charge.Vq + 1);
+        QVERIFY(F->Coup().Effet == charge.Effet && F->Coup().Hauteur == charge.Hauteur);
+        QVERIFY(F->Coup().AngleTapis == charge.AngleTapis && F->Coup().m == charge.m);
+        // E + Right: the tip moves onto a pixel of the face.
+        QTest::keyPress(F.get(), Qt::Key_E);
+        QTest::keyClick(F.get(), Qt::Key_Right);
+        QTest::keyRelease(F.get(), Qt::Key_E);
+        const TEffetHauteur& eh = F->Ehvi1()->SelecteurEffetHauteur();
+        QVERIFY(F->Coup().Effet == eh.PixelVersFace(eh.PixImpact()).y);
+        QVERIFY(F->Coup().Effet != charge.Effet);
     }
 
     // --- The same file fires the same shot --------------------------------------------------
@@ -171,12 +252,12 @@ class TestCoupFidele : public QObject {
     void chargerPrendLaMasseDeQueueDuFichier() {
         // The window's mass set to 525 g, the sample says 520: the file's shot is fired, as
         // the command line fires it.
-        F->Ehvi1->SetMasseQueue(525);
+        F->Ehvi1()->SetMasseQueue(525);
         Charge(Echantillon);
-        QCOMPARE(F->Ehvi1->MasseQueue(), 520.0);
+        QCOMPARE(F->Ehvi1()->MasseQueue(), 520.0);
         Tire();
-        QCOMPARE(F->Moteur.Coup.m, 520.0);
-        QCOMPARE(F->Moteur.IndicePoint, IndicePointEchantillon);
+        QCOMPARE(F->Moteur().Coup.m, 520.0);
+        QCOMPARE(F->Moteur().IndicePoint, IndicePointEchantillon);
     }
 
     void chargerApresLaVueNumeriqueRepartDuRepos() {
@@ -186,9 +267,9 @@ class TestCoupFidele : public QObject {
         QVERIFY(!ObjetsAuRepos()); // what the test is about
         Charge(Echantillon);
         QVERIFY(ObjetsAuRepos());
-        QVERIFY(AuRepos(F->Moteur.Trajets[1][0]));
+        QVERIFY(AuRepos(F->Moteur().Trajets[1][0]));
         Tire();
-        QCOMPARE(F->Moteur.IndicePoint, IndicePointEchantillon);
+        QCOMPARE(F->Moteur().IndicePoint, IndicePointEchantillon);
         QVERIFY(!F->TexteDernierResultat().contains(QStringLiteral("mouvement")));
     }
 
@@ -199,7 +280,7 @@ class TestCoupFidele : public QObject {
         RecalculeEnPleinCoup();
         QTest::keyClick(F.get(), Qt::Key_Delete);
         QVERIFY(ObjetsAuRepos());
-        QVERIFY(!F->LignesTracees);
+        QVERIFY(!F->LignesTracees());
 
         // A pasted shot.
         Charge(Echantillon);
@@ -208,7 +289,7 @@ class TestCoupFidele : public QObject {
         RecalculeEnPleinCoup();
         Action(*F, "CollerMnu")->trigger();
         QVERIFY(D->Messages.empty());
-        QCOMPARE(F->Moteur.IndicePoint, IndicePointEchantillon);
+        QCOMPARE(F->Moteur().IndicePoint, IndicePointEchantillon);
 
         // A stroke received from the database application, as a fresh engine would fire it.
         auto source = std::make_unique<TBillardAlveran>();
@@ -221,7 +302,7 @@ class TestCoupFidele : public QObject {
         F->RecoitBlocDb(QByteArray(reinterpret_cast<const char*>(octets.data()),
                                    static_cast<qsizetype>(octets.size())));
         QVERIFY(ObjetsAuRepos());
-        QCOMPARE(F->Moteur.IndicePoint, IndicePointEchantillon);
+        QCOMPARE(F->Moteur().IndicePoint, IndicePointEchantillon);
     }
 
     void unTirAvecUneBilleDejaLanceeLeDit() {
@@ -235,7 +316,7 @@ class TestCoupFidele : public QObject {
         QVERIFY(lignes.size() >= 2);
         QVERIFY(lignes[lignes.size() - 2].endsWith(QStringLiteral(" déjà en mouvement")));
         QVERIFY(lignes[lignes.size() - 2].startsWith(QStringLiteral("- bille")));
-        QVERIFY(F->PointLbl->text().contains(QStringLiteral("déjà en mouvement")));
+        QVERIFY(F->PointLbl()->text().contains(QStringLiteral("déjà en mouvement")));
     }
 
     // --- Smaller faults of the display ------------------------------------------------------
@@ -246,35 +327,35 @@ class TestCoupFidele : public QObject {
         const QImage avant = F->QimgImage().copy();
         QVERIFY(avant.pixel(32, 32) != F->palette().color(QPalette::Window).rgb()); // a ball met
         // The red ball, which the default aim meets, dragged out of the line of travel.
-        TCIBille* rouge = F->BillardGraph->bhBille3();
-        Glisse(F->BillardGraph, rouge->PosPixels(), QPoint(rouge->PosPixels().x(), 40));
+        TCIBille* rouge = F->BillardGraph()->bhBille3();
+        Glisse(F->BillardGraph(), rouge->PosPixels(), QPoint(rouge->PosPixels().x(), 40));
         QVERIFY(F->QimgImage() != avant);
-        QVERIFY(F->Modifie);
+        QVERIFY(F->Modifie());
         QCOMPARE(N.Frappes, 0); // a drag alone does not fire the live shot
     }
 
     void coupNonSignificatifNeGardePasLAncienD() {
         Tire();
-        QVERIFY(F->Derniers.Significatif);
-        QVERIFY(F->Derniers.d != 0.0);
-        F->Ehvi1->SetVitesse(20); // too slow to reach three cushions
+        QVERIFY(F->Derniers().Significatif);
+        QVERIFY(F->Derniers().d != 0.0);
+        F->Ehvi1()->SetVitesse(20); // too slow to reach three cushions
         Tire();
-        QVERIFY(!F->Derniers.Significatif);
-        QCOMPARE(F->Derniers.d, 0.0);
+        QVERIFY(!F->Derniers().Significatif);
+        QCOMPARE(F->Derniers().d, 0.0);
         QVERIFY(F->TexteDernierResultat().contains(QStringLiteral("\r- d : 0.000\r")));
     }
 
     void chargerEffaceLeResultatPrecedent() {
         Tire();
-        QVERIFY(!F->PointLbl->text().isEmpty());
+        QVERIFY(!F->PointLbl()->text().isEmpty());
         Charge(Echantillon);
-        QCOMPARE(F->PointLbl->text(), QString());
+        QCOMPARE(F->PointLbl()->text(), QString());
         QCOMPARE(F->TexteDernierResultat(), QString());
         // A cancelled dialog loads nothing and leaves the result of the shot on the table.
         Tire();
         D->AjouteAnnulation();
         Action(*F, "ChargerMnu")->trigger();
-        QVERIFY(!F->PointLbl->text().isEmpty());
+        QVERIFY(!F->PointLbl()->text().isEmpty());
     }
 
     // --- French everywhere ------------------------------------------------------------------

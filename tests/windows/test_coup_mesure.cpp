@@ -6,10 +6,14 @@
 #include "support/Actions.h"
 #include "support/CoupsSynthetiques.h"
 #include "support/DialoguesScriptes.h"
+#include "support/FenetrePrincipale.h"
 #include "ui/CIbh3billes.h"
 #include "ui/CIbi.h"
 #include "windows/AjusteConstantes.h"
 #include "windows/Calibrage.h"
+#include "windows/ImportTrajectoire.h"
+#include "dessin/TexteCoup.h"
+#include "windows/LienDbAlv.h"
 #include "windows/Main.h"
 #include "windows/ParamPhysBox.h"
 
@@ -57,12 +61,10 @@ double EcartDuTexte(const QString& texte) {
 
 } // namespace
 
-class TestCoupMesure : public QObject {
+class TestCoupMesure : public TTestFenetre {
     Q_OBJECT
 
   private:
-    std::unique_ptr<TMainFrm> F;
-    std::unique_ptr<TDialoguesScriptes> D;
     QTemporaryDir Dossier;
     synthetique::TCoupSynthetique S;
 
@@ -79,19 +81,9 @@ class TestCoupMesure : public QObject {
         S = synthetique::Genere(alea, TPARAMPHYS());
     }
 
-    void init() {
-        QLocale::setDefault(QLocale::c());
-        D = std::make_unique<TDialoguesScriptes>();
-        F = std::make_unique<TMainFrm>(D.get());
-        F->CreeFenetres();
-        F->show();
-        QVERIFY(QTest::qWaitForWindowExposed(F.get()));
-    }
+    void init() { QVERIFY(OuvreFenetre({.Montre = true})); }
 
-    void cleanup() {
-        F.reset();
-        QLocale::setDefault(QLocale::c());
-    }
+    void cleanup() { FermeFenetre(); }
 
     void importeMontreLesRelevesEtPlaceLesBilles() {
         QVERIFY(!Action(*F, "AjusterCoupMnu")->isEnabled());
@@ -102,7 +94,7 @@ class TestCoupMesure : public QObject {
         QCOMPARE(D->FiltresDemandes.back(),
                  QStringList{QStringLiteral("Trajectoire mesurée (*.csv)")});
 
-        const auto& releves = F->BillardGraph->Releves();
+        const auto& releves = F->BillardGraph()->Releves();
         for (std::size_t b = 1; b <= 3; ++b) QCOMPARE(releves[b].size(), S.Mesure.Billes[b].size());
         // The cue ball stands where the tracking first sees it.
         const TPointTable p = F->BilleMoteur(1)->PosCm();
@@ -110,7 +102,7 @@ class TestCoupMesure : public QObject {
 
         // The cue ball's dots are in its colour on the picture (but where a ball covers them;
         // close dots overlap, so the colour is looked for around each centre).
-        const QImage& image = F->BillardGraph->Image();
+        const QImage& image = F->BillardGraph()->Image();
         const QRgb couleur = F->BilleMoteur(1)->cl().rgb();
         const auto couleurAutour = [&](QPoint c) {
             for (int dx = -1; dx <= 1; ++dx)
@@ -120,8 +112,8 @@ class TestCoupMesure : public QObject {
         };
         int vus = 0, caches = 0;
         for (const TPointTable& r : releves[1]) {
-            const QPoint c = F->BillardGraph->CmVersPixels(r);
-            if (F->BillardGraph->BilleEnPixel(c.x(), c.y()) != nullptr) {
+            const QPoint c = F->BillardGraph()->CmVersPixels(r);
+            if (F->BillardGraph()->BilleEnPixel(c.x(), c.y()) != nullptr) {
                 ++caches;
                 continue;
             }
@@ -133,7 +125,7 @@ class TestCoupMesure : public QObject {
         // Delete clears the table: no dots, nothing left to fit.
         QTest::keyClick(F.get(), Qt::Key_Delete);
         QVERIFY(!F->TrajectoireChargee());
-        QVERIFY(!F->BillardGraph->RelevesAffiches());
+        QVERIFY(!F->BillardGraph()->RelevesAffiches());
         QVERIFY(!Action(*F, "AjusterCoupMnu")->isEnabled());
     }
 
@@ -153,18 +145,17 @@ class TestCoupMesure : public QObject {
                  qPrintable(QString::number(F->EcartMesure())));
         const double ecart = EcartDuTexte(F->TexteDernierResultat());
         QVERIFY(std::abs(ecart - F->EcartMesure()) <= 0.005);
-        QVERIFY(F->PointLbl->text().contains(QStringLiteral("Écart aux mesures")));
-        QVERIFY(F->LignesTracees);
-        QVERIFY(F->BillardGraph->RelevesAffiches());
+        QVERIFY(F->PointLbl()->text().contains(QStringLiteral("Écart aux mesures")));
+        QVERIFY(F->LignesTracees());
+        QVERIFY(F->BillardGraph()->RelevesAffiches());
 
-        // The controls and the aim carry the fitted stroke, close to the one tracked.
-        const TCoupCourant c = F->CoupCourant();
-        QVERIFY(std::abs(std::remainder(c.AngleVisee * Degre - S.Coup.AngleOx,
-                                        2 * std::numbers::pi)) < 0.5 * Degre);
-        QVERIFY2(std::abs(c.Vitesse - S.Coup.Vq) < 0.05 * S.Coup.Vq,
-                 qPrintable(QStringLiteral("%1 / %2").arg(c.Vitesse).arg(S.Coup.Vq)));
-        QVERIFY(std::abs(F->Moteur.Coup.Effet - c.Effet) < 0.05);
-        QVERIFY(std::abs(F->Moteur.Coup.Hauteur - c.Hauteur) < 0.05);
+        // The stroke is the fitted one, exactly, close to the one tracked.
+        const TCoupQueue c = F->Coup();
+        QVERIFY(c == F->Moteur().Coup);
+        QVERIFY(std::abs(std::remainder(c.AngleOx - S.Coup.AngleOx, 2 * std::numbers::pi)) <
+                0.5 * Degre);
+        QVERIFY2(std::abs(c.Vq - S.Coup.Vq) < 0.05 * S.Coup.Vq,
+                 qPrintable(QStringLiteral("%1 / %2").arg(c.Vq).arg(S.Coup.Vq)));
 
         // The next shot fired from the controls is theirs, without the tracked-shot line.
         QTest::keyClick(F.get(), Qt::Key_Space);
@@ -196,7 +187,7 @@ class TestCoupMesure : public QObject {
                  qPrintable(D->Messages[0].Texte));
         // The shot loaded before stays, dots and all.
         QVERIFY(F->TrajectoireChargee());
-        QCOMPARE(F->BillardGraph->Releves()[1].size(), S.Mesure.Billes[1].size());
+        QCOMPARE(F->BillardGraph()->Releves()[1].size(), S.Mesure.Billes[1].size());
 
         D->AjouteReponse(Dossier.filePath(QStringLiteral("absent.csv")));
         Action(*F, "ImporterTrajectoireMnu")->trigger();
@@ -206,15 +197,15 @@ class TestCoupMesure : public QObject {
 
     void chargerUnePositionOublieLesReleves() {
         Importe();
-        F->Moteur.Trajets[1][0].Position = {0, -50, 3};
+        F->Moteur().Trajets[1][0].Position = {0, -50, 3};
         const QString nom = Dossier.filePath(QStringLiteral("p.alv"));
         std::string erreur;
-        F->Moteur.EcritPositionQueue(QFile::encodeName(nom).toStdString(), erreur);
+        F->Moteur().EcritPositionQueue(QFile::encodeName(nom).toStdString(), erreur);
         QVERIFY(erreur.empty());
         D->AjouteReponse(nom);
         Action(*F, "ChargerMnu")->trigger();
         QVERIFY(!F->TrajectoireChargee());
-        QVERIFY(!F->BillardGraph->RelevesAffiches());
+        QVERIFY(!F->BillardGraph()->RelevesAffiches());
     }
 
     void ajusteDesConstantesNAppliqueQuSurDemande() {
@@ -229,8 +220,8 @@ class TestCoupMesure : public QObject {
             noms << EcritFichier(Dossier, nom.constData(), synthetique::Genere(alea, vraie).Csv);
         }
 
-        QTest::mouseClick(F->CalibreFrm->AjusteBtn, Qt::LeftButton);
-        TAjusteConstantesFrm* a = F->CalibreFrm->AjusteFrm();
+        QTest::mouseClick(F->CalibreFrm()->AjusteBtn, Qt::LeftButton);
+        TAjusteConstantesFrm* a = F->CalibreFrm()->AjusteFrm();
         QVERIFY(a != nullptr && a->isVisible());
         // A short search: the test checks the window's course, the analysis tests the fit.
         a->Options.CandidatsMax = 10;
@@ -262,10 +253,10 @@ class TestCoupMesure : public QObject {
         QVERIFY2(trouvee < 0.79, qPrintable(QString::number(trouvee)));
 
         // Nothing reaches the engine before the user applies it.
-        QCOMPARE(F->Moteur.Fisik.Parametre(elast), TPARAMPHYS::Defaut(elast));
+        QCOMPARE(F->Moteur().Fisik.Parametre(elast), TPARAMPHYS::Defaut(elast));
         QVERIFY(a->AppliquerBtn->isEnabled());
         QTest::mouseClick(a->AppliquerBtn, Qt::LeftButton);
-        QCOMPARE(F->Moteur.Fisik.Parametre(elast), trouvee);
+        QCOMPARE(F->Moteur().Fisik.Parametre(elast), trouvee);
         QVERIFY(!a->AppliquerBtn->isEnabled());
         // The constants dialog then shows the fitted value from its leading digits.
         TParamPhysDlg dlg;
@@ -279,8 +270,8 @@ class TestCoupMesure : public QObject {
     }
 
     void ajustementDeConstantesRefuseUnMauvaisFichier() {
-        QTest::mouseClick(F->CalibreFrm->AjusteBtn, Qt::LeftButton);
-        TAjusteConstantesFrm* a = F->CalibreFrm->AjusteFrm();
+        QTest::mouseClick(F->CalibreFrm()->AjusteBtn, Qt::LeftButton);
+        TAjusteConstantesFrm* a = F->CalibreFrm()->AjusteFrm();
         // Nothing chosen: said, nothing started.
         QVERIFY(!a->LancerBtnClick());
         QCOMPARE(D->Messages.back().Texte, QStringLiteral("Aucune trajectoire choisie"));

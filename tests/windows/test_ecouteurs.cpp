@@ -8,6 +8,8 @@
 #include "dbalv/FenetreDbAlv.h"
 #include "ui/Dialogues.h"
 #include "support/DialoguesScriptes.h"
+#include "dessin/TexteCoup.h"
+#include "windows/LienDbAlv.h"
 #include "windows/Main.h"
 
 #include <QCoreApplication>
@@ -81,8 +83,9 @@ class TestEcouteurs : public QObject {
 
     /// The server name of the listener under test.
     QString Nom() const {
-        return QTest::currentDataTag() == QByteArray("dbAlv") ? NomDb
-                                                              : Fenetre->Transport().NomServeur();
+        return QTest::currentDataTag() == QByteArray("dbAlv")
+                   ? NomDb
+                   : Fenetre->LienDbAlv().Transport().NomServeur();
     }
     QString NomDb;
 
@@ -105,7 +108,7 @@ class TestEcouteurs : public QObject {
         QVERIFY2(Db->Demarre(&erreur), qPrintable(erreur));
         Dialogues = std::make_unique<TDialoguesScriptes>();
         Fenetre = std::make_unique<TMainFrm>(Dialogues.get());
-        QVERIFY(Fenetre->Transport().EnEcoute());
+        QVERIFY(Fenetre->LienDbAlv().Transport().EnEcoute());
     }
 
     void cleanupTestCase() {

@@ -10,6 +10,9 @@
 #include "windows/EditVect.h"
 #include "support/Actions.h"
 #include "support/DialoguesScriptes.h"
+#include "support/FenetrePrincipale.h"
+#include "dessin/TexteCoup.h"
+#include "windows/LienDbAlv.h"
 #include "windows/Main.h"
 
 #include <QAction>
@@ -64,16 +67,12 @@ bool MemeEnregistrement(const TCinematique& a, const TCinematique& b) {
 
 } // namespace
 
-class TestFenetresAnalyse : public QObject {
+class TestFenetresAnalyse : public TTestFenetre {
     Q_OBJECT
 
-    std::unique_ptr<TDialoguesScriptes> D;
-    std::unique_ptr<TMainFrm> F;
-    TCompteurs N;
-
-    TCalibreFrm& C() { return *F->CalibreFrm; }
-    TVueNumFrm& V() { return *F->VueNumFrm; }
-    TEditVectFrm& E() { return *F->EditVectFrm; }
+    TCalibreFrm& C() { return *F->CalibreFrm(); }
+    TVueNumFrm& V() { return *F->VueNumFrm(); }
+    TEditVectFrm& E() { return *F->EditVectFrm(); }
 
     int Messages(const QString& texte) const {
         int n = 0;
@@ -83,23 +82,14 @@ class TestFenetresAnalyse : public QObject {
 
   private slots:
     void init() {
-        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
-        D = std::make_unique<TDialoguesScriptes>();
-        F = std::make_unique<TMainFrm>(D.get());
-        F->CreeFenetres();
+        QVERIFY(OuvreFenetre(
+            {.Locale = QLocale(QLocale::French, QLocale::France), .CompteCoups = true}));
         // No database application answers under this name.
-        F->NomServeurDbAlv =
-            QStringLiteral("aucun-dbAlv-%1").arg(QCoreApplication::applicationPid());
-        N = {};
-        F->Moteur.ApresQueueBille = {&CompteFrappe, &N};
-        F->Moteur.ApresCalculTrajets = {&CompteCalcul, &N};
+        F->LienDbAlv().FixeNomServeur(
+            QStringLiteral("aucun-dbAlv-%1").arg(QCoreApplication::applicationPid()));
     }
 
-    void cleanup() {
-        F.reset();
-        D.reset();
-        QLocale::setDefault(QLocale::c());
-    }
+    void cleanup() { FermeFenetre(); }
 
     // --- Calibration ------------------------------------------------------------------------
 
@@ -113,13 +103,13 @@ class TestFenetresAnalyse : public QObject {
         QCOMPARE(C().incrfTxt->text(), QStringLiteral("5,375"));
         QCOMPARE(N.Frappes, 0);
         C().BarPos->setValue(4);
-        QVERIFY(std::abs(F->Moteur.Fisik.MasseBilles - 1.1 * 215) < 1e-12);
+        QVERIFY(std::abs(F->Moteur().Fisik.MasseBilles - 1.1 * 215) < 1e-12);
         QCOMPARE(C().CoeffLbl->text(), QStringLiteral("236,5"));
         QCOMPARE(C().CoeffIniLbl->text(), QStringLiteral("215"));
         // Fired once, drawn as lines, then the drawing choice gets its check mark back.
         QCOMPARE(N.Frappes, 1);
-        QCOMPARE(F->EtapeAffichee, 0);
-        QVERIFY(F->LignesTracees);
+        QCOMPARE(F->EtapeAffichee(), 0);
+        QVERIFY(F->LignesTracees());
         QVERIFY(Action(*F, "BillesMnu")->isChecked());
         QVERIFY(!Action(*F, "LignesMnu")->isChecked());
 
@@ -128,16 +118,16 @@ class TestFenetresAnalyse : public QObject {
         QCOMPARE(C().BarPos->value(), 3);
         QCOMPARE(N.Frappes, 2);
         C().BarPos->setValue(20);
-        const double masse = F->Moteur.Fisik.MasseBilles;
+        const double masse = F->Moteur().Fisik.MasseBilles;
         QCOMPARE(masse, 1.5 * 215);
         const int frappes = N.Frappes;
         C().RightBtn->click();
         QCOMPARE(C().BarPos->value(), 20);
-        QCOMPARE(F->Moteur.Fisik.MasseBilles, masse);
+        QCOMPARE(F->Moteur().Fisik.MasseBilles, masse);
         QCOMPARE(N.Frappes, frappes);
         // "Rétablir" back to the initial value; at 0 it does nothing.
         C().SpeedButton1->click();
-        QCOMPARE(F->Moteur.Fisik.MasseBilles, 215.0);
+        QCOMPARE(F->Moteur().Fisik.MasseBilles, 215.0);
         QCOMPARE(N.Frappes, frappes + 1);
         C().SpeedButton1->click();
         QCOMPARE(N.Frappes, frappes + 1);
@@ -147,7 +137,7 @@ class TestFenetresAnalyse : public QObject {
         C().FisikList->setCurrentIndex(13);
         C().FisikListChange(C().FisikList);
         QCOMPARE(C().BarPos->value(), 0);
-        QCOMPARE(F->Moteur.Fisik.MasseBilles, 215 - 2 * 5.375);
+        QCOMPARE(F->Moteur().Fisik.MasseBilles, 215 - 2 * 5.375);
         QCOMPARE(C().CoeffIniLbl->text(), QStringLiteral("981"));
     }
 
@@ -155,8 +145,8 @@ class TestFenetresAnalyse : public QObject {
         // The cushion height goes through the clamping setter: never above 0.98 × 2R.
         C().incrfTxt->setText(QStringLiteral("1"));
         C().BarPos->setValue(10);
-        QCOMPARE(F->Moteur.Fisik.HautBdes(), 0.98 * 6.15);
-        QCOMPARE(F->Moteur.Fisik.Bandes[0].Point.z, 0.98 * 6.15);
+        QCOMPARE(F->Moteur().Fisik.HautBdes(), 0.98 * 6.15);
+        QCOMPARE(F->Moteur().Fisik.Bandes[0].Point.z, 0.98 * 6.15);
         QCOMPARE(C().CoeffLbl->text(), QStringLiteral("6,027"));
 
         // An increment that is not a number: the bar moves, nothing else happens.
@@ -164,7 +154,7 @@ class TestFenetresAnalyse : public QObject {
         C().incrfTxt->setText(QStringLiteral("x"));
         C().BarPos->setValue(5);
         QCOMPARE(C().BarPos->value(), 5);
-        QCOMPARE(F->Moteur.Fisik.HautBdes(), 0.98 * 6.15);
+        QCOMPARE(F->Moteur().Fisik.HautBdes(), 0.98 * 6.15);
         QCOMPARE(N.Frappes, frappes);
         QCOMPARE(Messages(QStringLiteral("'x' n'est pas une valeur en virgule flottante correcte")),
                  1);
@@ -174,13 +164,13 @@ class TestFenetresAnalyse : public QObject {
         C().incrfTxt->setText(QStringLiteral("0,01"));
         C().BarPos->setValue(0);
         QVERIFY(Action(*F, "TraceSimultaneeMnu")->isChecked());
-        QCOMPARE(F->Moteur.Fisik.HautBdes(), 3.7);
+        QCOMPARE(F->Moteur().Fisik.HautBdes(), 3.7);
     }
 
     // --- Physical constants dialog ----------------------------------------------------------
 
     void constantesOkSansSaisieGardeChaqueBit() {
-        TPARAMPHYS& f = F->Moteur.Fisik;
+        TPARAMPHYS& f = F->Moteur().Fisik;
         // Values that 15 significant digits cannot carry.
         f.FrotBiBi = 0.1 + 0.2;
         f.MasseBilles = 1.0 / 3.0;
@@ -196,7 +186,7 @@ class TestFenetresAnalyse : public QObject {
     }
 
     void constantesDefautPuisOk() {
-        TPARAMPHYS& f = F->Moteur.Fisik;
+        TPARAMPHYS& f = F->Moteur().Fisik;
         for (int i = 0; i < TPARAMPHYS::NbParametres; ++i) f.SetParametre(i, 0.5 + i);
         f.SetDimension(2, 1.0); // a small radius, written before the cushion height is read
         // "Annul." after "Defaut" changes nothing.
@@ -220,7 +210,7 @@ class TestFenetresAnalyse : public QObject {
 
     void constantesFrappe() {
         TParamPhysDlg dlg;
-        dlg.Remplit(F->Moteur.Fisik);
+        dlg.Remplit(F->Moteur().Fisik);
         dlg.show();
         QLineEdit* masse = dlg.Edits[3];
         masse->setFocus();
@@ -294,9 +284,9 @@ class TestFenetresAnalyse : public QObject {
             dlg.BitBtn1->click();
         });
         Action(*F, "ParamPhysMnu")->trigger();
-        QCOMPARE(F->Moteur.Fisik.largeurJeu(), 100.0);
-        QCOMPARE(F->BillardGraph->bhDim().Jeu(), 100.0);
-        QCOMPARE(F->BillardGraph->bhDim().RayonBilles(), 2.5);
+        QCOMPARE(F->Moteur().Fisik.largeurJeu(), 100.0);
+        QCOMPARE(F->BillardGraph()->bhDim().Jeu(), 100.0);
+        QCOMPARE(F->BillardGraph()->bhDim().RayonBilles(), 2.5);
         // A failing box leaves the table's dimensions as they were.
         DansLeDialogue([](TParamPhysDlg& dlg) {
             dlg.Edits[0]->setText(QStringLiteral("120"));
@@ -306,8 +296,8 @@ class TestFenetresAnalyse : public QObject {
             dlg.BitBtn1->click();
         });
         Action(*F, "ParamPhysMnu")->trigger();
-        QCOMPARE(F->Moteur.Fisik.largeurJeu(), 120.0);
-        QCOMPARE(F->BillardGraph->bhDim().Jeu(), 100.0);
+        QCOMPARE(F->Moteur().Fisik.largeurJeu(), 120.0);
+        QCOMPARE(F->BillardGraph()->bhDim().Jeu(), 100.0);
     }
 
     // --- Numerical view ---------------------------------------------------------------------
@@ -322,7 +312,7 @@ class TestFenetresAnalyse : public QObject {
 
     void vueApresUnCoup() {
         F->Tire();
-        const TBillardAlveran& m = F->Moteur;
+        const TBillardAlveran& m = F->Moteur();
         QVERIFY(m.NbEnr > 10);
         QCOMPARE(V().BarPos->maximum(), m.NbEnr);
         QCOMPARE(V().BarPos->value(), 0);
@@ -357,7 +347,7 @@ class TestFenetresAnalyse : public QObject {
     }
 
     void listeDesChocs() {
-        TBillardAlveran& m = F->Moteur;
+        TBillardAlveran& m = F->Moteur();
         m.NbEnr = 300;
         for (int i = 0; i <= 300; ++i) {
             m.TypesChoc[i] = i % 2 ? cBilleBande : cAucun;
@@ -380,7 +370,7 @@ class TestFenetresAnalyse : public QObject {
 
     void feuDepuisLesPanneaux() {
         F->Tire();
-        TBillardAlveran& m = F->Moteur;
+        TBillardAlveran& m = F->Moteur();
         V().CalculTrajetsBtn->click();
         QCOMPARE(N.Calculs, 2);
         const int nbEnr = m.NbEnr;
@@ -461,7 +451,7 @@ class TestFenetresAnalyse : public QObject {
         for (int vide : {5, 9, 13}) QVERIFY(lignes[vide].isEmpty());
         QCOMPARE(lignes[14], V().EtatLbl1->text());
         QCOMPARE(lignes[15], V().TypeChocLbl->text());
-        QCOMPARE(lignes[16], General15(F->Moteur.Adherences[0]));
+        QCOMPARE(lignes[16], General15(F->Moteur().Adherences[0]));
     }
 
     // --- Vector editor ----------------------------------------------------------------------
@@ -474,16 +464,16 @@ class TestFenetresAnalyse : public QObject {
         QCOMPARE(E().NoBilleLbl->text(), QStringLiteral("1"));
         QCOMPARE(E().pvrLbl->text(), QStringLiteral("Vitesse"));
         QCOMPARE(E().IndiceLbl->text(), QStringLiteral("2"));
-        QCOMPARE(E().VecteurEdite(), &F->Moteur.Trajets[1][2].Vitesse);
+        QCOMPARE(E().VecteurEdite(), &F->Moteur().Trajets[1][2].Vitesse);
         QVERIFY(E().JouerCheck->isChecked());
         V().Label31DblClick(V().Titres[8]);
-        QCOMPARE(E().VecteurEdite(), &F->Moteur.Trajets[3][2].Rotation);
+        QCOMPARE(E().VecteurEdite(), &F->Moteur().Trajets[3][2].Rotation);
     }
 
     void editeurNormeEtAngles() {
         F->Tire();
         E().JouerCheck->setChecked(false);
-        TVecteur& v = F->Moteur.Trajets[2][0].Vitesse;
+        TVecteur& v = F->Moteur().Trajets[2][0].Vitesse;
         v = {3, 4, 0};
         E().Edite(2, QStringLiteral("Vitesse"), &v, 0);
         QCOMPARE(E().nEdit->text(), QStringLiteral("5"));
@@ -546,18 +536,18 @@ class TestFenetresAnalyse : public QObject {
 
     void editeurJoueLesModifs() {
         F->Tire();
-        const int nbEnr = F->Moteur.NbEnr;
+        const int nbEnr = F->Moteur().NbEnr;
         V().Label31DblClick(V().Titres[1]); // ball 1's velocity at record 0
-        const double n = Norme(F->Moteur.Trajets[1][0].Vitesse);
+        const double n = Norme(F->Moteur().Trajets[1][0].Vitesse);
         E().nEdit->setFocus();
         E().nEdit->selectAll();
         QTest::keyClicks(E().nEdit, QLocale().toString(n / 4, 'g', 12));
         QTest::keyClick(E().nEdit, Qt::Key_Return);
         QCOMPARE(N.Calculs, 2);
         QCOMPARE(N.Frappes, 1);
-        QVERIFY(std::abs(Norme(F->Moteur.Trajets[1][0].Vitesse) - n / 4) < 1e-6 * n);
-        QCOMPARE(V().Boite(1, 456)->text(), TexteValeur(Norme(F->Moteur.Trajets[1][0].Vitesse)));
-        QVERIFY(F->Moteur.NbEnr != nbEnr || F->Moteur.Temps[nbEnr] > 0);
+        QVERIFY(std::abs(Norme(F->Moteur().Trajets[1][0].Vitesse) - n / 4) < 1e-6 * n);
+        QCOMPARE(V().Boite(1, 456)->text(), TexteValeur(Norme(F->Moteur().Trajets[1][0].Vitesse)));
+        QVERIFY(F->Moteur().NbEnr != nbEnr || F->Moteur().Temps[nbEnr] > 0);
     }
 };
 

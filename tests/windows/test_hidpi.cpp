@@ -7,6 +7,8 @@
 #include "support/Actions.h"
 #include "support/DialoguesScriptes.h"
 #include "ui/CIbh3billes.h"
+#include "dessin/TexteCoup.h"
+#include "windows/LienDbAlv.h"
 #include "windows/Main.h"
 
 #include <QApplication>
@@ -137,7 +139,7 @@ class TestHidpi : public QObject {
         d.AjouteReponse(dossier.filePath(QStringLiteral("table")));
         Action(f, "SauverImageMnu")->trigger();
         const QImage lue(dossier.filePath(QStringLiteral("table.bmp")));
-        QCOMPARE(lue.size(), f.BillardGraph->size());
+        QCOMPARE(lue.size(), f.BillardGraph()->size());
         // The contact preview too is drawn at 200 %.
         QCOMPARE(f.QimgImage().size(), QSize(130, 130));
     }
@@ -150,17 +152,17 @@ class TestHidpi : public QObject {
         QVERIFY(!Action(*f, "NumerosBandesMnu")->isChecked());
         QVERIFY(!Action(*f, "SensParcoursMnu")->isChecked());
         QTest::keyClick(f.get(), Qt::Key_Space);
-        const QImage sans = f->BillardGraph->Image().copy();
+        const QImage sans = f->BillardGraph()->Image().copy();
         // Both helps on: drawn over the lines at once, beside the first cushion contact.
         Action(*f, "NumerosBandesMnu")->trigger();
         Action(*f, "SensParcoursMnu")->trigger();
-        const QImage avec = f->BillardGraph->Image();
+        const QImage avec = f->BillardGraph()->Image();
         QVERIFY(avec != sans);
-        const std::vector<int> contacts = ContactsBandes(f->Moteur);
+        const std::vector<int> contacts = ContactsBandes(f->Moteur());
         QVERIFY(contacts.size() >= 3);
-        QVERIFY(contacts[2] < f->Moteur.IndicePoint);
-        const TVecteur& c = f->Moteur.Trajets[1][contacts[0]].Position;
-        const QPoint pres = f->BillardGraph->Repere().VersPixels(c.x, c.y).toPoint();
+        QVERIFY(contacts[2] < f->Moteur().IndicePoint);
+        const TVecteur& c = f->Moteur().Trajets[1][contacts[0]].Position;
+        const QPoint pres = f->BillardGraph()->Repere().VersPixels(c.x, c.y).toPoint();
         int differents = 0;
         for (int dx = -12; dx <= 12; ++dx)
             for (int dy = -12; dy <= 12; ++dy)

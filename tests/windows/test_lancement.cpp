@@ -8,6 +8,8 @@
 #include "ui/EHVI3_ehvi.h"
 #include "support/Actions.h"
 #include "support/DialoguesScriptes.h"
+#include "dessin/TexteCoup.h"
+#include "windows/LienDbAlv.h"
 #include "windows/Main.h"
 
 #include <QAction>
@@ -43,32 +45,28 @@ TEtatDemarre Lit(TMainFrm& f) {
     TEtatDemarre e;
     e.Vu = true;
     for (int n = 1; n <= 3; ++n) {
-        e.Position[n] = f.Moteur.Trajets[n][0].Position;
-        e.Vitesse[n] = f.Moteur.Trajets[n][0].Vitesse;
-        e.Rotation[n] = f.Moteur.Trajets[n][0].Rotation;
+        e.Position[n] = f.Moteur().Trajets[n][0].Position;
+        e.Vitesse[n] = f.Moteur().Trajets[n][0].Vitesse;
+        e.Rotation[n] = f.Moteur().Trajets[n][0].Rotation;
         e.Marqueur[n] = f.BilleMoteur(n)->PosCm();
     }
-    e.Vq = f.Moteur.Coup.Vq;
-    e.m = f.Moteur.Coup.m;
-    e.Effet = f.Moteur.Coup.Effet;
-    e.Hauteur = f.Moteur.Coup.Hauteur;
-    e.AngleTapis = f.Moteur.Coup.AngleTapis;
-    e.AngleOx = f.Moteur.Coup.AngleOx;
-    e.EffetVu = f.Ehvi1->Effet();
-    e.HauteurVu = f.Ehvi1->Hauteur();
-    e.VitesseVue = f.Ehvi1->Vitesse();
-    e.InclinaisonVue = f.Ehvi1->Inclinaison();
-    e.MasseVue = f.Ehvi1->MasseQueue();
-    e.ViseeVue = f.BillardGraph->AngleVisee();
+    e.Vq = f.Moteur().Coup.Vq;
+    e.m = f.Moteur().Coup.m;
+    e.Effet = f.Moteur().Coup.Effet;
+    e.Hauteur = f.Moteur().Coup.Hauteur;
+    e.AngleTapis = f.Moteur().Coup.AngleTapis;
+    e.AngleOx = f.Moteur().Coup.AngleOx;
+    e.EffetVu = f.Ehvi1()->Effet();
+    e.HauteurVu = f.Ehvi1()->Hauteur();
+    e.VitesseVue = f.Ehvi1()->Vitesse();
+    e.InclinaisonVue = f.Ehvi1()->Inclinaison();
+    e.MasseVue = f.Ehvi1()->MasseQueue();
+    e.ViseeVue = f.BillardGraph()->AngleVisee();
     e.Lignes = Action(f, "LignesMnu")->isChecked();
-    e.LignesTracees = f.LignesTracees;
-    e.NomFichier = f.Moteur.NomFichier;
+    e.LignesTracees = f.LignesTracees();
+    e.NomFichier = f.Moteur().NomFichier;
     return e;
 }
-
-/// The effect and height are set on the picker's pixels (about 0.035 cm each at the
-/// default size): what it shows is the file's value to within one of them.
-constexpr double TolPointeurCm = 0.05;
 
 /// The aim line ends on a whole pixel 10 000 pixels from the cue ball: 1E-4 rad at most.
 constexpr double TolViseeRad = 1e-4;
@@ -159,15 +157,17 @@ class TestLancement : public QObject {
         QCOMPARE(e.Effet, 0.5);
         QCOMPARE(e.Hauteur, -0.75);
 
-        // The window shows it as after the load menu: markers, stroke, inclination in degrees,
-        // aim line, the cue mass; lines chosen, nothing drawn yet.
+        // The window shows it as after the load menu: markers, the whole stroke (cue mass
+        // included, effect and height as written), inclination in degrees, aim line; lines
+        // chosen, nothing drawn yet.
         for (int n = 1; n <= 3; ++n) QVERIFY2(Proche(e.Marqueur[n], e.Position[n]), "marqueur");
-        QVERIFY(std::abs(e.EffetVu - 0.5) <= TolPointeurCm);
-        QVERIFY(std::abs(e.HauteurVu + 0.75) <= TolPointeurCm);
+        QCOMPARE(e.EffetVu, 0.5);
+        QCOMPARE(e.HauteurVu, -0.75);
         QCOMPARE(e.VitesseVue, 250.0);
         QVERIFY(std::abs(e.InclinaisonVue - 0.1 * 180.0 / Pi) < 1e-9);
         QVERIFY(std::abs(e.ViseeVue - 1.0) <= TolViseeRad);
-        QCOMPARE(e.MasseVue, 480.0);
+        QCOMPARE(e.m, 480.0);
+        QCOMPARE(e.MasseVue, e.m);
         QVERIFY(e.Lignes);
         QVERIFY(!e.LignesTracees);
     }
@@ -194,12 +194,10 @@ class TestLancement : public QObject {
         QVERIFY(Egaux(e.Vitesse[2], {0, 0, 0})); // absent keys read as 0
         // The name kept is whole, so that a later save lands beside the file.
         QCOMPARE(QString::fromStdString(e.NomFichier), nom);
-        // The file holds no stroke: the engine's stays as it was, and the controls show it,
-        // as after the load menu (a program just started has not fired yet, so that is the
-        // engine's own starting stroke, not the one its controls showed).
-        QCOMPARE(e.Vq, Defaut.Vq);
-        QCOMPARE(e.Effet, Defaut.Effet);
-        QCOMPARE(e.AngleOx, Defaut.AngleOx);
+        // The file holds no stroke: the window's stays as it was, and the controls show it.
+        QCOMPARE(e.Vq, Defaut.VitesseVue);
+        QVERIFY(e.Effet == Defaut.EffetVu);
+        QVERIFY(e.AngleOx == Defaut.ViseeVue);
         QCOMPARE(e.VitesseVue, e.Vq);
         QVERIFY(std::abs(e.ViseeVue - e.AngleOx) <= TolViseeRad);
         for (int n = 1; n <= 3; ++n) QVERIFY2(Proche(e.Marqueur[n], e.Position[n]), "marqueur");

@@ -11,6 +11,9 @@
 #include "ui/EHVI3_ehvi.h"
 #include "support/Actions.h"
 #include "support/DialoguesScriptes.h"
+#include "support/FenetrePrincipale.h"
+#include "dessin/TexteCoup.h"
+#include "windows/LienDbAlv.h"
 #include "windows/Main.h"
 #include "windows/QueueNum.h"
 #include "windows/hlp.h"
@@ -71,15 +74,10 @@ void DeplaceSouris(QWidget* w, QPoint p, Qt::MouseButtons boutons) {
 
 } // namespace
 
-class TestMain : public QObject {
+class TestMain : public TTestFenetre {
     Q_OBJECT
 
   private:
-    std::unique_ptr<TMainFrm> F;
-    TDialoguesScriptes* D = nullptr;
-    std::unique_ptr<TDialoguesScriptes> FDialogues;
-    TCompteurs N;
-
     /// The messages shown since the start of the test, as "caption|text".
     QStringList Messages() const {
         QStringList l;
@@ -96,23 +94,9 @@ class TestMain : public QObject {
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, Reglages.path());
     }
 
-    void init() {
-        QLocale::setDefault(QLocale::c());
-        FDialogues = std::make_unique<TDialoguesScriptes>();
-        D = FDialogues.get();
-        F = std::make_unique<TMainFrm>(D);
-        F->CreeFenetres();
-        F->show();
-        QVERIFY(QTest::qWaitForWindowExposed(F.get()));
-        N = {};
-        F->Moteur.ApresQueueBille = {&CompteFrappe, &N};
-        F->Moteur.ApresCalculTrajets = {&CompteCalcul, &N};
-    }
+    void init() { QVERIFY(OuvreFenetre({.Montre = true, .CompteCoups = true})); }
 
-    void cleanup() {
-        F.reset();
-        QLocale::setDefault(QLocale::c());
-    }
+    void cleanup() { FermeFenetre(); }
 
     // --- Result text ------------------------------------------------------------------------
 
@@ -188,7 +172,7 @@ class TestMain : public QObject {
             "Aide\n  Aide\n");
         QCOMPARE(Arbre(F->menuBar()->actions()), attendu);
         QCOMPARE(F->windowTitle(), QStringLiteral("Démo2D Alveran"));
-        QCOMPARE(F->Moteur.ModeDeJeu, j3Bandes);
+        QCOMPARE(F->Moteur().ModeDeJeu, j3Bandes);
     }
 
     /// What differs between two states, for the failure message.
@@ -220,7 +204,7 @@ class TestMain : public QObject {
     void annulerEtRetablir() {
         const TEtatPartie depart = F->EtatPartie();
         // A stray click re-aims: undone at once, even before the change has settled.
-        QTest::mouseClick(F->BillardGraph, Qt::LeftButton, {}, QPoint(40, 40));
+        QTest::mouseClick(F->BillardGraph(), Qt::LeftButton, {}, QPoint(40, 40));
         const TEtatPartie vise = F->EtatPartie();
         QVERIFY(vise.Visee != depart.Visee);
         Action(*F, "AnnulerMnu")->trigger();
@@ -233,18 +217,18 @@ class TestMain : public QObject {
         // load, which is a step at once.
         for (int k = 1; k <= 5; ++k) F->BilleMoteur(2)->DeplaceCm({2.0 * k, 10});
         // The click, undone, is replaced by the move once the ball rests.
-        QTRY_COMPARE(F->Annulation->Pile().index(), 1);
-        QCOMPARE(F->Annulation->Pile().count(), 1);
+        QTRY_COMPARE(F->Annulation().Pile().index(), 1);
+        QCOMPARE(F->Annulation().Pile().count(), 1);
         const TEtatPartie deplace = F->EtatPartie();
-        F->Ehvi1->SetVitesse(200);
+        F->Ehvi1()->SetVitesse(200);
         const TEtatPartie vitesse = F->EtatPartie();
         D->AjouteReponse(QStringLiteral(ALVERAN_SOURCE_DIR "/samples/defaut.alv"));
         Action(*F, "ChargerMnu")->trigger();
-        QCOMPARE(F->Ehvi1->Vitesse(), 430.0);
+        QCOMPARE(F->Ehvi1()->Vitesse(), 430.0);
         QCOMPARE(F->windowTitle(), QStringLiteral("defaut.alv — Démo2D Alveran"));
         Action(*F, "AnnulerMnu")->trigger();
         COMPARE_ETAT(F->EtatPartie(), vitesse);
-        QCOMPARE(F->Ehvi1->Vitesse(), 200.0);
+        QCOMPARE(F->Ehvi1()->Vitesse(), 200.0);
         Action(*F, "AnnulerMnu")->trigger();
         COMPARE_ETAT(F->EtatPartie(), deplace);
         Action(*F, "AnnulerMnu")->trigger();
@@ -255,7 +239,7 @@ class TestMain : public QObject {
         COMPARE_ETAT(F->EtatPartie(), deplace);
         // The cue ball's colour goes back too.
         Action(*F, "JauneMnu")->trigger();
-        F->Ehvi1->SetEffet(0.3);
+        F->Ehvi1()->SetEffet(0.3);
         Action(*F, "AnnulerMnu")->trigger();
         QVERIFY(Action(*F, "BlancheMnu")->isChecked());
         COMPARE_ETAT(F->EtatPartie(), deplace);
@@ -263,14 +247,14 @@ class TestMain : public QObject {
 
     void quitterEtResultatEffacePendantUnDeplacement() {
         QTest::keyClick(F.get(), Qt::Key_Space);
-        QVERIFY(!F->PointLbl->text().isEmpty());
+        QVERIFY(!F->PointLbl()->text().isEmpty());
         // Moved by the player: the old result goes.
         const QPoint p = F->BilleMoteur(3)->PosPixels();
         QTest::keyPress(F.get(), Qt::Key_3);
         QTest::keyClick(F.get(), Qt::Key_Down);
         QTest::keyRelease(F.get(), Qt::Key_3);
         QVERIFY(F->BilleMoteur(3)->PosPixels() != p);
-        QVERIFY(F->PointLbl->text().isEmpty());
+        QVERIFY(F->PointLbl()->text().isEmpty());
         F->show();
         QVERIFY(QTest::qWaitForWindowExposed(F.get()));
         Action(*F, "QuitterMnu")->trigger();
@@ -294,39 +278,40 @@ class TestMain : public QObject {
         Action(*F, "dbAlvAutoMnu")->trigger();
         QVERIFY(!Action(*F, "dbAlvAutoMnu")->isChecked());
         Action(*F, "LibreMnu")->trigger();
-        QCOMPARE(F->Moteur.ModeDeJeu, jLibre);
+        QCOMPARE(F->Moteur().ModeDeJeu, jLibre);
         Action(*F, "UneBandeMnu")->trigger();
-        QCOMPARE(F->Moteur.ModeDeJeu, j1Bande);
+        QCOMPARE(F->Moteur().ModeDeJeu, j1Bande);
     }
 
     void billeJoueurJaune() {
         Action(*F, "JauneMnu")->trigger();
-        QCOMPARE(F->BillardGraph->BilleJoueur(), F->BillardGraph->bhBille1());
-        QCOMPARE(F->Ehvi1->clBille(), F->BillardGraph->bhBille1()->cl());
+        QCOMPARE(F->BillardGraph()->BilleJoueur(), F->BillardGraph()->bhBille1());
+        QCOMPARE(F->Ehvi1()->clBille(), F->BillardGraph()->bhBille1()->cl());
         // Engine balls: yellow, white, red.
         QTest::keyClick(F.get(), Qt::Key_Space);
-        const TCIBille* attendues[3] = {F->BillardGraph->bhBille1(), F->BillardGraph->bhBille2(),
-                                        F->BillardGraph->bhBille3()};
+        const TCIBille* attendues[3] = {F->BillardGraph()->bhBille1(),
+                                        F->BillardGraph()->bhBille2(),
+                                        F->BillardGraph()->bhBille3()};
         for (int n = 1; n <= 3; ++n) {
-            QCOMPARE(F->Moteur.Trajets[n][0].Position.x, attendues[n - 1]->PosCm().x);
-            QCOMPARE(F->Moteur.Trajets[n][0].Position.y, attendues[n - 1]->PosCm().y);
+            QCOMPARE(F->Moteur().Trajets[n][0].Position.x, attendues[n - 1]->PosCm().x);
+            QCOMPARE(F->Moteur().Trajets[n][0].Position.y, attendues[n - 1]->PosCm().y);
         }
     }
 
     // --- Firing and the keyboard -----------------------------------------------------------
 
     void espaceTireEtAfficheLeResultat() {
-        QCOMPARE(F->Label1->text(), QStringLiteral("Modif"));
+        QCOMPARE(F->Label1()->text(), QStringLiteral("Modif"));
         QTest::keyClick(F.get(), Qt::Key_Space);
         QCOMPARE(N.Frappes, 1);
         // The engine got the controls' stroke and the balls' places.
-        TBillardAlveran& m = F->Moteur;
+        TBillardAlveran& m = F->Moteur();
         QCOMPARE(m.Coup.Vq, 430.0);
         QCOMPARE(m.Coup.m, 520.0);
-        QCOMPARE(m.Coup.Effet, F->Ehvi1->Effet());
-        QCOMPARE(m.Coup.AngleOx, F->BillardGraph->AngleVisee());
+        QCOMPARE(m.Coup.Effet, F->Ehvi1()->Effet());
+        QCOMPARE(m.Coup.AngleOx, F->BillardGraph()->AngleVisee());
         QVERIFY(std::abs(m.Coup.AngleOx * 180 / Pi - 98.64) < 0.01);
-        QCOMPARE(m.Trajets[1][0].Position.x, F->BillardGraph->bhBille2()->PosCm().x);
+        QCOMPARE(m.Trajets[1][0].Position.x, F->BillardGraph()->bhBille2()->PosCm().x);
         QCOMPARE(m.Trajets[1][0].Position.z, m.Fisik.RayonBilles());
 
         const QStringList lignes = F->TexteDernierResultat().split(QLatin1Char('\r'));
@@ -339,125 +324,125 @@ class TestMain : public QObject {
         QCOMPARE(lignes[1], QStringLiteral("durée : ") + TexteDuree(m.Temps[m.NbEnr]));
         QVERIFY(lignes[2].startsWith(QStringLiteral("Caractéristiques :")));
         const int i = lignes[3] == QStringLiteral("- Contre détecté") ? 4 : 3;
-        QCOMPARE(lignes[i], QStringLiteral("- %1 bandes").arg(F->Derniers.Bandes));
+        QCOMPARE(lignes[i], QStringLiteral("- %1 bandes").arg(F->Derniers().Bandes));
         QVERIFY(lignes[i + 1].startsWith(QStringLiteral("- D13 : ")));
         QVERIFY(lignes[i + 2].startsWith(QStringLiteral("- P13 : ")));
         QVERIFY(lignes[i + 3].startsWith(QStringLiteral("- d : ")));
-        QCOMPARE(F->PointLbl->text(),
+        QCOMPARE(F->PointLbl()->text(),
                  QString(F->TexteDernierResultat()).replace(QLatin1Char('\r'), QLatin1Char('\n')));
-        QVERIFY(F->LignesTracees);
-        QCOMPARE(F->EtapeAffichee, 0);
-        QVERIFY(!F->Modifie);
-        QCOMPARE(F->Label1->text(), QString());
+        QVERIFY(F->LignesTracees());
+        QCOMPARE(F->EtapeAffichee(), 0);
+        QVERIFY(!F->Modifie());
+        QCOMPARE(F->Label1()->text(), QString());
 
         // "Feu !" does the same.
-        QTest::mouseClick(F->TrajetBtn, Qt::LeftButton);
+        QTest::mouseClick(F->TrajetBtn(), Qt::LeftButton);
         QCOMPARE(N.Frappes, 2);
     }
 
     void homeEtEnd() {
         QTest::keyClick(F.get(), Qt::Key_Space);
-        const int fin = F->Moteur.NbEnr;
+        const int fin = F->Moteur().NbEnr;
         QVERIFY(fin > 1);
-        F->Ehvi1->SetVitesse(300);
-        F->Ehvi1->SetMasseQueue(700);
+        F->Ehvi1()->SetVitesse(300);
+        F->Ehvi1()->SetMasseQueue(700);
         QTest::keyClick(F.get(), Qt::Key_End);
         for (int n = 1; n <= 3; ++n) {
-            QCOMPARE(F->BilleMoteur(n)->PosCm().x, F->Moteur.Trajets[n][fin].Position.x);
-            QCOMPARE(F->BilleMoteur(n)->PosCm().y, F->Moteur.Trajets[n][fin].Position.y);
+            QCOMPARE(F->BilleMoteur(n)->PosCm().x, F->Moteur().Trajets[n][fin].Position.x);
+            QCOMPARE(F->BilleMoteur(n)->PosCm().y, F->Moteur().Trajets[n][fin].Position.y);
         }
-        QCOMPARE(F->Ehvi1->Vitesse(), 430.0); // the stroke of the last shot
-        QCOMPARE(F->Ehvi1->MasseQueue(), 520.0);
+        QCOMPARE(F->Ehvi1()->Vitesse(), 430.0); // the stroke of the last shot
+        QCOMPARE(F->Ehvi1()->MasseQueue(), 520.0);
         QTest::keyClick(F.get(), Qt::Key_Home);
         for (int n = 1; n <= 3; ++n)
-            QCOMPARE(F->BilleMoteur(n)->PosCm().y, F->Moteur.Trajets[n][0].Position.y);
+            QCOMPARE(F->BilleMoteur(n)->PosCm().y, F->Moteur().Trajets[n][0].Position.y);
         F->BilleMoteur(1)->DeplaceCm({0, 0});
         QTest::keyClick(F.get(), Qt::Key_Backspace);
-        QCOMPARE(F->BilleMoteur(1)->PosCm().y, F->Moteur.Trajets[1][0].Position.y);
+        QCOMPARE(F->BilleMoteur(1)->PosCm().y, F->Moteur().Trajets[1][0].Position.y);
         QCOMPARE(N.Frappes, 1); // none of this fires outside live mode
     }
 
     void effetEtHauteurAuxFleches() {
-        const double e0 = F->Ehvi1->Effet(), h0 = F->Ehvi1->Hauteur();
+        const double e0 = F->Ehvi1()->Effet(), h0 = F->Ehvi1()->Hauteur();
         QTest::keyPress(F.get(), Qt::Key_E);
-        QCOMPARE(F->ToucheTenue, int(Qt::Key_E));
+        QCOMPARE(F->ToucheTenue(), int(Qt::Key_E));
         QTest::keyClick(F.get(), Qt::Key_Right);
         // 0.045 cm asked, snapped to one pixel of the face (about 0.069 cm).
-        const double pas = F->Ehvi1->Effet() - e0;
+        const double pas = F->Ehvi1()->Effet() - e0;
         QVERIFY2(pas > 0.05 && pas < 0.08, qPrintable(QString::number(pas)));
-        QCOMPARE(F->Ehvi1->Hauteur(), h0);
+        QCOMPARE(F->Ehvi1()->Hauteur(), h0);
         QTest::keyClick(F.get(), Qt::Key_Left);
-        QVERIFY(std::abs(F->Ehvi1->Effet() - e0) < 1e-9);
+        QVERIFY(std::abs(F->Ehvi1()->Effet() - e0) < 1e-9);
         QTest::keyRelease(F.get(), Qt::Key_E);
-        QCOMPARE(F->ToucheTenue, 0);
+        QCOMPARE(F->ToucheTenue(), 0);
         // H and Up raise the height; the effect stays.
         QTest::keyPress(F.get(), Qt::Key_H);
         QTest::keyClick(F.get(), Qt::Key_Up);
-        QVERIFY(F->Ehvi1->Hauteur() > h0 + 0.05);
-        QVERIFY(std::abs(F->Ehvi1->Effet() - e0) < 1e-9);
+        QVERIFY(F->Ehvi1()->Hauteur() > h0 + 0.05);
+        QVERIFY(std::abs(F->Ehvi1()->Effet() - e0) < 1e-9);
         QTest::keyRelease(F.get(), Qt::Key_H);
     }
 
     void incrementDesFleches() {
         QTest::keyClick(F.get(), Qt::Key_Minus, Qt::KeypadModifier);
-        QCOMPARE(F->Increment, 1);
+        QCOMPARE(F->Increment(), 1);
         for (int k = 0; k < 4; ++k) QTest::keyClick(F.get(), Qt::Key_Plus, Qt::KeypadModifier);
-        QCOMPARE(F->Increment, 5);
+        QCOMPARE(F->Increment(), 5);
         QTest::keyClick(F.get(), Qt::Key_Minus, Qt::KeypadModifier);
-        QCOMPARE(F->Increment, 4);
+        QCOMPARE(F->Increment(), 4);
         QTest::keyClick(F.get(), Qt::Key_Plus); // the main-row key is not the command
-        QCOMPARE(F->Increment, 4);
+        QCOMPARE(F->Increment(), 4);
         // The step applies to every held command: V, M.
         QTest::keyPress(F.get(), Qt::Key_V);
         QTest::keyClick(F.get(), Qt::Key_Right);
-        QCOMPARE(F->Ehvi1->Vitesse(), 434.0);
+        QCOMPARE(F->Ehvi1()->Vitesse(), 434.0);
         QTest::keyClick(F.get(), Qt::Key_Up); // up and down do nothing to the speed
-        QCOMPARE(F->Ehvi1->Vitesse(), 434.0);
+        QCOMPARE(F->Ehvi1()->Vitesse(), 434.0);
         QTest::keyRelease(F.get(), Qt::Key_V);
         QTest::keyPress(F.get(), Qt::Key_M);
         QTest::keyClick(F.get(), Qt::Key_Down);
-        QCOMPARE(F->Ehvi1->MasseQueue(), 516.0);
+        QCOMPARE(F->Ehvi1()->MasseQueue(), 516.0);
         QTest::keyRelease(F.get(), Qt::Key_M);
     }
 
     void inclinaisonAllerRetour() {
-        const double i0 = F->Ehvi1->Inclinaison();
+        const double i0 = F->Ehvi1()->Inclinaison();
         QCOMPARE(i0, 0.0);
         QTest::keyPress(F.get(), Qt::Key_I);
         QTest::keyClick(F.get(), Qt::Key_Down); // clamped at 0
-        QCOMPARE(F->Ehvi1->Inclinaison(), 0.0);
+        QCOMPARE(F->Ehvi1()->Inclinaison(), 0.0);
         QTest::keyClick(F.get(), Qt::Key_Up);
         QTest::keyClick(F.get(), Qt::Key_Up);
-        QVERIFY(std::abs(F->Ehvi1->Inclinaison() - 0.2) < 1e-9);
+        QVERIFY(std::abs(F->Ehvi1()->Inclinaison() - 0.2) < 1e-9);
         QTest::keyClick(F.get(), Qt::Key_Down);
         QTest::keyClick(F.get(), Qt::Key_Down);
-        QVERIFY(std::abs(F->Ehvi1->Inclinaison()) < 1e-9);
+        QVERIFY(std::abs(F->Ehvi1()->Inclinaison()) < 1e-9);
         QTest::keyRelease(F.get(), Qt::Key_I);
     }
 
     void toucheRelacheeDansLeDesordre() {
-        const double e0 = F->Ehvi1->Effet();
+        const double e0 = F->Ehvi1()->Effet();
         QTest::keyPress(F.get(), Qt::Key_E);
         QTest::keyPress(F.get(), Qt::Key_V);   // replaces E
         QTest::keyRelease(F.get(), Qt::Key_E); // not the held key: V stays
-        QCOMPARE(F->ToucheTenue, int(Qt::Key_V));
+        QCOMPARE(F->ToucheTenue(), int(Qt::Key_V));
         QTest::keyClick(F.get(), Qt::Key_Right);
-        QCOMPARE(F->Ehvi1->Vitesse(), 431.0);
-        QCOMPARE(F->Ehvi1->Effet(), e0);
+        QCOMPARE(F->Ehvi1()->Vitesse(), 431.0);
+        QCOMPARE(F->Ehvi1()->Effet(), e0);
         // An auto-repeated release is not the end of the hold.
         QKeyEvent repetition(QEvent::KeyRelease, Qt::Key_V, Qt::NoModifier, QString(), true);
         QApplication::sendEvent(F.get(), &repetition);
-        QCOMPARE(F->ToucheTenue, int(Qt::Key_V));
+        QCOMPARE(F->ToucheTenue(), int(Qt::Key_V));
         QTest::keyRelease(F.get(), Qt::Key_V);
-        QCOMPARE(F->ToucheTenue, 0);
+        QCOMPARE(F->ToucheTenue(), 0);
         // With no command key held the arrows do nothing.
-        const double a0 = F->BillardGraph->AngleVisee();
+        const double a0 = F->BillardGraph()->AngleVisee();
         const QPoint p0 = F->BilleMoteur(1)->PosPixels();
         for (Qt::Key k : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down})
             QTest::keyClick(F.get(), k);
-        QCOMPARE(F->Ehvi1->Vitesse(), 431.0);
-        QCOMPARE(F->Ehvi1->Effet(), e0);
-        QCOMPARE(F->BillardGraph->AngleVisee(), a0);
+        QCOMPARE(F->Ehvi1()->Vitesse(), 431.0);
+        QCOMPARE(F->Ehvi1()->Effet(), e0);
+        QCOMPARE(F->BillardGraph()->AngleVisee(), a0);
         QCOMPARE(F->BilleMoteur(1)->PosPixels(), p0);
     }
 
@@ -476,20 +461,20 @@ class TestMain : public QObject {
         QTest::keyRelease(F.get(), Qt::Key_3);
         // A and the arrows turn the aim: a hundredth of a degree sideways, a degree up and
         // down, times the keypad's step; every press moves it, none stalls.
-        F->BillardGraph->ViseAngleDeg(98.64);
+        F->BillardGraph()->ViseAngleDeg(98.64);
         QTest::keyPress(F.get(), Qt::Key_A);
         QTest::keyClick(F.get(), Qt::Key_Left);
-        QCOMPARE(F->BillardGraph->AngleViseeDeg(), 98.63);
+        QCOMPARE(F->BillardGraph()->AngleViseeDeg(), 98.63);
         for (int k = 0; k < 20; ++k) {
-            const double avant = F->BillardGraph->AngleViseeDeg();
+            const double avant = F->BillardGraph()->AngleViseeDeg();
             QTest::keyClick(F.get(), Qt::Key_Right);
-            QVERIFY(std::abs(F->BillardGraph->AngleViseeDeg() - avant - 0.01) < 1e-9);
+            QVERIFY(std::abs(F->BillardGraph()->AngleViseeDeg() - avant - 0.01) < 1e-9);
         }
         QTest::keyClick(F.get(), Qt::Key_Up);
-        QCOMPARE(F->BillardGraph->AngleViseeDeg(), 99.83);
+        QCOMPARE(F->BillardGraph()->AngleViseeDeg(), 99.83);
         QTest::keyClick(F.get(), Qt::Key_Plus, Qt::KeypadModifier);
         QTest::keyClick(F.get(), Qt::Key_Down);
-        QCOMPARE(F->BillardGraph->AngleViseeDeg(), 97.83);
+        QCOMPARE(F->BillardGraph()->AngleViseeDeg(), 97.83);
         QTest::keyClick(F.get(), Qt::Key_Minus, Qt::KeypadModifier);
         QTest::keyRelease(F.get(), Qt::Key_A);
         // Round the circle without a jump of more than a step.
@@ -499,16 +484,16 @@ class TestMain : public QObject {
     }
 
     void queueInsoluble() {
-        F->Ehvi1->SetMasseQueue(5000); // too heavy a cue: the strike has no solution
+        F->Ehvi1()->SetMasseQueue(5000); // too heavy a cue: the strike has no solution
         QTest::keyClick(F.get(), Qt::Key_Space);
-        QVERIFY(F->Moteur.QueueInsoluble);
+        QVERIFY(F->Moteur().QueueInsoluble);
         // The cue is level: the message names the mass, not the inclination.
         QCOMPARE(Messages(), QStringList{QStringLiteral(
                                  "Erreur|choc Queue-bille insoluble : la masse de la queue "
                                  "(5000 g) est trop grande devant celle de la bille (215 g)")});
-        QVERIFY(!F->LignesTracees); // nothing drawn
+        QVERIFY(!F->LignesTracees()); // nothing drawn
         QVERIFY(F->TexteDernierResultat().startsWith(QStringLiteral("Manqué\r")));
-        QVERIFY(!F->Modifie);
+        QVERIFY(!F->Modifie());
     }
 
     void billesAnimeesLaissentLesBillesALaFin() {
@@ -516,8 +501,8 @@ class TestMain : public QObject {
         Action(*F, "EffacerLignesMnu")->trigger(); // off
         QTest::keyClick(F.get(), Qt::Key_Escape);  // a stop asked before the replay is forgotten
         QTest::keyClick(F.get(), Qt::Key_Space);
-        QCOMPARE(F->EtapeAffichee, F->Moteur.NbEnr);
-        QVERIFY(!F->LignesTracees);
+        QCOMPARE(F->EtapeAffichee(), F->Moteur().NbEnr);
+        QVERIFY(!F->LignesTracees());
     }
 
     void unSecondTirPendantLeReplayEstIgnore() {
@@ -529,8 +514,8 @@ class TestMain : public QObject {
             F.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
         F->Tire();
         QCOMPARE(N.Frappes, 1);
-        QVERIFY(F->BillardGraph->Arret);
-        QVERIFY(!F->CoupEnCours);
+        QVERIFY(F->BillardGraph()->Arret);
+        QVERIFY(!F->CoupEnCours());
     }
 
     void lignesMemeSansLigneCochee() {
@@ -538,9 +523,9 @@ class TestMain : public QObject {
         Action(*F, "Ligne2Mnu")->trigger();
         Action(*F, "Ligne3Mnu")->trigger();
         QTest::keyClick(F.get(), Qt::Key_Space);
-        QVERIFY(F->LignesTracees); // so the next shot repaints the table
+        QVERIFY(F->LignesTracees()); // so the next shot repaints the table
         QTest::keyClick(F.get(), Qt::Key_Delete);
-        QVERIFY(!F->LignesTracees);
+        QVERIFY(!F->LignesTracees());
     }
 
     // --- Live mode ---------------------------------------------------------------------------
@@ -549,34 +534,34 @@ class TestMain : public QObject {
         // Choosing the mode repaints the table, which redraws the aim: that fires.
         Action(*F, "TraceSimultaneeMnu")->trigger();
         QCOMPARE(N.Frappes, 1);
-        QVERIFY(F->LignesTracees); // the flag follows the picture
+        QVERIFY(F->LignesTracees()); // the flag follows the picture
         N.Frappes = 0;
-        F->Ehvi1->SetVitesse(300);
+        F->Ehvi1()->SetVitesse(300);
         QCOMPARE(N.Frappes, 1);
-        QVERIFY(F->LignesTracees);
-        QCOMPARE(F->Moteur.Coup.Vq, 300.0);
+        QVERIFY(F->LignesTracees());
+        QCOMPARE(F->Moteur().Coup.Vq, 300.0);
 
         // A drag only marks the shot as modified.
         TCIBille* bille = F->BilleMoteur(2);
         const QPoint depart = bille->PosPixels();
         const QPoint arrivee = depart + QPoint(0, 30);
-        QTest::mousePress(F->BillardGraph, Qt::LeftButton, Qt::NoModifier, depart);
-        DeplaceSouris(F->BillardGraph, depart + QPoint(0, 10), Qt::LeftButton);
-        DeplaceSouris(F->BillardGraph, arrivee, Qt::LeftButton);
-        QTest::mouseRelease(F->BillardGraph, Qt::LeftButton, Qt::NoModifier, arrivee);
+        QTest::mousePress(F->BillardGraph(), Qt::LeftButton, Qt::NoModifier, depart);
+        DeplaceSouris(F->BillardGraph(), depart + QPoint(0, 10), Qt::LeftButton);
+        DeplaceSouris(F->BillardGraph(), arrivee, Qt::LeftButton);
+        QTest::mouseRelease(F->BillardGraph(), Qt::LeftButton, Qt::NoModifier, arrivee);
         QCOMPARE(bille->PosPixels(), arrivee);
         QCOMPARE(N.Frappes, 1);
-        QVERIFY(F->Modifie);
+        QVERIFY(F->Modifie());
 
         // The next stroke or aim change fires, from the new place.
         QTest::keyPress(F.get(), Qt::Key_V);
         QTest::keyClick(F.get(), Qt::Key_Right);
         QTest::keyRelease(F.get(), Qt::Key_V);
         QCOMPARE(N.Frappes, 2);
-        QCOMPARE(F->Moteur.Trajets[2][0].Position.x, bille->PosCm().x);
-        const QPoint vide = F->BillardGraph->Centre() + QPoint(0, 60);
-        QTest::mousePress(F->BillardGraph, Qt::LeftButton, Qt::NoModifier, vide);
-        QTest::mouseRelease(F->BillardGraph, Qt::LeftButton, Qt::NoModifier, vide);
+        QCOMPARE(F->Moteur().Trajets[2][0].Position.x, bille->PosCm().x);
+        const QPoint vide = F->BillardGraph()->Centre() + QPoint(0, 60);
+        QTest::mousePress(F->BillardGraph(), Qt::LeftButton, Qt::NoModifier, vide);
+        QTest::mouseRelease(F->BillardGraph(), Qt::LeftButton, Qt::NoModifier, vide);
         QCOMPARE(N.Frappes, 3);
     }
 
@@ -585,16 +570,16 @@ class TestMain : public QObject {
         // write the controls' old values over the engine's.
         QTest::keyClick(F.get(), Qt::Key_Space);
         Action(*F, "TraceSimultaneeMnu")->trigger();
-        F->Ehvi1->SetVitesse(250);
-        F->Ehvi1->SetInclinaison(10);
-        F->Moteur.Coup.Vq = 600;
-        F->Moteur.Coup.AngleTapis = 20 * Pi / 180;
-        F->Moteur.Coup.Effet = 0.0;
+        F->Ehvi1()->SetVitesse(250);
+        F->Ehvi1()->SetInclinaison(10);
+        F->Moteur().Coup.Vq = 600;
+        F->Moteur().Coup.AngleTapis = 20 * Pi / 180;
+        F->Moteur().Coup.Effet = 0.0;
         QTest::keyClick(F.get(), Qt::Key_Home);
-        QCOMPARE(F->Ehvi1->Vitesse(), 600.0);
-        QVERIFY(std::abs(F->Ehvi1->Inclinaison() - 20) < 1e-9);
-        QCOMPARE(F->Ehvi1->Effet(), 0.0);
-        QCOMPARE(F->Moteur.Coup.Vq, 600.0);
+        QCOMPARE(F->Ehvi1()->Vitesse(), 600.0);
+        QVERIFY(std::abs(F->Ehvi1()->Inclinaison() - 20) < 1e-9);
+        QCOMPARE(F->Ehvi1()->Effet(), 0.0);
+        QCOMPARE(F->Moteur().Coup.Vq, 600.0);
     }
 
     // --- Contact preview ---------------------------------------------------------------------
@@ -604,32 +589,32 @@ class TestMain : public QObject {
         TCIBille* b1 = F->BilleMoteur(1); // white
         TCIBille* b2 = F->BilleMoteur(2); // red
         TCIBille* b3 = F->BilleMoteur(3); // yellow
-        const double diam = F->Moteur.Fisik.DiamBilles;
+        const double diam = F->Moteur().Fisik.DiamBilles;
         auto pixel = [this](int x, int y) { return QColor(F->QimgImage().pixel(x, y)); };
 
         // Both within a diameter of the line; ball 2 the nearer.
         b1->DeplaceCm({0, 0});
         b2->DeplaceCm({0, 30});
         b3->DeplaceCm({1, 60});
-        F->BillardGraph->ViseAngleDeg(90); // along +y
+        F->BillardGraph()->ViseAngleDeg(90); // along +y
         QCOMPARE(pixel(20, 32), b2->cl());
         QCOMPARE(pixel(32, 10), fond); // full contact: the line in the middle
         // Ball 3 strictly nearer.
         b3->DeplaceCm({1, 20});
-        F->BillardGraph->ViseAngleDeg(90);
+        F->BillardGraph()->ViseAngleDeg(90);
         QCOMPARE(pixel(20, 32), b3->cl());
         // Equal distances: the first other ball.
         b2->DeplaceCm({-1, 20});
-        F->BillardGraph->ViseAngleDeg(90);
+        F->BillardGraph()->ViseAngleDeg(90);
         QCOMPARE(pixel(20, 32), b2->cl());
         // Half a diameter off: the line at round(32 × 0.5 + 32) = 48.
         b2->DeplaceCm({-diam / 2, 40});
         b3->DeplaceCm({20, 40});
-        F->BillardGraph->ViseAngleDeg(90);
+        F->BillardGraph()->ViseAngleDeg(90);
         QCOMPARE(pixel(40, 32), b2->cl());
         QCOMPARE(pixel(48, 20), fond);
         // Nothing ahead: an empty preview.
-        F->BillardGraph->ViseAngleDeg(-90);
+        F->BillardGraph()->ViseAngleDeg(-90);
         QCOMPARE(pixel(32, 32), fond);
         QCOMPARE(pixel(20, 32), fond);
     }
@@ -641,23 +626,23 @@ class TestMain : public QObject {
         Action(*F, "CopierMnu")->trigger();
         const QString texte = QGuiApplication::clipboard()->text();
         QVERIFY(texte.startsWith(QStringLiteral("[Queue]\r\nVq=430\r\nm=520\r\n")));
-        F->Ehvi1->SetVitesse(100);
+        F->Ehvi1()->SetVitesse(100);
         F->BilleMoteur(1)->DeplaceCm({0, 0});
         Action(*F, "CollerMnu")->trigger();
-        QCOMPARE(F->Ehvi1->Vitesse(), 430.0);
-        QCOMPARE(F->BilleMoteur(1)->PosCm().y, F->Moteur.Trajets[1][0].Position.y);
+        QCOMPARE(F->Ehvi1()->Vitesse(), 430.0);
+        QCOMPARE(F->BilleMoteur(1)->PosCm().y, F->Moteur().Trajets[1][0].Position.y);
         QVERIFY(F->BilleMoteur(1)->PosCm().y != 0.0);
         QCOMPARE(N.Frappes, 2);
         QVERIFY(D->Messages.empty());
     }
 
     void collerUneSeuleCle() {
-        F->Ehvi1->SetVitesse(300);
-        F->Moteur.Coup.Vq = 0;
+        F->Ehvi1()->SetVitesse(300);
+        F->Moteur().Coup.Vq = 0;
         QGuiApplication::clipboard()->setText(QStringLiteral("Vq=430"));
         Action(*F, "CollerMnu")->trigger();
-        QCOMPARE(F->Moteur.Coup.Vq, 430.0);
-        QCOMPARE(F->Ehvi1->Vitesse(), 430.0);
+        QCOMPARE(F->Moteur().Coup.Vq, 430.0);
+        QCOMPARE(F->Ehvi1()->Vitesse(), 430.0);
         QCOMPARE(N.Frappes, 1);
         QCOMPARE(Messages(),
                  QStringList{QStringLiteral(
@@ -667,15 +652,15 @@ class TestMain : public QObject {
     }
 
     void collerValeurFausse() {
-        F->Ehvi1->SetVitesse(300);
+        F->Ehvi1()->SetVitesse(300);
         QGuiApplication::clipboard()->setText(QStringLiteral("Vq=200\r\nm=abc\r\nEffet=1"));
         Action(*F, "CollerMnu")->trigger();
         QCOMPARE(Messages(),
                  QStringList{QStringLiteral(
                      "Erreur|'abc' n'est pas une valeur en virgule flottante correcte")});
-        QCOMPARE(N.Frappes, 0);               // no shot
-        QCOMPARE(F->Ehvi1->Vitesse(), 300.0); // controls not refreshed
-        QCOMPARE(F->Moteur.Coup.Vq, 200.0);   // the keys before the bad one were taken
+        QCOMPARE(N.Frappes, 0);                 // no shot
+        QCOMPARE(F->Ehvi1()->Vitesse(), 300.0); // controls not refreshed
+        QCOMPARE(F->Moteur().Coup.Vq, 200.0);   // the keys before the bad one were taken
     }
 
     // --- Files -------------------------------------------------------------------------------
@@ -700,20 +685,20 @@ class TestMain : public QObject {
 
         // Change everything shown, then load: balls, stroke, cue mass and aim come back.
         F->BilleMoteur(2)->DeplaceCm({0, 0});
-        F->Ehvi1->SetVitesse(100);
-        F->Ehvi1->SetMasseQueue(600);
-        F->BillardGraph->ViseAngleDeg(10);
+        F->Ehvi1()->SetVitesse(100);
+        F->Ehvi1()->SetMasseQueue(600);
+        F->BillardGraph()->ViseAngleDeg(10);
         Action(*F, "BillesMnu")->trigger();
         D->AjouteReponse(base + QStringLiteral(".alv"));
         Action(*F, "ChargerMnu")->trigger();
         QCOMPARE(F->BilleMoteur(2)->PosPixels(), p2);
-        QCOMPARE(F->Ehvi1->Vitesse(), 430.0);
-        QCOMPARE(F->Ehvi1->MasseQueue(), 520.0);
-        QVERIFY(std::abs(F->BillardGraph->AngleViseeDeg() - 98.64) < 0.01);
+        QCOMPARE(F->Ehvi1()->Vitesse(), 430.0);
+        QCOMPARE(F->Ehvi1()->MasseQueue(), 520.0);
+        QVERIFY(std::abs(F->BillardGraph()->AngleViseeDeg() - 98.64) < 0.01);
         QVERIFY(Action(*F, "LignesMnu")->isChecked());
-        QVERIFY(!F->LignesTracees);
+        QVERIFY(!F->LignesTracees());
         QTest::keyClick(F.get(), Qt::Key_Space);
-        QCOMPARE(F->Moteur.Coup.m, 520.0); // the next shot uses the shown mass, the file's
+        QCOMPARE(F->Moteur().Coup.m, 520.0); // the next shot uses the shown mass, the file's
 
         // A file that cannot be read as a position (here a folder, then one past the size
         // cap) says why, and the balls stay where they were.
@@ -807,9 +792,9 @@ class TestMain : public QObject {
         Action(*F, "SauverImageMnu")->trigger();
         QCOMPARE(D->FiltresDemandes.back(), QStringList{QStringLiteral("Bitmaps (*.bmp)")});
         const QImage lue(dossier.filePath(QStringLiteral("table.bmp")), "BMP");
-        QCOMPARE(lue.size(), F->BillardGraph->Image().size());
-        QCOMPARE(lue.pixel(F->BillardGraph->Centre()),
-                 F->BillardGraph->Image().pixel(F->BillardGraph->Centre()));
+        QCOMPARE(lue.size(), F->BillardGraph()->Image().size());
+        QCOMPARE(lue.pixel(F->BillardGraph()->Centre()),
+                 F->BillardGraph()->Image().pixel(F->BillardGraph()->Centre()));
     }
 
     // --- The database application -----------------------------------------------------------
@@ -837,27 +822,27 @@ class TestMain : public QObject {
         F->RecoitBlocDb(bon + QByteArray(1, '\0'));
         QCOMPARE(N.Calculs, 0);
         QVERIFY(Action(*F, "BillesMnu")->isChecked());
-        QCOMPARE(F->Ehvi1->Vitesse(), 430.0);
+        QCOMPARE(F->Ehvi1()->Vitesse(), 430.0);
 
-        // Type 1: the stroke is taken (not the mass) and fired.
+        // Type 1: the whole stroke is taken, cue mass included, and fired.
         F->RecoitBlocDb(bon);
         QCOMPARE(N.Frappes, 1);
         QCOMPARE(N.Calculs, 1);
         QVERIFY(Action(*F, "LignesMnu")->isChecked());
-        QCOMPARE(F->Ehvi1->Vitesse(), 250.0);
-        QCOMPARE(F->Ehvi1->MasseQueue(), 520.0);
-        QCOMPARE(F->Moteur.Coup.m, 520.0);
+        QCOMPARE(F->Ehvi1()->Vitesse(), 250.0);
+        QCOMPARE(F->Ehvi1()->MasseQueue(), moteur->Coup.m);
+        QCOMPARE(F->Moteur().Coup.m, moteur->Coup.m);
         QCOMPARE(F->BilleMoteur(2)->PosCm().x, -20.0);
-        QVERIFY(std::abs(F->BillardGraph->AngleVisee() - 1.0) < 0.001);
+        QVERIFY(std::abs(F->BillardGraph()->AngleVisee() - 1.0) < 0.001);
 
         // Type 2: the received state is computed without a strike.
         moteur->Trajets[1][0].Vitesse = {0, 200, 0};
         F->RecoitBlocDb(octets(PrepareCoupDb(*moteur, car, false)));
         QCOMPARE(N.Frappes, 1);
         QCOMPARE(N.Calculs, 2);
-        QCOMPARE(F->Moteur.Trajets[1][0].Vitesse.y, 200.0);
-        QVERIFY(F->Moteur.Trajets[1][1].Position.y > -50.0); // it moved along +y
-        QVERIFY(!F->LignesTracees);
+        QCOMPARE(F->Moteur().Trajets[1][0].Vitesse.y, 200.0);
+        QVERIFY(F->Moteur().Trajets[1][1].Position.y > -50.0); // it moved along +y
+        QVERIFY(!F->LignesTracees());
 
         // The same arrives through the window's own server.
         TTransportDbAlv envoyeur;
@@ -873,14 +858,14 @@ class TestMain : public QObject {
         const QString nom =
             QStringLiteral("alveran-test-dbalv-%1").arg(QCoreApplication::applicationPid());
         QVERIFY(serveur.Ecoute(nom));
-        F->NomServeurDbAlv = nom;
+        F->LienDbAlv().FixeNomServeur(nom);
         QList<QByteArray> recus;
         connect(&serveur, &TTransportDbAlv::BlocRecu, this,
                 [&recus](const QByteArray& b, quint64) { recus << b; });
         // Exports do not wait for dbAlv: count the blocks once every send is over.
         const auto recusApres = [&] {
-            const bool finis =
-                QTest::qWaitFor([&] { return F->Transport().EnvoisEnAttente() == 0; }, 10000);
+            const bool finis = QTest::qWaitFor(
+                [&] { return F->LienDbAlv().Transport().EnvoisEnAttente() == 0; }, 10000);
             return finis ? recus.size() : qsizetype{-1};
         };
 
@@ -915,7 +900,7 @@ class TestMain : public QObject {
                 !Action(*F, "dbAlvVitesseMnu")->isChecked());
         QVERIFY(D->Messages.empty());
 
-        F->NomServeurDbAlv = nom + QStringLiteral("-personne");
+        F->LienDbAlv().FixeNomServeur(nom + QStringLiteral("-personne"));
         QTest::keyClick(F.get(), Qt::Key_F9);
         QTRY_COMPARE(Messages(), QStringList{QStringLiteral("Erreur|dbAlv n'est pas ouvert")});
     }
@@ -923,14 +908,14 @@ class TestMain : public QObject {
     // --- Window -------------------------------------------------------------------------------
 
     void redimensionnement() {
-        const int h0 = F->BillardGraph->height();
+        const int h0 = F->BillardGraph()->height();
         QCOMPARE(h0, 310);
         F->resize(F->width(), F->height() - 40); // less than 301 pixels above the panel
-        QCOMPARE(F->BillardGraph->height(), h0);
-        QCOMPARE(F->EhviPanel->y() + F->EhviPanel->height(), F->centralWidget()->height());
+        QCOMPARE(F->BillardGraph()->height(), h0);
+        QCOMPARE(F->EhviPanel()->y() + F->EhviPanel()->height(), F->centralWidget()->height());
         F->resize(F->width(), F->height() + 140);
-        QCOMPARE(F->BillardGraph->height(), F->centralWidget()->height() - 129 - 5);
-        QVERIFY(F->BillardGraph->width() > 573);
+        QCOMPARE(F->BillardGraph()->height(), F->centralWidget()->height() - 129 - 5);
+        QVERIFY(F->BillardGraph()->width() > 573);
     }
 
     void apparence() {
@@ -938,13 +923,13 @@ class TestMain : public QObject {
         const QImage image = F->grab().toImage();
         // Kept for a look by eye.
         image.save(QDir::temp().filePath(QStringLiteral("alveran-main.png")));
-        const QPoint table = F->BillardGraph->mapTo(F.get(), F->BillardGraph->Centre());
+        const QPoint table = F->BillardGraph()->mapTo(F.get(), F->BillardGraph()->Centre());
         QCOMPARE(image.pixelColor(table),
-                 F->BillardGraph->Image().pixelColor(F->BillardGraph->Centre()));
+                 F->BillardGraph()->Image().pixelColor(F->BillardGraph()->Centre()));
         // The panel sits under the table, the result beside the cue control.
-        const QRect panneau(F->EhviPanel->mapTo(F.get(), QPoint(0, 0)), F->EhviPanel->size());
-        QVERIFY(panneau.top() >= F->BillardGraph->mapTo(F.get(), QPoint(0, 0)).y() + 310);
-        QVERIFY(F->PointLbl->isVisible() && !F->PointLbl->text().isEmpty());
+        const QRect panneau(F->EhviPanel()->mapTo(F.get(), QPoint(0, 0)), F->EhviPanel()->size());
+        QVERIFY(panneau.top() >= F->BillardGraph()->mapTo(F.get(), QPoint(0, 0)).y() + 310);
+        QVERIFY(F->PointLbl()->isVisible() && !F->PointLbl()->text().isEmpty());
     }
 
     void restaurerLaFenetreGardeLeDebutDuCoup() {
@@ -952,25 +937,25 @@ class TestMain : public QObject {
         // and record 0 must stay the start of the last shot, not where its balls ended.
         Action(*F, "BillesMnu")->trigger();
         QTest::keyClick(F.get(), Qt::Key_Space);
-        const TVecteur depart = F->Moteur.Trajets[1][0].Position;
+        const TVecteur depart = F->Moteur().Trajets[1][0].Position;
         QVERIFY(F->BilleMoteur(1)->PosCm().y != depart.y); // left at the end
         QShowEvent restauration;
         QSpontaneKeyEvent::setSpontaneous(&restauration);
         qApp->notify(F.get(), &restauration); // sendEvent would clear the mark
-        QCOMPARE(F->Moteur.Trajets[1][0].Position.x, depart.x);
-        QCOMPARE(F->Moteur.Trajets[1][0].Position.y, depart.y);
+        QCOMPARE(F->Moteur().Trajets[1][0].Position.x, depart.x);
+        QCOMPARE(F->Moteur().Trajets[1][0].Position.y, depart.y);
         // Hidden and shown again by the program, it takes the balls as they stand.
         F->hide();
         F->show();
-        QCOMPARE(F->Moteur.Trajets[1][0].Position.y, F->BilleMoteur(1)->PosCm().y);
+        QCOMPARE(F->Moteur().Trajets[1][0].Position.y, F->BilleMoteur(1)->PosCm().y);
     }
 
     void fenetreAide() {
         Action(*F, "AideMnu")->trigger();
-        QVERIFY(F->HlpFrm->isVisible());
-        ThlpFrm* premiere = F->HlpFrm.get();
+        QVERIFY(F->HlpFrm()->isVisible());
+        ThlpFrm* premiere = F->HlpFrm();
         QTest::keyClick(F.get(), Qt::Key_F1);
-        QCOMPARE(F->HlpFrm.get(), premiere);
+        QCOMPARE(F->HlpFrm(), premiere);
         QCOMPARE(premiere->windowTitle(), QStringLiteral("Aide de Démo2D Alveran"));
         QVERIFY(premiere->Memo1->isReadOnly());
         const QString t = premiere->Memo1->toPlainText();
@@ -1008,7 +993,7 @@ class TestMain : public QObject {
         for (const char* ancien : {"da = 0.1", "Nbre essais en a"})
             QVERIFY2(!t.contains(QString::fromUtf8(ancien)), ancien);
         QStringList textes;
-        for (const QWidget* w : F->ToleranceFrm->findChildren<QWidget*>()) {
+        for (const QWidget* w : F->ToleranceFrm()->findChildren<QWidget*>()) {
             if (const auto* l = qobject_cast<const QLabel*>(w)) textes << l->text();
             if (const auto* b = qobject_cast<const QAbstractButton*>(w)) textes << b->text();
         }
@@ -1031,14 +1016,14 @@ class TestMain : public QObject {
         // cue panel, so that it covers the lower part of the main window.
         // It is placed at creation, before the main window (at the screen's corner) is shown
         // and framed: hence the client point itself.
-        QCOMPARE(F->QueueNumFrm->pos(),
-                 F->EhviPanel->mapTo(F.get(), QPoint(-F->EhviPanel->x(), 10)));
+        QCOMPARE(F->QueueNumFrm()->pos(),
+                 F->EhviPanel()->mapTo(F.get(), QPoint(-F->EhviPanel()->x(), 10)));
 
         // Its narrow fields show the starting values whole: "430,0000", not a scrolled
         // "30,0000".
         QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
         QTest::keyClick(F.get(), Qt::Key_Q);
-        for (const QLineEdit* champ : F->QueueNumFrm->findChildren<QLineEdit*>()) {
+        for (const QLineEdit* champ : F->QueueNumFrm()->findChildren<QLineEdit*>()) {
             const int place = champ->width() - 8; // frame and inner margins
             QVERIFY2(champ->fontMetrics().horizontalAdvance(champ->text()) <= place,
                      qPrintable(champ->objectName() + QLatin1Char(' ') + champ->text()));
@@ -1047,7 +1032,7 @@ class TestMain : public QObject {
 
     void queueNumerique() {
         QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
-        TQueueNumFrm* q = F->QueueNumFrm.get();
+        TQueueNumFrm* q = F->QueueNumFrm();
         QTest::keyClick(F.get(), Qt::Key_Q);
         QCOMPARE(q->Vedit->text(), QStringLiteral("430,0000"));
         QCOMPARE(q->mEdit->text(), QStringLiteral("520,0000"));
@@ -1059,7 +1044,7 @@ class TestMain : public QObject {
         QTest::keyClicks(q->Vedit, QStringLiteral("1x.5"));
         QCOMPARE(q->Vedit->text(), QStringLiteral("1,5"));
         QTest::keyClick(q->Vedit, Qt::Key_Return);
-        QCOMPARE(F->Ehvi1->Vitesse(), 1.5);
+        QCOMPARE(F->Ehvi1()->Vitesse(), 1.5);
 
         // The editing keys keep their role: Delete deletes, also where the window system
         // gives it a character (DEL) as X11 does.
@@ -1079,22 +1064,22 @@ class TestMain : public QObject {
         QTest::keyClick(q->mEdit, Qt::Key_Enter);
         QCOMPARE(Messages(), QStringList{QStringLiteral(
                                  "Erreur|'-' n'est pas une valeur en virgule flottante correcte")});
-        QCOMPARE(F->Ehvi1->MasseQueue(), 520.0);
+        QCOMPARE(F->Ehvi1()->MasseQueue(), 520.0);
 
         q->mEdit->setText(QStringLiteral("600"));
         QTest::keyClick(q->mEdit, Qt::Key_Enter);
-        QCOMPARE(F->Ehvi1->MasseQueue(), 600.0);
+        QCOMPARE(F->Ehvi1()->MasseQueue(), 600.0);
         q->Aedit->setText(QStringLiteral("45"));
         QTest::keyClick(q->Aedit, Qt::Key_Enter);
-        QVERIFY(std::abs(F->BillardGraph->AngleViseeDeg() - 45) < 0.01);
+        QVERIFY(std::abs(F->BillardGraph()->AngleViseeDeg() - 45) < 0.01);
         q->Iedit->setText(QStringLiteral("12,5"));
         QTest::keyClick(q->Iedit, Qt::Key_Enter);
-        QCOMPARE(F->Ehvi1->Inclinaison(), 12.5);
+        QCOMPARE(F->Ehvi1()->Inclinaison(), 12.5);
     }
 
     void queueNumeriqueAppliqueEnQuittantEtRefuseHorsLimites() {
         QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
-        TQueueNumFrm* q = F->QueueNumFrm.get();
+        TQueueNumFrm* q = F->QueueNumFrm();
         QTest::keyClick(F.get(), Qt::Key_Q);
         q->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(q));
@@ -1108,17 +1093,17 @@ class TestMain : public QObject {
                                                         : QStringLiteral("25"));
             q->Aedit->setFocus(Qt::TabFocusReason);
         }
-        QCOMPARE(F->Ehvi1->Vitesse(), 25.0);
-        QCOMPARE(F->Ehvi1->Inclinaison(), 25.0);
-        QCOMPARE(F->Ehvi1->MasseQueue(), 525.0);
-        QVERIFY(std::abs(F->Ehvi1->Hauteur() - -1.5) < 0.05);
+        QCOMPARE(F->Ehvi1()->Vitesse(), 25.0);
+        QCOMPARE(F->Ehvi1()->Inclinaison(), 25.0);
+        QCOMPARE(F->Ehvi1()->MasseQueue(), 525.0);
+        QVERIFY(std::abs(F->Ehvi1()->Hauteur() - -1.5) < 0.05);
         QVERIFY(Messages().empty());
         // A field left untouched is not rewritten from its four decimals.
-        F->BillardGraph->ViseAngleDeg(12.345678);
+        F->BillardGraph()->ViseAngleDeg(12.345678);
         q->Remplit();
         q->Aedit->setFocus(Qt::TabFocusReason);
         q->Vedit->setFocus(Qt::TabFocusReason);
-        QCOMPARE(F->BillardGraph->AngleViseeDeg(), 12.345678);
+        QCOMPARE(F->BillardGraph()->AngleViseeDeg(), 12.345678);
 
         // Values the controls cannot take are refused, said, and the field shows the value
         // in force again.
@@ -1126,22 +1111,22 @@ class TestMain : public QObject {
         QTest::keyClick(q->mEdit, Qt::Key_Enter);
         QCOMPARE(Messages(), QStringList{QStringLiteral(
                                  "Erreur|'25' refusé : la masse de la queue va de 100 à 2000 g")});
-        QCOMPARE(F->Ehvi1->MasseQueue(), 525.0);
+        QCOMPARE(F->Ehvi1()->MasseQueue(), 525.0);
         QCOMPARE(q->mEdit->text(), QStringLiteral("525,0000"));
-        const double effet = F->Ehvi1->Effet();
+        const double effet = F->Ehvi1()->Effet();
         q->Eedit->setText(QStringLiteral("550"));
         QTest::keyClick(q->Eedit, Qt::Key_Enter);
         QVERIFY2(Messages().join(QLatin1Char(' ')).contains(QStringLiteral("hors de la bille")),
                  qPrintable(Messages().join(QLatin1Char(' '))));
-        QCOMPARE(F->Ehvi1->Effet(), effet);
+        QCOMPARE(F->Ehvi1()->Effet(), effet);
         for (const char* texte : {"1201", "-1"}) {
             q->Vedit->setText(QString::fromLatin1(texte));
             QTest::keyClick(q->Vedit, Qt::Key_Enter);
-            QCOMPARE(F->Ehvi1->Vitesse(), 25.0);
+            QCOMPARE(F->Ehvi1()->Vitesse(), 25.0);
         }
         q->Iedit->setText(QStringLiteral("91"));
         QTest::keyClick(q->Iedit, Qt::Key_Enter);
-        QCOMPARE(F->Ehvi1->Inclinaison(), 25.0);
+        QCOMPARE(F->Ehvi1()->Inclinaison(), 25.0);
     }
 
     void queueInsolubleDitPourquoi() {

@@ -3,10 +3,14 @@
 // and the map saved through the dialogs service.
 
 #include "windows/Recherche.h"
+#include "analysis/ComdbAlv.h"
 #include "support/Actions.h"
 #include "support/Compteurs.h"
 #include "support/DialoguesScriptes.h"
+#include "support/FenetrePrincipale.h"
 #include "ui/CIbh3billes.h"
+#include "dessin/TexteCoup.h"
+#include "windows/LienDbAlv.h"
 #include "windows/Main.h"
 
 #include <QCheckBox>
@@ -30,11 +34,9 @@ constexpr int AttenteMax = 120000;
 
 } // namespace
 
-class TestRechercheFrm : public QObject {
+class TestRechercheFrm : public TTestFenetre {
     Q_OBJECT
 
-    std::unique_ptr<TDialoguesScriptes> D;
-    std::unique_ptr<TMainFrm> F;
     TRechercheFrm* R = nullptr;
 
     /// A position where many strokes make the point in free mode: the cue ball 20 cm below two
@@ -86,19 +88,12 @@ class TestRechercheFrm : public QObject {
 
   private slots:
     void init() {
-        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
-        D = std::make_unique<TDialoguesScriptes>();
-        F = std::make_unique<TMainFrm>(D.get());
-        F->CreeFenetres();
-        R = F->RechercheFrm.get();
+        QVERIFY(OuvreFenetre({.Locale = QLocale(QLocale::French, QLocale::France)}));
+        R = F->RechercheFrm();
         Action(*F, "RechercheMnu")->trigger();
     }
 
-    void cleanup() {
-        F.reset();
-        D.reset();
-        QLocale::setDefault(QLocale::c());
-    }
+    void cleanup() { FermeFenetre(); }
 
     void ouverteDepuisLeMenuAvecLaGrilleParDefaut() {
         QVERIFY(R->isVisible());
@@ -113,7 +108,7 @@ class TestRechercheFrm : public QObject {
         // is the decimal 2.46, as shown).
         TGrilleRecherche lue;
         QVERIFY(R->LitGrille(lue));
-        const TGrilleRecherche d = GrilleRechercheDefaut(F->Moteur.Fisik.RayonBilles());
+        const TGrilleRecherche d = GrilleRechercheDefaut(F->Moteur().Fisik.RayonBilles());
         // QCOMPARE would compare these doubles fuzzily: the last bit is the point here.
         QVERIFY(lue.Effet.De == d.Effet.De && lue.Effet.A == d.Effet.A);
         QVERIFY(lue.Hauteur.De == d.Hauteur.De && lue.Hauteur.A == d.Hauteur.A);
@@ -175,17 +170,49 @@ class TestRechercheFrm : public QObject {
 
         QTreeWidgetItem* famille = PremiereFamille();
         QVERIFY(famille);
-        F->PointLbl->clear();
+        F->PointLbl()->clear();
         Clique(famille);
-        QVERIFY2(F->PointLbl->text().contains(QStringLiteral("Point réussi")),
-                 qPrintable(F->PointLbl->text()));
+        QVERIFY2(F->PointLbl()->text().contains(QStringLiteral("Point réussi")),
+                 qPrintable(F->PointLbl()->text()));
         // The main window aims and strikes as the family's central stroke.
         const int64_t centre = famille->data(0, Qt::UserRole).toLongLong();
         const auto i = DimensionsRecherche(R->Grille).Indices(centre);
         const TValeursRecherche v = ValeursRecherche(R->Grille);
-        QCOMPARE(F->Moteur.Coup.AngleOx, v.Angles[static_cast<size_t>(i[0])]);
-        QCOMPARE(F->Moteur.Coup.Effet, v.Effets[static_cast<size_t>(i[1])]);
-        QCOMPARE(F->Moteur.Coup.Vq, v.Vitesses[static_cast<size_t>(i[3])]);
+        QCOMPARE(F->Moteur().Coup.AngleOx, v.Angles[static_cast<size_t>(i[0])]);
+        QCOMPARE(F->Moteur().Coup.Effet, v.Effets[static_cast<size_t>(i[1])]);
+        QCOMPARE(F->Moteur().Coup.Vq, v.Vitesses[static_cast<size_t>(i[3])]);
+    }
+
+    void familleJoueeEnTraceSimultaneeUnSeulTirExact() {
+        PositionFacile();
+        PetiteGrille();
+        // Tips on exact values that no pixel of the cue control holds.
+        R->EffetDeTxt->setText(QStringLiteral("0,5"));
+        R->EffetATxt->setText(QStringLiteral("0,5"));
+        R->EffetUD->setValue(1);
+        R->HauteurDeTxt->setText(QStringLiteral("-0,37"));
+        R->HauteurATxt->setText(QStringLiteral("-0,37"));
+        QVERIFY(Cherche());
+        QTreeWidgetItem* famille = PremiereFamille();
+        QVERIFY(famille);
+        const int route = R->RoutesArb->indexOfTopLevelItem(famille->parent());
+        const std::string sequence = R->Solutions.Routes.at(static_cast<size_t>(route)).Sequence;
+        Action(*F, "TraceSimultaneeMnu")->trigger();
+        TCompteurs n;
+        F->Moteur().ApresQueueBille = {&CompteFrappe, &n};
+        Clique(famille);
+        // One stroke set whole, one shot, scoring along the family's route.
+        QCOMPARE(n.Frappes, 1);
+        QCOMPARE(SequencePoint(F->Moteur()), sequence);
+        const int64_t centre = famille->data(0, Qt::UserRole).toLongLong();
+        const auto i = DimensionsRecherche(R->Grille).Indices(centre);
+        // Bit for bit (QCOMPARE would compare doubles fuzzily).
+        QVERIFY(F->Moteur().Coup.Effet == 0.5);
+        QVERIFY(F->Moteur().Coup.Hauteur == -0.37);
+        QVERIFY(F->Moteur().Coup.AngleOx ==
+                ValeursRecherche(R->Grille).Angles[static_cast<size_t>(i[0])]);
+        QVERIFY(F->Coup() == F->Moteur().Coup);
+        F->Moteur().ApresQueueBille = {};
     }
 
     void caseDeLaCarteCliqueeJoueeCommeUneFamille() {
@@ -202,11 +229,11 @@ class TestRechercheFrm : public QObject {
         R->HauteurCbx->setCurrentIndex(i[2]);
         QCOMPARE(R->CoupDeCellule(i[0], i[1]), centre);
         const TGeometrieCarte g = GeometrieCarte(DimensionsRecherche(R->Grille));
-        F->PointLbl->clear();
+        F->PointLbl()->clear();
         QTest::mouseClick(R->CarteImg, Qt::LeftButton, {}, g.Cellule(i[0], i[1]).center());
-        QVERIFY2(F->PointLbl->text().contains(QStringLiteral("Point réussi")),
-                 qPrintable(F->PointLbl->text()));
-        QCOMPARE(F->Moteur.Coup.AngleOx,
+        QVERIFY2(F->PointLbl()->text().contains(QStringLiteral("Point réussi")),
+                 qPrintable(F->PointLbl()->text()));
+        QCOMPARE(F->Moteur().Coup.AngleOx,
                  ValeursRecherche(R->Grille).Angles[static_cast<size_t>(i[0])]);
     }
 
@@ -226,7 +253,7 @@ class TestRechercheFrm : public QObject {
         QVERIFY(R->Interrompue);
         QVERIFY(R->EtatLbl->text().startsWith(QStringLiteral("Interrompu")));
         QVERIFY(R->Coups.Tires > 0);
-        QVERIFY(R->Coups.Tires < NbCoupsATirer(F->Moteur, R->Grille));
+        QVERIFY(R->Coups.Tires < NbCoupsATirer(F->Moteur(), R->Grille));
         int64_t somme = 0;
         for (const TRoute& route : R->Solutions.Routes) somme += route.Reussis;
         QCOMPARE(somme, R->Coups.Reussis);
@@ -274,13 +301,13 @@ class TestRechercheFrm : public QObject {
             if (f->Chance->Chance.Probabilite > sure->Chance->Chance.Probabilite) sure = f;
         Action(*F, "TraceSimultaneeMnu")->trigger();
         TCompteurs n;
-        F->Moteur.ApresQueueBille = {&CompteFrappe, &n};
+        F->Moteur().ApresQueueBille = {&CompteFrappe, &n};
         R->JoueFamille(sure->Numero);
-        F->Moteur.ApresQueueBille = {};
+        F->Moteur().ApresQueueBille = {};
         QCOMPARE(n.Frappes, 1);
-        QVERIFY(F->Moteur.Coup == sure->Chance->Coup);
-        QVERIFY2(F->PointLbl->text().contains(QStringLiteral("Point réussi")),
-                 qPrintable(F->PointLbl->text()));
+        QVERIFY(F->Moteur().Coup == sure->Chance->Coup);
+        QVERIFY2(F->PointLbl()->text().contains(QStringLiteral("Point réussi")),
+                 qPrintable(F->PointLbl()->text()));
     }
 
     void carteDesChancesALaVitesseEtHauteurChoisies() {

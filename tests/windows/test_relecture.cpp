@@ -4,8 +4,11 @@
 
 #include "support/Actions.h"
 #include "support/DialoguesScriptes.h"
+#include "support/FenetrePrincipale.h"
 #include "ui/CIbh3billes.h"
 #include "ui/EHVI3_ehvi.h"
+#include "dessin/TexteCoup.h"
+#include "windows/LienDbAlv.h"
 #include "windows/Main.h"
 #include "windows/VueNum.h"
 
@@ -38,16 +41,13 @@ void EnSuite(std::vector<std::function<void()>> etapes, int delai = 0) {
 
 } // namespace
 
-class TestRelecture : public QObject {
+class TestRelecture : public TTestFenetre {
     Q_OBJECT
-
-    std::unique_ptr<TDialoguesScriptes> D;
-    std::unique_ptr<TMainFrm> F;
 
     /// Where the balls stand, engine balls 1 to 3.
     bool BillesA(int i) const {
         for (int n = 1; n <= 3; ++n) {
-            const TVecteur& p = F->Moteur.Trajets[n][i].Position;
+            const TVecteur& p = F->Moteur().Trajets[n][i].Position;
             const TPointTable c = F->BilleMoteur(n)->PosCm();
             if (c.x != p.x || c.y != p.y) return false;
         }
@@ -55,19 +55,9 @@ class TestRelecture : public QObject {
     }
 
   private slots:
-    void init() {
-        QLocale::setDefault(QLocale::c());
-        D = std::make_unique<TDialoguesScriptes>();
-        F = std::make_unique<TMainFrm>(D.get());
-        F->CreeFenetres();
-        F->show();
-        QVERIFY(QTest::qWaitForWindowExposed(F.get()));
-    }
+    void init() { QVERIFY(OuvreFenetre({.Montre = true})); }
 
-    void cleanup() {
-        F.reset();
-        D.reset();
-    }
+    void cleanup() { FermeFenetre(); }
 
     void pauseEtPasAPasAvecLaVueNumerique() {
         Action(*F, "VueNumMnu")->trigger();
@@ -75,8 +65,8 @@ class TestRelecture : public QObject {
         // Paused before the shot: the replay waits at record 0.
         QTest::keyClick(F.get(), Qt::Key_P);
         QVERIFY(Action(*F, "PauseMnu")->isChecked());
-        TCIBillardHor3B& vue = *F->BillardGraph;
-        TVueNumFrm& num = *F->VueNumFrm;
+        TCIBillardHor3B& vue = *F->BillardGraph();
+        TVueNumFrm& num = *F->VueNumFrm();
         int avantReprise = -1;
         bool vu = false;
         QString texteEnCours;
@@ -90,8 +80,8 @@ class TestRelecture : public QObject {
                 QCOMPARE(vue.EtapeRelecture(), 3);
                 QVERIFY(BillesA(3));
                 QCOMPARE(num.BarPos->value(), 3); // the numerical view follows the step
-                QCOMPARE(num.BarPos->maximum(), F->Moteur.NbEnr);
-                QVERIFY(F->PointLbl->text().contains(QStringLiteral("enregistrement 3 / ")));
+                QCOMPARE(num.BarPos->maximum(), F->Moteur().NbEnr);
+                QVERIFY(F->PointLbl()->text().contains(QStringLiteral("enregistrement 3 / ")));
                 QTest::keyClick(F.get(), Qt::Key_PageUp);
             },
             [&] {
@@ -131,14 +121,14 @@ class TestRelecture : public QObject {
         int arret = -1;
         EnSuite({[&] { QTest::keyClick(F.get(), Qt::Key_PageDown); },
                  [&] {
-                     arret = F->BillardGraph->EtapeRelecture();
+                     arret = F->BillardGraph()->EtapeRelecture();
                      QTest::keyClick(F.get(), Qt::Key_Escape);
                  }});
         QTest::keyClick(F.get(), Qt::Key_Space);
         QCOMPARE(arret, 1);
-        QVERIFY(!F->BillardGraph->RelectureEnCours());
+        QVERIFY(!F->BillardGraph()->RelectureEnCours());
         // Then, as after any replay, the balls are left at the last record.
-        QVERIFY(BillesA(F->Moteur.NbEnr));
+        QVERIFY(BillesA(F->Moteur().NbEnr));
         // The pause stays asked for: the next replay starts paused too, until P again.
         QVERIFY(Action(*F, "PauseMnu")->isChecked());
     }
@@ -148,7 +138,7 @@ class TestRelecture : public QObject {
             {Qt::Key_F5, 0.25}, {Qt::Key_F6, 0.5}, {Qt::Key_F8, 2.0}, {Qt::Key_F7, 1.0}};
         for (const auto& [touche, vitesse] : touches) {
             QTest::keyClick(F.get(), touche);
-            QCOMPARE(F->BillardGraph->Relecture.Vitesse, vitesse);
+            QCOMPARE(F->BillardGraph()->Relecture.Vitesse, vitesse);
         }
         QVERIFY(Action(*F, "VitesseUnMnu")->isChecked());
         // Outside a paused replay the step keys leave the table as it is.
@@ -182,7 +172,7 @@ class TestRelecture : public QObject {
     // --- Tips naming the keys ---------------------------------------------------------------
 
     void infoBullesNommentLesTouches() {
-        TEhvi& e = *F->Ehvi1;
+        TEhvi& e = *F->Ehvi1();
         const auto centre = [](const TRect& r) { return r.VersQRect().center(); };
         QVERIFY(F->InfoBulle(&e, centre(e.SelecteurEffetHauteur().RectExt))
                     .contains(QStringLiteral("E + flèches")));
@@ -192,13 +182,13 @@ class TestRelecture : public QObject {
                     .contains(QStringLiteral("V + flèches")));
         QVERIFY(F->InfoBulle(&e, centre(e.SelecteurInclinaison().RectExt))
                     .contains(QStringLiteral("I + flèches")));
-        QVERIFY(F->MasseLbl->toolTip().contains(QStringLiteral("M + flèches")));
-        QVERIFY(F->InfoBulle(F->BillardGraph, centre(F->BillardGraph->RectAngle()))
+        QVERIFY(F->MasseLbl()->toolTip().contains(QStringLiteral("M + flèches")));
+        QVERIFY(F->InfoBulle(F->BillardGraph(), centre(F->BillardGraph()->RectAngle()))
                     .contains(QStringLiteral("A + flèches")));
-        QVERIFY(F->InfoBulle(F->BillardGraph, F->BilleMoteur(2)->PosPixels())
+        QVERIFY(F->InfoBulle(F->BillardGraph(), F->BilleMoteur(2)->PosPixels())
                     .contains(QStringLiteral("2 + flèches")));
-        QVERIFY(F->TrajetBtn->toolTip().contains(QStringLiteral("Espace")));
-        QVERIFY(F->TrajetBtn->toolTip().contains(QStringLiteral("F9")));
+        QVERIFY(F->TrajetBtn()->toolTip().contains(QStringLiteral("Espace")));
+        QVERIFY(F->TrajetBtn()->toolTip().contains(QStringLiteral("F9")));
 
         // Through the window system's tip event: the tip shown is the place's.
         const QPoint p = centre(e.SelecteurVitesse().RectExt);

@@ -4,6 +4,8 @@
 #include "windows/Systeme.h"
 #include "support/Actions.h"
 #include "support/DialoguesScriptes.h"
+#include "dessin/TexteCoup.h"
+#include "windows/LienDbAlv.h"
 #include "windows/Main.h"
 #include "dessin/SchemaCoup.h"
 #include "ui/CIbh3billes.h"
@@ -44,7 +46,7 @@ class TestSystemeFrm : public QObject {
         TOptionsSysteme o;
         o.Coup.Effet = effet;
         o.Coup.Vitesse = vitesse;
-        return CalculeSysteme(F->Moteur, o);
+        return CalculeSysteme(F->Moteur(), o);
     }
 
   private slots:
@@ -53,7 +55,7 @@ class TestSystemeFrm : public QObject {
         D = std::make_unique<TDialoguesScriptes>();
         F = std::make_unique<TMainFrm>(D.get());
         F->CreeFenetres();
-        S = F->SystemeFrm.get();
+        S = F->SystemeFrm();
     }
 
     void cleanup() {
@@ -81,7 +83,7 @@ class TestSystemeFrm : public QObject {
         Action(*F, "SystemeMnu")->trigger();
         QVERIFY(Attend());
         // Constants changed in the main window count at the next chart.
-        F->Moteur.Fisik.FrotBiBde = 0.15;
+        F->Moteur().Fisik.FrotBiBde = 0.15;
         S->VitesseCbx->setCurrentIndex(2); // rapide
         QVERIFY(Attend());
         // A change made while a chart runs is not lost: the last one wins.
@@ -101,10 +103,10 @@ class TestSystemeFrm : public QObject {
         f->CreeFenetres();
         QVERIFY(!Action(*f, "DiamantsBandesMnu")->isChecked());
         QTest::keyClick(f.get(), Qt::Key_Space);
-        const QImage sans = f->BillardGraph->Image().copy();
+        const QImage sans = f->BillardGraph()->Image().copy();
         Action(*f, "DiamantsBandesMnu")->trigger();
-        const QImage avec = f->BillardGraph->Image();
-        const std::vector<int> contacts = ContactsBandes(f->Moteur);
+        const QImage avec = f->BillardGraph()->Image();
+        const std::vector<int> contacts = ContactsBandes(f->Moteur());
         QVERIFY(!contacts.empty());
         int differents = 0;
         for (int y = 0; y < avec.height(); ++y)

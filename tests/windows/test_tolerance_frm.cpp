@@ -8,6 +8,10 @@
 #include "ui/EHVI3_ehvi.h"
 #include "support/Actions.h"
 #include "support/DialoguesScriptes.h"
+#include "support/FenetrePrincipale.h"
+#include "support/Processus.h"
+#include "dessin/TexteCoup.h"
+#include "windows/LienDbAlv.h"
 #include "windows/Main.h"
 
 #include <QApplication>
@@ -16,7 +20,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
-#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -41,11 +44,9 @@ QString Groupe(qint64 n) {
 
 } // namespace
 
-class TestToleranceFrm : public QObject {
+class TestToleranceFrm : public TTestFenetre {
     Q_OBJECT
 
-    std::unique_ptr<TDialoguesScriptes> D;
-    std::unique_ptr<TMainFrm> F;
     TToleranceFrm* T = nullptr;
 
     void Comptes(int e, int h, int a, int v, int i, int m) {
@@ -90,12 +91,12 @@ class TestToleranceFrm : public QObject {
         }
         g.Nombres = {T->eUD->value(), T->hUD->value(), T->aUD->value(),
                      T->vUD->value(), T->iUD->value(), T->mUD->value()};
-        auto copie = std::make_unique<TBillardAlveran>(F->Moteur);
+        auto copie = std::make_unique<TBillardAlveran>(F->Moteur());
         return EvalueTolerance(*copie, g).NbReussis;
     }
 
     void VerifieCentres() {
-        const TBillardAlveran& m = F->Moteur;
+        const TBillardAlveran& m = F->Moteur();
         QCOMPARE(m.Coup.Effet, T->Centres[0]);
         QCOMPARE(m.Coup.Hauteur, T->Centres[1]);
         QCOMPARE(m.Coup.AngleOx, T->Centres[2]);
@@ -106,11 +107,8 @@ class TestToleranceFrm : public QObject {
 
   private slots:
     void init() {
-        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
-        D = std::make_unique<TDialoguesScriptes>();
-        F = std::make_unique<TMainFrm>(D.get());
-        F->CreeFenetres();
-        T = F->ToleranceFrm.get();
+        QVERIFY(OuvreFenetre({.Locale = QLocale(QLocale::French, QLocale::France)}));
+        T = F->ToleranceFrm();
         // The texts below are those of a machine where a trial takes 0.1 s, on one thread.
         T->MesureDuree = false;
         T->DureeTirMs = 100;
@@ -118,11 +116,7 @@ class TestToleranceFrm : public QObject {
         T->eUDClick();
     }
 
-    void cleanup() {
-        F.reset();
-        D.reset();
-        QLocale::setDefault(QLocale::c());
-    }
+    void cleanup() { FermeFenetre(); }
 
     // --- Texts and the grid's size ----------------------------------------------------------
 
@@ -171,20 +165,22 @@ class TestToleranceFrm : public QObject {
     }
 
     void valeursCentralesDepuisLaFenetrePrincipale() {
-        F->Ehvi1->SetVitesse(250);
-        F->Moteur.Coup.m = 480.5;
-        F->Moteur.Trajets[1][0].Position = {};
+        F->Ehvi1()->SetVitesse(250);
+        TCoupQueue coup = F->Coup();
+        coup.m = 480.5;
+        F->FixeCoup(coup);
+        F->Moteur().Trajets[1][0].Position = {};
         T->FormActivate();
         QCOMPARE(T->vTxt->text(), QStringLiteral("250"));
         QCOMPARE(T->mTxt->text(), QStringLiteral("480,5"));
         // Twelve digits shown: the aim reads back to within the last of them (the exact value is
         // what an untouched field fires).
-        QVERIFY(std::abs(QLocale().toDouble(T->aTxt->text()) - F->BillardGraph->AngleViseeDeg()) <
+        QVERIFY(std::abs(QLocale().toDouble(T->aTxt->text()) - F->BillardGraph()->AngleViseeDeg()) <
                 1e-9);
         // The ball positions went into the engine, resting on the cloth.
         const TPointTable p = F->BilleMoteur(1)->PosCm();
-        QCOMPARE(F->Moteur.Trajets[1][0].Position.x, p.x);
-        QCOMPARE(F->Moteur.Trajets[1][0].Position.z, F->Moteur.Fisik.RayonBilles());
+        QCOMPARE(F->Moteur().Trajets[1][0].Position.x, p.x);
+        QCOMPARE(F->Moteur().Trajets[1][0].Position.z, F->Moteur().Fisik.RayonBilles());
     }
 
     void valeursCentralesDesLAffichage() {
@@ -234,7 +230,7 @@ class TestToleranceFrm : public QObject {
     void masseTroisSurUnCoupToujoursReussi() {
         CoupSur();
         Comptes(1, 1, 1, 1, 1, 3);
-        F->Moteur.Coup.Effet = 7; // not a central value: the end of the run puts the centres back
+        F->Moteur().Coup.Effet = 7; // not a central value: the end of the run puts the centres back
         QSignalSpy fin(T, &TToleranceFrm::EvaluationTerminee);
         T->DemarreBtn->click();
         QVERIFY(!T->DemarreBtn->isEnabled());
@@ -273,7 +269,7 @@ class TestToleranceFrm : public QObject {
         T->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(T));
         Comptes(40, 40, 40, 2, 2, 0); // 81³ × 25 trials: minutes of work
-        F->Moteur.Coup.Vq = 1;
+        F->Moteur().Coup.Vq = 1;
         const QString estimationInitiale = T->TempsLbl->text();
         QSignalSpy fin(T, &TToleranceFrm::EvaluationTerminee);
         T->DemarreBtn->click();
@@ -293,7 +289,7 @@ class TestToleranceFrm : public QObject {
         QVERIFY(T->DemarreBtn->isEnabled());
         QVERIFY(QApplication::overrideCursor() == nullptr);
         VerifieCentres();
-        QCOMPARE(F->Moteur.Coup.Vq, 430.0);
+        QCOMPARE(F->Moteur().Coup.Vq, 430.0);
         // The estimate was refreshed while running (not the initial one any more).
         QVERIFY(T->TempsLbl->text() != estimationInitiale);
     }
@@ -302,10 +298,11 @@ class TestToleranceFrm : public QObject {
 
     void memeCompteQueLaLigneDeCommandeSurLeMemeFichier() {
         const QString fichier = QStringLiteral(ALVERAN_SOURCE_DIR "/samples/defaut.alv");
-        QProcess cli;
-        cli.start(QStringLiteral(ALVERAN_CLI), {QStringLiteral("tolerance"), fichier});
-        QVERIFY(cli.waitForFinished(AttenteMax));
-        const QJsonObject attendu = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+        const processus::TExecution cli =
+            processus::Lance(ALVERAN_CLI, {"tolerance", fichier.toStdString()});
+        QCOMPARE(cli.Statut, 0);
+        const QJsonObject attendu =
+            QJsonDocument::fromJson(QByteArray::fromStdString(cli.Sortie)).object();
         QVERIFY(attendu.contains(QStringLiteral("NbReussis")));
 
         D->AjouteReponse(fichier);
