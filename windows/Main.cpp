@@ -104,6 +104,7 @@ TMainFrm::TMainFrm(TDialogues* dialogues, QWidget* parent)
 
     CreeActions();
     CreeActionsTrajectoire();
+    CreeActionTentative();
     FChances = new TChancesCoup(*this, this);
     connect(FChances, &TChancesCoup::Resultat, this, [this](const QString& ligne) {
         FTexteResultat += (FTexteResultat.isEmpty() ? QString() : QStringLiteral("\r")) + ligne;
@@ -434,6 +435,7 @@ void TMainFrm::CreeMenus() {
     fichier->addSeparator();
     fichier->addAction(ImporterTrajectoireMnu);
     fichier->addAction(AjusterCoupMnu);
+    fichier->addAction(ComparerTentativeMnu);
     fichier->addSeparator();
     QMenu* dbAlv = fichier->addMenu(QStringLiteral("Sauvegarde dbAlv"));
     dbAlv->addAction(dbAlvAutoMnu);

@@ -41,6 +41,9 @@ class TEditVectFrm;
 
 /// The result line of a shot fitted to a tracked one: its RMSE against the samples (cm).
 QString TexteEcartMesure(double rmse, const QLocale& locale);
+/// The result text's lines of an attempt against the stroke meant: the cushions reached, then
+/// the distance at each cushion both reached.
+QStringList TextesComparaison(const struct TComparaisonTentative& c, const QLocale& locale);
 
 class TMainFrm : public QMainWindow, public TServicesMain {
     Q_OBJECT
@@ -218,6 +221,13 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     QAction* ImporterTrajectoireMnu = nullptr;
     QAction* AjusterCoupMnu = nullptr;
 
+    // An attempt against the stroke meant (MainTentative.cpp).
+    /// Reads a tracked attempt and draws it over the current stroke fired as lines, with the
+    /// cue ball's distance to it at each cushion, also listed in the result text. The balls and
+    /// the stroke are kept. A file refused says why in a box.
+    bool CompareTentative(const QString& nom);
+    QAction* ComparerTentativeMnu = nullptr;
+
   protected:
     bool eventFilter(QObject* objet, QEvent* evenement) override;
     void showEvent(QShowEvent* evenement) override;
@@ -290,6 +300,7 @@ class TMainFrm : public QMainWindow, public TServicesMain {
 
     // Tracked shots.
     void CreeActionsTrajectoire();
+    void CreeActionTentative();
     std::unique_ptr<TCoupMesure> FCoupMesure; ///< the loaded tracked shot, ready for fitting
     std::unique_ptr<TTacheFond> FTacheAjustement;
     int FNumeroMesure = 0;    ///< changes with every tracked shot loaded or forgotten

@@ -102,6 +102,7 @@ void TMainFrm::OublieTrajectoire() {
     ++FNumeroMesure;
     FEcartMesure = -1.0;
     BillardGraph->FixeReleves({});
+    BillardGraph->FixeComparaison(std::nullopt);
     AjusterCoupMnu->setEnabled(false);
 }
 
