@@ -24,12 +24,12 @@ QString NomBande(bool longue) {
 
 QStringList TextesComparaison(const TComparaisonTentative& c, const QLocale& locale) {
     QStringList lignes;
-    lignes << QStringLiteral("Tentative : %1 bande(s) touchée(s), le coup voulu en touche %2")
+    lignes << QStringLiteral("Tentative : %1 bande(s), coup voulu : %2")
                   .arg(c.NbBandesTentative)
                   .arg(c.NbBandesIdeal);
     for (std::size_t k = 0; k < c.Ecarts.size(); ++k) {
         const TEcartBande& e = c.Ecarts[k];
-        QString ligne = QStringLiteral("  bande %1 (%2) : écart %3 cm")
+        QString ligne = QStringLiteral("- bande %1 (%2) : %3 cm")
                             .arg(k + 1)
                             .arg(NomBande(e.Ideal.Longue), locale.toString(e.Distance, 'f', 1));
         if (e.Tentative.Longue != e.Ideal.Longue)

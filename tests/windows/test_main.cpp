@@ -162,7 +162,7 @@ class TestMain : public QObject {
         const QString attendu = QStringLiteral(
             "&Fichier\n  Charger une position\n  Sauvegarder une position\n  Sauver l'image\n"
             "  Exporter le schéma du coup\n  -\n"
-            "  Importer une trajectoire mesurée…\n  Ajuster le coup\n  -\n"
+            "  Importer une trajectoire mesurée…\n  Ajuster le coup\n  Comparer une tentative au coup voulu…\n  -\n"
             "  Sauvegarde dbAlv\n    [ ] Auto\n    -\n    [x] Queue\n    [ ] Vitesse et Rotation\n"
             "  -\n  Paramètres physiques\n"
             "&Edition\n  Vue Numérique\n  Calibrage\n  Evaluation de la tolérance du point\n"

@@ -81,9 +81,9 @@ class TestTentative : public QObject {
         QCOMPARE(F->Moteur.Coup.AngleOx, angle);
         QVERIFY(F->BillardGraph->RelevesAffiches());
         QVERIFY(F->PointLbl->text().contains(
-            QStringLiteral("Tentative : %1 bande(s) touchée(s), le coup voulu en touche %1")
+            QStringLiteral("Tentative : %1 bande(s), coup voulu : %1")
                 .arg(bandes)));
-        QVERIFY(F->PointLbl->text().contains(QStringLiteral("bande 1 (")));
+        QVERIFY(F->PointLbl->text().contains(QStringLiteral("- bande 1 (")));
 
         // Delete forgets the attempt as it forgets a tracked shot.
         QTest::keyClick(F.get(), Qt::Key_Delete);
