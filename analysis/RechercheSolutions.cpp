@@ -3,6 +3,7 @@
 #include "analysis/ComdbAlv.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <numbers>
 #include <set>
@@ -30,12 +31,33 @@ std::string VerifieAxe(const TAxeRecherche& axe, const char* nom) {
     return {};
 }
 
+/// Significant digits a grid value keeps, counted at the axis' largest magnitude.
+constexpr int ChiffresGrille = 12;
+
+/// `v` rounded to the decimals that ChiffresGrille digits give at the magnitude `ampleur`: the
+/// binary noise of sums and products goes (0.8 × 3.075 is 2.4600000000000004, −180 + k × 0.1
+/// drifts), so that a grid value is the decimal the user typed or would type, and prints so.
+double ArrondiGrille(double v, double ampleur) {
+    if (!std::isfinite(v) || !(ampleur > 0) || !std::isfinite(ampleur)) return v;
+    const int decimales =
+        std::clamp(ChiffresGrille - 1 - static_cast<int>(std::floor(std::log10(ampleur))), 0, 17);
+    if (std::abs(v) >= 1e21) return v;
+    char tampon[64];
+    const auto fin =
+        std::to_chars(tampon, tampon + sizeof tampon, v, std::chars_format::fixed, decimales);
+    if (fin.ec != std::errc()) return v;
+    double arrondi = v;
+    std::from_chars(tampon, fin.ptr, arrondi);
+    return arrondi == 0.0 ? 0.0 : arrondi; // no "-0"
+}
+
 } // namespace
 
 TGrilleRecherche GrilleRechercheDefaut(double rayon) {
     TGrilleRecherche g;
     g.AngleOx = {-180.0, 180.0, 0.5};
-    g.Effet = {-0.8 * rayon, 0.8 * rayon, 9};
+    const double bord = ArrondiGrille(0.8 * rayon, 0.8 * rayon);
+    g.Effet = {-bord, bord, 9};
     g.Hauteur = g.Effet;
     g.Vq = {150.0, 650.0, 6};
     return g;
@@ -82,17 +104,20 @@ std::string VerifieGrilleRecherche(const TGrilleRecherche& grille) {
 
 std::vector<double> ValeursVisee(const TAxeVisee& axe) {
     std::vector<double> valeurs(static_cast<size_t>(NbVisees(axe)));
+    const double ampleur = std::max(std::abs(axe.De), std::abs(axe.A));
     for (size_t k = 0; k < valeurs.size(); ++k)
-        valeurs[k] = axe.De + static_cast<double>(k) * axe.Pas;
+        valeurs[k] = ArrondiGrille(axe.De + static_cast<double>(k) * axe.Pas, ampleur);
     return valeurs;
 }
 
 std::vector<double> ValeursAxe(const TAxeRecherche& axe) {
     std::vector<double> valeurs(static_cast<size_t>(std::max(axe.N, 1)));
-    valeurs[0] = axe.De;
+    const double ampleur = std::max(std::abs(axe.De), std::abs(axe.A));
+    valeurs[0] = ArrondiGrille(axe.De, ampleur);
     for (size_t k = 1; k < valeurs.size(); ++k)
-        valeurs[k] =
-            std::lerp(axe.De, axe.A, static_cast<double>(k) / static_cast<double>(axe.N - 1));
+        valeurs[k] = ArrondiGrille(
+            std::lerp(axe.De, axe.A, static_cast<double>(k) / static_cast<double>(axe.N - 1)),
+            ampleur);
     return valeurs;
 }
 
@@ -129,6 +154,13 @@ bool CoupHorsBille(const TBillardAlveran& moteur, double effet, double hauteur) 
     return effet * effet + hauteur * hauteur > moteur.Fisik.RayonBilles2;
 }
 
+bool PointeHorsGrille(const TBillardAlveran& moteur, double effet, double hauteur) {
+    // The rim left out too: a tip on the ball's outline only grazes it, and whether a grid's
+    // corner lands a hair inside or outside the outline is a matter of the last bit of its
+    // decimals (0.8 R and 0.6 R make exactly R).
+    return effet * effet + hauteur * hauteur > moteur.Fisik.RayonBilles2 * (1 - 1e-12);
+}
+
 namespace {
 
 int64_t NbBlocs(const TDimensionsRecherche& d) {
@@ -157,8 +189,8 @@ int64_t NbCoupsATirer(const TBillardAlveran& moteur, const TValeursRecherche& v,
         const int64_t fin = std::min(debut + TailleBlocRecherche, d.NbPoints());
         for (int64_t indice = debut; indice < fin; ++indice) {
             const auto i = d.Indices(indice);
-            if (!CoupHorsBille(moteur, v.Effets[static_cast<size_t>(i[1])],
-                               v.Hauteurs[static_cast<size_t>(i[2])]))
+            if (!PointeHorsGrille(moteur, v.Effets[static_cast<size_t>(i[1])],
+                                  v.Hauteurs[static_cast<size_t>(i[2])]))
                 ++n;
         }
     }
@@ -205,7 +237,7 @@ bool TRechercheSolutions::Bloc(TBillardAlveran& moteur, int64_t rang) {
     moteur.ArretIssueDecidee = true;
     for (int64_t indice = debut; indice < fin; ++indice) {
         PlaceCoupRecherche(moteur, FValeurs, FDimensions, indice);
-        if (CoupHorsBille(moteur, moteur.Coup.Effet, moteur.Coup.Hauteur)) continue;
+        if (PointeHorsGrille(moteur, moteur.Coup.Effet, moteur.Coup.Hauteur)) continue;
         moteur.Trajets[1][0] = FDepart;
         moteur.TireCoup();
         ++tires;

@@ -102,8 +102,11 @@ TValeursRecherche ValeursRecherche(const TGrilleRecherche& grille);
 /// inclination and cue mass stay the engine's).
 void PlaceCoupRecherche(TBillardAlveran& moteur, const TValeursRecherche& valeurs,
                         const TDimensionsRecherche& dimensions, int64_t indice);
-/// True when the tip misses the ball (E² + H² > R²): such strokes are not fired.
+/// True when the tip misses the ball (E² + H² > R²): the strike cannot be solved.
 bool CoupHorsBille(const TBillardAlveran& moteur, double effet, double hauteur);
+/// The grid points a search does not fire: the tip off the ball or on its very outline
+/// (E² + H² ≥ R², to within rounding).
+bool PointeHorsGrille(const TBillardAlveran& moteur, double effet, double hauteur);
 
 /// A share of the strokes: the blocks of TailleBlocRecherche consecutive grid points whose rank
 /// is Indice modulo Nombre.

@@ -23,19 +23,22 @@ std::string_view SansBom(std::string_view texte) {
     return texte.substr(0, bom.size()) == bom ? texte.substr(bom.size()) : texte;
 }
 
-/// "t,bille,x,y", blanks around the names and letter case aside.
-bool EstEnTete(std::string_view ligne) {
+/// "t,bille,x,y", blanks around the names and letter case aside; or "t;bille;x;y", as a
+/// spreadsheet under French settings writes CSV, its numbers then with a decimal comma.
+/// `separateur` gets the header's separator.
+bool EstEnTete(std::string_view ligne, char& separateur) {
     std::string compacte;
     for (char c : ligne)
         if (c != ' ' && c != '\t' && c != '\r')
             compacte += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return compacte == EnTete;
+    separateur = compacte == "t;bille;x;y" ? ';' : ',';
+    return compacte == EnTete || separateur == ';';
 }
 
-std::vector<std::string_view> Champs(std::string_view ligne) {
+std::vector<std::string_view> Champs(std::string_view ligne, char separateur) {
     std::vector<std::string_view> champs;
     for (;;) {
-        const auto virgule = ligne.find(',');
+        const auto virgule = ligne.find(separateur);
         champs.push_back(SansBlancs(ligne.substr(0, virgule)));
         if (virgule == std::string_view::npos) return champs;
         ligne.remove_prefix(virgule + 1);
@@ -47,17 +50,24 @@ std::string Ligne(int numero) {
 }
 
 /// The four fields of one data line into `releve` and `bille`; an error text otherwise.
-std::string LitLigne(std::string_view ligne, int numero, TReleve& releve, int& bille) {
-    const auto champs = Champs(ligne);
+std::string LitLigne(std::string_view ligne, int numero, char separateur, TReleve& releve,
+                     int& bille) {
+    const auto champs = Champs(ligne, separateur);
     if (champs.size() != 4)
         return Ligne(numero) + "4 valeurs attendues (t,bille,x,y), " +
                std::to_string(champs.size()) + " trouvées";
     static constexpr const char* Noms[4] = {"t", "bille", "x", "y"};
     double valeurs[4] = {};
-    for (int k = 0; k < 4; ++k)
-        if (!LitNombre(champs[k], valeurs[k]))
+    for (int k = 0; k < 4; ++k) {
+        // Between semicolons the decimal separator is a comma (a point is read too).
+        std::string nombre(champs[k]);
+        if (separateur == ';')
+            for (char& c : nombre)
+                if (c == ',') c = '.';
+        if (!LitNombre(nombre, valeurs[k]))
             return Ligne(numero) + "valeur non numérique pour " + Noms[k] + " : « " +
                    Extrait(champs[k]) + " »";
+    }
     if (valeurs[1] != 1 && valeurs[1] != 2 && valeurs[1] != 3)
         return Ligne(numero) + "bille inconnue « " + Extrait(champs[1]) + " » (1, 2 ou 3 attendu)";
     bille = static_cast<int>(valeurs[1]);
@@ -128,6 +138,7 @@ TLectureTrajectoire LitTrajectoireMesuree(std::string_view texte, const TPARAMPH
     auto& billes = lecture.Trajectoire.Billes;
     texte = SansBom(texte);
     bool enTeteLu = false;
+    char separateur = ',';
     int numero = 0;
     std::vector<TTempsLigne> temps;
     while (!texte.empty()) {
@@ -137,7 +148,7 @@ TLectureTrajectoire LitTrajectoireMesuree(std::string_view texte, const TPARAMPH
         ++numero;
         if (ligne.empty()) continue;
         if (!enTeteLu) {
-            if (!EstEnTete(ligne)) {
+            if (!EstEnTete(ligne, separateur)) {
                 lecture.Erreur = Ligne(numero) + "en-tête « t,bille,x,y » attendu, « " +
                                  Extrait(ligne) + " » trouvé";
                 return lecture;
@@ -147,7 +158,7 @@ TLectureTrajectoire LitTrajectoireMesuree(std::string_view texte, const TPARAMPH
         }
         TReleve r;
         int bille = 0;
-        lecture.Erreur = LitLigne(ligne, numero, r, bille);
+        lecture.Erreur = LitLigne(ligne, numero, separateur, r, bille);
         if (lecture.Erreur.empty()) lecture.Erreur = VerifiePlace(r, bille, numero, fisik);
         if (lecture.Erreur.empty() && !billes[bille].empty() && r.t < billes[bille].back().t)
             lecture.Erreur = Ligne(numero) + "le temps de la bille " + std::to_string(bille) +

@@ -2,7 +2,9 @@
 //
 // The shot's diagram without the window, painted by the same code as the main window's export:
 // the file is fired as `shot` fires it and the picture written; the shot's JSON is printed.
-// Engine ball 1 is drawn white, ball 2 red, ball 3 yellow, as with the white cue ball.
+// The balls are coloured as the file's cue ball says (key BilleJoueur): engine ball 1 white,
+// ball 2 red, ball 3 yellow with the white cue ball (and when the file does not say); yellow,
+// white, red with the yellow one.
 
 #include "cli/CmdShot.h"
 #include "cli/Commandes.h"
@@ -64,6 +66,8 @@ std::string CmdDraw(const TArguments& arguments) {
 
     TSchemaCoup schema;
     schema.Moteur = moteur.get();
+    if (moteur->BilleJoueur == bjJaune)
+        schema.Couleurs = {QColor(Qt::yellow), QColor(Qt::white), QColor(Qt::red)};
     const QLocale locale;
     schema.Legende = LegendeCoup(*moteur, TexteResultat(ResultatMoteur(*moteur), locale), locale);
     QString erreur;

@@ -279,7 +279,8 @@ QImage DessineCarteChances(const TGrilleRecherche& grille, const TCoupeCarte& co
     DessineAxes(p, g, v, grille);
     p.setFont(Police(13, true));
     p.drawText(QRect(g.Zone.left(), 4, largeur - g.Zone.left(), 20), Qt::AlignLeft,
-               Titre(v, coupe) + QStringLiteral(" — réussite (%1)").arg(joueur));
+               Titre(v, coupe).section(QStringLiteral(" : "), 0, 0) +
+                   QStringLiteral(" : réussite (%1)").arg(joueur));
     DessineLegende(p, QPoint(g.Zone.right() + 21, MargeHaut), legende);
     return image;
 }

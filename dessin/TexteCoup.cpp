@@ -31,6 +31,12 @@ QString TexteDistance(double valeur, const QLocale& locale) {
     return groupee.toString(valeur, 'f', 3);
 }
 
+QString TexteCaracteristique(double valeur, const QLocale& locale) {
+    // The mark of a distance that could not be computed is not a distance.
+    if (valeur == CaracteristiqueNonCalculee) return QStringLiteral("—");
+    return TexteDistance(valeur, locale);
+}
+
 QString TexteResultat(const TResultatCoup& r, const QLocale& locale) {
     const QString cr = QStringLiteral("\r");
     QString texte;
@@ -44,8 +50,8 @@ QString TexteResultat(const TResultatCoup& r, const QLocale& locale) {
     texte += cr;
     if (r.Contre) texte += QStringLiteral("- Contre détecté") + cr;
     texte += QStringLiteral("- ") + QString::number(r.Bandes) + QStringLiteral(" bandes") + cr;
-    texte += QStringLiteral("- D13 : ") + TexteDistance(r.D13, locale) + cr;
-    texte += QStringLiteral("- P13 : ") + TexteDistance(r.P13, locale) + cr;
+    texte += QStringLiteral("- D13 : ") + TexteCaracteristique(r.D13, locale) + cr;
+    texte += QStringLiteral("- P13 : ") + TexteCaracteristique(r.P13, locale) + cr;
     texte += QStringLiteral("- d : ") + TexteDistance(r.d, locale) + cr;
     if (!r.BillesEnMouvement.isEmpty())
         texte += (r.BillesEnMouvement.size() == 1 ? QStringLiteral("- bille ")
@@ -80,4 +86,21 @@ QString TexteQueue(const TBillardAlveran& moteur, const QLocale& locale) {
         .arg(nombre(moteur.Coup.Effet, 2), nombre(moteur.Coup.Hauteur, 2),
              nombre(moteur.Coup.Vq, 0), nombre(moteur.Coup.AngleTapis * degres, 1),
              nombre(moteur.Coup.m, 0), nombre(moteur.Coup.AngleOx * degres, 2));
+}
+
+QString TexteQueueInsoluble(const TBillardAlveran& moteur, const QLocale& locale) {
+    const TCoupQueue& c = moteur.Coup;
+    const double R2 = moteur.Fisik.RayonBilles2;
+    if (c.Effet * c.Effet + c.Hauteur * c.Hauteur > R2)
+        return QStringLiteral("choc Queue-bille insoluble : la queue frappe hors de la bille "
+                              "(effet %1 cm, hauteur %2 cm, rayon %3 cm)")
+            .arg(locale.toString(c.Effet, 'g', 6), locale.toString(c.Hauteur, 'g', 6),
+                 locale.toString(moteur.Fisik.RayonBilles(), 'g', 6));
+    if (c.AngleTapis != 0.0)
+        return QStringLiteral("choc Queue-bille insoluble (probablement du fait de "
+                              "l'inclinaison de la queue)");
+    // Level cue, tip on the ball: only the cue's mass against the ball's is left.
+    return QStringLiteral("choc Queue-bille insoluble : la masse de la queue (%1 g) est trop "
+                          "grande devant celle de la bille (%2 g)")
+        .arg(locale.toString(c.m, 'g', 6), locale.toString(moteur.Fisik.MasseBilles, 'g', 6));
 }

@@ -25,6 +25,8 @@ struct TResultatCoup {
 QString TexteDuree(double secondes);
 /// A distance with three decimals, grouped thousands and at most 15 significant digits.
 QString TexteDistance(double valeur, const QLocale& locale);
+/// A characteristic's distance, or "—" when it could not be computed.
+QString TexteCaracteristique(double valeur, const QLocale& locale);
 /// The result text: one line per fact, every line (the last included) ending with a CR.
 QString TexteResultat(const TResultatCoup& r, const QLocale& locale);
 
@@ -35,3 +37,7 @@ TResultatCoup ResultatMoteur(const TBillardAlveran& moteur);
 /// The stroke in one line: "Effet 0,62 cm  Hauteur 1,17 cm  Vitesse 430 cm/s  Inclinaison
 /// 0,0°  Masse 520 g  Visée 98,64°".
 QString TexteQueue(const TBillardAlveran& moteur, const QLocale& locale);
+
+/// Why the cue strike could not be solved, in the player's terms: the tip off the ball, the
+/// cue's inclination, or a cue too heavy for the ball.
+QString TexteQueueInsoluble(const TBillardAlveran& moteur, const QLocale& locale);

@@ -38,6 +38,11 @@ struct TRapportLecture {
 /// bound holds (dtAnal not a positive number, or a bound beyond the normal doubles).
 double CarreVitesseLente(double D, double dtAnal);
 
+/// Which table ball a position file says is engine ball 1. The physics does not depend on it
+/// (ball 1 is always the cue ball); pictures colour the balls by it: white cue ball: white,
+/// red, yellow; yellow cue ball: yellow, white, red.
+enum TBilleJoueur : int8_t { bjInconnue, bjBlanche, bjJaune };
+
 class TBillardAlveran : public TAlveranMouvements {
   public:
     static constexpr int NbEnrMax = 1200;    ///< last record index
@@ -66,7 +71,10 @@ class TBillardAlveran : public TAlveranMouvements {
 
     int32_t NbEnr = 0;      ///< index of the last record written
     std::string NomFichier; ///< last position file read or written
-    int64_t NbPas = 0;      ///< analysis steps of the last computation (for measurements)
+    /// The cue ball's colour, written to position files when known and set by reading one
+    /// (bjInconnue when the file does not say).
+    TBilleJoueur BilleJoueur = bjInconnue;
+    int64_t NbPas = 0; ///< analysis steps of the last computation (for measurements)
     /// Analysis steps after which this engine cuts a shot short: NbPasMax, or fewer where only
     /// the start of shots matters (fuzzing, which must try many inputs a second).
     int64_t NbPasLimite = NbPasMax;

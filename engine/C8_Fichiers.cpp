@@ -17,6 +17,25 @@ constexpr const char* SectionQueue = "Queue";
 constexpr const char* SectionPositions = "Positions";
 constexpr const char* SectionVitesses = "Vitesses";
 constexpr const char* SectionRotations = "Rotations";
+/// The cue ball's colour, in the "Positions" section; readers that do not know the key skip it.
+constexpr const char* CleBilleJoueur = "BilleJoueur";
+
+void EcritBilleJoueur(TProfilIni& ini, TBilleJoueur bille) {
+    if (bille == bjInconnue) return;
+    ini.Ecrit(SectionPositions, CleBilleJoueur, bille == bjJaune ? "jaune" : "blanche");
+}
+
+/// "jaune" or "blanche" in any letter case, blanks around allowed; anything else: unknown.
+TBilleJoueur LitBilleJoueur(const std::optional<std::string>& valeur) {
+    if (!valeur) return bjInconnue;
+    std::string t;
+    for (char c : *valeur)
+        if (c != ' ' && c != '\t')
+            t.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+    if (t == "jaune") return bjJaune;
+    if (t == "blanche") return bjBlanche;
+    return bjInconnue;
+}
 
 /// The stroke keys of the "Queue" section, in file order.
 struct TCleQueue {
@@ -142,6 +161,7 @@ int TBillardAlveran::EcritPositionQueue(const std::string& nom, std::string& err
         for (const TCleQueue& cle : ClesQueue)
             ini.Ecrit(SectionQueue, cle.Nom, TexteNombre(Coup.*cle.Champ));
         EcritVecteurs(ini, *this, SectionPositions, 'P');
+        EcritBilleJoueur(ini, BilleJoueur);
     });
     if (!ok) return 0;
     NomFichier = nom;
@@ -153,6 +173,7 @@ int TBillardAlveran::EcritPositionVitesses(const std::string& nom, std::string& 
         EcritVecteurs(ini, *this, SectionPositions, 'P');
         EcritVecteurs(ini, *this, SectionVitesses, 'V');
         EcritVecteurs(ini, *this, SectionRotations, 'R');
+        EcritBilleJoueur(ini, BilleJoueur);
     });
     if (!ok) return 0;
     NomFichier = nom;
@@ -187,6 +208,7 @@ int TBillardAlveran::LitPosition(const std::string& nom, TRapportLecture& rappor
         AjouteClesVecteur(cles, SectionVitesses, 'V');
         AjouteClesVecteur(cles, SectionRotations, 'R');
     }
+    cles.push_back({SectionPositions, CleBilleJoueur, {}});
     // A missing file reads as an empty one: every key takes its default. A file that is
     // there but cannot be read (a folder, no permission, an I/O error, far too large)
     // changes nothing.
@@ -214,6 +236,7 @@ int TBillardAlveran::LitPosition(const std::string& nom, TRapportLecture& rappor
         prise.Vecteurs(*this, 'R');
     }
     rapport.NbValeurs = prise.NbValeurs();
+    BilleJoueur = LitBilleJoueur(cles.back().Valeur);
     NomFichier = nom;
     return variante;
 }

@@ -23,9 +23,23 @@ install_missing() {
     fi
 }
 
+# The build folder of each preset (the presets' binaryDir).
+preset_dir() {
+    case "$1" in
+        release) echo build ;;
+        *) echo "build-$1" ;;
+    esac
+}
+
+configure_preset() {
+    local preset="$1"
+    bash "$ROOT/scripts/cache-etranger" "$ROOT" "$ROOT/$(preset_dir "$preset")"
+    cmake --preset "$preset" >/dev/null
+}
+
 build_preset() {
     local preset="$1"; shift
-    cmake --preset "$preset" >/dev/null
+    configure_preset "$preset"
     cmake --build --preset "$preset" "$@"
 }
 

@@ -373,6 +373,7 @@ bool TCIBillardHor3B::AttendEnPause(int& i, int nbEnr) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     Relecture.Pas = 0;
+    if (montree && !Arret && OnRepriseRelecture) OnRepriseRelecture();
     return !Arret;
 }
 

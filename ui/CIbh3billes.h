@@ -52,6 +52,8 @@ class TCIBillardHor3B : public TCIBillardHor {
     /// Raised with the record shown each time a paused replay shows a record (on pausing and
     /// at every step).
     std::function<void(int)> OnEtapeRelecture;
+    /// Raised when a paused replay runs on again (what was said of the pause is then stale).
+    std::function<void()> OnRepriseRelecture;
     bool RelectureEnCours() const { return FRelectureEnCours; }
     /// The record the balls show during a replay.
     int EtapeRelecture() const { return FEtapeRelecture; }

@@ -1,7 +1,9 @@
 #include "ui/Dialogues.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QSettings>
 
 void TDialoguesQt::Message(QWidget* parent, const QString& titre, const QString& texte,
                            TTypeMessage type) {
@@ -21,9 +23,23 @@ bool TDialoguesQt::Question(QWidget* parent, const QString& titre, const QString
 
 namespace {
 
+/// The folder of the last file chosen, kept between runs in the user's Qt settings.
+constexpr const char* CleDernierDossier = "dialogues/dernierDossier";
+
+/// The dialog opens where the player last chose a file (when that folder still exists).
+void OuvreDansLeDernierDossier(QFileDialog& dialogue) {
+    const QString dossier = QSettings().value(QString::fromLatin1(CleDernierDossier)).toString();
+    if (!dossier.isEmpty() && QFileInfo(dossier).isDir()) dialogue.setDirectory(dossier);
+}
+
+void RetientDossier(const QString& fichier) {
+    QSettings().setValue(QString::fromLatin1(CleDernierDossier), QFileInfo(fichier).absolutePath());
+}
+
 std::optional<TChoixFichier> Dialogue(QWidget* parent, const QStringList& filtres,
                                       QFileDialog::AcceptMode mode) {
     QFileDialog dialogue(parent);
+    OuvreDansLeDernierDossier(dialogue);
     dialogue.setAcceptMode(mode);
     dialogue.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
                                                          : QFileDialog::ExistingFile);
@@ -35,6 +51,7 @@ std::optional<TChoixFichier> Dialogue(QWidget* parent, const QStringList& filtre
     if (dialogue.exec() != QDialog::Accepted) return std::nullopt;
     const QStringList noms = dialogue.selectedFiles();
     if (noms.isEmpty() || noms.first().isEmpty()) return std::nullopt;
+    RetientDossier(noms.first());
     TChoixFichier choix;
     choix.Nom = noms.first();
     choix.IndiceFiltre =
@@ -56,10 +73,13 @@ std::optional<TChoixFichier> TDialoguesQt::FichierAOuvrir(QWidget* parent,
 
 QStringList TDialoguesQt::FichiersAOuvrir(QWidget* parent, const QStringList& filtres) {
     QFileDialog dialogue(parent);
+    OuvreDansLeDernierDossier(dialogue);
     dialogue.setAcceptMode(QFileDialog::AcceptOpen);
     dialogue.setFileMode(QFileDialog::ExistingFiles);
     dialogue.setNameFilters(filtres);
     if (!filtres.isEmpty()) dialogue.selectNameFilter(filtres.first());
     if (dialogue.exec() != QDialog::Accepted) return {};
-    return dialogue.selectedFiles();
+    const QStringList noms = dialogue.selectedFiles();
+    if (!noms.isEmpty()) RetientDossier(noms.first());
+    return noms;
 }

@@ -1,4 +1,5 @@
 #include "windows/AjusteConstantes.h"
+#include "windows/ParamPhysBox.h"
 
 #include "analysis/LectureBornee.h"
 #include "analysis/TrajectoireMesuree.h"
@@ -84,7 +85,8 @@ TAjusteConstantesFrm::TAjusteConstantesFrm(TServicesMain& services, QWidget* par
     auto* grille = new QGridLayout;
     int k = 0;
     for (int indice : IndicesProposes()) {
-        auto* boite = new QCheckBox(QString::fromLatin1(TPARAMPHYS::Noms[indice]), this);
+        auto* boite = new QCheckBox(LibelleConstante(indice), this);
+        boite->setToolTip(QString::fromLatin1(TPARAMPHYS::Noms[indice]));
         boite->setObjectName(QString::fromLatin1(TPARAMPHYS::Noms[indice]));
         boite->setChecked(CocheeAuDepart(indice));
         grille->addWidget(boite, k / 3, k % 3);
@@ -230,8 +232,8 @@ void TAjusteConstantesFrm::Termine() {
         lignes << QStringLiteral("Hors ajustement (%1 coups), médiane : ").arg(t.Gardes.size()) +
                       Cm(Mediane(Rmses(h.Avant))) + fleche + Cm(Mediane(Rmses(h.Apres)));
     for (std::size_t i = 0; i < t.Options.Indices.size(); ++i)
-        lignes << QString::fromLatin1(TPARAMPHYS::Noms[t.Options.Indices[i]]) +
-                      QStringLiteral(" : ") + alv::TexteGeneral(r.Depart[i], 6) + fleche +
+        lignes << LibelleConstante(t.Options.Indices[i]) + QStringLiteral(" : ") +
+                      alv::TexteGeneral(r.Depart[i], 6) + fleche +
                       alv::TexteGeneral(r.Valeurs[i], 6);
     ResultatsTxt->setPlainText(lignes.join(QLatin1Char('\n')));
     FIndices = t.Options.Indices;

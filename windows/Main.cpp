@@ -28,6 +28,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QSlider>
+#include <QScreen>
 #include <QSettings>
 #include <QToolButton>
 #include <QToolTip>
@@ -59,6 +60,41 @@ struct TSansTirDirect {
     TSansTirDirect& operator=(const TSansTirDirect&) = delete;
     int& Compteur;
 };
+
+} // namespace
+
+double AngleApresFleche(double degres, int dx, int dy) {
+    // The aim turns by whole hundredths of a degree, whatever the line's pixels: every press
+    // moves it, and the value shown is the one typed by the arrows.
+    // Counted in hundredths, whole numbers: n / 100 is the double nearest the decimal.
+    const double pas = dx != 0 ? PasViseeFin * dx : PasViseeGros * dy;
+    double centiemes = std::round((degres + pas) * 100.0);
+    if (centiemes > 18000.0) centiemes -= 36000.0;
+    if (centiemes <= -18000.0) centiemes += 36000.0;
+    return centiemes / 100.0;
+}
+
+namespace {
+
+/// Shows a window wholly on its screen: no larger than the screen's free area and with its
+/// frame inside it (at 200 % a window laid out for 100 % can be taller than the screen, its
+/// buttons out of reach).
+void MontreSurLEcran(QWidget* fenetre) {
+    fenetre->show();
+    fenetre->raise();
+    const QScreen* ecran = fenetre->screen();
+    if (ecran == nullptr) return;
+    const QRect libre = ecran->availableGeometry();
+    const QSize cadre = fenetre->frameGeometry().size() - fenetre->size();
+    const QSize taille = fenetre->size()
+                             .boundedTo(libre.size() - cadre)
+                             .expandedTo(fenetre->minimumSizeHint().boundedTo(fenetre->size()));
+    if (taille != fenetre->size()) fenetre->resize(taille);
+    const QRect f = fenetre->frameGeometry();
+    fenetre->move(
+        std::clamp(f.left(), libre.left(), std::max(libre.left(), libre.right() - f.width() + 1)),
+        std::clamp(f.top(), libre.top(), std::max(libre.top(), libre.bottom() - f.height() + 1)));
+}
 
 /// The effect and height steps of the arrows are widened by two pixels' worth away from zero.
 int Elargi(int n) {
@@ -103,6 +139,7 @@ TMainFrm::TMainFrm(TDialogues* dialogues, QWidget* parent)
     Moteur.ModeDeJeu = j3Bandes;
 
     CreeActions();
+    CreeAnnulation();
     CreeActionsTrajectoire();
     CreeActionTentative();
     FChances = new TChancesCoup(*this, this);
@@ -187,6 +224,8 @@ void TMainFrm::CreeFenetres() {
           static_cast<QWidget*>(HlpFrm.get()), static_cast<QWidget*>(QueueNumFrm.get()),
           static_cast<QWidget*>(EditVectFrm.get())})
         fenetre->setAttribute(Qt::WA_QuitOnClose, false);
+    // The table as it starts is where undoing stops.
+    Annulation->Reprend();
 }
 
 void TMainFrm::CreeComposants() {
@@ -264,12 +303,18 @@ void TMainFrm::CreeComposants() {
     // The notifications are bound once every component they touch exists.
     BillardGraph->OnPosBillesChange = [this](TCIBille*) {
         FixeModif(true);
+        // Moved by the player (a drag, the keys): the result shown was another table's.
+        if (!CoupEnCours && FPlacement == 0 && !BillardGraph->RelectureEnCours()) EffaceResultat();
+        ChangePartie();
         // The ball met depends on the balls' places as much as on the aim. A replay moves the
         // balls along the shot: the preview keeps showing the shot as it was aimed.
         if (!CoupEnCours) DessineApercu();
     };
     BillardGraph->OnViseeChange = [this](TCIBillardHor3B*) { BillardGraphViseeChange(); };
     BillardGraph->OnEtapeRelecture = [this](int i) { EtapeRelecture(i); };
+    BillardGraph->OnRepriseRelecture = [this] {
+        PointLbl->setText(QStringLiteral("Relecture en cours"));
+    };
     Ehvi1->OnEhviChange = [this](TEhvi*) { Ehvi1EhviChange(); };
 }
 
@@ -314,27 +359,30 @@ void TMainFrm::CreeActions() {
     FGroupeDbAlv->addAction(dbAlvVitesseMnu);
 
     ParamPhysMnu = action("Paramètres physiques", "ParamPhysMnu");
+    QuitterMnu = action("Quitter", "QuitterMnu");
+    QuitterMnu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(QuitterMnu, &QAction::triggered, this, &QWidget::close);
     connect(ParamPhysMnu, &QAction::triggered, this, [this] { ParamPhysMnuClick(); });
 
     VueNumMnu = action("Vue Numérique", "VueNumMnu");
     connect(VueNumMnu, &QAction::triggered, this, [this] {
-        if (VueNumFrm) VueNumFrm->show(), VueNumFrm->raise();
+        if (VueNumFrm) MontreSurLEcran(VueNumFrm.get());
     });
     CalibrageMnu = action("Calibrage", "CalibrageMnu");
     connect(CalibrageMnu, &QAction::triggered, this, [this] {
-        if (CalibreFrm) CalibreFrm->show(), CalibreFrm->raise();
+        if (CalibreFrm) MontreSurLEcran(CalibreFrm.get());
     });
     ToleranceMnu = action("Evaluation de la tolérance du point", "ToleranceMnu");
     connect(ToleranceMnu, &QAction::triggered, this, [this] {
-        if (ToleranceFrm) ToleranceFrm->show(), ToleranceFrm->raise();
+        if (ToleranceFrm) MontreSurLEcran(ToleranceFrm.get());
     });
     RechercheMnu = action("Recherche de solutions", "RechercheMnu");
     connect(RechercheMnu, &QAction::triggered, this, [this] {
-        if (RechercheFrm) RechercheFrm->show(), RechercheFrm->raise();
+        if (RechercheFrm) MontreSurLEcran(RechercheFrm.get());
     });
     SystemeMnu = action("Système des diamants", "SystemeMnu");
     connect(SystemeMnu, &QAction::triggered, this, [this] {
-        if (SystemeFrm) SystemeFrm->show(), SystemeFrm->raise();
+        if (SystemeFrm) MontreSurLEcran(SystemeFrm.get());
     });
     CopierMnu = action("&Copier", "CopierMnu");
     CopierMnu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Insert));
@@ -445,7 +493,13 @@ void TMainFrm::CreeMenus() {
     fichier->addSeparator();
     fichier->addAction(ParamPhysMnu);
 
+    fichier->addSeparator();
+    fichier->addAction(QuitterMnu);
+
     QMenu* edition = menuBar()->addMenu(QStringLiteral("&Edition"));
+    edition->addAction(AnnulerMnu);
+    edition->addAction(RetablirMnu);
+    edition->addSeparator();
     edition->addAction(VueNumMnu);
     edition->addAction(CalibrageMnu);
     edition->addAction(ToleranceMnu);
@@ -506,6 +560,8 @@ void TMainFrm::showEvent(QShowEvent* evenement) {
     if (evenement->spontaneous()) return;
     PositionsVersMoteur();
     if (VueNumFrm) VueNumFrm->AfficheEnregistrement(0);
+    // Laid out and shown: undoing goes back no further than this table.
+    if (Annulation) Annulation->Reprend();
 }
 
 void TMainFrm::ZoneClientRedimensionnee() {
@@ -686,6 +742,7 @@ bool TMainFrm::Lignes() const {
 
 void TMainFrm::Ehvi1EhviChange() {
     FixeModif(true);
+    ChangePartie();
     if (TraceSimultaneeMnu->isChecked() && FPlacement == 0) Tire();
 }
 
@@ -852,11 +909,9 @@ void TMainFrm::CommandeFleche(int dx, int dy) {
         bille->DeplacePixels(QPoint(p.x() + dx, p.y() - dy));
         break;
     }
-    case Qt::Key_A: {
-        const QPoint fin = BillardGraph->ViseeFin();
-        BillardGraph->ViseePoint(QPoint(fin.x() + 2 * dx, fin.y() - 2 * dy));
+    case Qt::Key_A:
+        BillardGraph->ViseAngleDeg(AngleApresFleche(BillardGraph->AngleViseeDeg(), dx, dy));
         break;
-    }
     case Qt::Key_E:
     case Qt::Key_H:
         Ehvi1->SetEffet(Ehvi1->Effet() + 0.015 * Elargi(dx));
@@ -946,10 +1001,7 @@ void TMainFrm::Tire() {
             EtapeAffichee = Moteur.NbEnr;
         }
     } else {
-        AfficheMessage(QStringLiteral("Erreur"),
-                       QStringLiteral("choc Queue-bille insoluble (probablement du fait de "
-                                      "l'inclinaison de la queue)"),
-                       tmErreur);
+        AfficheMessage(QStringLiteral("Erreur"), TexteQueueInsoluble(Moteur, QLocale()), tmErreur);
     }
     if (VueNumFrm) VueNumFrm->FormShow();
 
@@ -1045,6 +1097,7 @@ void TMainFrm::DessineApercu() {
 
 void TMainFrm::BillardGraphViseeChange() {
     ApercuContact();
+    ChangePartie();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1081,6 +1134,7 @@ int TMainFrm::SauvePosition() {
     if (!choix) return 0;
     std::string erreur;
     int resultat;
+    Moteur.BilleJoueur = JauneMnu->isChecked() ? bjJaune : bjBlanche;
     if (choix->IndiceFiltre == 0 ||
         Extension(choix->Nom).compare(QStringLiteral(".alv"), Qt::CaseInsensitive) == 0) {
         resultat = Moteur.EcritPositionQueue(
@@ -1091,6 +1145,7 @@ int TMainFrm::SauvePosition() {
     }
     if (!erreur.empty())
         AfficheMessage(QStringLiteral("Erreur"), QString::fromUtf8(erreur), tmErreur);
+    if (resultat != 0) AfficheNomFichier();
     return resultat;
 }
 
@@ -1107,11 +1162,24 @@ int TMainFrm::LitPositionSignale(const std::string& nom) {
     // rather than show the old position as if it were the file's.
     if (!rapport.Erreur.empty())
         AfficheMessage(QStringLiteral("Erreur"), QString::fromStdString(rapport.Erreur), tmErreur);
+    // A stroke file's cue mass is the file's: a shot fired with the window's would not be the
+    // one the file (and alveran-cli on it) fires.
+    if (variante == 1) {
+        const TSansTirDirect garde(FPlacement);
+        Ehvi1->SetMasseQueue(Moteur.Coup.m);
+    }
+    // A file that names its cue ball is played with that ball: its engine ball 1 is that one.
+    if (variante != 0 && Moteur.BilleJoueur != bjInconnue) {
+        QAction* choix = Moteur.BilleJoueur == bjJaune ? JauneMnu : BlancheMnu;
+        choix->setChecked(true);
+        BilleJoueurMnuClick(choix);
+    }
     return variante;
 }
 
 /// After a load or a received block: the balls at record 0, the stroke but the cue mass from
-/// the engine, the aim line from the engine, a clean table.
+/// the engine (a stroke file's mass is taken as it is read), the aim line from the engine, a
+/// clean table.
 void TMainFrm::RecadreApresChargement() {
     OublieTrajectoire();
     const TSansTirDirect garde(FPlacement);
@@ -1125,6 +1193,7 @@ void TMainFrm::RecadreApresChargement() {
 }
 
 void TMainFrm::ChargerMnuClick() {
+    ValidePartie(); // what the player did before is a step of its own
     LignesMnu->setChecked(true);
     const int variante = ChargePosition();
     // A stroke file holds positions only: the three balls start at rest, whatever an earlier
@@ -1134,6 +1203,8 @@ void TMainFrm::ChargerMnuClick() {
     if (variante != 0) EffaceResultat();
     RecadreApresChargement();
     if (TraceSimultaneeMnu->isChecked()) Tire();
+    if (variante != 0) AfficheNomFichier();
+    ValidePartie();
 }
 
 int TMainFrm::OuvrePosition(const QString& nom) {
@@ -1145,11 +1216,21 @@ int TMainFrm::OuvrePosition(const QString& nom) {
                        tmErreur);
         return 0;
     }
+    ValidePartie();
     LignesMnu->setChecked(true);
     const int resultat = LitPositionSignale(NomFichierNatif(fichier.absoluteFilePath()));
     RecadreApresChargement();
     if (TraceSimultaneeMnu->isChecked()) Tire();
+    if (resultat != 0) AfficheNomFichier();
+    ValidePartie();
     return resultat;
+}
+
+void TMainFrm::AfficheNomFichier() {
+    const QString nom =
+        QFileInfo(QFile::decodeName(QByteArray::fromStdString(Moteur.NomFichier))).fileName();
+    setWindowTitle(nom.isEmpty() ? QStringLiteral("Démo2D Alveran")
+                                 : nom + QStringLiteral(" — Démo2D Alveran"));
 }
 
 int LanceProgramme(const QStringList& arguments, TDialogues* dialogues) {
@@ -1227,6 +1308,7 @@ void TMainFrm::CopierMnuClick() {
 }
 
 void TMainFrm::CollerMnuClick() {
+    ValidePartie();
     const QClipboard* pressePapiers = QGuiApplication::clipboard();
     const QMimeData* donnees = pressePapiers->mimeData();
     std::string manquants;
@@ -1242,6 +1324,7 @@ void TMainFrm::CollerMnuClick() {
     BillesAuRepos();
     PlaceEtape(0);
     Tire();
+    ValidePartie();
     if (!manquants.empty())
         AfficheMessage(QStringLiteral("Avertissement"),
                        QStringLiteral("certains paramètres étaient absents du presse-papier et "
@@ -1331,6 +1414,7 @@ void TMainFrm::RecoitBlocDb(const QByteArray& donnees) {
     if (donnees.size() != static_cast<qsizetype>(TailleCoupDb)) return;
     const auto* octets = reinterpret_cast<const uint8_t*>(donnees.constData());
     const TCoupDb bloc = DecodeCoupDb(std::span<const uint8_t, TailleCoupDb>(octets, TailleCoupDb));
+    ValidePartie();
     // A block carries at most the cue ball's motion: the object balls start at rest, as on a
     // fresh engine.
     BillesAuRepos();
@@ -1346,4 +1430,5 @@ void TMainFrm::RecoitBlocDb(const QByteArray& donnees) {
         LignesMnu->setChecked(true);
         RedessineSansLignes();
     }
+    ValidePartie();
 }

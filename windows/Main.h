@@ -10,6 +10,7 @@
 #include "engine/C8_BillardAlveran.h"
 #include "transport/TransportDbAlv.h"
 #include "ui/Dialogues.h"
+#include "windows/Annulation.h"
 #include "windows/Services.h"
 #include "windows/TacheFond.h"
 
@@ -44,6 +45,13 @@ QString TexteEcartMesure(double rmse, const QLocale& locale);
 /// The result text's lines of an attempt against the stroke meant: the cushions reached, then
 /// the distance at each cushion both reached.
 QStringList TextesComparaison(const struct TComparaisonTentative& c, const QLocale& locale);
+
+/// Steps of the aim keys (degrees), each times the arrows' step (keypad + and −): A + ← or →
+/// turns the aim by the fine step, A + ↑ or ↓ by the coarse one.
+inline constexpr double PasViseeFin = 0.01, PasViseeGros = 1.0;
+/// The aim (degrees, in (−180, 180]) after an arrow held with A: → and ↑ turn it up, ← and ↓
+/// down; the result is a whole number of hundredths.
+double AngleApresFleche(double degres, int dx, int dy);
 
 class TMainFrm : public QMainWindow, public TServicesMain {
     Q_OBJECT
@@ -227,6 +235,20 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     /// the stroke are kept. A file refused says why in a box.
     bool CompareTentative(const QString& nom);
     QAction* ComparerTentativeMnu = nullptr;
+    // Undo (MainAnnulation.cpp): ball places, cue ball, aim and stroke, step by step.
+    std::unique_ptr<TAnnulation> Annulation;
+    QAction* AnnulerMnu = nullptr;  ///< "Annuler", Ctrl+Z
+    QAction* RetablirMnu = nullptr; ///< "Rétablir", Ctrl+Y
+    QAction* QuitterMnu = nullptr;  ///< "Quitter", Ctrl+Q
+    void CreeAnnulation();
+    /// The player changed something on the table or the cue panel.
+    void ChangePartie();
+    /// A load or a paste: one step at once.
+    void ValidePartie();
+    TEtatPartie EtatPartie() const;
+    void RestaurePartie(const TEtatPartie& e);
+    /// "Démo2D Alveran", after the name of the position file last read or written.
+    void AfficheNomFichier();
 
   protected:
     bool eventFilter(QObject* objet, QEvent* evenement) override;

@@ -76,6 +76,7 @@ bool TMainFrm::ImporteTrajectoire(const QString& nom) {
                        tmErreur);
         return false;
     }
+    ValidePartie();
     auto coup = std::make_unique<TCoupMesure>(
         PrepareCoupMesure(lecture.Trajectoire, Moteur.Fisik, CoupureAffichee));
     {
@@ -92,8 +93,13 @@ bool TMainFrm::ImporteTrajectoire(const QString& nom) {
     FEcartMesure = -1.0;
     BillardGraph->FixeReleves(Releves(lecture.Trajectoire));
     AjusterCoupMnu->setEnabled(!FTacheAjustement->EnCours());
+    // The result shown was that of another table; the aim line and the contact preview
+    // follow the balls to their new places.
+    EffaceResultat();
     RedessineSansLignes();
     PositionsVersMoteur();
+    DessineApercu();
+    ValidePartie();
     return true;
 }
 

@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <string_view>
+
 using namespace alv;
 
 namespace {
@@ -48,6 +50,9 @@ TParamPhysDlg::TParamPhysDlg(QWidget* parent) : QDialog(parent) {
 
     int suivant = 0;
     auto champ = [this, &suivant](TGroupe& g, const char* libelle) {
+        // The table of labels and the order of the boxes are one list.
+        Q_ASSERT(std::string_view(libelle) ==
+                 LibellesConstantes[static_cast<size_t>(suivant)].Libelle);
         auto* label = new QLabel(QString::fromUtf8(libelle), g.Cadre);
         label->move(8, g.y + 3);
         auto* edit = new QLineEdit(g.Cadre);
@@ -121,15 +126,26 @@ TParamPhysDlg::TParamPhysDlg(QWidget* parent) : QDialog(parent) {
     connect(TableDeMatchBtn, &QPushButton::clicked, this, [this] { TableDeMatchBtnClick(); });
 }
 
+namespace {
+
+/// A value in its box, its leading digits in view: a fitted constant has more digits than the
+/// box shows, and its last ones ("…88773553") say nothing of its size.
+void EcritValeur(QLineEdit* edit, double valeur) {
+    edit->setText(TexteGeneral(valeur, 15));
+    edit->setCursorPosition(0);
+}
+
+} // namespace
+
 void TParamPhysDlg::Remplit(const TPARAMPHYS& fisik) {
     for (int i = 0; i < NbChamps; ++i)
-        Edits[static_cast<size_t>(i)]->setText(TexteGeneral(fisik.Parametre(i), 15));
+        EcritValeur(Edits[static_cast<size_t>(i)], fisik.Parametre(i));
 }
 
 void TParamPhysDlg::DefautBtnClick() {
     for (int i = 0; i < NbChamps; ++i) {
         QLineEdit* edit = Edits[static_cast<size_t>(i)];
-        edit->setText(TexteGeneral(TPARAMPHYS::Defaut(i), 15));
+        EcritValeur(edit, TPARAMPHYS::Defaut(i));
         edit->setModified(true);
     }
 }
@@ -137,9 +153,19 @@ void TParamPhysDlg::DefautBtnClick() {
 void TParamPhysDlg::TableDeMatchBtnClick() {
     for (const auto& [indice, valeur] : ValeursTableDeMatch()) {
         QLineEdit* edit = Edits[static_cast<size_t>(indice)];
-        edit->setText(TexteGeneral(valeur, 15));
+        EcritValeur(edit, valeur);
         edit->setModified(true);
     }
+}
+
+QString LibelleConstante(int indice) {
+    if (indice < 0 || indice >= TParamPhysDlg::NbChamps) return {};
+    const TLibelleConstante& l = LibellesConstantes[static_cast<size_t>(indice)];
+    QString libelle = QString::fromUtf8(l.Libelle).trimmed();
+    if (libelle.endsWith(QLatin1Char(':'))) libelle.chop(1);
+    libelle = libelle.trimmed();
+    if (*l.Groupe == '\0') return libelle;
+    return QString::fromUtf8(l.Groupe) + QStringLiteral(" : ") + libelle;
 }
 
 bool TParamPhysDlg::Applique(TPARAMPHYS& fisik, TDialogues& dialogues) {
@@ -178,10 +204,13 @@ bool TParamPhysDlg::eventFilter(QObject* objet, QEvent* evenement) {
         focusNextChild();
         return true;
     case Qt::Key_Escape:
-        // Undoes the box's last change and forgets it: the box is as if never typed in.
+        // Undoes the box's last change and forgets it: the box is as if never typed in. A box
+        // with nothing to undo lets Escape close the dialog, as everywhere else.
         if (edit->isUndoAvailable()) {
             edit->undo();
             edit->setText(edit->text()); // clears the undo memory and the modified mark
+        } else {
+            reject();
         }
         return true;
     case Qt::Key_Backspace:

@@ -6,6 +6,8 @@
 
 #include <array>
 
+#include <QString>
+
 class QLineEdit;
 class QPushButton;
 class TDialogues;
@@ -43,3 +45,33 @@ class TParamPhysDlg : public QDialog {
 /// a box did not convert (the caller then leaves the table view's dimensions alone). Message
 /// boxes go through `dialogues`, the real ones when null.
 bool EditeParametres(TPARAMPHYS& fisik, QWidget* parent, TDialogues* dialogues = nullptr);
+
+/// A constant's box in the dialog: the frame it sits in and its label there.
+struct TLibelleConstante {
+    const char* Groupe;
+    const char* Libelle;
+};
+/// The dialog's labels of the nineteen constants, in published order.
+inline constexpr TLibelleConstante LibellesConstantes[19] = {
+    {"Dimensions", "Largeur surf. jeu :"},
+    {"Dimensions", "Hauteur bandes :"},
+    {"Dimensions", "Rayon billes :"},
+    {"Dimensions", "Masse billes :"},
+    {"Dimensions", "Vitesse rebond nul"},
+    {"Frottements Bille-Tapis", "glissementt"},
+    {"Frottements Bille-Tapis", "pivotement "},
+    {"Frottements Bille-Tapis", "roulement "},
+    {"Frottements Bille-Tapis", "choc "},
+    {"Frottements", "bille-bille"},
+    {"Frottements", "bille-bande"},
+    {"Elasticités", "Bille-Tapis"},
+    {"Elasticités", "bille-bille"},
+    {"Elasticités", "bille-bande"},
+    {"Elasticités", "queue-bille (perte Ec)"},
+    {"Durées", "fréquence analyse"},
+    {"Durées", "fréquence enregistr."},
+    {"Durées", "durée maximum"},
+    {"", "pesanteur"},
+};
+/// "Elasticités : bille-bande": a constant named as the dialog shows it, for other windows.
+QString LibelleConstante(int indice);

@@ -2,6 +2,7 @@
 // The numeric cue editor: the six stroke values typed as numbers where the mouse is too
 // coarse.
 
+#include <QString>
 #include <QWidget>
 
 class QLineEdit;
@@ -24,8 +25,11 @@ class TQueueNumFrm : public QWidget {
     /// Fills every field from the main window's controls.
     void Remplit();
     /// Converts a field's text and gives its value to the main window's control; an error box
-    /// and no change when the text is not a number. False in that case.
+    /// and no change when the text is not a number or lies outside the control's range (the
+    /// field then shows the value in force again). False in that case.
     bool Applique(QLineEdit* champ);
+    /// Why a value cannot go into a field's control, or nothing when it can.
+    QString Refus(const QLineEdit* champ, double valeur);
 
   protected:
     bool eventFilter(QObject* objet, QEvent* evenement) override;

@@ -1,5 +1,6 @@
 #include "windows/Recherche.h"
 
+#include "analysis/DureeEssai.h"
 #include "dessin/EcritImage.h"
 #include "ui/SaisieNombre.h"
 #include "windows/Chances.h"
@@ -301,6 +302,27 @@ void TRechercheFrm::ChercheBtnClick() {
     FMoteur = std::make_unique<TBillardAlveran>(Services.MoteurPartage());
     FMoteur->Coup.AngleTapis = Radians(Services.CoupCourant().Inclinaison);
 
+    // The strokes and their time on this machine, from a few of them fired now: a long search
+    // is announced and asked for.
+    const int nbThreads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    {
+        const TValeursRecherche valeurs = ValeursRecherche(grille);
+        const int64_t aTirer = NbCoupsATirer(*FMoteur, grille);
+        const qint64 estimation = EstimationMs(
+            aTirer,
+            MesureDureeTir(*FMoteur,
+                           EchantillonRecherche(*FMoteur, valeurs, DimensionsRecherche(grille)),
+                           100.0),
+            nbThreads);
+        const QString annonce = QStringLiteral("%1 coups à tirer, temps estimé %2")
+                                    .arg(TexteGroupe(aTirer), TexteDureeHMS(estimation));
+        if (estimation > EstimationSansQuestion &&
+            !Services.Dialogues().Question(this, QStringLiteral("Confirmation"),
+                                           annonce + QStringLiteral(".\nLa lancer ?")))
+            return;
+        EtatLbl->setText(annonce);
+    }
+
     Grille = grille;
     FValeurs = {};
     FDimensions = {};
@@ -312,13 +334,12 @@ void TRechercheFrm::ChercheBtnClick() {
     CarteImg->resize(0, 0);
     EnregistreBtn->setEnabled(false);
     ProgressBar1->setValue(0);
-    EtatLbl->clear();
     Verrouille(true);
 
     Phase = TPhase::Tirs;
     FDebut.start();
     TOptionsPipeline options;
-    options.NbThreads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    options.NbThreads = nbThreads;
     options.MinFamille = MinFamilleUD->value();
     options.NbTolerance = ToleranceUD->value();
     ArreteChancesCarte();
@@ -357,9 +378,16 @@ void TRechercheFrm::Sonde() {
     const TAvancementRecherche a = FPipeline->Avancement();
     if (a.Etape == TEtapeRecherche::Tirs) {
         if (a.Total > 0) ProgressBar1->setValue(static_cast<int>(a.Faits * 100 / a.Total));
-        EtatLbl->setText(
+        QString texte =
             QStringLiteral("%1 coups tirés sur %2, %3 réussis")
-                .arg(TexteGroupe(a.Faits), TexteGroupe(a.Total), TexteGroupe(a.Reussis)));
+                .arg(TexteGroupe(a.Faits), TexteGroupe(a.Total), TexteGroupe(a.Reussis));
+        if (a.Faits > 0 && a.Total > a.Faits) {
+            const double reste =
+                static_cast<double>(FDebut.elapsed()) *
+                (static_cast<double>(a.Total) / static_cast<double>(a.Faits) - 1.0);
+            texte += QStringLiteral(", reste %1").arg(TexteDureeHMS(static_cast<qint64>(reste)));
+        }
+        EtatLbl->setText(texte);
         return;
     }
     if (Phase == TPhase::Tirs) {

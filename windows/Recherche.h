@@ -82,7 +82,11 @@ class TRechercheFrm : public QWidget {
 
     /// Reads the grid, takes the main window's position and stroke, and starts the search;
     /// returns at once, the window follows it.
+    /// Reads the grid, announces its strokes and their estimated time (asking above
+    /// EstimationSansQuestion), then starts the search.
     void ChercheBtnClick();
+    /// Above this estimate (ms) "Chercher" asks before starting.
+    static constexpr qint64 EstimationSansQuestion = 60 * 1000;
     /// Asks the running search (or the tolerance counts after it) to stop.
     void StopBtnClick();
     /// Puts grid point `indice` of the last search into the main window and fires it as lines.

@@ -1,5 +1,6 @@
 #include "windows/Tolerance.h"
 
+#include "analysis/DureeEssai.h"
 #include "ui/SaisieNombre.h"
 #include "windows/Services.h"
 
@@ -138,6 +139,7 @@ TToleranceFrm::TToleranceFrm(TServicesMain& services, QWidget* parent)
     connect(FSonde, &QTimer::timeout, this, [this] { Sonde(); });
     FEvaluation = std::make_unique<TEvaluationParallele<TBillardAlveran>>();
 
+    NbFils = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     FormCreate();
 }
 
@@ -177,14 +179,40 @@ void TToleranceFrm::FormActivate() {
     FCentresExacts = {
         coup.Effet, coup.Hauteur, coup.AngleOx, coup.Vitesse, Radians(coup.Inclinaison), masse};
     for (size_t k = 0; k < NbNiveauxTolerance; ++k) {
-        FCentresEcrits[k] = TexteGeneral(valeurs[k], 15);
+        // 12 digits: the aim converted to degrees shows 98,64 and not the conversion's last
+        // digits (98,6400000000002); an untouched text still fires the exact value.
+        FCentresEcrits[k] = TexteGeneral(valeurs[k], 12);
         FCentresTxt[k]->setText(FCentresEcrits[k]);
         FCentresTxt[k]->setCursorPosition(0); // the leading digits in view
     }
+    if (MesureDuree && DureeTirMs < 0) {
+        TGrilleTolerance grille;
+        grille.Centres = FCentresExacts;
+        for (size_t k = 0; k < NbNiveauxTolerance; ++k) {
+            double v = 0.0;
+            if (LitNombreUtilisateur(FIncrementsTxt[k]->text(), v))
+                grille.Increments[k] = EnDegres(static_cast<int>(k)) ? Radians(v) : v;
+            grille.Nombres[k] = FNombresUD[k]->value();
+        }
+        MesureDureeTir(grille);
+        eUDClick();
+    }
+}
+
+void TToleranceFrm::MesureDureeTir(const TGrilleTolerance& grille) {
+    if (!MesureDuree) return;
+    auto copie = std::make_unique<TBillardAlveran>(Services.MoteurPartage());
+    RestaureCentres(*copie, grille);
+    DureeTirMs = ::MesureDureeTir(*copie, EchantillonGrille(grille), 100.0);
+}
+
+qint64 TToleranceFrm::EstimationInitialeMs() const {
+    // Not measured yet (the window never shown): the last guess, one shot in 10 ms.
+    return EstimationMs(NbEssaisTotal, DureeTirMs < 0 ? 10.0 : DureeTirMs, NbFils);
 }
 
 QString TToleranceFrm::TexteEstimationInitiale() const {
-    return TexteDureeHMS(NbEssaisTotal * 100);
+    return TexteDureeHMS(EstimationInitialeMs());
 }
 
 void TToleranceFrm::eUDClick() {
@@ -252,8 +280,11 @@ void TToleranceFrm::DemarreBtnClick() {
     AjusteLargeurs();
     NbEssaisFaits = 0;
     if (!lit(FIncrementsTxt, grille.Increments)) return;
-    // The estimate is pessimistic, but a grid of hours is worth a second thought.
-    if (NbEssaisTotal > EstimationSansQuestion / 100 &&
+    // Timed on this very grid, so that the question comes only for a really long run.
+    MesureDureeTir(grille);
+    TempsLbl->setText(TexteEstimationInitiale());
+    AjusteLargeurs();
+    if (EstimationInitialeMs() > EstimationSansQuestion &&
         !Services.Dialogues().Question(
             this, QStringLiteral("Confirmation"),
             QStringLiteral("Le calcul de %1 essais est estimé à %2.\nLe lancer ?")
@@ -271,8 +302,7 @@ void TToleranceFrm::DemarreBtnClick() {
     AjusteLargeurs();
     Verrouille(true);
     FDebut.start();
-    const int nbThreads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    FEvaluation->Demarre(Services.MoteurPartage(), grille, nbThreads);
+    FEvaluation->Demarre(Services.MoteurPartage(), grille, NbFils);
     FSonde->start();
 }
 

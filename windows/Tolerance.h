@@ -49,13 +49,20 @@ class TToleranceFrm : public QWidget {
     std::array<double, NbNiveauxTolerance> Centres{};    ///< engine units
     std::array<double, NbNiveauxTolerance> Increments{}; ///< engine units
     bool EnCours = false;                                ///< an evaluation is running
+    /// Time of one trial on this machine (ms), measured by firing a few strokes of the grid
+    /// when the window first shows and again at each "Calculer"; < 0 until measured.
+    double DureeTirMs = -1.0;
+    /// Threads that share an evaluation (the estimate divides by them).
+    int NbFils = 1;
+    /// Off, the trial time is the one set in DureeTirMs (tests set it so).
+    bool MesureDuree = true;
 
     /// Initial increments and counts, total and first estimate.
     void FormCreate();
     /// Central values from the main window (ball positions into the engine first), unless an
     /// evaluation is running.
     void FormActivate();
-    /// Total and initial estimate (0.1 s per trial) from the six counts.
+    /// Total and initial estimate (measured time per trial) from the six counts.
     void eUDClick();
     /// Reads the grid and starts an evaluation; returns at once, the window follows it.
     void DemarreBtnClick();
@@ -70,12 +77,15 @@ class TToleranceFrm : public QWidget {
     bool event(QEvent* evenement) override;
 
     /// Above this estimate (ms) "Calculer" asks before starting.
-    static constexpr qint64 EstimationSansQuestion = 3600 * 1000;
+    static constexpr qint64 EstimationSansQuestion = 60 * 1000;
 
   private:
     void Sonde();
     void Fin();
     QString TexteEstimationInitiale() const;
+    qint64 EstimationInitialeMs() const;
+    /// Times a few strokes of `grille` from the main window's position (about 0.1 s).
+    void MesureDureeTir(const TGrilleTolerance& grille);
     /// A count or an increment changed: the result shown was another grid's.
     void EffaceResultat();
     /// The result labels as wide as their text, the window widened to show them whole.

@@ -68,8 +68,10 @@ TEST(RechercheGrille, DefaultGridFiresEveryStrokeWhoseTipIsOnTheBall) {
     EXPECT_EQ(angles.front(), -180);
     EXPECT_EQ(angles.back(), 179.5);
     const auto effets = ValeursAxe(g.Effet);
-    EXPECT_EQ(effets.front(), -0.8 * 3.075);
-    EXPECT_EQ(effets.back(), 0.8 * 3.075);
+    // 0.8 R is 2.46 on the table, not the product's 2.4600000000000004.
+    EXPECT_EQ(effets.front(), -2.46);
+    EXPECT_EQ(effets.back(), 2.46);
+    EXPECT_EQ(g.Effet.De, -2.46);
     EXPECT_EQ(ValeursAxe(g.Vq), (std::vector<double>{150, 250, 350, 450, 550, 650}));
 }
 
@@ -82,6 +84,30 @@ TEST(RechercheGrille, AimStopsStrictlyBelowItsEndAndWrapsOnlyOnAWholeTurn) {
     EXPECT_TRUE(ViseeFaitLeTour({0, 360, 0.7}));
     EXPECT_EQ(ValeursAxe({5, 9, 1}), (std::vector<double>{5}));
     EXPECT_EQ(ValeursAxe({2, -2, 3}), (std::vector<double>{2, 0, -2}));
+}
+
+TEST(RechercheGrille, ValuesAreTheDecimalsAPlayerTypes) {
+    // Sums of steps drift in binary (−3 + 31 × 0.1 is 0.10000000000000053): every value is the
+    // decimal it stands for, so that it prints as typed.
+    const auto angles = ValeursVisee({-3, 3, 0.1});
+    ASSERT_EQ(angles.size(), 60u);
+    for (size_t k = 0; k < angles.size(); ++k)
+        EXPECT_EQ(angles[k], std::round((-3 + 0.1 * static_cast<double>(k)) * 10) / 10) << k;
+    EXPECT_EQ(angles[30], 0.0);
+    EXPECT_FALSE(std::signbit(angles[30]));
+    EXPECT_EQ(ValeursAxe({-2.46, 2.46, 9}),
+              (std::vector<double>{-2.46, -1.845, -1.23, -0.615, 0, 0.615, 1.23, 1.845, 2.46}));
+    EXPECT_EQ(ValeursAxe({0.1, 0.7, 7}), (std::vector<double>{0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7}));
+    // 0.8 R and 0.6 R put the tip exactly on the outline: a grazing miscue, not fired, whatever
+    // the last bit of the decimals.
+    auto moteur = std::make_unique<TBillardAlveran>();
+    EXPECT_TRUE(PointeHorsGrille(*moteur, 2.46, 1.845));
+    EXPECT_TRUE(PointeHorsGrille(*moteur, -2.4600000000000004, -1.8450000000000002));
+    EXPECT_FALSE(PointeHorsGrille(*moteur, 2.46, 1.84));
+    EXPECT_FALSE(CoupHorsBille(*moteur, 3.075, 0)); // the strike itself solves a rim tip
+    // Values finer than twelve digits of the axis are kept as given.
+    EXPECT_EQ(ValeursAxe({1.000000001, 1.000000002, 2}),
+              (std::vector<double>{1.000000001, 1.000000002}));
 }
 
 TEST(RechercheGrille, RefusesGridsThatCannotBeSearched) {

@@ -57,6 +57,31 @@ TEST(TrajectoireMesuree, LitLesRelevesDeChaqueBilleDansLOrdreDuFichier) {
     EXPECT_DOUBLE_EQ(b[3][0].x, -20.4);
 }
 
+TEST(TrajectoireMesuree, LitLeCsvDUnTableurFrancais) {
+    // Semicolons between the values, decimal commas: what a spreadsheet under French settings
+    // writes. The file reads as the same samples as with commas and points.
+    std::string texte;
+    for (char c : Valide()) texte += c == ',' ? ';' : (c == '.' ? ',' : c);
+    ASSERT_EQ(texte.substr(0, 30), "t;bille;x;y\n0;1;10,0;-60,0\n0;2");
+    const TLectureTrajectoire fr = LitTrajectoireMesuree(texte, TPARAMPHYS());
+    const TLectureTrajectoire en = LitTrajectoireMesuree(Valide(), TPARAMPHYS());
+    ASSERT_EQ(fr.Erreur, "");
+    for (int b = 1; b <= 3; ++b) {
+        ASSERT_EQ(fr.Trajectoire.Billes[b].size(), en.Trajectoire.Billes[b].size()) << b;
+        for (std::size_t i = 0; i < en.Trajectoire.Billes[b].size(); ++i) {
+            EXPECT_EQ(fr.Trajectoire.Billes[b][i].t, en.Trajectoire.Billes[b][i].t);
+            EXPECT_EQ(fr.Trajectoire.Billes[b][i].x, en.Trajectoire.Billes[b][i].x);
+            EXPECT_EQ(fr.Trajectoire.Billes[b][i].y, en.Trajectoire.Billes[b][i].y);
+        }
+    }
+    // Comma lines under a semicolon header, or a header mixing both, are refused.
+    EXPECT_NE(Erreur("t;bille;x;y\n0,1,10.0,-60.0\n").find("ligne 2 : 4 valeurs attendues"),
+              std::string::npos);
+    EXPECT_NE(Erreur("t;bille,x;y\n").find("ligne 1 : en-tête"), std::string::npos);
+    EXPECT_NE(Erreur("t;bille;x;y\n0;1;1,5,2;-60\n").find("valeur non numérique pour x"),
+              std::string::npos);
+}
+
 TEST(TrajectoireMesuree, AccepteUnCentreQuelquesMillimetresTropPresDeLaBande) {
     // A centre can come no nearer than R = 3.075 cm to the nose line at x = 71.125 cm; the
     // tracker's noise puts it a little closer, and even on the nose line it is still data.

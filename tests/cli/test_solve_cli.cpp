@@ -239,6 +239,27 @@ TEST(SolveCli, RefusesBadArgumentsWithStatus2AndNothingOnStdout) {
     }
 }
 
+TEST(SolveCli, GridValuesPrintAsTyped) {
+    // The default effect axis is ±0.8 R, and an aim of 0.1° steps from −166: no value of the
+    // grid carries the binary noise of its computation (2.4600000000000004, −165.70000000000002).
+    const auto r =
+        Lance(Texte({Echantillon, " --aim -166:-159:0.1 --speed 550:550:1 --threads 2"}));
+    ASSERT_EQ(r.Statut, 0) << r.Erreurs;
+    const json j = json::parse(r.Sortie);
+    EXPECT_EQ(j["Grille"]["Effet"], json::parse("[-2.46, 2.46, 9]"));
+    // Printed back, each value is a decimal of a few digits.
+    const auto court = [](const json& v) { return v.dump().size() <= 8; };
+    int familles = 0;
+    for (const json& route : j.at("Routes"))
+        for (const json& f : route.at("Familles")) {
+            ++familles;
+            EXPECT_TRUE(court(f["Angles"][0]) && court(f["Angles"][1])) << f.dump();
+            for (const char* cle : {"AngleOx", "Effet", "Hauteur", "Vq"})
+                EXPECT_TRUE(court(f["Centre"][cle])) << f.dump();
+        }
+    EXPECT_GT(familles, 0);
+}
+
 TEST(SolveCli, EditedPartsAreRefusedWithTheReason) {
     // Two shares of a grid that scores; the second is the one edited.
     std::vector<std::string> parts;

@@ -213,6 +213,45 @@ class TestSchema : public QObject {
         QCOMPARE(b.readAll(), a.readAll());
     }
 
+    void laBilleJauneSuitLeFichier() {
+        // Saved with the yellow cue ball: the file says so, the command line draws the same
+        // picture as the window, and a window set to the white ball takes the yellow one back.
+        TDialoguesScriptes d;
+        TMainFrm f(&d);
+        f.CreeFenetres();
+        d.AjouteReponse(Echantillon);
+        Action(f, "ChargerMnu")->trigger();
+        Action(f, "JauneMnu")->trigger();
+        const QString alv = Dossier.filePath(QStringLiteral("jaune.alv"));
+        d.AjouteReponse(alv, 0);
+        Action(f, "SauvegarderMnu")->trigger();
+        QVERIFY(d.Messages.empty());
+        QFile fichier(alv);
+        QVERIFY(fichier.open(QIODevice::ReadOnly));
+        QVERIFY(fichier.readAll().contains("\r\nBilleJoueur=jaune"));
+        QTest::keyClick(&f, Qt::Key_Space);
+        d.AjouteReponse(Dossier.filePath(QStringLiteral("jaune-fenetre.svg")), 1);
+        Action(f, "ExporterSchemaMnu")->trigger();
+
+        const QString cli = Dossier.filePath(QStringLiteral("jaune-cli.svg"));
+        QProcess p;
+        p.start(QStringLiteral(ALVERAN_CLI),
+                {QStringLiteral("draw"), alv, QStringLiteral("--out"), cli});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 0);
+        QFile a(cli), b(Dossier.filePath(QStringLiteral("jaune-fenetre.svg")));
+        QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+        QCOMPARE(b.readAll(), a.readAll());
+
+        TMainFrm g(&d);
+        g.CreeFenetres();
+        QVERIFY(Action(g, "BlancheMnu")->isChecked());
+        d.AjouteReponse(alv);
+        Action(g, "ChargerMnu")->trigger();
+        QVERIFY(Action(g, "JauneMnu")->isChecked());
+        QVERIFY(d.Messages.empty());
+    }
+
     void ligneDeCommandeRefuseUneMauvaiseSortie() {
         for (const QStringList& arguments :
              {QStringList{QStringLiteral("draw"), Echantillon},

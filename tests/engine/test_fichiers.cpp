@@ -277,6 +277,44 @@ TEST_F(PositionFichier, Variant1RoundTripAndLayout) {
     EXPECT_EQ(b->Trajets[2][0].Vitesse.y, 8);
 }
 
+TEST_F(PositionFichier, TheCueBallColourIsWrittenAndReadBackInBothVariants) {
+    for (const char* nom : {"coup.alv", "coup.alv2"}) {
+        for (const TBilleJoueur bille : {bjJaune, bjBlanche}) {
+            auto a = Moteur();
+            RemplitCoup(*a);
+            a->BilleJoueur = bille;
+            std::string erreur;
+            ASSERT_NE(std::string(nom) == "coup.alv"
+                          ? a->EcritPositionQueue(Chemin(nom), erreur)
+                          : a->EcritPositionVitesses(Chemin(nom), erreur),
+                      0);
+            const std::string texte = LitFichier(Chemin(nom));
+            EXPECT_NE(texte.find(bille == bjJaune ? "\r\nBilleJoueur=jaune\r\n"
+                                                  : "\r\nBilleJoueur=blanche\r\n"),
+                      std::string::npos)
+                << texte;
+            auto b = Moteur();
+            ASSERT_NE(b->LitPosition(Chemin(nom)), 0);
+            EXPECT_EQ(b->BilleJoueur, bille) << nom;
+            CompareEtatInitial(*a, *b, std::string(nom) == "coup.alv2");
+        }
+    }
+    // A file that does not say, or says something else, leaves the colour unknown, even in an
+    // engine that knew one.
+    for (const char* ligne : {"", "BilleJoueur=verte\r\n", "BilleJoueur=\r\n"}) {
+        EcritFichier(Racine / "autre.alv", std::string("[Positions]\r\nP1x=1\r\n") + ligne);
+        auto c = Moteur();
+        c->BilleJoueur = bjJaune;
+        ASSERT_EQ(c->LitPosition(Chemin("autre.alv")), 1);
+        EXPECT_EQ(c->BilleJoueur, bjInconnue) << ligne;
+        EXPECT_EQ(c->Trajets[1][0].Position.x, 1);
+    }
+    EcritFichier(Racine / "casse.alv", "[positions]\r\n billejoueur = JAUNE \r\n");
+    auto d = Moteur();
+    ASSERT_EQ(d->LitPosition(Chemin("casse.alv")), 1);
+    EXPECT_EQ(d->BilleJoueur, bjJaune);
+}
+
 TEST_F(PositionFichier, Variant2RoundTripWhateverTheExtensionCase) {
     auto a = Moteur();
     RemplitCoup(*a);

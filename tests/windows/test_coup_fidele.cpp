@@ -133,22 +133,27 @@ class TestCoupFidele : public QObject {
         Action(*F, "SauvegarderMnu")->trigger();
         const QByteArray original = Contenu(Echantillon), ecrit = Contenu(copie);
         QCOMPARE(Ligne(ecrit, "AngleOx"), Ligne(original, "AngleOx"));
-        QCOMPARE(ecrit, original);
+        // The same file, which now says which ball is the cue ball.
+        QCOMPARE(ecrit, original + "BilleJoueur=blanche\r\n");
     }
 
     void viserALaSourisOuAuxTouchesRelitLesPixels() {
         Charge(Echantillon);
         QVERIFY(F->BillardGraph->AngleExact());
-        // Holding A and pressing Right moves the far end by two pixels: the angle is the
-        // line's again.
+        // Holding A and pressing Right turns the aim by a hundredth of a degree: exactly the
+        // angle the keys make, fired as such.
         QTest::keyPress(F.get(), Qt::Key_A);
         QTest::keyClick(F.get(), Qt::Key_Right);
         QTest::keyRelease(F.get(), Qt::Key_A);
+        QVERIFY(F->BillardGraph->AngleExact());
+        QCOMPARE(F->BillardGraph->AngleVisee(), 98.65 * std::numbers::pi / 180);
+        QVERIFY(F->BillardGraph->AngleVisee() != AngleOxEchantillon);
+        // The mouse gives the line's angle.
+        QTest::mouseClick(F->BillardGraph, Qt::LeftButton, {}, QPoint(60, 40));
         QVERIFY(!F->BillardGraph->AngleExact());
         const QPoint d = F->BillardGraph->ViseeDebut(), f = F->BillardGraph->ViseeFin();
         QCOMPARE(F->BillardGraph->AngleVisee(),
                  std::atan2(double(f.x() - d.x()), double(f.y() - d.y())));
-        QVERIFY(F->BillardGraph->AngleVisee() != AngleOxEchantillon);
         // End gives back the exact angle of the last shot; so does the numeric editor's field.
         Tire();
         const double tire = F->Moteur.Coup.AngleOx;
@@ -162,6 +167,17 @@ class TestCoupFidele : public QObject {
     }
 
     // --- The same file fires the same shot --------------------------------------------------
+
+    void chargerPrendLaMasseDeQueueDuFichier() {
+        // The window's mass set to 525 g, the sample says 520: the file's shot is fired, as
+        // the command line fires it.
+        F->Ehvi1->SetMasseQueue(525);
+        Charge(Echantillon);
+        QCOMPARE(F->Ehvi1->MasseQueue(), 520.0);
+        Tire();
+        QCOMPARE(F->Moteur.Coup.m, 520.0);
+        QCOMPARE(F->Moteur.IndicePoint, IndicePointEchantillon);
+    }
 
     void chargerApresLaVueNumeriqueRepartDuRepos() {
         Charge(Echantillon);

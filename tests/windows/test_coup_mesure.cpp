@@ -238,7 +238,12 @@ class TestCoupMesure : public QObject {
         D->AjouteReponses(noms);
         QTest::mouseClick(a->FichiersBtn, Qt::LeftButton);
         QCOMPARE(a->FichiersLst->count(), 3);
-        for (QCheckBox* c : a->Constantes) c->setChecked(c->text() == QStringLiteral("ElastBiBde"));
+        // The boxes say what the constants dialog says, not the code names.
+        for (QCheckBox* c : a->Constantes) {
+            QVERIFY2(c->text() != c->objectName() && c->text().contains(QStringLiteral(" : ")),
+                     qPrintable(c->text()));
+            c->setChecked(c->text() == QStringLiteral("Elasticités : bille-bande"));
+        }
         a->HorsAjustementSpin->setValue(34);
 
         QTest::mouseClick(a->LancerBtn, Qt::LeftButton);
@@ -250,7 +255,7 @@ class TestCoupMesure : public QObject {
         QVERIFY2(texte.contains(QStringLiteral("Coups ajustés : 2")) &&
                      texte.contains(QStringLiteral("Médiane des écarts : ")) &&
                      texte.contains(QStringLiteral("Hors ajustement (1 coups), médiane : ")) &&
-                     texte.contains(QStringLiteral("ElastBiBde : 0.8 → ")),
+                     texte.contains(QStringLiteral("Elasticités : bille-bande : 0.8 → ")),
                  qPrintable(texte));
         QCOMPARE(a->IndicesAjustes(), std::vector<int>{elast});
         const double trouvee = a->ValeursAjustees().at(0);
@@ -262,6 +267,15 @@ class TestCoupMesure : public QObject {
         QTest::mouseClick(a->AppliquerBtn, Qt::LeftButton);
         QCOMPARE(F->Moteur.Fisik.Parametre(elast), trouvee);
         QVERIFY(!a->AppliquerBtn->isEnabled());
+        // The constants dialog then shows the fitted value from its leading digits.
+        TParamPhysDlg dlg;
+        dlg.Remplit(F->Moteur.Fisik);
+        QLineEdit* champ = dlg.Edits[static_cast<std::size_t>(elast)];
+        QCOMPARE(champ->cursorPosition(), 0);
+        QCOMPARE(LibelleConstante(elast), QStringLiteral("Elasticités : bille-bande"));
+        QCOMPARE(LibelleConstante(TPARAMPHYS::IndiceParametre("FrotBiTapGlisse")),
+                 QStringLiteral("Frottements Bille-Tapis : glissementt"));
+        QCOMPARE(LibelleConstante(18), QStringLiteral("pesanteur"));
     }
 
     void ajustementDeConstantesRefuseUnMauvaisFichier() {

@@ -253,6 +253,17 @@ class TestFenetresAnalyse : public QObject {
         QTest::keyClick(vz, Qt::Key_Return);
         QCOMPARE(dlg.focusWidget(), dlg.Edits[5]);
 
+        // With nothing left to undo, Escape closes the dialog and writes nothing.
+        {
+            TParamPhysDlg autre;
+            autre.Remplit(F->Moteur.Fisik);
+            autre.show();
+            autre.Edits[2]->setFocus();
+            QTest::keyClick(autre.Edits[2], Qt::Key_Escape);
+            QVERIFY(!autre.isVisible());
+            QCOMPARE(autre.result(), int(QDialog::Rejected));
+        }
+
         // A box that does not convert stops the writing there: the earlier boxes are
         // written, the later ones are not.
         dlg.Edits[1]->setText(QStringLiteral("3,5"));

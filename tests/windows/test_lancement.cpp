@@ -160,14 +160,14 @@ class TestLancement : public QObject {
         QCOMPARE(e.Hauteur, -0.75);
 
         // The window shows it as after the load menu: markers, stroke, inclination in degrees,
-        // aim line; the cue mass shown is not taken over; lines chosen, nothing drawn yet.
+        // aim line, the cue mass; lines chosen, nothing drawn yet.
         for (int n = 1; n <= 3; ++n) QVERIFY2(Proche(e.Marqueur[n], e.Position[n]), "marqueur");
         QVERIFY(std::abs(e.EffetVu - 0.5) <= TolPointeurCm);
         QVERIFY(std::abs(e.HauteurVu + 0.75) <= TolPointeurCm);
         QCOMPARE(e.VitesseVue, 250.0);
         QVERIFY(std::abs(e.InclinaisonVue - 0.1 * 180.0 / Pi) < 1e-9);
         QVERIFY(std::abs(e.ViseeVue - 1.0) <= TolViseeRad);
-        QCOMPARE(e.MasseVue, Defaut.MasseVue);
+        QCOMPARE(e.MasseVue, 480.0);
         QVERIFY(e.Lignes);
         QVERIFY(!e.LignesTracees);
     }

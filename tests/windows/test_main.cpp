@@ -136,10 +136,13 @@ class TestMain : public QObject {
         r.d = -2.5;
         QCOMPARE(TexteResultat(r, fr),
                  QStringLiteral("Manqué\rdurée : 05 sec 120 ms\rCaractéristiques : (non signif)\r"
-                                "- Contre détecté\r- 2 bandes\r") +
-                     QStringLiteral("- D13 : 1") + g + QStringLiteral("000") + g +
-                     QStringLiteral("000,000\r- P13 : 1") + g + QStringLiteral("000") + g +
-                     QStringLiteral("000,000\r- d : -2,500\r"));
+                                "- Contre détecté\r- 2 bandes\r"
+                                "- D13 : —\r- P13 : —\r- d : -2,500\r"));
+        // Only the mark of "not computed" is hidden: a real million is a distance.
+        r.D13 = 999999.5;
+        QVERIFY(TexteResultat(r, fr).contains(QStringLiteral("- D13 : 999") + g +
+                                              QStringLiteral("999,500\r")));
+        r.D13 = 1000000.0;
         r.PointReussi = true;
         r.IndicePoint = 1234;
         r.Significatif = true;
@@ -149,6 +152,7 @@ class TestMain : public QObject {
         QVERIFY(t.startsWith(QStringLiteral("Point réussi à indice 1234\r")));
         QVERIFY(t.contains(QStringLiteral("\rCaractéristiques :\r- 3 bandes\r")));
         QVERIFY(!t.contains(QStringLiteral("Contre")));
+        QVERIFY(!t.contains(QStringLiteral("1,000,000")));
         // At most 15 significant digits before the three decimals.
         QCOMPARE(TexteDistance(12345678901234.5678, QLocale(QLocale::English)),
                  QStringLiteral("12,345,678,901,234.600"));
@@ -164,8 +168,9 @@ class TestMain : public QObject {
             "  Exporter le schéma du coup\n  -\n"
             "  Importer une trajectoire mesurée…\n  Ajuster le coup\n  Comparer une tentative au coup voulu…\n  -\n"
             "  Sauvegarde dbAlv\n    [ ] Auto\n    -\n    [x] Queue\n    [ ] Vitesse et Rotation\n"
-            "  -\n  Paramètres physiques\n"
-            "&Edition\n  Vue Numérique\n  Calibrage\n  Evaluation de la tolérance du point\n"
+            "  -\n  Paramètres physiques\n  -\n  Quitter\tCtrl+Q\n"
+            "&Edition\n  Annuler\tCtrl+Z\n  Rétablir\tCtrl+Y\n  -\n"
+            "  Vue Numérique\n  Calibrage\n  Evaluation de la tolérance du point\n"
             "  Recherche de solutions\n  Système des diamants\n  Chances de réussite\tCtrl+R\n"
             "  Joueur\n    [ ] Maître\n    [ ] Confirmé\n    [x] Joueur de club\n    [ ] Débutant\n"
             "    -\n    Mon jeu…\n  -\n"
@@ -184,6 +189,92 @@ class TestMain : public QObject {
         QCOMPARE(Arbre(F->menuBar()->actions()), attendu);
         QCOMPARE(F->windowTitle(), QStringLiteral("Démo2D Alveran"));
         QCOMPARE(F->Moteur.ModeDeJeu, j3Bandes);
+    }
+
+    /// What differs between two states, for the failure message.
+    static QString Ecarts(const TEtatPartie& a, const TEtatPartie& b) {
+        QStringList l;
+        for (std::size_t k = 0; k < 3; ++k)
+            if (!(a.Billes[k] == b.Billes[k]))
+                l << QStringLiteral("bille %1 : %2,%3 / %4,%5")
+                         .arg(k + 1)
+                         .arg(a.Billes[k].x, 0, 'g', 17)
+                         .arg(a.Billes[k].y, 0, 'g', 17)
+                         .arg(b.Billes[k].x, 0, 'g', 17)
+                         .arg(b.Billes[k].y, 0, 'g', 17);
+        const std::pair<const char*, std::pair<double, double>> valeurs[] = {
+            {"effet", {a.Effet, b.Effet}},       {"hauteur", {a.Hauteur, b.Hauteur}},
+            {"vitesse", {a.Vitesse, b.Vitesse}}, {"inclinaison", {a.Inclinaison, b.Inclinaison}},
+            {"masse", {a.Masse, b.Masse}},       {"visée", {a.Visee, b.Visee}}};
+        for (const auto& [nom, v] : valeurs)
+            if (v.first != v.second)
+                l << QStringLiteral("%1 : %2 / %3")
+                         .arg(QString::fromUtf8(nom))
+                         .arg(v.first, 0, 'g', 17)
+                         .arg(v.second, 0, 'g', 17);
+        if (a.JoueurJaune != b.JoueurJaune) l << QStringLiteral("bille joueur");
+        return l.join(QStringLiteral("; "));
+    }
+#define COMPARE_ETAT(a, b) QVERIFY2((a) == (b), qPrintable(Ecarts((a), (b))))
+
+    void annulerEtRetablir() {
+        const TEtatPartie depart = F->EtatPartie();
+        // A stray click re-aims: undone at once, even before the change has settled.
+        QTest::mouseClick(F->BillardGraph, Qt::LeftButton, {}, QPoint(40, 40));
+        const TEtatPartie vise = F->EtatPartie();
+        QVERIFY(vise.Visee != depart.Visee);
+        Action(*F, "AnnulerMnu")->trigger();
+        COMPARE_ETAT(F->EtatPartie(), depart);
+        Action(*F, "RetablirMnu")->trigger();
+        COMPARE_ETAT(F->EtatPartie(), vise);
+        Action(*F, "AnnulerMnu")->trigger();
+
+        // A ball moved step by step makes one step once it rests; then the speed; then a
+        // load, which is a step at once.
+        for (int k = 1; k <= 5; ++k) F->BilleMoteur(2)->DeplaceCm({2.0 * k, 10});
+        // The click, undone, is replaced by the move once the ball rests.
+        QTRY_COMPARE(F->Annulation->Pile().index(), 1);
+        QCOMPARE(F->Annulation->Pile().count(), 1);
+        const TEtatPartie deplace = F->EtatPartie();
+        F->Ehvi1->SetVitesse(200);
+        const TEtatPartie vitesse = F->EtatPartie();
+        D->AjouteReponse(QStringLiteral(ALVERAN_SOURCE_DIR "/samples/defaut.alv"));
+        Action(*F, "ChargerMnu")->trigger();
+        QCOMPARE(F->Ehvi1->Vitesse(), 430.0);
+        QCOMPARE(F->windowTitle(), QStringLiteral("defaut.alv — Démo2D Alveran"));
+        Action(*F, "AnnulerMnu")->trigger();
+        COMPARE_ETAT(F->EtatPartie(), vitesse);
+        QCOMPARE(F->Ehvi1->Vitesse(), 200.0);
+        Action(*F, "AnnulerMnu")->trigger();
+        COMPARE_ETAT(F->EtatPartie(), deplace);
+        Action(*F, "AnnulerMnu")->trigger();
+        COMPARE_ETAT(F->EtatPartie(), depart);
+        Action(*F, "AnnulerMnu")->trigger(); // nothing older: nothing changes
+        COMPARE_ETAT(F->EtatPartie(), depart);
+        Action(*F, "RetablirMnu")->trigger();
+        COMPARE_ETAT(F->EtatPartie(), deplace);
+        // The cue ball's colour goes back too.
+        Action(*F, "JauneMnu")->trigger();
+        F->Ehvi1->SetEffet(0.3);
+        Action(*F, "AnnulerMnu")->trigger();
+        QVERIFY(Action(*F, "BlancheMnu")->isChecked());
+        COMPARE_ETAT(F->EtatPartie(), deplace);
+    }
+
+    void quitterEtResultatEffacePendantUnDeplacement() {
+        QTest::keyClick(F.get(), Qt::Key_Space);
+        QVERIFY(!F->PointLbl->text().isEmpty());
+        // Moved by the player: the old result goes.
+        const QPoint p = F->BilleMoteur(3)->PosPixels();
+        QTest::keyPress(F.get(), Qt::Key_3);
+        QTest::keyClick(F.get(), Qt::Key_Down);
+        QTest::keyRelease(F.get(), Qt::Key_3);
+        QVERIFY(F->BilleMoteur(3)->PosPixels() != p);
+        QVERIFY(F->PointLbl->text().isEmpty());
+        F->show();
+        QVERIFY(QTest::qWaitForWindowExposed(F.get()));
+        Action(*F, "QuitterMnu")->trigger();
+        QVERIFY(!F->isVisible());
     }
 
     void menusRadioEtCoches() {
@@ -383,20 +474,38 @@ class TestMain : public QObject {
         QTest::keyClick(F.get(), Qt::Key_Down);
         QCOMPARE(F->BilleMoteur(3)->PosPixels(), p3 + QPoint(0, 1));
         QTest::keyRelease(F.get(), Qt::Key_3);
-        const QPoint fin = F->BillardGraph->ViseeFin();
+        // A and the arrows turn the aim: a hundredth of a degree sideways, a degree up and
+        // down, times the keypad's step; every press moves it, none stalls.
+        F->BillardGraph->ViseAngleDeg(98.64);
         QTest::keyPress(F.get(), Qt::Key_A);
         QTest::keyClick(F.get(), Qt::Key_Left);
-        QCOMPARE(F->BillardGraph->ViseeFin(), fin + QPoint(-2, 0));
+        QCOMPARE(F->BillardGraph->AngleViseeDeg(), 98.63);
+        for (int k = 0; k < 20; ++k) {
+            const double avant = F->BillardGraph->AngleViseeDeg();
+            QTest::keyClick(F.get(), Qt::Key_Right);
+            QVERIFY(std::abs(F->BillardGraph->AngleViseeDeg() - avant - 0.01) < 1e-9);
+        }
+        QTest::keyClick(F.get(), Qt::Key_Up);
+        QCOMPARE(F->BillardGraph->AngleViseeDeg(), 99.83);
+        QTest::keyClick(F.get(), Qt::Key_Plus, Qt::KeypadModifier);
+        QTest::keyClick(F.get(), Qt::Key_Down);
+        QCOMPARE(F->BillardGraph->AngleViseeDeg(), 97.83);
+        QTest::keyClick(F.get(), Qt::Key_Minus, Qt::KeypadModifier);
         QTest::keyRelease(F.get(), Qt::Key_A);
+        // Round the circle without a jump of more than a step.
+        QCOMPARE(AngleApresFleche(179.99, 2, 0), -179.99);
+        QCOMPARE(AngleApresFleche(-179.5, 0, -1), 179.5);
+        QCOMPARE(AngleApresFleche(12.3456789, 0, 1), 13.35);
     }
 
     void queueInsoluble() {
         F->Ehvi1->SetMasseQueue(5000); // too heavy a cue: the strike has no solution
         QTest::keyClick(F.get(), Qt::Key_Space);
         QVERIFY(F->Moteur.QueueInsoluble);
+        // The cue is level: the message names the mass, not the inclination.
         QCOMPARE(Messages(), QStringList{QStringLiteral(
-                                 "Erreur|choc Queue-bille insoluble (probablement du fait de "
-                                 "l'inclinaison de la queue)")});
+                                 "Erreur|choc Queue-bille insoluble : la masse de la queue "
+                                 "(5000 g) est trop grande devant celle de la bille (215 g)")});
         QVERIFY(!F->LignesTracees); // nothing drawn
         QVERIFY(F->TexteDernierResultat().startsWith(QStringLiteral("Manqué\r")));
         QVERIFY(!F->Modifie);
@@ -589,7 +698,7 @@ class TestMain : public QObject {
         QVERIFY(contenu.startsWith("[Queue]\r\nVq=430\r\n"));
         QCOMPARE(N.Frappes, 1); // the strike ran for the velocities, no shot was fired
 
-        // Change everything shown, then load: balls, stroke and aim come back; the mass not.
+        // Change everything shown, then load: balls, stroke, cue mass and aim come back.
         F->BilleMoteur(2)->DeplaceCm({0, 0});
         F->Ehvi1->SetVitesse(100);
         F->Ehvi1->SetMasseQueue(600);
@@ -599,12 +708,12 @@ class TestMain : public QObject {
         Action(*F, "ChargerMnu")->trigger();
         QCOMPARE(F->BilleMoteur(2)->PosPixels(), p2);
         QCOMPARE(F->Ehvi1->Vitesse(), 430.0);
-        QCOMPARE(F->Ehvi1->MasseQueue(), 600.0);
+        QCOMPARE(F->Ehvi1->MasseQueue(), 520.0);
         QVERIFY(std::abs(F->BillardGraph->AngleViseeDeg() - 98.64) < 0.01);
         QVERIFY(Action(*F, "LignesMnu")->isChecked());
         QVERIFY(!F->LignesTracees);
         QTest::keyClick(F.get(), Qt::Key_Space);
-        QCOMPARE(F->Moteur.Coup.m, 600.0); // the next shot uses the shown mass
+        QCOMPARE(F->Moteur.Coup.m, 520.0); // the next shot uses the shown mass, the file's
 
         // A file that cannot be read as a position (here a folder, then one past the size
         // cap) says why, and the balls stay where they were.
@@ -862,18 +971,56 @@ class TestMain : public QObject {
         ThlpFrm* premiere = F->HlpFrm.get();
         QTest::keyClick(F.get(), Qt::Key_F1);
         QCOMPARE(F->HlpFrm.get(), premiere);
-        QCOMPARE(premiere->windowTitle(), QStringLiteral("hlpFrm"));
+        QCOMPARE(premiere->windowTitle(), QStringLiteral("Aide de Démo2D Alveran"));
         QVERIFY(premiere->Memo1->isReadOnly());
         const QString t = premiere->Memo1->toPlainText();
         qsizetype pos = 0;
-        for (const char* section :
-             {"Clavier :", "E : effet", "H : hauteur", "V : vitesse queue", "A : angle de visée",
-              "I : inclinaison de la queue", "M : masse de la queue", "ESPACE", "SUPR", "HOME",
-              "END", "ESC", "CALIBRAGE", "VUE NUMERIQUE", "CALCUL DE TOLERANCE DU POINT",
-              "da = 0.1", "Nbre essais en a = 5"}) {
+        for (const char* section : {"SOURIS",
+                                    "CLAVIER",
+                                    "E : effet",
+                                    "A : angle de visée",
+                                    "pas fin (0,01°)",
+                                    "I : inclinaison de la queue",
+                                    "M : masse de la queue",
+                                    "ESPACE",
+                                    "F9",
+                                    "SUPPR",
+                                    "ÉCHAP",
+                                    "CTRL+Z",
+                                    "CTRL+Q",
+                                    "P : pause",
+                                    "F5, F6, F7, F8",
+                                    "FICHIERS",
+                                    "Exporter le schéma du coup",
+                                    "TRAJECTOIRES MESURÉES",
+                                    "t;bille;x;y",
+                                    "CALIBRAGE",
+                                    "VUE NUMERIQUE",
+                                    "RECHERCHE DE SOLUTIONS",
+                                    "CALCUL DE TOLERANCE DU POINT",
+                                    "\"Valeur centrale\"",
+                                    "\"Calculer\""}) {
             const qsizetype trouve = t.indexOf(QString::fromUtf8(section), pos);
             QVERIFY2(trouve >= 0, section);
             pos = trouve;
+        }
+        // The labels the help quotes are those of the windows as they are.
+        for (const char* ancien : {"da = 0.1", "Nbre essais en a"})
+            QVERIFY2(!t.contains(QString::fromUtf8(ancien)), ancien);
+        QStringList textes;
+        for (const QWidget* w : F->ToleranceFrm->findChildren<QWidget*>()) {
+            if (const auto* l = qobject_cast<const QLabel*>(w)) textes << l->text();
+            if (const auto* b = qobject_cast<const QAbstractButton*>(w)) textes << b->text();
+        }
+        const qsizetype tolerance = t.indexOf(QStringLiteral("CALCUL DE TOLERANCE"));
+        const QRegularExpression cite(QStringLiteral("\"([^\"]+)\""));
+        for (auto m = cite.globalMatch(t, tolerance); m.hasNext();) {
+            const QString c = m.next().captured(1);
+            if (c.contains(QLatin1Char(' ')) || c.size() > 3) {
+                bool trouve = false;
+                for (const QString& texte : textes) trouve = trouve || texte.startsWith(c);
+                QVERIFY2(trouve, qPrintable(c));
+            }
         }
     }
 
@@ -943,6 +1090,74 @@ class TestMain : public QObject {
         q->Iedit->setText(QStringLiteral("12,5"));
         QTest::keyClick(q->Iedit, Qt::Key_Enter);
         QCOMPARE(F->Ehvi1->Inclinaison(), 12.5);
+    }
+
+    void queueNumeriqueAppliqueEnQuittantEtRefuseHorsLimites() {
+        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+        TQueueNumFrm* q = F->QueueNumFrm.get();
+        QTest::keyClick(F.get(), Qt::Key_Q);
+        q->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(q));
+
+        // Typed, then left with Tab: applied, as Enter would.
+        for (QLineEdit* champ : {q->Vedit, q->Iedit, q->mEdit, q->hEdit}) {
+            champ->setFocus(Qt::TabFocusReason);
+            champ->selectAll();
+            QTest::keyClicks(champ, champ == q->hEdit   ? QStringLiteral("-1,5")
+                                    : champ == q->mEdit ? QStringLiteral("525")
+                                                        : QStringLiteral("25"));
+            q->Aedit->setFocus(Qt::TabFocusReason);
+        }
+        QCOMPARE(F->Ehvi1->Vitesse(), 25.0);
+        QCOMPARE(F->Ehvi1->Inclinaison(), 25.0);
+        QCOMPARE(F->Ehvi1->MasseQueue(), 525.0);
+        QVERIFY(std::abs(F->Ehvi1->Hauteur() - -1.5) < 0.05);
+        QVERIFY(Messages().empty());
+        // A field left untouched is not rewritten from its four decimals.
+        F->BillardGraph->ViseAngleDeg(12.345678);
+        q->Remplit();
+        q->Aedit->setFocus(Qt::TabFocusReason);
+        q->Vedit->setFocus(Qt::TabFocusReason);
+        QCOMPARE(F->BillardGraph->AngleViseeDeg(), 12.345678);
+
+        // Values the controls cannot take are refused, said, and the field shows the value
+        // in force again.
+        q->mEdit->setText(QStringLiteral("25"));
+        QTest::keyClick(q->mEdit, Qt::Key_Enter);
+        QCOMPARE(Messages(), QStringList{QStringLiteral(
+                                 "Erreur|'25' refusé : la masse de la queue va de 100 à 2000 g")});
+        QCOMPARE(F->Ehvi1->MasseQueue(), 525.0);
+        QCOMPARE(q->mEdit->text(), QStringLiteral("525,0000"));
+        const double effet = F->Ehvi1->Effet();
+        q->Eedit->setText(QStringLiteral("550"));
+        QTest::keyClick(q->Eedit, Qt::Key_Enter);
+        QVERIFY2(Messages().join(QLatin1Char(' ')).contains(QStringLiteral("hors de la bille")),
+                 qPrintable(Messages().join(QLatin1Char(' '))));
+        QCOMPARE(F->Ehvi1->Effet(), effet);
+        for (const char* texte : {"1201", "-1"}) {
+            q->Vedit->setText(QString::fromLatin1(texte));
+            QTest::keyClick(q->Vedit, Qt::Key_Enter);
+            QCOMPARE(F->Ehvi1->Vitesse(), 25.0);
+        }
+        q->Iedit->setText(QStringLiteral("91"));
+        QTest::keyClick(q->Iedit, Qt::Key_Enter);
+        QCOMPARE(F->Ehvi1->Inclinaison(), 25.0);
+    }
+
+    void queueInsolubleDitPourquoi() {
+        const QLocale c = QLocale::c();
+        auto m = std::make_unique<TBillardAlveran>();
+        m->Coup.Effet = 550;
+        QVERIFY(TexteQueueInsoluble(*m, c).contains(QStringLiteral("hors de la bille")));
+        m->Coup.Effet = 0;
+        m->Coup.m = 1e6;
+        m->TireCoup();
+        QVERIFY(m->QueueInsoluble);
+        QVERIFY(TexteQueueInsoluble(*m, c).contains(QStringLiteral("masse de la queue (1e+06 g)")));
+        m->Coup.AngleTapis = 0.3;
+        QCOMPARE(TexteQueueInsoluble(*m, c),
+                 QStringLiteral("choc Queue-bille insoluble (probablement du fait de "
+                                "l'inclinaison de la queue)"));
     }
 };
 

@@ -109,9 +109,8 @@ class TestRechercheFrm : public QObject {
         QCOMPARE(R->EffetUD->value(), 9);
         QCOMPARE(R->VitesseUD->value(), 6);
         QVERIFY(!R->StopBtn->isEnabled());
-        // Untouched, the fields give the command line's default grid to the last bit: the
-        // text "2,46" read back is not 0.8 R, and tips on the ball's edge would then count as
-        // on the ball (332 640 strokes fired instead of 298 080).
+        // Untouched, the fields give the command line's default grid to the last bit (±0.8 R
+        // is the decimal 2.46, as shown).
         TGrilleRecherche lue;
         QVERIFY(R->LitGrille(lue));
         const TGrilleRecherche d = GrilleRechercheDefaut(F->Moteur.Fisik.RayonBilles());
@@ -125,6 +124,28 @@ class TestRechercheFrm : public QObject {
         QVERIFY(R->LitGrille(lue));
         QVERIFY(lue.Effet.A == 2.5);
         R->EffetATxt->setText(montre);
+    }
+
+    void uneLongueRechercheEstAnnonceeEtDemandee() {
+        // 7 200 aims × 30 effects × 30 heights × 15 speeds, about 90 million strokes: far more
+        // than a minute on any machine. Announced, asked, and nothing starts on "non".
+        R->ViseePasTxt->setText(QStringLiteral("0,05"));
+        R->EffetUD->setValue(30);
+        R->HauteurUD->setValue(30);
+        R->VitesseUD->setValue(15);
+        D->AjouteReponseQuestion(false);
+        R->ChercheBtn->click();
+        QCOMPARE(D->Questions.size(), size_t(1));
+        QVERIFY2(D->Questions[0].contains(QStringLiteral(" coups à tirer, temps estimé ")),
+                 qPrintable(D->Questions[0]));
+        QCOMPARE(R->Phase, TRechercheFrm::TPhase::Repos);
+        QVERIFY(R->ChercheBtn->isEnabled());
+
+        // A small grid starts without a question.
+        PositionFacile();
+        PetiteGrille();
+        QVERIFY(Cherche());
+        QCOMPARE(D->Questions.size(), size_t(1));
     }
 
     void grilleIncorrecteRefuseeAvecUnMessage() {
@@ -196,6 +217,9 @@ class TestRechercheFrm : public QObject {
         R->ChercheBtn->click();
         QVERIFY(R->StopBtn->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(R->EtatLbl->text().contains(QStringLiteral("coups tirés")),
+                                 AttenteMax);
+        // While the strokes are fired, the time left is said.
+        QTRY_VERIFY_WITH_TIMEOUT(R->EtatLbl->text().contains(QStringLiteral(", reste ")),
                                  AttenteMax);
         QTest::keyClick(R, Qt::Key_Escape);
         QVERIFY(fin.wait(AttenteMax));

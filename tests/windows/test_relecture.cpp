@@ -79,6 +79,7 @@ class TestRelecture : public QObject {
         TVueNumFrm& num = *F->VueNumFrm;
         int avantReprise = -1;
         bool vu = false;
+        QString texteEnCours;
         EnSuite({
             [&] {
                 QVERIFY(vue.RelectureEnCours());
@@ -108,12 +109,16 @@ class TestRelecture : public QObject {
                 // Once running again, it moves on; Escape ends it.
                 QTimer::singleShot(500, [&] {
                     vu = vue.RelectureEnCours() && vue.EtapeRelecture() > avantReprise;
+                    // Running again, it no longer says it is paused.
+                    texteEnCours = F->PointLbl->text();
                     QTest::keyClick(F.get(), Qt::Key_Escape);
                 });
             },
         });
         QTest::keyClick(F.get(), Qt::Key_Space);
         QVERIFY(vu);
+        QVERIFY2(!texteEnCours.contains(QStringLiteral("pause")), qPrintable(texteEnCours));
+        QCOMPARE(texteEnCours, QStringLiteral("Relecture en cours"));
         QVERIFY(!vue.RelectureEnCours());
         QVERIFY(!Action(*F, "PauseMnu")->isChecked());
         QCOMPARE(vue.Relecture.Vitesse, 2.0);
