@@ -44,8 +44,7 @@ inline constexpr double AllerRetourMin = 0.5;
 /// centre touches a cushion at its nose line less the radius. A hit is where the centre comes
 /// within MargeContactMesure of that line and turns back from it.
 std::vector<TContactBande> ContactsBandesMesures(const std::vector<TPointPlan>& releves,
-                                                 double demiLargeur, double longueur,
-                                                 double rayon);
+                                                 double demiLargeur, double longueur, double rayon);
 
 /// The cue ball's cushion hits in the shot the engine last fired, in order (the records that
 /// count a cue-ball cushion).

@@ -228,11 +228,10 @@ bool TFenetreDbAlv::Renvoie(int ligne, quint64 choisie) {
         return true;
     }
     const QString cible = TTransportDbAlv::NomAlveran(pid);
-    const QString note =
-        pid == coup->Expediteur || choisie
-            ? QString()
-            : QStringLiteral(" (%1 n'est plus ouvert)")
-                  .arg(TTransportDbAlv::NomAlveran(coup->Expediteur));
+    const QString note = pid == coup->Expediteur || choisie
+                             ? QString()
+                             : QStringLiteral(" (%1 n'est plus ouvert)")
+                                   .arg(TTransportDbAlv::NomAlveran(coup->Expediteur));
     Renvois.insert(
         Liaison.Lance(cible, static_cast<quint64>(QCoreApplication::applicationPid()), coup->Bloc),
         {cible, note});

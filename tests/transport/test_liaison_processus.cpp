@@ -583,8 +583,7 @@ class TestLiaisonProcessus : public QObject {
         QVERIFY(db.Renvoie(0));
         QTRY_COMPARE_WITH_TIMEOUT(fin.count(), 1, DelaiProgramme);
         QCOMPARE(fin.at(0).at(0).value<TTransportDbAlv::TEnvoi>(), TTransportDbAlv::eEnvoye);
-        QCOMPARE(TTransportDbAlv::FenetresAlveran(),
-                 QList<quint64>{quint64(seconde->processId())});
+        QCOMPARE(TTransportDbAlv::FenetresAlveran(), QList<quint64>{quint64(seconde->processId())});
     }
 
     // --- Socket files left behind ----------------------------------------------------------

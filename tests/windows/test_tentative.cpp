@@ -23,8 +23,8 @@ std::string CsvDuCoup(const TBillardAlveran& e) {
     s.precision(17);
     s << "t,bille,x,y\n";
     for (int i = 0; i <= e.NbEnr; ++i)
-        s << e.Temps[i] << ",1," << e.Trajets[1][i].Position.x << ','
-          << e.Trajets[1][i].Position.y << '\n';
+        s << e.Temps[i] << ",1," << e.Trajets[1][i].Position.x << ',' << e.Trajets[1][i].Position.y
+          << '\n';
     for (int b = 2; b <= 3; ++b)
         for (const int i : {0, e.NbEnr})
             s << e.Temps[i] << ',' << b << ',' << e.Trajets[b][i].Position.x << ','
@@ -81,8 +81,7 @@ class TestTentative : public QObject {
         QCOMPARE(F->Moteur.Coup.AngleOx, angle);
         QVERIFY(F->BillardGraph->RelevesAffiches());
         QVERIFY(F->PointLbl->text().contains(
-            QStringLiteral("Tentative : %1 bande(s), coup voulu : %1")
-                .arg(bandes)));
+            QStringLiteral("Tentative : %1 bande(s), coup voulu : %1").arg(bandes)));
         QVERIFY(F->PointLbl->text().contains(QStringLiteral("- bande 1 (")));
 
         // Delete forgets the attempt as it forgets a tracked shot.
