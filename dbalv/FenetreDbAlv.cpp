@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
+#include <QMenu>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -57,7 +58,16 @@ TFenetreDbAlv::TFenetreDbAlv(QString cheminBase, QString nomServeur, QWidget* pa
 
     RenvoyerBtn = new QPushButton(QStringLiteral("Renvoyer vers Alveran"), centre);
     RenvoyerBtn->setEnabled(false);
-    disposition->addWidget(RenvoyerBtn);
+    RenvoyerBtn->setToolTip(QStringLiteral("Renvoie le coup à la fenêtre qui l'a envoyé si "
+                                           "elle est ouverte, sinon à la plus récente"));
+    RenvoyerVersBtn = new QPushButton(QStringLiteral("Renvoyer vers…"), centre);
+    RenvoyerVersBtn->setEnabled(false);
+    MenuFenetres = new QMenu(RenvoyerVersBtn);
+    RenvoyerVersBtn->setMenu(MenuFenetres);
+    auto* boutons = new QHBoxLayout;
+    boutons->addWidget(RenvoyerBtn, 1);
+    boutons->addWidget(RenvoyerVersBtn);
+    disposition->addLayout(boutons);
     setCentralWidget(centre);
 
     EtatLbl = new QLabel(this);
@@ -69,6 +79,7 @@ TFenetreDbAlv::TFenetreDbAlv(QString cheminBase, QString nomServeur, QWidget* pa
     connect(RenvoyerBtn, &QPushButton::clicked, this, &TFenetreDbAlv::RenvoieSelection);
     connect(Table, &QTableWidget::cellDoubleClicked, this, [this] { RenvoieSelection(); });
     connect(Table, &QTableWidget::itemSelectionChanged, this, &TFenetreDbAlv::MajBoutons);
+    connect(MenuFenetres, &QMenu::aboutToShow, this, &TFenetreDbAlv::RemplitMenuFenetres);
 }
 
 void TFenetreDbAlv::CreeAlerte(QWidget* parent) {
@@ -202,24 +213,68 @@ void TFenetreDbAlv::AjouteLigne(const TCoupStocke& coup) {
     Table->item(ligne, kRecu)->setData(Qt::UserRole, coup.Id);
 }
 
-bool TFenetreDbAlv::Renvoie(int ligne) {
+bool TFenetreDbAlv::Renvoie(int ligne, quint64 choisie) {
     QTableWidgetItem* item = Table->item(ligne, kRecu);
     const auto coup = item ? Coups.Coup(item->data(Qt::UserRole).toLongLong()) : std::nullopt;
     if (!coup) return false;
-    const QString cible = TTransportDbAlv::NomAlveran(coup->Expediteur);
+    // Stored shots outlive the window that sent them: after a restart its pid names nothing,
+    // so the shot goes to a main window that runs rather than nowhere.
+    const quint64 pid = choisie ? choisie
+                                : TTransportDbAlv::CibleRenvoi(coup->Expediteur,
+                                                               TTransportDbAlv::FenetresAlveran());
+    if (pid == 0) {
+        EtatLbl->setText(QStringLiteral("aucune fenêtre Alveran n'est ouverte : coup non envoyé"));
+        emit CoupRenvoye(TTransportDbAlv::eNonOuvert);
+        return true;
+    }
+    const QString cible = TTransportDbAlv::NomAlveran(pid);
+    const QString note = pid == coup->Expediteur || choisie
+                             ? QString()
+                             : QStringLiteral(" (%1 n'est plus ouvert)")
+                                   .arg(TTransportDbAlv::NomAlveran(coup->Expediteur));
     Renvois.insert(
         Liaison.Lance(cible, static_cast<quint64>(QCoreApplication::applicationPid()), coup->Bloc),
-        cible);
-    EtatLbl->setText(QStringLiteral("envoi du coup à %1…").arg(cible));
+        {cible, note});
+    EtatLbl->setText(QStringLiteral("envoi du coup à %1…").arg(cible) + note);
     return true;
+}
+
+QStringList TFenetreDbAlv::ChoixFenetres() {
+    RemplitMenuFenetres();
+    QStringList textes;
+    for (const QAction* a : MenuFenetres->actions()) textes << a->text();
+    return textes;
+}
+
+void TFenetreDbAlv::RemplitMenuFenetres() {
+    MenuFenetres->clear();
+    const int ligne = Table->currentRow();
+    QTableWidgetItem* item = Table->item(ligne, kRecu);
+    const auto coup = item ? Coups.Coup(item->data(Qt::UserRole).toLongLong()) : std::nullopt;
+    const QList<quint64> ouvertes = TTransportDbAlv::FenetresAlveran();
+    if (ouvertes.isEmpty()) {
+        MenuFenetres->addAction(QStringLiteral("aucune fenêtre Alveran n'est ouverte"))
+            ->setEnabled(false);
+        return;
+    }
+    for (int k = 0; k < ouvertes.size(); ++k) {
+        const quint64 pid = ouvertes[k];
+        QString texte = TTransportDbAlv::NomAlveran(pid);
+        if (coup && pid == coup->Expediteur)
+            texte += QStringLiteral(" (expéditeur)");
+        else if (k == 0)
+            texte += QStringLiteral(" (la plus récente)");
+        MenuFenetres->addAction(texte, this, [this, ligne, pid] { Renvoie(ligne, pid); });
+    }
 }
 
 void TFenetreDbAlv::RenvoiTermine(quint64 numero, TTransportDbAlv::TEnvoi etat, quint64 reponse) {
     if (!Renvois.contains(numero)) return;
-    const QString cible = Renvois.take(numero);
+    const TRenvoi renvoi = Renvois.take(numero);
+    const QString& cible = renvoi.Cible;
     switch (etat) {
     case TTransportDbAlv::eEnvoye:
-        EtatLbl->setText(QStringLiteral("coup envoyé à %1").arg(cible));
+        EtatLbl->setText(QStringLiteral("coup envoyé à %1").arg(cible) + renvoi.Note);
         break;
     case TTransportDbAlv::eNonOuvert:
         EtatLbl->setText(QStringLiteral("%1 n'est pas ouvert").arg(cible));
@@ -247,4 +302,5 @@ void TFenetreDbAlv::RenvoieSelection() {
 
 void TFenetreDbAlv::MajBoutons() {
     RenvoyerBtn->setEnabled(!Table->selectedItems().isEmpty());
+    RenvoyerVersBtn->setEnabled(RenvoyerBtn->isEnabled());
 }

@@ -10,6 +10,7 @@
 #include <QMainWindow>
 
 class QLabel;
+class QMenu;
 class QPushButton;
 class QTableWidget;
 
@@ -39,9 +40,15 @@ class TFenetreDbAlv : public QMainWindow {
     /// file beside it, "<file>.lock"), or the file is damaged or cannot be written.
     bool Demarre(QString* erreur);
 
-    /// Starts sending the shot of list row `ligne` back to "alveran-<sender>"; the outcome
-    /// shows in the status bar and comes through CoupRenvoye. False when the row holds no shot.
-    bool Renvoie(int ligne);
+    /// Starts sending the shot of list row `ligne` back to a main window: "alveran-<cible>"
+    /// when `cible` is given, else its sender when it still runs, else the most recently
+    /// started main window. The outcome shows in the status bar and comes through
+    /// CoupRenvoye (eNonOuvert at once when no main window runs). False when the row holds no
+    /// shot.
+    bool Renvoie(int ligne, quint64 cible = 0);
+    /// The entries of the "Renvoyer vers…" menu for the current row: the running main windows,
+    /// newest first, the sender marked.
+    QStringList ChoixFenetres();
 
     QTableWidget* Liste() const { return Table; }
     /// The banner that reports shots received but not stored (hidden while there is none).
@@ -64,6 +71,7 @@ class TFenetreDbAlv : public QMainWindow {
     void AjouteLigne(const TCoupStocke& coup);
     void RenvoieSelection();
     void MajBoutons();
+    void RemplitMenuFenetres();
 
     QString CheminBase;
     QString NomServeur;
@@ -72,9 +80,15 @@ class TFenetreDbAlv : public QMainWindow {
     TTransportDbAlv Liaison;
     QTableWidget* Table = nullptr;
     QPushButton* RenvoyerBtn = nullptr;
+    QPushButton* RenvoyerVersBtn = nullptr; ///< lets the user pick the window
+    QMenu* MenuFenetres = nullptr;
     QLabel* EtatLbl = nullptr;
     QWidget* AlerteCadre = nullptr;
     QLabel* AlerteLbl = nullptr;
     int NbNonEnregistres = 0;
-    QHash<quint64, QString> Renvois; ///< sends under way: their number and their target
+    struct TRenvoi {
+        QString Cible;
+        QString Note; ///< why the shot did not go to its sender (empty when it did)
+    };
+    QHash<quint64, TRenvoi> Renvois; ///< sends under way: their number and their target
 };

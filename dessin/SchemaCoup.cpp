@@ -126,6 +126,44 @@ std::vector<int> ContactsBandes(const TBillardAlveran& moteur) {
     return contacts;
 }
 
+void DessineEcartsBandes(QPainter& p, const TComparaisonTentative& comparaison, const TRepere& r,
+                         double taille, const QLocale& locale) {
+    const QColor rouge(0xd0, 0x10, 0x10);
+    QFont police(QStringLiteral("Liberation Sans"));
+    police.setPixelSize(std::max(6, static_cast<int>(std::lround(taille))));
+    police.setBold(true);
+    p.setFont(police);
+    const QFontMetricsF mesure(police);
+    const double rayon = 0.45 * taille;
+    for (const TEcartBande& e : comparaison.Ecarts) {
+        const QPointF ideal = r.VersPixels(e.Ideal.Centre.x, e.Ideal.Centre.y);
+        const QPointF tentative = r.VersPixels(e.Tentative.Centre.x, e.Tentative.Centre.y);
+        p.setPen(QPen(rouge, std::max(1.0, taille / 8)));
+        p.setBrush(Qt::NoBrush);
+        p.drawLine(ideal, tentative);
+        p.drawEllipse(ideal, rayon, rayon);
+        p.setBrush(rouge);
+        p.drawEllipse(tentative, rayon * 0.8, rayon * 0.8);
+        // The figure on the cloth side of the attempt's contact, clear of the cushion.
+        const QString texte = locale.toString(e.Distance, 'f', 1) + QStringLiteral(" cm");
+        const QSizeF taillTexte = mesure.size(0, texte);
+        const double decalage = 2.2 * taille;
+        QPointF centre = tentative;
+        if (e.Tentative.Longue)
+            centre.ry() -= std::copysign(decalage, e.Tentative.Centre.x);
+        else
+            centre.rx() -= std::copysign(decalage + taillTexte.width() / 2, e.Tentative.Centre.y);
+        const QRectF cadre(centre.x() - taillTexte.width() / 2 - 2,
+                           centre.y() - taillTexte.height() / 2, taillTexte.width() + 4,
+                           taillTexte.height());
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(255, 255, 255, 220));
+        p.drawRect(cadre);
+        p.setPen(rouge);
+        p.drawText(cadre, Qt::AlignCenter, texte);
+    }
+}
+
 bool BilleBouge(const TBillardAlveran& moteur, int n) {
     const TVecteur& depart = moteur.Trajets[n][0].Position;
     const int nbEnr = NbEnrValide(moteur);

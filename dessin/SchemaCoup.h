@@ -5,6 +5,7 @@
 // The same pieces (paths, arrows, numbers) are drawn on the main window's table, so the table
 // and the diagram never disagree.
 
+#include "analysis/EcartTentative.h"
 #include "engine/C8_BillardAlveran.h"
 
 #include <QByteArray>
@@ -39,6 +40,11 @@ void DessineTable(QPainter& p, const TBillardAlveran& moteur, const TRepere& r);
 /// cushion count of the characteristics: a cushion impact that set ball 1's contact.
 std::vector<int> ContactsBandes(const TBillardAlveran& moteur);
 
+/// An attempt against the stroke meant: at each cushion both reached, a red line from the
+/// stroke meant's contact (hollow ring) to the attempt's (red disc) and the distance in cm
+/// beside it, on the cloth side, in the user's number format.
+void DessineEcartsBandes(QPainter& p, const TComparaisonTentative& comparaison, const TRepere& r,
+                         double taille, const QLocale& locale);
 /// Whether engine ball n (1 to 3) moved in the recording.
 bool BilleBouge(const TBillardAlveran& moteur, int n);
 

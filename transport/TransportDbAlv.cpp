@@ -2,6 +2,7 @@
 #include "analysis/TrameDbAlv.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QEventLoop>
@@ -12,6 +13,7 @@
 #include <QStandardPaths>
 #include <QtEndian>
 
+#include <algorithm>
 #include <optional>
 
 #include <sys/socket.h>
@@ -215,6 +217,39 @@ QString TTransportDbAlv::NomDbAlv() {
 
 QString TTransportDbAlv::NomAlveran(quint64 pid) {
     return QStringLiteral("alveran-") + QString::number(pid);
+}
+
+QList<quint64> TTransportDbAlv::FenetresAlveran(int delai) {
+    const QString dossier = DossierPrive();
+    if (dossier.isEmpty()) return {};
+    const QString prefixe = NomAlveran(0).chopped(1);
+    struct TFenetre {
+        quint64 Pid;
+        QDateTime Depuis;
+    };
+    std::vector<TFenetre> fenetres;
+    const QFileInfoList fichiers = QDir(dossier).entryInfoList(
+        {prefixe + QLatin1Char('*')}, QDir::System | QDir::Files | QDir::NoDotAndDotDot);
+    for (const QFileInfo& f : fichiers) {
+        bool ok = false;
+        const quint64 pid = f.fileName().mid(prefixe.size()).toULongLong(&ok);
+        // Only "alveran-<digits>": test servers and other names sharing the prefix are not
+        // main windows.
+        if (!ok || pid == 0 || NomAlveran(pid) != f.fileName()) continue;
+        if (!FichierSocketPresent(f.filePath()) || !ServeurActif(f.filePath(), delai)) continue;
+        fenetres.push_back({pid, f.lastModified()});
+    }
+    std::sort(fenetres.begin(), fenetres.end(), [](const TFenetre& a, const TFenetre& b) {
+        return a.Depuis != b.Depuis ? a.Depuis > b.Depuis : a.Pid > b.Pid;
+    });
+    QList<quint64> pids;
+    for (const TFenetre& f : fenetres) pids << f.Pid;
+    return pids;
+}
+
+quint64 TTransportDbAlv::CibleRenvoi(quint64 expediteur, const QList<quint64>& ouvertes) {
+    if (ouvertes.contains(expediteur)) return expediteur;
+    return ouvertes.isEmpty() ? 0 : ouvertes.first();
 }
 
 QString TTransportDbAlv::TexteDbAlvNonOuvert() {

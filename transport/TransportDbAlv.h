@@ -55,6 +55,14 @@ class TTransportDbAlv : public QObject {
     static QString NomDbAlv();
     /// The server name of the main window of process `pid`.
     static QString NomAlveran(quint64 pid);
+    /// The process ids of the main windows that answer a connection now in the private runtime
+    /// folder, the most recently started first (by their socket file's time, then the higher
+    /// pid). `delai` bounds the wait of each check (ms); a socket file left by a program that
+    /// ended is refused at once by the kernel, so the scan costs little.
+    static QList<quint64> FenetresAlveran(int delai = 300);
+    /// Where a stored shot goes back to: its sender when it still runs, else the most recently
+    /// started of the running main windows (`ouvertes`, newest first); 0 when none runs.
+    static quint64 CibleRenvoi(quint64 expediteur, const QList<quint64>& ouvertes);
     /// Error text shown when the database application cannot be reached.
     static QString TexteDbAlvNonOuvert();
     /// Path of the socket file of server `nom`: in the user's private runtime folder, or `nom`

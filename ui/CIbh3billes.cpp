@@ -112,6 +112,12 @@ void TCIBillardHor3B::DessineReleves() {
         }
     }
     cv.Decoupe.reset();
+    if (FComparaison) {
+        QPainter p(&Canevas().Image());
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.setClipRect(RectJeu().VersQRect());
+        DessineEcartsBandes(p, *FComparaison, Repere(), 11.0, QLocale());
+    }
 }
 
 // ---------------------------------------------------------------- aiming

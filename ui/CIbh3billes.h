@@ -128,6 +128,10 @@ class TCIBillardHor3B : public TCIBillardHor {
     using TReleves = std::array<std::vector<TPointTable>, 4>;
     void FixeReleves(TReleves releves) { FReleves = std::move(releves); }
     const TReleves& Releves() const { return FReleves; }
+    /// An attempt compared with the stroke meant: its cushion-by-cushion distances drawn over
+    /// the dots at every repaint, until replaced by nothing. The caller repaints.
+    void FixeComparaison(std::optional<TComparaisonTentative> c) { FComparaison = std::move(c); }
+    const std::optional<TComparaisonTentative>& Comparaison() const { return FComparaison; }
     /// Whether any tracked position is shown.
     bool RelevesAffiches() const;
 
@@ -158,6 +162,7 @@ class TCIBillardHor3B : public TCIBillardHor {
     TRect FRectLibre, FRectAngle;
     int FCoutImage = 0;
     TReleves FReleves;
+    std::optional<TComparaisonTentative> FComparaison;
     bool FRelectureEnCours = false;
     int FEtapeRelecture = 0;
 };

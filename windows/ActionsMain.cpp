@@ -40,6 +40,7 @@ TActionsMain::TActionsMain(QObject* parent) : QObject(parent) {
     ExporterSchema = action("Exporter le schéma du coup", "ExporterSchemaMnu");
     ImporterTrajectoire = action("Importer une trajectoire mesurée…", "ImporterTrajectoireMnu");
     AjusterCoup = action("Ajuster le coup", "AjusterCoupMnu");
+    ComparerTentative = action("Comparer une tentative au coup voulu…", "ComparerTentativeMnu");
     AjusterCoup->setEnabled(false);
 
     // "Auto" is alone in its group: each click flips it. "Queue" and "Vitesse et Rotation"
@@ -124,7 +125,7 @@ void TActionsMain::AjouteMenus(QMenuBar& barre, const TRelectureMain& relecture,
     QMenu* fichier = barre.addMenu(QStringLiteral("&Fichier"));
     fichier->addActions({Charger, Sauvegarder, SauverImage, ExporterSchema});
     fichier->addSeparator();
-    fichier->addActions({ImporterTrajectoire, AjusterCoup});
+    fichier->addActions({ImporterTrajectoire, AjusterCoup, ComparerTentative});
     fichier->addSeparator();
     QMenu* dbAlv = fichier->addMenu(QStringLiteral("Sauvegarde dbAlv"));
     dbAlv->addAction(dbAlvAuto);

@@ -30,9 +30,10 @@ class TActionsMain : public QObject {
     QAction* ExporterSchema;
     QAction* ImporterTrajectoire;
     QAction* AjusterCoup;
-    QAction* dbAlvAuto;    ///< every shot sent
-    QAction* dbAlvQueue;   ///< shots sent as strokes…
-    QAction* dbAlvVitesse; ///< …or as velocities and rotations (both may be unchecked)
+    QAction* ComparerTentative; ///< an attempt against the stroke meant
+    QAction* dbAlvAuto;         ///< every shot sent
+    QAction* dbAlvQueue;        ///< shots sent as strokes…
+    QAction* dbAlvVitesse;      ///< …or as velocities and rotations (both may be unchecked)
     QAction* ParamPhys;
     QAction* VueNum;
     QAction* Calibrage;

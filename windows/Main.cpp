@@ -200,6 +200,11 @@ void TMainFrm::ConnecteActions() {
     relie(a.Annuler, [this] { FAnnulation->Annule(); });
     relie(a.Retablir, [this] { FAnnulation->Retablit(); });
     relie(a.Quitter, [this] { close(); });
+    relie(a.ComparerTentative, [this] {
+        const std::optional<TChoixFichier> choix =
+            FDialogues->FichierAOuvrir(this, {QStringLiteral("Trajectoire mesurée (*.csv)")});
+        if (choix) CompareTentative(choix->Nom);
+    });
     connect(FActions, &TActionsMain::BilleJoueurChoisie, this, [this](QAction* item) {
         FBillardGraph->ChoisitBilleJoueur(item == FActions->Blanche ? FBillardGraph->bhBille2()
                                                                     : FBillardGraph->bhBille1());
@@ -251,6 +256,7 @@ void TMainFrm::ConnecteActions() {
     connect(FImport, &TImportTrajectoire::Oubliee, this, [this] {
         FEcartMesure = -1.0;
         FBillardGraph->FixeReleves({});
+        FBillardGraph->FixeComparaison(std::nullopt);
     });
     connect(FImport, &TImportTrajectoire::Ajuste, this, &TMainFrm::AppliqueAjustement);
 }

@@ -43,6 +43,10 @@ class TVueNumFrm;
 class ThlpFrm;
 struct TCoupDb;
 
+/// The result text's lines of an attempt against the stroke meant: the cushions reached, then
+/// the distance at each cushion both reached.
+QStringList TextesComparaison(const struct TComparaisonTentative& c, const QLocale& locale);
+
 /// Steps of the aim keys (degrees), each times the arrows' step (keypad + and −): A + ← or →
 /// turns the aim by the fine step, A + ↑ or ↓ by the coarse one.
 inline constexpr double PasViseeFin = 0.01, PasViseeGros = 1.0;
@@ -143,6 +147,10 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     bool ImporteTrajectoire(const QString& nom);
     void OublieTrajectoire();
     bool TrajectoireChargee() const;
+    /// Reads a tracked attempt and draws it over the current stroke fired as lines, with the
+    /// cue ball's distance to it at each cushion, also listed in the result text. The balls and
+    /// the stroke are kept. A file refused says why in a box.
+    bool CompareTentative(const QString& nom);
     /// The fit running in the background, with its progress window.
     TTacheFond& TacheAjustement() const;
     /// The RMSE of the last fitted shot fired (cm), or a negative value.

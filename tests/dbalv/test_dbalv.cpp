@@ -20,6 +20,13 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <cstring>
+
+#include <QLabel>
+#include <QStatusBar>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 #include <memory>
 
 namespace {
@@ -60,7 +67,28 @@ class TestDbAlv : public QObject {
 
     QString CheminBase() const { return Dossier.filePath(QStringLiteral("coups.sqlite")); }
 
+    QTemporaryDir Execution; // a runtime folder of the tests' own: no other program's window
+
+    /// A socket file left by a main window that ended without removing it.
+    bool SocketAbandonnee(quint64 pid) {
+        const QByteArray chemin =
+            QFile::encodeName(TTransportDbAlv::Adresse(TTransportDbAlv::NomAlveran(pid)));
+        sockaddr_un a{};
+        a.sun_family = AF_UNIX;
+        std::memcpy(a.sun_path, chemin.constData(),
+                    std::min<std::size_t>(size_t(chemin.size()), sizeof a.sun_path - 1));
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        const bool ok = ::bind(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0;
+        ::close(fd);
+        return ok;
+    }
+
   private slots:
+    void initTestCase() {
+        QVERIFY(Execution.isValid());
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(Execution.path()));
+    }
+
     void init() {
         const QString suffixe = QString::number(QCoreApplication::applicationPid()) +
                                 QStringLiteral("-") +
@@ -220,6 +248,65 @@ class TestDbAlv : public QObject {
         QCOMPARE(fin.at(1).at(0).value<TTransportDbAlv::TEnvoi>(),
                  TTransportDbAlv::eNonOuvert); // the sender has closed
         QVERIFY(!Db->Renvoie(5));              // no such row
+    }
+
+    void laCibleEstLExpediteurSinonLaPlusRecente() {
+        QCOMPARE(TTransportDbAlv::CibleRenvoi(7, {9, 7, 3}), quint64{7});
+        QCOMPARE(TTransportDbAlv::CibleRenvoi(5, {9, 7, 3}), quint64{9});
+        QCOMPARE(TTransportDbAlv::CibleRenvoi(5, {}), quint64{0});
+    }
+
+    void lesFenetresOuvertesSontListeesDeLaPlusRecente() {
+        // Only main windows that answer count, newest first; a file left by a window killed
+        // without cleaning up, and servers whose name only starts like a main window's, do not.
+        TTransportDbAlv ancienne, recente, autre;
+        QVERIFY(SocketAbandonnee(333));
+        QVERIFY(ancienne.Ecoute(TTransportDbAlv::NomAlveran(222)));
+        QTest::qWait(30);
+        QVERIFY(recente.Ecoute(TTransportDbAlv::NomAlveran(111)));
+        QVERIFY(autre.Ecoute(TTransportDbAlv::NomAlveran(444) + QStringLiteral("-test")));
+        QCOMPARE(TTransportDbAlv::FenetresAlveran(), (QList<quint64>{111, 222}));
+        recente.ArreteEcoute();
+        QCOMPARE(TTransportDbAlv::FenetresAlveran(), (QList<quint64>{222}));
+    }
+
+    void unCoupDUneFenetreFermeeVaALaPlusRecente() {
+        // The shot was sent by a window that has since closed (a restart): it goes to the
+        // newest running window, or to the one the user picks, not nowhere.
+        TTransportDbAlv ancienne, recente;
+        QVERIFY(ancienne.Ecoute(TTransportDbAlv::NomAlveran(222)));
+        QTest::qWait(30);
+        QVERIFY(recente.Ecoute(TTransportDbAlv::NomAlveran(111)));
+        QSignalSpy recuAncienne(&ancienne, &TTransportDbAlv::BlocRecu);
+        QSignalSpy recuRecente(&recente, &TTransportDbAlv::BlocRecu);
+        const QByteArray bloc = BlocDeTest(430, "2ENS3");
+        QCOMPARE(Alveran->Envoie(NomDb, 999999, bloc), TTransportDbAlv::eEnvoye);
+        Db->Liste()->selectRow(0);
+        QCOMPARE(Db->ChoixFenetres(), (QStringList{QStringLiteral("alveran-111 (la plus récente)"),
+                                                   QStringLiteral("alveran-222")}));
+
+        QSignalSpy fin(Db.get(), &TFenetreDbAlv::CoupRenvoye);
+        QVERIFY(Db->Renvoie(0));
+        QTRY_COMPARE_WITH_TIMEOUT(fin.count(), 1, 5000);
+        QCOMPARE(fin.at(0).at(0).value<TTransportDbAlv::TEnvoi>(), TTransportDbAlv::eEnvoye);
+        QCOMPARE(recuRecente.count(), 1);
+        QCOMPARE(recuRecente.at(0).at(0).toByteArray(), bloc);
+        QCOMPARE(recuAncienne.count(), 0);
+        QVERIFY(Db->statusBar()->findChild<QLabel*>()->text().contains(
+            QStringLiteral("alveran-999999 n'est plus ouvert")));
+
+        QVERIFY(Db->Renvoie(0, 222)); // picked in "Renvoyer vers…"
+        QTRY_COMPARE_WITH_TIMEOUT(fin.count(), 2, 5000);
+        QCOMPARE(recuAncienne.count(), 1);
+        QCOMPARE(recuRecente.count(), 1);
+
+        // The sender running again (same pid) takes its shot back, though it is not the newest.
+        QVERIFY(Alveran->Envoie(NomDb, 222, bloc) == TTransportDbAlv::eEnvoye);
+        Db->Liste()->selectRow(1);
+        QCOMPARE(Db->ChoixFenetres().last(), QStringLiteral("alveran-222 (expéditeur)"));
+        QVERIFY(Db->Renvoie(1));
+        QTRY_COMPARE_WITH_TIMEOUT(recuAncienne.count(), 2, 5000);
+        QCOMPARE(recuRecente.count(), 1);
     }
 
     void dbAlvFermeDonneLeMessageAttendu() {

@@ -233,11 +233,9 @@ class TestSchema : public QObject {
         Action(f, "ExporterSchemaMnu")->trigger();
 
         const QString cli = Dossier.filePath(QStringLiteral("jaune-cli.svg"));
-        QProcess p;
-        p.start(QStringLiteral(ALVERAN_CLI),
-                {QStringLiteral("draw"), alv, QStringLiteral("--out"), cli});
-        QVERIFY(p.waitForFinished(60000));
-        QCOMPARE(p.exitCode(), 0);
+        const processus::TExecution p = processus::Lance(
+            ALVERAN_CLI, {"draw", alv.toStdString(), "--out", cli.toStdString()});
+        QCOMPARE(p.Statut, 0);
         QFile a(cli), b(Dossier.filePath(QStringLiteral("jaune-fenetre.svg")));
         QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
         QCOMPARE(b.readAll(), a.readAll());

@@ -6,6 +6,7 @@
 #include "analysis/ComdbAlv.h"
 #include "transport/TransportDbAlv.h"
 #include "dbalv/BaseCoups.h"
+#include "dbalv/FenetreDbAlv.h"
 #include "support/DialoguesScriptes.h"
 #include "dessin/TexteCoup.h"
 #include "windows/LienDbAlv.h"
@@ -554,6 +555,38 @@ class TestLiaisonProcessus : public QObject {
         }
         QCOMPARE(connexions, 2);
         QCOMPARE(octets, 0L);
+    }
+
+    // --- Stored shots outlive their sender ------------------------------------------------
+
+    void unCoupStockeRevientAUneFenetreRedemarree() {
+        // The window that sent the shot has ended (its socket file left behind by kill -9);
+        // a new main window runs: "Renvoyer vers Alveran" reaches it.
+        const QString execution = NouveauDossier();
+        const QString base = QDir(NouveauDossier()).filePath(QStringLiteral("c.sqlite"));
+        auto [premiere, socketPremiere] = LanceUnDesDeux(false, execution, base);
+        QVERIFY(AttendSocket(*premiere, socketPremiere));
+        const auto expediteur = quint64(premiere->processId());
+        premiere->kill();
+        QVERIFY(premiere->waitForFinished(DelaiProgramme));
+        QVERIFY(QFile::exists(socketPremiere));
+        auto [seconde, socketSeconde] = LanceUnDesDeux(false, execution, base);
+        QVERIFY(AttendSocket(*seconde, socketSeconde));
+
+        const QByteArray ancien = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(execution));
+        const auto restaure = qScopeGuard([&] { qputenv("XDG_RUNTIME_DIR", ancien); });
+        TFenetreDbAlv db(base, QStringLiteral("dbAlv-test"));
+        QString erreur;
+        QVERIFY2(db.Demarre(&erreur), qPrintable(erreur));
+        TTransportDbAlv alveran;
+        QCOMPARE(alveran.Envoie(QStringLiteral("dbAlv-test"), expediteur, Bloc()),
+                 TTransportDbAlv::eEnvoye);
+        QSignalSpy fin(&db, &TFenetreDbAlv::CoupRenvoye);
+        QVERIFY(db.Renvoie(0));
+        QTRY_COMPARE_WITH_TIMEOUT(fin.count(), 1, DelaiProgramme);
+        QCOMPARE(fin.at(0).at(0).value<TTransportDbAlv::TEnvoi>(), TTransportDbAlv::eEnvoye);
+        QCOMPARE(TTransportDbAlv::FenetresAlveran(), QList<quint64>{quint64(seconde->processId())});
     }
 
     // --- Socket files left behind ----------------------------------------------------------

@@ -260,7 +260,7 @@ class TestCoupMesure : public TTestFenetre {
         QVERIFY(!a->AppliquerBtn->isEnabled());
         // The constants dialog then shows the fitted value from its leading digits.
         TParamPhysDlg dlg;
-        dlg.Remplit(F->Moteur.Fisik);
+        dlg.Remplit(F->Moteur().Fisik);
         QLineEdit* champ = dlg.Edits[static_cast<std::size_t>(elast)];
         QCOMPARE(champ->cursorPosition(), 0);
         QCOMPARE(LibelleConstante(elast), QStringLiteral("Elasticités : bille-bande"));

@@ -246,7 +246,7 @@ class TestFenetresAnalyse : public TTestFenetre {
         // With nothing left to undo, Escape closes the dialog and writes nothing.
         {
             TParamPhysDlg autre;
-            autre.Remplit(F->Moteur.Fisik);
+            autre.Remplit(F->Moteur().Fisik);
             autre.show();
             autre.Edits[2]->setFocus();
             QTest::keyClick(autre.Edits[2], Qt::Key_Escape);

@@ -150,7 +150,7 @@ class TestMain : public TTestFenetre {
         const QString attendu = QStringLiteral(
             "&Fichier\n  Charger une position\n  Sauvegarder une position\n  Sauver l'image\n"
             "  Exporter le schéma du coup\n  -\n"
-            "  Importer une trajectoire mesurée…\n  Ajuster le coup\n  -\n"
+            "  Importer une trajectoire mesurée…\n  Ajuster le coup\n  Comparer une tentative au coup voulu…\n  -\n"
             "  Sauvegarde dbAlv\n    [ ] Auto\n    -\n    [x] Queue\n    [ ] Vitesse et Rotation\n"
             "  -\n  Paramètres physiques\n  -\n  Quitter\tCtrl+Q\n"
             "&Edition\n  Annuler\tCtrl+Z\n  Rétablir\tCtrl+Y\n  -\n"

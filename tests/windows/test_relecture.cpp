@@ -100,7 +100,7 @@ class TestRelecture : public TTestFenetre {
                 QTimer::singleShot(500, [&] {
                     vu = vue.RelectureEnCours() && vue.EtapeRelecture() > avantReprise;
                     // Running again, it no longer says it is paused.
-                    texteEnCours = F->PointLbl->text();
+                    texteEnCours = F->PointLbl()->text();
                     QTest::keyClick(F.get(), Qt::Key_Escape);
                 });
             },
