@@ -29,6 +29,7 @@ class TTestFenetre : public QObject {
 
     /// A fresh main window; false when it was to be shown and never got exposed.
     bool OuvreFenetre(const TOuverture& o) {
+        F.reset(); // a window open before goes before the dialogs it answers through
         QLocale::setDefault(o.Locale);
         D = std::make_unique<TDialoguesScriptes>();
         F = std::make_unique<TMainFrm>(D.get());

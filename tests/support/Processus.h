@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <grp.h>
 #include <pty.h>
 #include <sstream>
 #include <string>
@@ -31,6 +32,10 @@ struct TOptions {
     long long LimiteTaille = -1; ///< largest file the child may write (bytes), −1 for no limit
     bool Terminal = false;       ///< stderr on a pseudo-terminal, read through Terminal()
     bool SortieFermee = false;   ///< stdout closed, as a program started with >&- has it
+    /// The user and group the child runs as (a root tester's way to be someone else); −1: the
+    /// tester's own. A child that cannot become them ends with status 127 before running.
+    long long Utilisateur = -1;
+    long long Groupe = -1;
 };
 
 /// How a run ended and what it wrote.
@@ -134,6 +139,11 @@ class TProcessus {
                                     static_cast<rlim_t>(FOptions.LimiteTaille)};
                 ::setrlimit(RLIMIT_FSIZE, &limite);
             }
+            if (FOptions.Utilisateur >= 0 &&
+                (::setgroups(0, nullptr) != 0 ||
+                 ::setgid(static_cast<gid_t>(FOptions.Groupe)) != 0 ||
+                 ::setuid(static_cast<uid_t>(FOptions.Utilisateur)) != 0))
+                ::_exit(127);
             std::signal(SIGINT, SIG_DFL);
             ::execv(argv[0], argv.data());
             ::_exit(127);
@@ -152,6 +162,12 @@ class TProcessus {
     int Terminal() const { return FTerminal; }
     void Signale(int signal) const {
         if (FPid > 0 && !FFini) ::kill(FPid, signal);
+    }
+
+    /// Kills it (a stopped one too) and reaps it.
+    TExecution Tue() {
+        Signale(SIGKILL);
+        return Attend();
     }
 
     /// Whether it still runs; once ended, Attend gives its status at once.

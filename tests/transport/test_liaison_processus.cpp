@@ -8,6 +8,7 @@
 #include "dbalv/BaseCoups.h"
 #include "dbalv/FenetreDbAlv.h"
 #include "support/DialoguesScriptes.h"
+#include "support/Processus.h"
 #include "dessin/TexteCoup.h"
 #include "windows/LienDbAlv.h"
 #include "windows/Main.h"
@@ -16,7 +17,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -167,7 +167,7 @@ class TestLiaisonProcessus : public QObject {
 
     QTemporaryDir Dossier;
     int NbDossiers = 0;
-    std::vector<std::unique_ptr<QProcess>> Programmes;
+    std::vector<std::unique_ptr<processus::TProcessus>> Programmes;
 
     /// A new folder inside the test's own, private to its owner.
     QString NouveauDossier() {
@@ -181,46 +181,61 @@ class TestLiaisonProcessus : public QObject {
         return QDir(dossierExecution).filePath(nom);
     }
 
+    /// Where the program started `n`-th writes its stderr (a file: one that runs long is never
+    /// held by a full pipe).
+    QString FichierErreurs(std::size_t n) const {
+        return Dossier.filePath(QStringLiteral("erreurs-%1.txt").arg(n));
+    }
+
+    /// What the program `p` wrote on stderr so far.
+    QString Erreurs(const processus::TProcessus& p) const {
+        for (std::size_t n = 0; n < Programmes.size(); ++n)
+            if (Programmes[n].get() == &p)
+                return QString::fromStdString(
+                    processus::Lit(FichierErreurs(n).toStdString()));
+        return {};
+    }
+
     /// Starts `programme` with `dossierExecution` as its runtime folder, under `sous` if given.
-    QProcess& Lance(const QString& programme, const QStringList& arguments,
-                    const QString& dossierExecution, std::optional<TPersonne> sous = std::nullopt) {
-        auto p = std::make_unique<QProcess>();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dossierExecution);
-        p->setProcessEnvironment(env);
-        if (sous)
-            p->setChildProcessModifier([personne = *sous] {
-                if (::setgroups(0, nullptr) != 0 || ::setgid(personne.Gid) != 0 ||
-                    ::setuid(personne.Uid) != 0)
-                    ::_exit(127);
-            });
-        p->start(programme, arguments);
-        Programmes.push_back(std::move(p));
+    processus::TProcessus& Lance(const QString& programme, const QStringList& arguments,
+                                 const QString& dossierExecution,
+                                 std::optional<TPersonne> sous = std::nullopt) {
+        processus::TOptions options{
+            .Erreurs = FichierErreurs(Programmes.size()).toStdString(),
+            .Environnement = {"QT_QPA_PLATFORM=offscreen",
+                              "XDG_RUNTIME_DIR=" + dossierExecution.toStdString()}};
+        if (sous) {
+            options.Utilisateur = sous->Uid;
+            options.Groupe = sous->Gid;
+        }
+        std::vector<std::string> args;
+        for (const QString& a : arguments) args.push_back(a.toStdString());
+        Programmes.push_back(std::make_unique<processus::TProcessus>(programme.toStdString(),
+                                                                     std::move(args), options));
+        Programmes.back()->Demarre();
         return *Programmes.back();
     }
 
-    QProcess& LanceDbAlv(const QString& base, const QString& dossierExecution) {
+    processus::TProcessus& LanceDbAlv(const QString& base, const QString& dossierExecution) {
         return Lance(QStringLiteral(DBALV_PROGRAMME), {QStringLiteral("--db"), base},
                      dossierExecution);
     }
 
     /// dbAlv (on `base`) or the main window, started with `execution` as runtime folder, and
     /// the socket file it will listen at.
-    std::pair<QProcess*, QString> LanceUnDesDeux(bool dbAlv, const QString& execution,
-                                                 const QString& base) {
-        QProcess& p = dbAlv ? LanceDbAlv(base, execution)
-                            : Lance(QStringLiteral(ALVERAN_PROGRAMME), {}, execution);
-        p.waitForStarted(DelaiProgramme);
+    std::pair<processus::TProcessus*, QString>
+    LanceUnDesDeux(bool dbAlv, const QString& execution, const QString& base) {
+        processus::TProcessus& p = dbAlv ? LanceDbAlv(base, execution)
+                                         : Lance(QStringLiteral(ALVERAN_PROGRAMME), {}, execution);
         return {&p, Socket(execution, dbAlv ? TTransportDbAlv::NomDbAlv()
-                                            : TTransportDbAlv::NomAlveran(quint64(p.processId())))};
+                                            : TTransportDbAlv::NomAlveran(quint64(p.Pid())))};
     }
 
     /// The program listens at `socket` (it answers a connection).
-    static bool AttendSocket(const QProcess& p, const QString& socket) {
+    static bool AttendSocket(processus::TProcessus& p, const QString& socket) {
         QElapsedTimer chrono;
         chrono.start();
-        while (chrono.elapsed() < DelaiProgramme && p.state() != QProcess::NotRunning) {
+        while (chrono.elapsed() < DelaiProgramme && p.EnCours()) {
             if (QFileInfo::exists(socket) && TTransportDbAlv::ServeurActif(socket, 500))
                 return true;
             QTest::qWait(100);
@@ -285,12 +300,8 @@ class TestLiaisonProcessus : public QObject {
     }
 
     void cleanup() {
-        for (auto& p : Programmes) {
-            if (p->state() == QProcess::NotRunning) continue;
-            ::kill(static_cast<pid_t>(p->processId()), SIGCONT); // a stopped one too
-            p->kill();
-            p->waitForFinished(DelaiProgramme);
-        }
+        for (auto& p : Programmes)
+            if (p->EnCours()) p->Tue(); // a stopped one too: SIGKILL needs no SIGCONT
         Programmes.clear();
     }
 
@@ -319,7 +330,7 @@ class TestLiaisonProcessus : public QObject {
         const QString execution = NouveauDossier();
         const QString base = QDir(NouveauDossier()).filePath(QStringLiteral("coups.sqlite"));
         const QString socket = Socket(execution, TTransportDbAlv::NomDbAlv());
-        const QProcess& dbAlv = LanceDbAlv(base, execution);
+        processus::TProcessus& dbAlv = LanceDbAlv(base, execution);
         QVERIFY(AttendSocket(dbAlv, socket));
 
         const QString connexion = QStringLiteral("autre-programme");
@@ -403,12 +414,11 @@ class TestLiaisonProcessus : public QObject {
         QSqlDatabase::removeDatabase(defaut);
         const QByteArray avant = Empreinte(base);
 
-        QProcess& dbAlv =
+        processus::TProcessus& dbAlv =
             Lance(QStringLiteral(DBALV_PROGRAMME), {QStringLiteral("--db"), base}, execution, sous);
-        QVERIFY(dbAlv.waitForFinished(DelaiProgramme));
-        const QString erreur = QString::fromLocal8Bit(dbAlv.readAllStandardError());
-        QCOMPARE(dbAlv.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(dbAlv.exitCode(), 1);
+        QVERIFY(dbAlv.AttendFin(std::chrono::milliseconds(DelaiProgramme)));
+        const QString erreur = Erreurs(dbAlv);
+        QCOMPARE(dbAlv.Attend().Statut, 1); // ended by itself, not by a signal
         QVERIFY2(erreur.contains(QStringLiteral("impossible d'ouvrir la base")) &&
                      erreur.contains(raison),
                  qPrintable(erreur));
@@ -422,10 +432,10 @@ class TestLiaisonProcessus : public QObject {
     void unDbAlvArreteNeFigePasLaFenetre() {
         const QString execution = NouveauDossier();
         const QString socket = Socket(execution, TTransportDbAlv::NomDbAlv());
-        QProcess& dbAlv =
+        processus::TProcessus& dbAlv =
             LanceDbAlv(QDir(NouveauDossier()).filePath(QStringLiteral("coups.sqlite")), execution);
         QVERIFY(AttendSocket(dbAlv, socket));
-        QVERIFY(::kill(static_cast<pid_t>(dbAlv.processId()), SIGSTOP) == 0);
+        QVERIFY(::kill(dbAlv.Pid(), SIGSTOP) == 0);
 
         TDialoguesScriptes d;
         const auto f = FenetrePrincipale(d, socket);
@@ -465,14 +475,14 @@ class TestLiaisonProcessus : public QObject {
         const QString execution = NouveauDossier();
         const auto [programme, socket] = LanceUnDesDeux(
             dbAlv, execution, QDir(NouveauDossier()).filePath(QStringLiteral("c.sqlite")));
-        QProcess& p = *programme;
+        processus::TProcessus& p = *programme;
         QVERIFY(AttendSocket(p, socket));
 
-        const int ouverts = DescripteursOuverts(p.processId());
+        const int ouverts = DescripteursOuverts(p.Pid());
         QVERIFY(ouverts > 0);
         const rlim_t limite = marge < 0 ? 1024 : static_cast<rlim_t>(ouverts + marge);
         const rlimit sienne{limite, limite};
-        QVERIFY(::prlimit(static_cast<pid_t>(p.processId()), RLIMIT_NOFILE, &sienne, nullptr) == 0);
+        QVERIFY(::prlimit(p.Pid(), RLIMIT_NOFILE, &sienne, nullptr) == 0);
         const rlimit large{std::max<rlim_t>(avant.rlim_cur, Rafale + 100), avant.rlim_max};
         QVERIFY(::setrlimit(RLIMIT_NOFILE, &large) == 0);
         std::vector<int> clients;
@@ -484,7 +494,7 @@ class TestLiaisonProcessus : public QObject {
         ::setrlimit(RLIMIT_NOFILE, &avant);
 
         QVERIFY(Repond(socket, QByteArray()));
-        QCOMPARE(p.state(), QProcess::Running);
+        QVERIFY(p.EnCours());
     }
 
     void deuxDbAlvNePartagentPasUneBase() {
@@ -492,12 +502,12 @@ class TestLiaisonProcessus : public QObject {
         // only the lock beside the database.
         const QString base = QDir(NouveauDossier()).filePath(QStringLiteral("coups.sqlite"));
         const QString execution = NouveauDossier();
-        const QProcess& premier = LanceDbAlv(base, execution);
+        processus::TProcessus& premier = LanceDbAlv(base, execution);
         QVERIFY(AttendSocket(premier, Socket(execution, TTransportDbAlv::NomDbAlv())));
-        QProcess& second = LanceDbAlv(base, NouveauDossier());
-        QVERIFY(second.waitForFinished(DelaiProgramme));
-        QCOMPARE(second.exitCode(), 1);
-        const QString erreur = QString::fromLocal8Bit(second.readAllStandardError());
+        processus::TProcessus& second = LanceDbAlv(base, NouveauDossier());
+        QVERIFY(second.AttendFin(std::chrono::milliseconds(DelaiProgramme)));
+        QCOMPARE(second.Attend().Statut, 1);
+        const QString erreur = Erreurs(second);
         QVERIFY2(erreur.contains(QStringLiteral("déjà ouvert sur la base")), qPrintable(erreur));
         QVERIFY(Repond(Socket(execution, TTransportDbAlv::NomDbAlv()), Bloc()));
     }
@@ -514,7 +524,7 @@ class TestLiaisonProcessus : public QObject {
         const QString execution = NouveauDossier();
         const auto [programme, socket] = LanceUnDesDeux(
             dbAlv, execution, QDir(NouveauDossier()).filePath(QStringLiteral("c.sqlite")));
-        QProcess& p = *programme;
+        processus::TProcessus& p = *programme;
         QVERIFY(AttendSocket(p, socket));
         struct stat etat {};
         QVERIFY(::stat(QFile::encodeName(socket).constData(), &etat) == 0);
@@ -566,9 +576,8 @@ class TestLiaisonProcessus : public QObject {
         const QString base = QDir(NouveauDossier()).filePath(QStringLiteral("c.sqlite"));
         auto [premiere, socketPremiere] = LanceUnDesDeux(false, execution, base);
         QVERIFY(AttendSocket(*premiere, socketPremiere));
-        const auto expediteur = quint64(premiere->processId());
-        premiere->kill();
-        QVERIFY(premiere->waitForFinished(DelaiProgramme));
+        const auto expediteur = quint64(premiere->Pid());
+        QCOMPARE(premiere->Tue().Statut, 1000 + SIGKILL);
         QVERIFY(QFile::exists(socketPremiere));
         auto [seconde, socketSeconde] = LanceUnDesDeux(false, execution, base);
         QVERIFY(AttendSocket(*seconde, socketSeconde));
@@ -586,7 +595,7 @@ class TestLiaisonProcessus : public QObject {
         QVERIFY(db.Renvoie(0));
         QTRY_COMPARE_WITH_TIMEOUT(fin.count(), 1, DelaiProgramme);
         QCOMPARE(fin.at(0).at(0).value<TTransportDbAlv::TEnvoi>(), TTransportDbAlv::eEnvoye);
-        QCOMPARE(TTransportDbAlv::FenetresAlveran(), QList<quint64>{quint64(seconde->processId())});
+        QCOMPARE(TTransportDbAlv::FenetresAlveran(), QList<quint64>{quint64(seconde->Pid())});
     }
 
     // --- Socket files left behind ----------------------------------------------------------
@@ -605,12 +614,11 @@ class TestLiaisonProcessus : public QObject {
         const QString execution = NouveauDossier();
         const QString base = QDir(NouveauDossier()).filePath(QStringLiteral("c.sqlite"));
         const auto [programme, socket] = LanceUnDesDeux(dbAlv, execution, base);
-        QProcess& p = *programme;
+        processus::TProcessus& p = *programme;
         QVERIFY(AttendSocket(p, socket));
-        QVERIFY(::kill(static_cast<pid_t>(p.processId()), signal) == 0);
-        QVERIFY(p.waitForFinished(DelaiProgramme));
-        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(p.exitCode(), 0);
+        p.Signale(signal);
+        QVERIFY(p.AttendFin(std::chrono::milliseconds(DelaiProgramme)));
+        QCOMPARE(p.Attend().Statut, 0); // ended by itself, not by the signal
         QVERIFY(!QFile::exists(socket));
         if (dbAlv) QVERIFY(!QFile::exists(base + QStringLiteral(".lock")));
     }
@@ -620,13 +628,12 @@ class TestLiaisonProcessus : public QObject {
         const QString execution = NouveauDossier();
         const QString base = QDir(NouveauDossier()).filePath(QStringLiteral("c.sqlite"));
         const QString socket = Socket(execution, TTransportDbAlv::NomDbAlv());
-        QProcess& premier = LanceDbAlv(base, execution);
+        processus::TProcessus& premier = LanceDbAlv(base, execution);
         QVERIFY(AttendSocket(premier, socket));
-        premier.kill();
-        QVERIFY(premier.waitForFinished(DelaiProgramme));
+        QCOMPARE(premier.Tue().Statut, 1000 + SIGKILL);
         QVERIFY(QFile::exists(socket));
         QVERIFY(QFile::exists(base + QStringLiteral(".lock")));
-        const QProcess& second = LanceDbAlv(base, execution);
+        processus::TProcessus& second = LanceDbAlv(base, execution);
         QVERIFY(AttendSocket(second, socket));
         QVERIFY(Repond(socket, Bloc()));
     }

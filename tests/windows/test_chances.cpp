@@ -5,6 +5,7 @@
 #include "windows/Chances.h"
 #include "support/Actions.h"
 #include "support/DialoguesScriptes.h"
+#include "support/FenetrePrincipale.h"
 #include "dessin/TexteCoup.h"
 #include "windows/LienDbAlv.h"
 #include "windows/Main.h"
@@ -20,11 +21,9 @@
 #include <memory>
 #include <numbers>
 
-class TestChances : public QObject {
+class TestChances : public TTestFenetre {
     Q_OBJECT
 
-    std::unique_ptr<TDialoguesScriptes> D;
-    std::unique_ptr<TMainFrm> F;
     QTemporaryDir Reglages;
 
     /// The chance of the main window's stroke as the window should compute it.
@@ -52,17 +51,10 @@ class TestChances : public QObject {
 
     void init() {
         QSettings().clear();
-        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
-        D = std::make_unique<TDialoguesScriptes>();
-        F = std::make_unique<TMainFrm>(D.get());
-        F->CreeFenetres();
+        QVERIFY(OuvreFenetre({.Locale = QLocale(QLocale::French, QLocale::France)}));
     }
 
-    void cleanup() {
-        F.reset();
-        D.reset();
-        QLocale::setDefault(QLocale::c());
-    }
+    void cleanup() { FermeFenetre(); }
 
     void chanceDuCoupCourantDansLeTexteDuResultat() {
         QCOMPARE(Action(*F, "ChancesMnu")->text(), QStringLiteral("Chances de réussite"));
@@ -104,9 +96,7 @@ class TestChances : public QObject {
         QCOMPARE(F->Chances().Joueur().EcartProcede, 0.12);
         QVERIFY(Calcule().endsWith(QStringLiteral(" (Mon jeu)")));
         // A new session finds both the choice and the spreads.
-        F.reset();
-        F = std::make_unique<TMainFrm>(D.get());
-        F->CreeFenetres();
+        QVERIFY(OuvreFenetre({.Locale = QLocale(QLocale::French, QLocale::France)}));
         const TJoueur j = F->Chances().Joueur();
         QCOMPARE(j.Nom, std::string("Mon jeu"));
         QCOMPARE(j.EcartAngle, 0.3);

@@ -8,6 +8,7 @@
 #include "dbalv/FenetreDbAlv.h"
 #include "ui/Dialogues.h"
 #include "support/DialoguesScriptes.h"
+#include "support/FenetrePrincipale.h"
 #include "dessin/TexteCoup.h"
 #include "windows/LienDbAlv.h"
 #include "windows/Main.h"
@@ -73,19 +74,17 @@ class TChronoBoucle : public QObject {
 
 } // namespace
 
-class TestEcouteurs : public QObject {
+class TestEcouteurs : public TTestFenetre {
     Q_OBJECT
 
     QTemporaryDir Dossier;
     std::unique_ptr<TFenetreDbAlv> Db;
-    std::unique_ptr<TDialoguesScriptes> Dialogues;
-    std::unique_ptr<TMainFrm> Fenetre;
 
     /// The server name of the listener under test.
     QString Nom() const {
         return QTest::currentDataTag() == QByteArray("dbAlv")
                    ? NomDb
-                   : Fenetre->LienDbAlv().Transport().NomServeur();
+                   : F->LienDbAlv().Transport().NomServeur();
     }
     QString NomDb;
 
@@ -106,13 +105,12 @@ class TestEcouteurs : public QObject {
         Db = std::make_unique<TFenetreDbAlv>(Dossier.filePath("coups.sqlite"), NomDb);
         QString erreur;
         QVERIFY2(Db->Demarre(&erreur), qPrintable(erreur));
-        Dialogues = std::make_unique<TDialoguesScriptes>();
-        Fenetre = std::make_unique<TMainFrm>(Dialogues.get());
-        QVERIFY(Fenetre->LienDbAlv().Transport().EnEcoute());
+        QVERIFY(OuvreFenetre({}));
+        QVERIFY(F->LienDbAlv().Transport().EnEcoute());
     }
 
     void cleanupTestCase() {
-        Fenetre.reset();
+        FermeFenetre();
         Db.reset();
     }
 

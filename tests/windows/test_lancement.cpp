@@ -8,6 +8,7 @@
 #include "ui/EHVI3_ehvi.h"
 #include "support/Actions.h"
 #include "support/DialoguesScriptes.h"
+#include "support/Processus.h"
 #include "dessin/TexteCoup.h"
 #include "windows/LienDbAlv.h"
 #include "windows/Main.h"
@@ -16,7 +17,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -240,25 +240,22 @@ class TestLancement : public QObject {
         // runs (it answers a frame on its socket) instead of failing on the argument.
         const QString nom = Chemin("reel.alv2");
         QVERIFY(QFile::copy(QStringLiteral(ALVERAN_SOURCE_DIR "/samples/defaut.alv2"), nom));
-        QProcess programme;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        programme.setProcessEnvironment(env);
-        programme.start(QStringLiteral(ALVERAN_PROGRAMME), {nom});
-        QVERIFY(programme.waitForStarted(10000));
+        const QString erreurs = Chemin("reel.erreurs");
+        processus::TProcessus programme(ALVERAN_PROGRAMME, {nom.toStdString()},
+                                        {.Erreurs = erreurs.toStdString(),
+                                         .Environnement = {"QT_QPA_PLATFORM=offscreen"}});
+        QVERIFY(programme.Demarre());
 
         TTransportDbAlv transport;
-        const QString serveur = TTransportDbAlv::NomAlveran(quint64(programme.processId()));
+        const QString serveur = TTransportDbAlv::NomAlveran(quint64(programme.Pid()));
         bool repondu = false;
-        for (int essai = 0; essai < 60 && !repondu && programme.state() == QProcess::Running;
-             ++essai) {
+        for (int essai = 0; essai < 60 && !repondu && programme.EnCours(); ++essai) {
             repondu = transport.Envoie(serveur, 0, QByteArray()) == TTransportDbAlv::eEnvoye;
             if (!repondu) QTest::qWait(500);
         }
-        const bool enMarche = programme.state() == QProcess::Running;
-        programme.kill();
-        programme.waitForFinished(10000);
-        QVERIFY2(enMarche, programme.readAllStandardError().constData());
+        const bool enMarche = programme.EnCours();
+        programme.Tue();
+        QVERIFY2(enMarche, processus::Lit(erreurs.toStdString()).c_str());
         QVERIFY(repondu);
     }
 };

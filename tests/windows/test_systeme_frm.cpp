@@ -4,6 +4,7 @@
 #include "windows/Systeme.h"
 #include "support/Actions.h"
 #include "support/DialoguesScriptes.h"
+#include "support/FenetrePrincipale.h"
 #include "dessin/TexteCoup.h"
 #include "windows/LienDbAlv.h"
 #include "windows/Main.h"
@@ -27,11 +28,9 @@ namespace {
 constexpr int AttenteMax = 60000;
 } // namespace
 
-class TestSystemeFrm : public QObject {
+class TestSystemeFrm : public TTestFenetre {
     Q_OBJECT
 
-    std::unique_ptr<TDialoguesScriptes> D;
-    std::unique_ptr<TMainFrm> F;
     TSystemeFrm* S = nullptr;
 
     /// Waits for the chart under way (if any) to be shown.
@@ -51,18 +50,11 @@ class TestSystemeFrm : public QObject {
 
   private slots:
     void init() {
-        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
-        D = std::make_unique<TDialoguesScriptes>();
-        F = std::make_unique<TMainFrm>(D.get());
-        F->CreeFenetres();
+        QVERIFY(OuvreFenetre({.Locale = QLocale(QLocale::French, QLocale::France)}));
         S = F->SystemeFrm();
     }
 
-    void cleanup() {
-        F.reset();
-        D.reset();
-        QLocale::setDefault(QLocale::c());
-    }
+    void cleanup() { FermeFenetre(); }
 
     void ouverteDepuisLeMenuElleChartLaTable() {
         Action(*F, "SystemeMnu")->trigger();

@@ -4,6 +4,7 @@
 
 #include "support/Actions.h"
 #include "support/DialoguesScriptes.h"
+#include "support/FenetrePrincipale.h"
 #include "ui/CIbh3billes.h"
 #include "windows/Main.h"
 
@@ -34,11 +35,9 @@ std::string CsvDuCoup(const TBillardAlveran& e) {
 
 } // namespace
 
-class TestTentative : public QObject {
+class TestTentative : public TTestFenetre {
     Q_OBJECT
 
-    std::unique_ptr<TMainFrm> F;
-    std::unique_ptr<TDialoguesScriptes> D;
     QTemporaryDir Dossier;
 
     void Compare(const std::string& csv) {
@@ -52,15 +51,8 @@ class TestTentative : public QObject {
     }
 
   private slots:
-    void init() {
-        QLocale::setDefault(QLocale::c());
-        D = std::make_unique<TDialoguesScriptes>();
-        F = std::make_unique<TMainFrm>(D.get());
-        F->CreeFenetres();
-        F->show();
-        QVERIFY(QTest::qWaitForWindowExposed(F.get()));
-    }
-    void cleanup() { F.reset(); }
+    void init() { QVERIFY(OuvreFenetre({.Montre = true})); }
+    void cleanup() { FermeFenetre(); }
 
     void laTentativeFideleEstAuCoupVoulu() {
         F->TireEnLignes();
