@@ -72,7 +72,7 @@ TEST(SequenceContacts, ToutLeCoupMaisVingtCaracteresDansLeBloc) {
     for (std::size_t i = 147; i < 152; ++i) EXPECT_EQ(o[i], 0) << "padding";
 }
 
-TEST(SequenceContacts, SequencePointStopsAtTheContactThatMadeThePoint) {
+TEST(SequenceContacts, LaSequenceDuPointSArreteAuContactQuiAFaitLePoint) {
     TCoupALaMain c(P(0, -50), P(0, 62));
     c.Bille(P(0, -56), V(1, 1), 3)
         .Bande(P(68, 0), V(1, 1), 1)

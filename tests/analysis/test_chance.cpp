@@ -41,7 +41,7 @@ TJoueur Ecarts(double angle, double procede, double vitesse) {
 
 } // namespace
 
-TEST(Chance, AimErrorsAloneFollowTheNormalLawOverTheScoringInterval) {
+TEST(Chance, LesErreursDeViseeSeulesSuiventLaLoiNormaleSurLIntervalleDuPoint) {
     auto e = std::make_unique<TBillardAlveran>();
     PlaceCoupDefaut(*e);
     const TCinematique depart = e->Trajets[1][0];
@@ -74,7 +74,7 @@ TEST(Chance, AimErrorsAloneFollowTheNormalLawOverTheScoringInterval) {
     EXPECT_EQ(c.Comptes.Essais, 4000);
 }
 
-TEST(Chance, NoErrorGivesOneOrZeroAndATipAtTheEdgeCountsItsMiscues) {
+TEST(Chance, SansErreurUnOuZeroEtUnProcedeAuBordCompteSesFaussesQueues) {
     auto e = std::make_unique<TBillardAlveran>();
     PlaceCoupDefaut(*e);
     const TTirages tirages(500, 3);
@@ -101,7 +101,7 @@ TEST(Chance, NoErrorGivesOneOrZeroAndATipAtTheEdgeCountsItsMiscues) {
     EXPECT_EQ(sansErreurDePointe.Comptes.FaussesQueues, 0);
 }
 
-TEST(Chance, SameCountsForAnyThreadsAndAnySplitOfTheTrials) {
+TEST(Chance, MemesComptesQuelsQueSoientLesThreadsEtLePartageDesEssais) {
     auto e = std::make_unique<TBillardAlveran>();
     PlaceCoupDefaut(*e);
     const TTirages tirages(600, 11);
@@ -127,7 +127,7 @@ TEST(Chance, SameCountsForAnyThreadsAndAnySplitOfTheTrials) {
     EXPECT_LT(un.Comptes.Reussis, 600);
 }
 
-TEST(Chance, DrawsDependOnTheSeedAndTheTrialAloneAndAreStandardNormal) {
+TEST(Chance, LesTiragesNeDependentQueDeLaGraineEtDeLEssaiEtSuiventLaLoiNormale) {
     const TTirages courts(10, 42), longs(20000, 42), autres(10, 43);
     for (int32_t i = 0; i < 10; ++i) EXPECT_EQ(courts[i], longs[i]);
     EXPECT_NE(courts[0], autres[0]);
@@ -143,7 +143,7 @@ TEST(Chance, DrawsDependOnTheSeedAndTheTrialAloneAndAreStandardNormal) {
     }
 }
 
-TEST(Chance, WilsonIntervalMatchesWorkedValues) {
+TEST(Chance, LIntervalleDeWilsonDonneLesValeursCalculeesALaMain) {
     // Worked by hand from the score interval with z = 1.96.
     auto [b0, h0] = IntervalleWilson(0, 10);
     EXPECT_EQ(b0, 0.0);
@@ -158,7 +158,7 @@ TEST(Chance, WilsonIntervalMatchesWorkedValues) {
     EXPECT_EQ(IntervalleWilson(0, 0), std::make_pair(0.0, 1.0));
 }
 
-TEST(Chance, PresetsHoldTheirDocumentedSpreads) {
+TEST(Chance, LesJoueursPredefinisOntLeursEcartsDocumentes) {
     ASSERT_TRUE(JoueurPredefini("club"));
     EXPECT_EQ(JoueurPredefini("club")->Nom, "Joueur de club");
     EXPECT_EQ(JoueurPredefini("maitre")->EcartAngle, 0.2);
@@ -173,7 +173,7 @@ TEST(Chance, PresetsHoldTheirDocumentedSpreads) {
     }
 }
 
-TEST(Chance, DispersionOfAttemptsIsTheirSampleSpreadAroundTheMeanDirection) {
+TEST(Chance, LaDispersionDesTentativesEstLeurEcartAutourDeLaDirectionMoyenne) {
     // Aims either side of ±180°: 179° and −179° are 2° apart, not 358°.
     const auto coup = [](double degres, double effet, double hauteur, double vq) {
         return TCoupQueue{degres * Degre, effet, hauteur, vq, 0.0, 520.0};

@@ -40,7 +40,7 @@ TResultatRecherche Cherche(const TBillardAlveran& moteur, int threads, const TJo
 
 } // namespace
 
-TEST(CoupSur, SafestStrokeScoresByItsSequenceAndBeatsTheCentreOnTheSameDraws) {
+TEST(CoupSur, LeCoupLePlusSurMarqueParSaSequenceEtBatLeCentreSurLesMemesTirages) {
     auto e = std::make_unique<TBillardAlveran>();
     PlaceCoupDefaut(*e);
     const TJoueur club = *JoueurPredefini("club");
@@ -70,7 +70,7 @@ TEST(CoupSur, SafestStrokeScoresByItsSequenceAndBeatsTheCentreOnTheSameDraws) {
     EXPECT_TRUE(ameliore);
 }
 
-TEST(CoupSur, SameSafestStrokesForAnyNumberOfThreads) {
+TEST(CoupSur, MemesCoupsLesPlusSursQuelQueSoitLeNombreDeThreads) {
     auto e = std::make_unique<TBillardAlveran>();
     PlaceCoupDefaut(*e);
     const TJoueur maitre = *JoueurPredefini("maitre");
@@ -89,7 +89,7 @@ TEST(CoupSur, SameSafestStrokesForAnyNumberOfThreads) {
     }
 }
 
-TEST(CoupSur, StopRequestLeavesFamiliesWithoutAChanceAndSaysSo) {
+TEST(CoupSur, UnArretDemandeLaisseDesFamillesSansChanceEtLeDit) {
     auto e = std::make_unique<TBillardAlveran>();
     PlaceCoupDefaut(*e);
     const std::atomic<bool> arret{true};

@@ -54,7 +54,7 @@ void ExpectMemesCoups(const TCoupsRecherche& a, const TCoupsRecherche& b) {
 // ---------------------------------------------------------------------------------------------
 // The grid
 
-TEST(RechercheGrille, DefaultGridFiresEveryStrokeWhoseTipIsOnTheBall) {
+TEST(RechercheGrille, LaGrilleParDefautTireChaqueCoupDontLeProcedeEstSurLaBille) {
     auto moteur = std::make_unique<TBillardAlveran>();
     const TGrilleRecherche g = GrilleRechercheDefaut(moteur->Fisik.RayonBilles());
     EXPECT_EQ(VerifieGrilleRecherche(g), "");
@@ -75,7 +75,7 @@ TEST(RechercheGrille, DefaultGridFiresEveryStrokeWhoseTipIsOnTheBall) {
     EXPECT_EQ(ValeursAxe(g.Vq), (std::vector<double>{150, 250, 350, 450, 550, 650}));
 }
 
-TEST(RechercheGrille, AimStopsStrictlyBelowItsEndAndWrapsOnlyOnAWholeTurn) {
+TEST(RechercheGrille, LaViseeSArreteAvantSaFinEtNeFaitLeTourQueSurUnTourEntier) {
     EXPECT_EQ(ValeursVisee({0, 2, 0.5}), (std::vector<double>{0, 0.5, 1, 1.5}));
     EXPECT_EQ(ValeursVisee({0, 2.1, 0.5}).size(), 5u);
     EXPECT_FALSE(ViseeFaitLeTour({0, 90, 1}));
@@ -86,7 +86,7 @@ TEST(RechercheGrille, AimStopsStrictlyBelowItsEndAndWrapsOnlyOnAWholeTurn) {
     EXPECT_EQ(ValeursAxe({2, -2, 3}), (std::vector<double>{2, 0, -2}));
 }
 
-TEST(RechercheGrille, ValuesAreTheDecimalsAPlayerTypes) {
+TEST(RechercheGrille, LesValeursSontLesDecimalesQueTapeUnJoueur) {
     // Sums of steps drift in binary (−3 + 31 × 0.1 is 0.10000000000000053): every value is the
     // decimal it stands for, so that it prints as typed.
     const auto angles = ValeursVisee({-3, 3, 0.1});
@@ -110,7 +110,7 @@ TEST(RechercheGrille, ValuesAreTheDecimalsAPlayerTypes) {
               (std::vector<double>{1.000000001, 1.000000002}));
 }
 
-TEST(RechercheGrille, RefusesGridsThatCannotBeSearched) {
+TEST(RechercheGrille, RefuseLesGrillesQuiNePeuventEtreParcourues) {
     TGrilleRecherche g = GrilleFamilles();
     ASSERT_EQ(VerifieGrilleRecherche(g), "");
     const auto refuse = [&](auto modifie) {
@@ -126,7 +126,7 @@ TEST(RechercheGrille, RefusesGridsThatCannotBeSearched) {
     EXPECT_TRUE(refuse([](auto& h) { h.AngleOx = {0, 360, 0.001}, h.Vq.N = 100000; }));
 }
 
-TEST(RechercheGrille, PointIndicesRunAimFastestThenEffectHeightSpeed) {
+TEST(RechercheGrille, LesIndicesDesPointsVarientLaViseeDAbordPuisEffetHauteurVitesse) {
     const TDimensionsRecherche d{4, 3, 2, 5};
     EXPECT_EQ(d.Indice({1, 0, 0, 0}), 1);
     EXPECT_EQ(d.Indice({0, 1, 0, 0}), 4);
@@ -138,7 +138,7 @@ TEST(RechercheGrille, PointIndicesRunAimFastestThenEffectHeightSpeed) {
 // ---------------------------------------------------------------------------------------------
 // The strokes fired
 
-TEST(RechercheCoups, SameStrokesScoreAsWhenFiredOneByOneThroughTireCoup) {
+TEST(RechercheCoups, LesMemesCoupsMarquentCommeTiresUnParUnParTireCoup) {
     auto moteur = MoteurEchantillon();
     const TGrilleRecherche g = GrilleHorsBille();
     const TCoupsRecherche coups = ChercheSolutions(*moteur, g, 2);
@@ -179,7 +179,7 @@ TEST(RechercheCoups, SameStrokesScoreAsWhenFiredOneByOneThroughTireCoup) {
               coups.Sequences.size());
 }
 
-TEST(RechercheCoups, AnyThreadCountAndMergedSharesGiveTheSameOutcome) {
+TEST(RechercheCoups, TousLesNombresDeThreadsEtLesPartsFusionneesDonnentLaMemeIssue) {
     auto moteur = MoteurEchantillon();
     const TGrilleRecherche g = GrilleFamilles();
     const TCoupsRecherche un = ChercheSolutions(*moteur, g, 1);
@@ -194,7 +194,7 @@ TEST(RechercheCoups, AnyThreadCountAndMergedSharesGiveTheSameOutcome) {
     ExpectMemesCoups(FusionneCoups(parts), un);
 }
 
-TEST(RechercheCoups, StopRequestLeavesStrokesUnfiredAndSaysSo) {
+TEST(RechercheCoups, UnArretDemandeLaisseDesCoupsNonTiresEtLeDit) {
     auto moteur = MoteurEchantillon();
     TRechercheSolutions recherche;
     recherche.Demarre(*moteur, GrilleRechercheDefaut(3.075), 2);
@@ -234,7 +234,7 @@ std::vector<int64_t> Tailles(const TRoute& r) {
 
 } // namespace
 
-TEST(RechercheFamilles, AimWrapsRoundOnlyWhenTheAxisCoversTheCircle) {
+TEST(RechercheFamilles, LaViseeFaitLeTourSeulementQuandLAxeCouvreLeCercle) {
     const TDimensionsRecherche d{10, 3, 1, 1};
     const auto c = Coups(d, {{8, 1, 0, 0, 1}, {9, 1, 0, 0, 1}, {0, 2, 0, 0, 1}, {1, 1, 0, 0, 1}});
     const TSolutions boucle = RoutesEtFamilles(c, true, 1);
@@ -250,7 +250,7 @@ TEST(RechercheFamilles, AimWrapsRoundOnlyWhenTheAxisCoversTheCircle) {
     EXPECT_EQ(ouverte.Routes[0].Familles[0].AngleFin, 1);
 }
 
-TEST(RechercheFamilles, DiagonalRibbonIsOneFamily) {
+TEST(RechercheFamilles, UnRubanDiagonalEstUneFamille) {
     // Each stroke touches the next only through a diagonal of aim, effect and speed.
     const TDimensionsRecherche d{6, 4, 2, 4};
     const auto c = Coups(d, {{0, 0, 1, 0, 2}, {1, 1, 1, 1, 2}, {2, 2, 1, 2, 2}, {3, 3, 1, 3, 2}});
@@ -262,7 +262,7 @@ TEST(RechercheFamilles, DiagonalRibbonIsOneFamily) {
     EXPECT_EQ(s.Routes[0].Familles[0].Centre, d.Indice({1, 1, 1, 1}));
 }
 
-TEST(RechercheFamilles, GapSplitsARouteAndSmallFamiliesAreCountedAsIsolated) {
+TEST(RechercheFamilles, UnTrouCoupeUnCheminEtLesPetitesFamillesSontCompteesIsolees) {
     const TDimensionsRecherche d{12, 2, 1, 1};
     const auto c = Coups(d, {{0, 0, 0, 0, 1},
                              {1, 0, 0, 0, 1},
@@ -285,7 +285,7 @@ TEST(RechercheFamilles, GapSplitsARouteAndSmallFamiliesAreCountedAsIsolated) {
     EXPECT_EQ(deux.Routes[0].Familles[1].AngleFin, 6);
 }
 
-TEST(RechercheFamilles, NeighboursOfAnotherSequenceStayApart) {
+TEST(RechercheFamilles, LesVoisinsDUneAutreSequenceRestentAPart) {
     const TDimensionsRecherche d{4, 1, 1, 1};
     const auto c = Coups(d, {{0, 0, 0, 0, 1}, {1, 0, 0, 0, 2}, {2, 0, 0, 0, 2}, {3, 0, 0, 0, 3}});
     const TSolutions s = RoutesEtFamilles(c, false, 1);
@@ -302,7 +302,7 @@ TEST(RechercheFamilles, NeighboursOfAnotherSequenceStayApart) {
     EXPECT_EQ(s.Coups[3].Famille, 3);
 }
 
-TEST(RechercheFamilles, CentralStrokeHasTheMostNeighboursInItsFamily) {
+TEST(RechercheFamilles, LeCoupCentralALePlusDeVoisinsDansSaFamille) {
     // A plus sign in aim × effect: its middle sees the four arms, each arm three strokes.
     const TDimensionsRecherche d{8, 3, 1, 1};
     const auto plus = Coups(
@@ -326,7 +326,7 @@ TEST(RechercheFamilles, CentralStrokeHasTheMostNeighboursInItsFamily) {
               d.Indice({0, 0, 0, 0}));
 }
 
-TEST(RechercheFamilles, RingRoundTheWholeCircleKeepsTheAxisOrder) {
+TEST(RechercheFamilles, UnAnneauSurToutLeCercleGardeLOrdreDeLAxe) {
     const TDimensionsRecherche d{4, 1, 1, 1};
     const auto c = Coups(d, {{0, 0, 0, 0, 1}, {1, 0, 0, 0, 1}, {2, 0, 0, 0, 1}, {3, 0, 0, 0, 1}});
     const TSolutions s = RoutesEtFamilles(c, true, 1);
@@ -338,7 +338,7 @@ TEST(RechercheFamilles, RingRoundTheWholeCircleKeepsTheAxisOrder) {
 // ---------------------------------------------------------------------------------------------
 // Families of a real search
 
-TEST(RechercheFamilles, EveryCentralStrokeFiredAloneScoresByItsRoute) {
+TEST(RechercheFamilles, ChaqueCoupCentralTireSeulMarqueParSonChemin) {
     auto moteur = MoteurEchantillon();
     const TGrilleRecherche g = GrilleFamilles();
     const TCoupsRecherche coups = ChercheSolutions(*moteur, g, 2);

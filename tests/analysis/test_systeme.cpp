@@ -46,7 +46,7 @@ double TMiroir(const TPointSysteme& p, double L, double R) {
 
 } // namespace
 
-TEST(SystemeDiamants, IdealTableFollowsMirrorGeometry) {
+TEST(SystemeDiamants, UnBillardIdealSuitLaGeometrieDuMiroir) {
     auto e = TableIdeale();
     const double L = e->Fisik.largeurJeu(), R = e->Fisik.RayonBilles();
     const auto paires = PairesSysteme();
@@ -82,7 +82,7 @@ TEST(SystemeDiamants, IdealTableFollowsMirrorGeometry) {
     EXPECT_EQ(compares, 30);
 }
 
-TEST(SystemeDiamants, RunningSideOpensTheAngleOffTheFirstRail) {
+TEST(SystemeDiamants, LEffetCoulantOuvreLAngleALaSortieDeLaPremiereBande) {
     // Running side makes the cue ball come off the first rail at a wider angle (further along
     // it); strong side brings it back to the origin's rail further from the far short rail.
     // Every stroke leaves at the same speed, so only the side differs.
@@ -106,7 +106,7 @@ TEST(SystemeDiamants, RunningSideOpensTheAngleOffTheFirstRail) {
     }
 }
 
-TEST(SystemeDiamants, SpeedClassesAreRunsOfACentreStrikeAndEveryStrokeLeavesAtThatSpeed) {
+TEST(SystemeDiamants, ClassesDeVitesseDUneFrappeAuCentreEtChaqueCoupPartACetteVitesse) {
     auto e = std::make_unique<TBillardAlveran>();
     const double longueur = 2 * e->Fisik.largeurJeu();
     double precedente = 0;
@@ -144,7 +144,7 @@ TEST(SystemeDiamants, SpeedClassesAreRunsOfACentreStrikeAndEveryStrokeLeavesAtTh
     EXPECT_FALSE(LitVitesseSysteme("vite", lue));
 }
 
-TEST(SystemeDiamants, MeansLeaveOutShotsThatMissedTheRailsAndTheMaximumIsAbsolute) {
+TEST(SystemeDiamants, LesMoyennesOublientLesCoupsHorsBandesEtLeMaximumEstAbsolu) {
     TResultatSysteme r;
     r.Points.resize(3);
     r.Points[0].T = 2;
@@ -164,7 +164,7 @@ TEST(SystemeDiamants, MeansLeaveOutShotsThatMissedTheRailsAndTheMaximumIsAbsolut
     EXPECT_TRUE(std::isnan(r.EcartMoyen));
 }
 
-TEST(SystemeDiamants, ChartOfTheDefaultTableAndItsBestSide) {
+TEST(SystemeDiamants, TableauDuBillardParDefautEtSonMeilleurEffet) {
     // The whole chart on two threads, and the side search, on the default table.
     auto e = std::make_unique<TBillardAlveran>();
     TOptionsSysteme o;
@@ -190,7 +190,7 @@ TEST(SystemeDiamants, ChartOfTheDefaultTableAndItsBestSide) {
     EXPECT_LE(meilleur.EcartMoyenAbsolu, r.EcartMoyenAbsolu + 1e-12);
 }
 
-TEST(SystemeDiamants, DiamondNumbersOnEachRail) {
+TEST(SystemeDiamants, NumerosDesDiamantsSurChaqueBande) {
     const double L = 142.25, d = L / 4;
     EXPECT_NEAR(NumeroDiamant(1, Vecteur(L / 2, L, 0), L), 0, 1e-12);
     EXPECT_NEAR(NumeroDiamant(3, Vecteur(-L / 2, -L, 0), L), 8, 1e-12);

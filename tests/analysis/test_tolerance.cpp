@@ -78,7 +78,7 @@ void ExpectMemesComptes(const TResultatTolerance& a, const TResultatTolerance& b
 
 } // namespace
 
-TEST(ToleranceGrille, SixtyFourBitTotalsAndTheUpDownRange) {
+TEST(ToleranceGrille, TotauxSur64BitsEtLaPlageHautBas) {
     EXPECT_EQ(NbEssaisGrille(Grille({5, 5, 5, 2, 2, 0})), 33275);
     EXPECT_EQ(NbEssaisGrille(Grille({100, 100, 100, 100, 100, 100})), 65944160601201LL); // 201^6
     EXPECT_EQ(VerifieGrille(Grille({0, 100, 0, 0, 0, 0})), "");
@@ -92,7 +92,7 @@ TEST(ToleranceGrille, SixtyFourBitTotalsAndTheUpDownRange) {
 // ---------------------------------------------------------------------------------------------
 // The serial enumeration
 
-TEST(ToleranceSerie, LevelValuesAreReachedStepByStepThenTheCentreIsRestored) {
+TEST(ToleranceSerie, LesValeursDesNiveauxSontAtteintesPasAPasPuisLeCentreEstRestaure) {
     const auto g = Grille({4, 0, 0, 0, 0, 0});
     const double c = g.Centres[0], d = g.Increments[0];
     ASSERT_FALSE(MemesBits(c + d + d + d, c + 3 * d)); // what makes the test meaningful
@@ -111,7 +111,7 @@ TEST(ToleranceSerie, LevelValuesAreReachedStepByStepThenTheCentreIsRestored) {
     ExpectCentres(f, g);
 }
 
-TEST(ToleranceSerie, OuterLevelsChangeSlowest) {
+TEST(ToleranceSerie, LesNiveauxExterieursChangentLeMoinsVite) {
     TGrilleTolerance g;
     g.Centres = {10, 20, 30, 40, 50, 60};
     g.Increments = {1, 1, 1, 1, 1, 1};
@@ -123,7 +123,7 @@ TEST(ToleranceSerie, OuterLevelsChangeSlowest) {
     EXPECT_EQ(Colonne(f, 5), (std::vector<double>{50, 51, 49, 50, 51, 49, 50, 51, 49}));
 }
 
-TEST(ToleranceSerie, MassGoesUpUntilTheFirstMissThenTriesEveryLowerMass) {
+TEST(ToleranceSerie, LaMasseMonteJusquAuPremierEchecPuisEssaieChaqueMasseInferieure) {
     TGrilleTolerance g;
     g.Centres = {0, 0, 0, 0, 0, 500};
     g.Increments = {0, 0, 0, 0, 0, 10};
@@ -151,7 +151,7 @@ TEST(ToleranceSerie, MassGoesUpUntilTheFirstMissThenTriesEveryLowerMass) {
     EXPECT_TRUE(MemesBits(masses[6], c - d - d));
 }
 
-TEST(ToleranceSerie, MassCountThreeGivesSevenPerCombinationWhenEveryShotScores) {
+TEST(ToleranceSerie, TroisMassesDonnentSeptParCombinaisonQuandChaqueCoupMarque) {
     const auto g = Grille({1, 0, 2, 0, 1, 3}); // 45 combinations of levels 1 to 5
     TMoteurFactice toujours;
     auto r = EvalueTolerance(toujours, g);
@@ -165,7 +165,7 @@ TEST(ToleranceSerie, MassCountThreeGivesSevenPerCombinationWhenEveryShotScores) 
     EXPECT_EQ(r.NbEssaisFaits, 45);
 }
 
-TEST(ToleranceSerie, ProgressOncePerCombinationOfTheFourOuterLevels) {
+TEST(ToleranceSerie, UneProgressionParCombinaisonDesQuatreNiveauxExterieurs) {
     const auto g = Grille({1, 0, 1, 2, 1, 1}); // 3 × 3 × 5 combinations of levels 1 to 4
     TMoteurFactice f;
     std::vector<int64_t> faits;
@@ -185,7 +185,7 @@ TEST(ToleranceSerie, ProgressOncePerCombinationOfTheFourOuterLevels) {
     EXPECT_EQ(EvalueToleranceParallele(f, g, 3).NbEssaisAvantDernierePasse, 44 * 6);
 }
 
-TEST(ToleranceSerie, StopRequestAbandonsAtOnceAndRestoresTheCentres) {
+TEST(ToleranceSerie, UnArretDemandeAbandonneAussitotEtRestaureLesCentres) {
     const auto g = Grille({2, 2, 2, 1, 1, 1});
     TMoteurFactice f;
     f.Journal = std::make_shared<std::vector<std::array<double, 6>>>();
@@ -206,7 +206,7 @@ TEST(ToleranceSerie, StopRequestAbandonsAtOnceAndRestoresTheCentres) {
 // ---------------------------------------------------------------------------------------------
 // The parallel evaluation against the serial one
 
-TEST(ToleranceParallele, SameCountsAsSerialForAnyThreadCountAndShares) {
+TEST(ToleranceParallele, MemesComptesQuEnSerieQuelsQueSoientLesThreadsEtLesParts) {
     for (const auto& nombres : std::vector<std::array<int32_t, 6>>{
              {3, 2, 4, 1, 2, 3}, {0, 0, 5, 0, 0, 4}, {4, 0, 0, 0, 3, 0}, {0, 0, 0, 0, 0, 5}}) {
         const auto g = Grille(nombres);
@@ -235,7 +235,7 @@ TEST(ToleranceParallele, SameCountsAsSerialForAnyThreadCountAndShares) {
     }
 }
 
-TEST(ToleranceParallele, StopIsSeenWithinOneCombinationByEveryWorker) {
+TEST(ToleranceParallele, LArretEstVuEnUneCombinaisonParChaqueOuvrier) {
     const auto g = Grille({5, 5, 5, 2, 2, 2});
     auto tirs = std::make_shared<std::atomic<int64_t>>(0);
     auto apresArret = std::make_shared<std::atomic<int64_t>>(0);
@@ -277,7 +277,7 @@ TGrilleTolerance GrilleLarge(const TBillardAlveran& m, std::array<int32_t, 6> no
 
 } // namespace
 
-TEST(ToleranceMoteur, AllZeroGridIsTheCentralShot) {
+TEST(ToleranceMoteur, UneGrilleToutAZeroEstLeCoupCentral) {
     auto moteur = MoteurDefaut();
     moteur->TireCoup();
     ASSERT_TRUE(moteur->PointReussi);
@@ -287,7 +287,7 @@ TEST(ToleranceMoteur, AllZeroGridIsTheCentralShot) {
     EXPECT_EQ(r.NbEssaisFaits, 1);
 }
 
-TEST(ToleranceMoteur, ParallelAndSharesMatchSerialOnGridsWithSuccessesAndMisses) {
+TEST(ToleranceMoteur, ParalleleEtPartsEgalentLaSerieSurDesGrillesDeReussitesEtDEchecs) {
     for (const auto& nombres : std::vector<std::array<int32_t, 6>>{
              {1, 0, 2, 1, 0, 2}, {0, 1, 1, 0, 1, 1}, {2, 0, 0, 2, 0, 0}}) {
         auto moteur = MoteurDefaut();
@@ -309,7 +309,7 @@ TEST(ToleranceMoteur, ParallelAndSharesMatchSerialOnGridsWithSuccessesAndMisses)
     }
 }
 
-TEST(ToleranceMoteur, CueBallAboveTheClothIsEvaluatedInSerialOrder) {
+TEST(ToleranceMoteur, UneBilleDeQueueAuDessusDuTapisEstEvalueeDansLOrdreEnSerie) {
     // The first strike driven into the cloth puts the cue ball down and the later trials start
     // from there: only the serial order of trials on one engine gives the serial count.
     auto moteur = MoteurDefaut();

@@ -133,7 +133,7 @@ TEST(TrajectoireMesuree, LaLimiteDesBandesSuitLaTable) {
               "ligne 12 : bille 3 hors du billard : x = 55 cm, au-delà de la bande (x = ±50 cm)");
 }
 
-TEST(Extrait, QuotesAtMostEightyCharactersWithControlsMadeVisible) {
+TEST(Extrait, CiteAuPlusQuatreVingtsCaracteresEtRendVisiblesLesCaracteresDeControle) {
     EXPECT_EQ(Extrait("0.5"), "0.5");
     EXPECT_EQ(Extrait("a\x1b[31mb\tc\x07"), "a\\e[31mb\\tc\\x07");
     // Whole UTF-8 characters are kept, bytes that are not UTF-8 or C1 controls shown in hex.

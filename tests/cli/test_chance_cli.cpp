@@ -37,7 +37,7 @@ json Resultat(std::string_view options) {
 
 } // namespace
 
-TEST(ChanceCli, PresetPlayerGivesItsSpreadsCountsAndInterval) {
+TEST(ChanceCli, UnJoueurPredefiniDonneSesEcartsSesComptesEtSonIntervalle) {
     const json j = Resultat("--player maitre --samples 400");
     EXPECT_EQ(j["Joueur"]["Nom"], "Maître");
     EXPECT_EQ(j["Joueur"]["EcartAngle"], 0.2);
@@ -55,7 +55,7 @@ TEST(ChanceCli, PresetPlayerGivesItsSpreadsCountsAndInterval) {
     EXPECT_LT(club["Reussis"].get<int>(), j["Reussis"].get<int>());
 }
 
-TEST(ChanceCli, SpreadsGivenOneByOneOverrideThePresetAndZeroMeansNoError) {
+TEST(ChanceCli, LesEcartsDonnesUnParUnRemplacentLePredefiniEtZeroEstSansErreur) {
     const json seuls = Resultat("--sigma-aim 0 --samples 50");
     EXPECT_EQ(seuls["Joueur"]["Nom"], "personnalise");
     EXPECT_EQ(seuls["Joueur"]["EcartProcede"], 0.0);
@@ -68,13 +68,13 @@ TEST(ChanceCli, SpreadsGivenOneByOneOverrideThePresetAndZeroMeansNoError) {
     EXPECT_EQ(mixte["Joueur"]["EcartProcede"], 0.05);
 }
 
-TEST(ChanceCli, AnyThreadCountWritesTheSameResult) {
+TEST(ChanceCli, TousLesNombresDeThreadsEcriventLeMemeResultat) {
     const json un = Resultat("--samples 300 --seed 5 --threads 1");
     EXPECT_EQ(Resultat("--samples 300 --seed 5 --threads 2"), un);
     EXPECT_EQ(Resultat("--samples 300 --seed 5 --threads 3"), un);
 }
 
-TEST(ChanceCli, RefusesBadArgumentsWithStatus2AndNothingOnStdout) {
+TEST(ChanceCli, RefuseLesMauvaisArgumentsAvecLeStatut2EtRienSurLaSortie) {
     for (const char* mauvais : {"--player champion", "--sigma-aim -1", "--sigma-tip x",
                                 "--samples 0", "--seed -3", "--threads 0", "--inconnue"}) {
         const lance_cli::TSortie s = Chance(mauvais);
@@ -87,7 +87,7 @@ TEST(ChanceCli, RefusesBadArgumentsWithStatus2AndNothingOnStdout) {
     EXPECT_EQ(alv2.Statut, 2);
 }
 
-TEST(ChanceCli, FitDispersionIsTheSpreadOfTheFittedStrokes) {
+TEST(ChanceCli, LaDispersionAjusteeEstLEcartDesCoupsAjustes) {
     const fs::path dossier =
         fs::temp_directory_path() / ("alveran-dispersion-" + std::to_string(::getpid()));
     fs::create_directories(dossier);

@@ -239,7 +239,7 @@ TEST(CommandeShot, ConstantesFixeesAvantLeCoup) {
     EXPECT_LT(LitJson(espace.Sortie)["NbEnr"].nombre(), LitJson(normal.Sortie)["NbEnr"].nombre());
 }
 
-TEST(CommandeShot, ProblemsExitWith2AndPrintNothing) {
+TEST(CommandeShot, LesProblemesSortentAvec2EtNEcriventRien) {
     const fs::path dossier =
         fs::temp_directory_path() / ("alveran-cli-" + std::to_string(getpid()));
     fs::create_directories(dossier / "dossier.alv");

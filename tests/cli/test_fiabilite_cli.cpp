@@ -377,7 +377,7 @@ std::vector<std::string> Noms(const fs::path& dossier) {
 
 } // namespace
 
-TEST_F(Fiabilite, ANearlyFullDiskKeepsTheOldDiagramAndMap) {
+TEST_F(Fiabilite, UnDisquePresquePleinGardeLAncienSchemaEtLAncienneCarte) {
     // A file size limit of 4 KiB: the 24 KiB diagram and the map cannot be written whole.
     ASSERT_EQ(Lance({"draw", Echantillon, "--out", Chemin("schema.svg")}).Statut, 0);
     ASSERT_EQ(Lance(PetiteRecherche(Chemin("carte.png"))).Statut, 0);
@@ -409,7 +409,7 @@ TEST_F(Fiabilite, ANearlyFullDiskKeepsTheOldDiagramAndMap) {
         << "no temporary file left";
 }
 
-TEST_F(Fiabilite, OutputsNeverGoOverInputsFifosOrDevices) {
+TEST_F(Fiabilite, LesSortiesNEcrasentJamaisLesEntreesLesTubesNiLesPeripheriques) {
     fs::copy_file(Echantillon, Racine / "coup.alv");
     fs::create_symlink(Racine / "coup.alv", Racine / "lien.svg");
     fs::create_symlink(Racine / "coup.alv", Racine / "lien.png");
@@ -440,7 +440,7 @@ TEST_F(Fiabilite, OutputsNeverGoOverInputsFifosOrDevices) {
     EXPECT_EQ(fs::status(Racine / "x.png").type(), fs::file_type::fifo);
 }
 
-TEST_F(Fiabilite, BadOutputPathsAreRefusedBeforeTheWork) {
+TEST_F(Fiabilite, LesMauvaisCheminsDeSortieSontRefusesAvantLeTravail) {
     // A search of the whole default grid lasts far longer than a refusal may.
     fs::create_directory(Racine / "protege");
     fs::permissions(Racine / "protege", fs::perms(0555));
@@ -458,7 +458,7 @@ TEST_F(Fiabilite, BadOutputPathsAreRefusedBeforeTheWork) {
     fs::permissions(Racine / "protege", fs::perms::owner_all);
 }
 
-TEST_F(Fiabilite, SmallFailuresAreSaidInWords) {
+TEST_F(Fiabilite, LesPetitsEchecsSontDitsEnMots) {
     // A closed stdout is no "system error 9".
     processus::TOptions ferme;
     ferme.SortieFermee = true;
@@ -479,7 +479,7 @@ TEST_F(Fiabilite, SmallFailuresAreSaidInWords) {
 // ---------------------------------------------------------------------------------------
 // Search grids that would lie or last: values that repeat, a hundred million strokes
 
-TEST_F(Fiabilite, AnAimAxisWhoseValuesRepeatIsRefused) {
+TEST_F(Fiabilite, UnAxeDeViseeAuxValeursRepeteesEstRefuse) {
     const TExecution e = Lance({"solve", Echantillon, "--aim", "1e15:1000000000000300:0.01"});
     EchecPropre(e);
     EXPECT_NE(e.Erreurs.find("se répètent"), std::string::npos) << e.Erreurs;
@@ -489,7 +489,7 @@ TEST_F(Fiabilite, AnAimAxisWhoseValuesRepeatIsRefused) {
     EXPECT_NE(vitesse.Erreurs.find("se répètent"), std::string::npos) << vitesse.Erreurs;
 }
 
-TEST_F(Fiabilite, AHundredMillionStrokesAreAnnouncedBeforeTheyStart) {
+TEST_F(Fiabilite, CentMillionsDeCoupsSontAnnoncesAvantDeCommencer) {
     Demarre({"solve", Echantillon, "--aim", "-180:180:0.036", "--effect", "-2:2:100", "--height",
              "-2:2:100", "--speed", "100:600:1", "--threads", "1"});
     // Announced at once (or refused, on a machine where it would last more than an hour).
@@ -500,7 +500,7 @@ TEST_F(Fiabilite, AHundredMillionStrokesAreAnnouncedBeforeTheyStart) {
     EXPECT_NE(annonce.find("mémoire : 382 Mio"), std::string::npos) << annonce;
 }
 
-TEST_F(Fiabilite, ThreadsAreCappedAtAFewPerCoreAndSaidSo) {
+TEST_F(Fiabilite, LesThreadsSontLimitesAQuelquesUnsParCoeurEtLeDisent) {
     const TExecution e =
         Lance({"tolerance", Echantillon, "--counts", "1,0,0,0,0,1", "--threads", "1000"});
     ASSERT_EQ(e.Statut, 0) << e.Erreurs;
@@ -517,7 +517,7 @@ TEST_F(Fiabilite, ThreadsAreCappedAtAFewPerCoreAndSaidSo) {
 // ---------------------------------------------------------------------------------------
 // Bounded reading of tracked shots and search parts
 
-TEST_F(Fiabilite, HugeTrackedShotsAndPartsAreRefusedBeforeTheyAreRead) {
+TEST_F(Fiabilite, LesCoupsSuivisEtLesPartsEnormesSontRefusesAvantLecture) {
     // Sparse files: their size costs no disk, reading them would cost the memory.
     {
         std::ofstream(Racine / "enorme.csv") << "t,bille,x,y\n";
@@ -536,7 +536,7 @@ TEST_F(Fiabilite, HugeTrackedShotsAndPartsAreRefusedBeforeTheyAreRead) {
     EXPECT_LT(std::max(csv.MemoireKo, part.MemoireKo), 64 * 1024) << "kB: the file was read";
 }
 
-TEST_F(Fiabilite, AnOffendingLineIsQuotedShortAndHarmless) {
+TEST_F(Fiabilite, UneLigneFautiveEstCiteeCourteEtInoffensive) {
     // One line of a megabyte without a break, starting with a terminal escape.
     std::ofstream(Racine / "ligne.csv", std::ios::binary)
         << "t,bille,x,y\n\x1b[2J" << std::string(1 << 20, '7') << "x,1,0,0";

@@ -315,7 +315,7 @@ TEST_F(FitCli, PeuDeDonneesNeDonnentPasUnAjustementParfait) {
         << r.Erreurs;
 }
 
-TEST_F(FitCli, ExplicitBoundsMoveAConstantFromZeroAndHoldTheResult) {
+TEST_F(FitCli, DesBornesExplicitesDeplacentUneConstanteDeZeroEtTiennentLeResultat) {
     // A model option off at 0 cannot move as a multiple of its start; with bounds it can, and
     // a start outside its bounds (FrotBiBde 0.3) ends inside them.
     const auto r = Lance("fit" + Coups(2, 11) +

@@ -35,7 +35,7 @@ json SansTemps(const lance_cli::TSortie& s) {
 
 } // namespace
 
-TEST(SolveChanceCli, FamiliesGainTheirSafestStrokeAndTheSafestAreListed) {
+TEST(SolveChanceCli, LesFamillesGagnentLeurCoupLePlusSurEtLesPlusSursSontListes) {
     const json j = SansTemps(Solve(Echantillon + Grille + Chance + "--best 3 --cells"));
     EXPECT_EQ(j["Joueur"]["Nom"], "Joueur de club");
     ASSERT_EQ(j["PlusSurs"].size(), 3u);
@@ -67,7 +67,7 @@ TEST(SolveChanceCli, FamiliesGainTheirSafestStrokeAndTheSafestAreListed) {
     EXPECT_EQ(avecChance, 4);
 }
 
-TEST(SolveChanceCli, ThreadsAndMergedSharesGiveTheSameChances) {
+TEST(SolveChanceCli, LesThreadsEtLesPartsFusionneesDonnentLesMemesChances) {
     const json un = SansTemps(Solve(Echantillon + Grille + Chance + "--threads 1"));
     EXPECT_EQ(SansTemps(Solve(Echantillon + Grille + Chance + "--threads 3")), un);
     const fs::path dossier =
@@ -86,7 +86,7 @@ TEST(SolveChanceCli, ThreadsAndMergedSharesGiveTheSameChances) {
     fs::remove_all(dossier);
 }
 
-TEST(SolveChanceCli, PlayerOptionsNeedChanceAndChanceGoesWithTheWholeResult) {
+TEST(SolveChanceCli, LesOptionsDuJoueurDemandentLaChanceQuiVaAvecLeResultatEntier) {
     for (const std::string& mauvais :
          {Grille + "--best 3", Grille + "--player club", Grille + "--samples 10",
           Grille + "--chance --shard 0/2", Grille + "--chance --best 0",

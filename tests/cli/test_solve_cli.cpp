@@ -68,13 +68,13 @@ json SansTemps(const TSortie& r) {
 
 } // namespace
 
-TEST(SolveCli, AnyThreadCountWritesTheSameResult) {
+TEST(SolveCli, TousLesNombresDeThreadsEcriventLeMemeResultat) {
     const json un = SansTemps(Lance(Coup("--threads 1 --cells --min-family 2")));
     EXPECT_EQ(SansTemps(Lance(Coup("--threads 2 --cells --min-family 2"))), un);
     EXPECT_EQ(SansTemps(Lance(Coup("--threads 3 --cells --min-family 2"))), un);
 }
 
-TEST(SolveCli, MergedSharesGiveExactlyTheUnshardedResult) {
+TEST(SolveCli, LesPartsFusionneesDonnentExactementLeResultatNonPartage) {
     const json entier = SansTemps(Lance(Coup("--cells --min-family 2 --threads 2")));
     std::string parts;
     std::vector<fs::path> chemins;
@@ -104,7 +104,7 @@ TEST(SolveCli, MergedSharesGiveExactlyTheUnshardedResult) {
     for (const auto& c : chemins) fs::remove(c);
 }
 
-TEST(SolveCli, ResultHoldsTheSearchOfThisProcess) {
+TEST(SolveCli, LeResultatContientLaRechercheDeCeProcessus) {
     const auto r = Lance(Coup("--cells --threads 2"));
     ASSERT_EQ(r.Statut, 0) << r.Erreurs;
     EXPECT_EQ(r.Erreurs, "") << "no progress when stderr is not a terminal";
@@ -157,7 +157,7 @@ TEST(SolveCli, ResultHoldsTheSearchOfThisProcess) {
     }
 }
 
-TEST(SolveCli, ToleranceCountsAroundTheCentralStroke) {
+TEST(SolveCli, LaToleranceCompteAutourDuCoupCentral) {
     // One scoring stroke, listed alone, keeps the count of 33 275 trials to one stroke.
     const auto r =
         Lance(Texte({Echantillon, " --aim -161.5:-161:0.5 --effect -1.845:-1.845:1 "
@@ -173,7 +173,7 @@ TEST(SolveCli, ToleranceCountsAroundTheCentralStroke) {
     EXPECT_LT(f["Tolerance"].get<int64_t>(), 33275);
 }
 
-TEST(SolveCli, CtrlCStopsAndReportsWhatWasDone) {
+TEST(SolveCli, CtrlCArreteEtDitCeQuiEstFait) {
     // The default grid takes seconds: the signal arrives well before the end.
     const fs::path sortie = Temporaire("int.out");
     const int brut = LanceEtInterromps({"solve", Echantillon, "--threads", "2"}, sortie.string(),
@@ -189,7 +189,7 @@ TEST(SolveCli, CtrlCStopsAndReportsWhatWasDone) {
     EXPECT_TRUE(j["Routes"].is_array());
 }
 
-TEST(SolveCli, MapIsWrittenAsPngOrRefusedWithoutTheDrawing) {
+TEST(SolveCli, LaCarteEstEcriteEnPngOuRefuseeSansLeDessin) {
     const fs::path carte = Temporaire("carte.png");
     const auto r =
         Lance(Coup(Texte({"--map '", carte.string(), "' --map-speed 550 --map-height 0.6"})));
@@ -206,7 +206,7 @@ TEST(SolveCli, MapIsWrittenAsPngOrRefusedWithoutTheDrawing) {
     fs::remove(carte);
 }
 
-TEST(SolveCli, RefusesBadArgumentsWithStatus2AndNothingOnStdout) {
+TEST(SolveCli, RefuseLesMauvaisArgumentsAvecLeStatut2EtRienSurLaSortie) {
     for (const std::string& arguments : std::vector<std::string>{
              std::string(Grille), // no file
              Coup("--aim 0:10"),
@@ -239,7 +239,7 @@ TEST(SolveCli, RefusesBadArgumentsWithStatus2AndNothingOnStdout) {
     }
 }
 
-TEST(SolveCli, GridValuesPrintAsTyped) {
+TEST(SolveCli, LesValeursDeLaGrilleSEcriventCommeTapees) {
     // The default effect axis is ±0.8 R, and an aim of 0.1° steps from −166: no value of the
     // grid carries the binary noise of its computation (2.4600000000000004, −165.70000000000002).
     const auto r =
@@ -260,7 +260,7 @@ TEST(SolveCli, GridValuesPrintAsTyped) {
     EXPECT_GT(familles, 0);
 }
 
-TEST(SolveCli, EditedPartsAreRefusedWithTheReason) {
+TEST(SolveCli, LesPartsModifieesSontRefuseesAvecLaRaison) {
     // Two shares of a grid that scores; the second is the one edited.
     std::vector<std::string> parts;
     for (int k = 0; k < 2; ++k) {

@@ -25,7 +25,7 @@ std::string Contenu(std::FILE* f) {
 
 } // namespace
 
-TEST(TexteDureeTravail, EachMagnitudeInItsOwnUnit) {
+TEST(TexteDureeTravail, ChaqueGrandeurDansSaPropreUnite) {
     const std::pair<double, const char*> cas[] = {
         {0, "moins d'une seconde"},
         {0.99, "moins d'une seconde"},
@@ -49,7 +49,7 @@ TEST(TexteDureeTravail, EachMagnitudeInItsOwnUnit) {
         EXPECT_EQ(TexteDureeTravail(secondes), attendu) << secondes;
 }
 
-TEST(Progression, DrawnOnATerminalOnlyAndErasedAtTheEnd) {
+TEST(Progression, AfficheeSurUnTerminalSeulementEtEffaceeALaFin) {
     std::FILE* terminal = std::tmpfile();
     std::FILE* tube = std::tmpfile();
     ASSERT_TRUE(terminal && tube);
@@ -81,7 +81,7 @@ TEST(Progression, DrawnOnATerminalOnlyAndErasedAtTheEnd) {
     std::fclose(court);
 }
 
-TEST(Progression, ANewStepIsNamedDrawnAtOnceAndTimedFromItsStart) {
+TEST(Progression, UneNouvelleEtapeEstNommeeAfficheeAussitotEtChronometreeDepuisSonDebut) {
     std::FILE* terminal = std::tmpfile();
     ASSERT_TRUE(terminal);
     {
@@ -101,7 +101,7 @@ TEST(Progression, ANewStepIsNamedDrawnAtOnceAndTimedFromItsStart) {
     std::fclose(terminal);
 }
 
-TEST(Interruption, AnInnerOneSharesTheOuterOnesSigint) {
+TEST(Interruption, UneInterruptionInterieurePartageLeSigintDeLExterieure) {
     const TInterruption commande;
     {
         const TInterruption etape;
@@ -115,7 +115,7 @@ TEST(Interruption, AnInnerOneSharesTheOuterOnesSigint) {
     EXPECT_TRUE(suivante.Demandee());
 }
 
-TEST(SuitTravail, SigintStopsTheWorkersAndIsReported) {
+TEST(SuitTravail, SigintArreteLesOuvriersEtEstSignale) {
     std::atomic<bool> suivi{false}, arret{false}, fini{false};
     int arrets = 0;
     // A worker that runs until it is asked to stop, and sends SIGINT once the wait has begun
@@ -150,7 +150,7 @@ TEST(SuitTravail, SigintStopsTheWorkersAndIsReported) {
     EXPECT_EQ(std::signal(SIGINT, SIG_DFL), SIG_DFL);
 }
 
-TEST(Interruption, AnIgnoredSigintStaysIgnored) {
+TEST(Interruption, UnSigintIgnoreResteIgnore) {
     const auto avant = std::signal(SIGINT, SIG_IGN);
     {
         const TInterruption interruption;

@@ -10,7 +10,7 @@
 
 using lance_cli::Lance;
 
-TEST(SystemeCli, ChartJsonHoldsEveryPairAndConsistentStatistics) {
+TEST(SystemeCli, LeJsonDuTableauContientChaquePaireEtDesStatistiquesCoherentes) {
     const auto r = Lance("systeme --effect 0.3 --speed lente --threads 2");
     ASSERT_EQ(r.Statut, 0) << r.Erreurs;
     const auto j = nlohmann::json::parse(r.Sortie);
@@ -43,7 +43,7 @@ TEST(SystemeCli, ChartJsonHoldsEveryPairAndConsistentStatistics) {
     EXPECT_GE(j["Secondes"].get<double>(), 0);
 }
 
-TEST(SystemeCli, ConstantsChangeTheChart) {
+TEST(SystemeCli, LesConstantesChangentLeTableau) {
     // A livelier cushion sends the ball elsewhere: --set reaches the chart.
     const auto a = nlohmann::json::parse(Lance("systeme").Sortie);
     const auto b = nlohmann::json::parse(Lance("systeme --set FrotBiBde=0.1").Sortie);
@@ -52,7 +52,7 @@ TEST(SystemeCli, ConstantsChangeTheChart) {
     EXPECT_NE(a["EcartMoyen"].get<double>(), m["EcartMoyen"].get<double>());
 }
 
-TEST(SystemeCli, RefusesWrongStrokesAndNames) {
+TEST(SystemeCli, RefuseLesMauvaisCoupsEtLesMauvaisNoms) {
     for (const char* arguments :
          {"systeme --speed vite", "systeme --effect 1.2", "systeme --effect 0.8 --height 0.7",
           "systeme --effect abc", "systeme --out carte.bmp", "systeme --set Inconnue=1",
@@ -65,7 +65,7 @@ TEST(SystemeCli, RefusesWrongStrokesAndNames) {
 }
 
 #ifdef ALVERAN_AVEC_DESSIN
-TEST(SystemeCli, WritesThePictureAsPngOrSvg) {
+TEST(SystemeCli, EcritLImageEnPngOuEnSvg) {
     const auto dossier =
         std::filesystem::temp_directory_path() / ("systeme-cli-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dossier);

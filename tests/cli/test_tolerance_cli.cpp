@@ -89,7 +89,7 @@ TEST(ToleranceCli, LesPartsFontLaGrilleEntiere) {
     EXPECT_EQ(faits, Entier(tout.Sortie, "NbEssaisFaits"));
 }
 
-TEST(ToleranceCli, RefusesBadArgumentsWithStatus2AndNothingOnStdout) {
+TEST(ToleranceCli, RefuseLesMauvaisArgumentsAvecLeStatut2EtRienSurLaSortie) {
     const std::string refus[] = {
         "--counts 0,0,0,0,0,0",                                   // no file
         "/nonexistent/coup.alv",                                  // missing file

@@ -78,7 +78,7 @@ const std::string Gros(24 * 1024, 'x'); // a 24 KiB diagram
 
 } // namespace
 
-TEST_F(Ecriture, AFailingWriteFlushOrCloseLeavesTheOldFileWhole) {
+TEST_F(Ecriture, UneEcritureUnVidageOuUneFermetureEnEchecLaissentLAncienFichierEntier) {
     std::ofstream(Chemin("schema.svg")) << "ancien";
     TAppelsEcriture plein = AppelsSysteme();
     plein.Ecrit = EcritDisquePlein;
@@ -103,7 +103,7 @@ TEST_F(Ecriture, AFailingWriteFlushOrCloseLeavesTheOldFileWhole) {
     EXPECT_FALSE(fs::exists(Chemin("neuf.svg")));
 }
 
-TEST_F(Ecriture, ShortWritesStillWriteEveryByte) {
+TEST_F(Ecriture, LesEcrituresPartiellesEcriventQuandMemeChaqueOctet) {
     TAppelsEcriture lent = AppelsSysteme();
     lent.Ecrit = EcritUnOctet;
     const std::string texte = "t,bille,x,y\n" + std::string(3000, 'z');
@@ -111,7 +111,7 @@ TEST_F(Ecriture, ShortWritesStillWriteEveryByte) {
     EXPECT_EQ(Contenu(Chemin("a.txt")), texte);
 }
 
-TEST_F(Ecriture, TheTargetOfALinkIsReplacedWithItsPermissions) {
+TEST_F(Ecriture, LaCibleDUnLienEstRemplaceeAvecSesPermissions) {
     std::ofstream(Chemin("cible.alv")) << "ancien";
     fs::permissions(Chemin("cible.alv"), fs::perms(0640));
     fs::create_symlink(Chemin("cible.alv"), Chemin("lien.alv"));
@@ -126,7 +126,7 @@ TEST_F(Ecriture, TheTargetOfALinkIsReplacedWithItsPermissions) {
     EXPECT_EQ(Contenu(Chemin("cible.alv")), "nouveau");
 }
 
-TEST_F(Ecriture, OutputPathsAreCheckedBeforeAnyWork) {
+TEST_F(Ecriture, LesCheminsDeSortieSontVerifiesAvantToutTravail) {
     std::ofstream(Chemin("coup.csv")) << "t,bille,x,y\n";
     fs::create_symlink(Chemin("coup.csv"), Chemin("lien.alv"));
     fs::create_hard_link(Chemin("coup.csv"), Chemin("dur.alv"));
@@ -156,7 +156,7 @@ TEST_F(Ecriture, OutputPathsAreCheckedBeforeAnyWork) {
     EXPECT_EQ(VerifieCheminSortie(Chemin("protege/carte.png")), "dossier en lecture seule");
 }
 
-TEST(TexteErreurSysteme, SaysTheCommonFailuresInWords) {
+TEST(TexteErreurSysteme, DitLesEchecsCourantsEnMots) {
     EXPECT_EQ(TexteErreurSysteme(EBADF), "sortie fermée");
     EXPECT_EQ(TexteErreurSysteme(ENOSPC), "plus de place sur le disque");
     EXPECT_EQ(TexteErreurSysteme(EPIPE), "le lecteur de la sortie s'est arrêté");

@@ -98,7 +98,7 @@ void CompareEtatInitial(const TBillardAlveran& a, const TBillardAlveran& b, bool
 // ---------------------------------------------------------------------------------------
 // Number text
 
-TEST(TexteNombre, ShortestGeneralFormWithAtMost15Digits) {
+TEST(TexteNombre, LaFormeGeneraleLaPlusCourteAuPlus15Chiffres) {
     const std::pair<double, const char*> cas[] = {
         {430, "430"},
         {0.621910112359551, "0.621910112359551"},
@@ -129,7 +129,7 @@ TEST(TexteNombre, ShortestGeneralFormWithAtMost15Digits) {
     for (const auto& [valeur, attendu] : cas) EXPECT_EQ(TexteNombre(valeur), attendu) << valeur;
 }
 
-TEST(TexteNombre, NonFiniteValuesAreReadableButDoNotReadBack) {
+TEST(TexteNombre, LesValeursNonFiniesSontLisiblesMaisNeSeRelisentPas) {
     EXPECT_EQ(TexteNombre(std::numeric_limits<double>::quiet_NaN()), "NAN");
     EXPECT_EQ(TexteNombre(std::numeric_limits<double>::infinity()), "INF");
     EXPECT_EQ(TexteNombre(-std::numeric_limits<double>::infinity()), "-INF");
@@ -140,7 +140,7 @@ TEST(TexteNombre, NonFiniteValuesAreReadableButDoNotReadBack) {
     }
 }
 
-TEST(LitNombre, AcceptsDecimalPointNumbersOnly) {
+TEST(LitNombre, AccepteSeulementLesNombresAvecUnPointDecimal) {
     const std::pair<const char*, double> bons[] = {
         {"430", 430}, {"-2", -2},        {"12.5", 12.5}, {"1E-5", 1E-5},
         {"1e5", 1e5}, {"2.5E+7", 2.5E7}, {"+7", 7},      {".5", 0.5},
@@ -159,7 +159,7 @@ TEST(LitNombre, AcceptsDecimalPointNumbersOnly) {
     }
 }
 
-TEST(TexteNombre, RandomDoublesReadBackTo15Digits) {
+TEST(TexteNombre, DesDoublesAleatoiresSeRelisentA15Chiffres) {
     // Properties instead of stored answers: the text has the documented form, reads back
     // within half a unit of the 15th digit, and writing what was read gives the same text.
     const std::regex forme(
@@ -190,7 +190,7 @@ TEST(TexteNombre, RandomDoublesReadBackTo15Digits) {
 // ---------------------------------------------------------------------------------------
 // Profile text
 
-TEST(ProfilIni, SectionsAndKeysIgnoreCaseAndBlanks) {
+TEST(ProfilIni, SectionsEtClesIgnorentLaCasseEtLesBlancs) {
     const TProfilIni ini(
         "k=hors section\r\n  [ queue ]  \r\n  VQ =  12.5 \r\nvide=\r\n; Effet=3\r\n"
         "[Autre]\r\nEffet=4\r\n");
@@ -204,7 +204,7 @@ TEST(ProfilIni, SectionsAndKeysIgnoreCaseAndBlanks) {
     EXPECT_EQ(ini.Lit("autre", "effet"), "4");
 }
 
-TEST(ProfilIni, FirstOccurrenceIsReadAndReplaced) {
+TEST(ProfilIni, LaPremiereOccurrenceEstLueEtRemplacee) {
     TProfilIni ini("[S]\r\na=1\r\na=2\r\n[S]\r\na=3\r\nb=4\r\n");
     EXPECT_EQ(ini.Lit("S", "a"), "1");
     EXPECT_FALSE(ini.Lit("S", "b")) << "only the first section of that name counts";
@@ -213,7 +213,7 @@ TEST(ProfilIni, FirstOccurrenceIsReadAndReplaced) {
     EXPECT_EQ(ini.Texte(), "[S]\r\na=9\r\na=2\r\nb=5\r\n[S]\r\na=3\r\nb=4\r\n");
 }
 
-TEST(ProfilIni, WritingKeepsEveryOtherByte) {
+TEST(ProfilIni, LEcritureGardeChaqueAutreOctet) {
     // Mixed line ends, a comment, blanks, an unknown section, and no final line break.
     const std::string avant =
         "; shot\n[Queue]\r\n  Vq = 1 \r\nX=y\r[Perso]\nz=1\r\n\r\n[Positions]\r\nP1x=2";
@@ -225,7 +225,7 @@ TEST(ProfilIni, WritingKeepsEveryOtherByte) {
               "; shot\n[Queue]\r\n  Vq =430\r\nX=y\r[Perso]\nz=1\r\n\r\n[Positions]\r\nP1x=-3");
 }
 
-TEST(ProfilIni, NewKeysEndTheirSectionNewSectionsEndTheText) {
+TEST(ProfilIni, LesNouvellesClesFinissentLeurSectionLesNouvellesSectionsLeTexte) {
     TProfilIni ini("[Queue]\r\nVq=1\r\n\r\n[Autre]\r\nw=0");
     ini.Ecrit("Queue", "m", "520"); // before the blank line that separates the sections
     ini.Ecrit("Autre", "v", "2");   // the last line gets the break it lacked
@@ -247,7 +247,7 @@ TEST(ProfilIni, NewKeysEndTheirSectionNewSectionsEndTheText) {
 
 using PositionFichier = Dossier;
 
-TEST_F(PositionFichier, Variant1RoundTripAndLayout) {
+TEST_F(PositionFichier, Variante1AllerRetourEtDisposition) {
     auto a = Moteur();
     RemplitCoup(*a);
     std::string erreur;
@@ -277,7 +277,7 @@ TEST_F(PositionFichier, Variant1RoundTripAndLayout) {
     EXPECT_EQ(b->Trajets[2][0].Vitesse.y, 8);
 }
 
-TEST_F(PositionFichier, TheCueBallColourIsWrittenAndReadBackInBothVariants) {
+TEST_F(PositionFichier, LaCouleurDeLaBilleDeQueueEstEcriteEtRelueDansLesDeuxVariantes) {
     for (const char* nom : {"coup.alv", "coup.alv2"}) {
         for (const TBilleJoueur bille : {bjJaune, bjBlanche}) {
             auto a = Moteur();
@@ -315,7 +315,7 @@ TEST_F(PositionFichier, TheCueBallColourIsWrittenAndReadBackInBothVariants) {
     EXPECT_EQ(d->BilleJoueur, bjJaune);
 }
 
-TEST_F(PositionFichier, Variant2RoundTripWhateverTheExtensionCase) {
+TEST_F(PositionFichier, Variante2AllerRetourQuelleQueSoitLaCasseDeLExtension) {
     auto a = Moteur();
     RemplitCoup(*a);
     std::string erreur;
@@ -338,7 +338,7 @@ TEST_F(PositionFichier, Variant2RoundTripWhateverTheExtensionCase) {
     CompareEtatInitial(*a, *b, true);
 }
 
-TEST_F(PositionFichier, MissingKeysTakeTheirDefaults) {
+TEST_F(PositionFichier, LesClesManquantesPrennentLeursDefauts) {
     auto e = Moteur();
     RemplitCoup(*e);
     // No Vq, no m, no Positions section; a decimal comma does not convert.
@@ -363,7 +363,7 @@ TEST_F(PositionFichier, MissingKeysTakeTheirDefaults) {
     EXPECT_EQ(e->Coup.m, 300);
 }
 
-TEST_F(PositionFichier, AbsentOrEmptyFileReadsAsDefaults) {
+TEST_F(PositionFichier, UnFichierAbsentOuVideSeLitCommeLesDefauts) {
     for (const char* nom : {"absent.ALV", "vide.alv"}) {
         auto e = Moteur();
         RemplitCoup(*e);
@@ -378,7 +378,7 @@ TEST_F(PositionFichier, AbsentOrEmptyFileReadsAsDefaults) {
     }
 }
 
-TEST_F(PositionFichier, OtherExtensionsAreNotRead) {
+TEST_F(PositionFichier, LesAutresExtensionsNeSontPasLues) {
     EcritFichier(Racine / "coup.txt", "[Queue]\r\nVq=1\r\n");
     EcritFichier(Racine / "coup.alv3", "[Queue]\r\nVq=1\r\n");
     for (const char* nom : {"coup.txt", "coup.alv3", "coup", "alv"}) {
@@ -392,7 +392,7 @@ TEST_F(PositionFichier, OtherExtensionsAreNotRead) {
     }
 }
 
-TEST_F(PositionFichier, RewriteReplacesValuesAndKeepsOtherLines) {
+TEST_F(PositionFichier, LaReecritureRemplaceLesValeursEtGardeLesAutresLignes) {
     const std::string avant = "; mon coup préféré\r\n[Queue]\r\nvq = 1\r\nCommentaire=à garder\r\n"
                               "Effet=9\r\n\r\n[Positions]\nP1x=5\nP9x=0\n[Extra]\r\nx=1";
     EcritFichier(Racine / "coup.alv", avant);
@@ -415,7 +415,7 @@ TEST_F(PositionFichier, RewriteReplacesValuesAndKeepsOtherLines) {
     EXPECT_EQ(f->Trajets[3][0].Position.y, -60.75);
 }
 
-TEST_F(PositionFichier, FailedWriteLeavesEverythingAsItWas) {
+TEST_F(PositionFichier, UneEcritureEchoueeLaisseToutCommeAvant) {
     auto e = Moteur();
     RemplitCoup(*e);
     e->NomFichier = "avant";
@@ -438,7 +438,7 @@ TEST_F(PositionFichier, FailedWriteLeavesEverythingAsItWas) {
     EXPECT_EQ(e->NomFichier, "avant");
 }
 
-TEST_F(PositionFichier, ReadOnlyFolderKeepsTheOldFile) {
+TEST_F(PositionFichier, UnDossierEnLectureSeuleGardeLAncienFichier) {
     if (geteuid() == 0) GTEST_SKIP() << "permission bits do not stop the superuser";
     EcritFichier(Racine / "coup.alv", "[Queue]\r\nVq=1\r\n");
     fs::permissions(Racine, fs::perms::owner_read | fs::perms::owner_exec);
@@ -451,7 +451,7 @@ TEST_F(PositionFichier, ReadOnlyFolderKeepsTheOldFile) {
     EXPECT_EQ(LitFichier(Racine / "coup.alv"), "[Queue]\r\nVq=1\r\n");
 }
 
-TEST_F(PositionFichier, WritingThroughALinkUpdatesTheLinkedFile) {
+TEST_F(PositionFichier, LEcritureParUnLienMetAJourLeFichierLie) {
     EcritFichier(Racine / "vrai.alv", "[Queue]\r\nVq=1\r\n");
     fs::create_symlink(Racine / "vrai.alv", Racine / "lien.alv");
     auto e = Moteur();
@@ -461,7 +461,7 @@ TEST_F(PositionFichier, WritingThroughALinkUpdatesTheLinkedFile) {
     EXPECT_EQ(LitFichier(Racine / "vrai.alv").substr(0, 22), "[Queue]\r\nVq=0\r\nm=520\r\n");
 }
 
-TEST(Echantillons, DefaultPositionIsWhatTheWriterProduces) {
+TEST(Echantillons, LaPositionParDefautEstCeQueProduitLEcriture) {
     // The default table: white cue ball at (0.514, -2) diamonds, red at (0, 2), yellow at
     // (0, -2); one diamond is largeurJeu/4 = 35.5625 cm.
     auto e = Moteur();
@@ -479,7 +479,7 @@ TEST(Echantillons, DefaultPositionIsWhatTheWriterProduces) {
 // ---------------------------------------------------------------------------------------
 // Clipboard text
 
-TEST(PressePapiers, TextHas17LinesAndReadsBack) {
+TEST(PressePapiers, LeTexteA17LignesEtSeRelit) {
     auto a = Moteur();
     RemplitCoup(*a);
     a->Trajets[2][0].Position.x = 1E-5;
@@ -498,7 +498,7 @@ TEST(PressePapiers, TextHas17LinesAndReadsBack) {
     EXPECT_EQ(b->TextePressePapiers(), texte);
 }
 
-TEST(PressePapiers, OneKeyNamesTheOtherFourteenInOrder) {
+TEST(PressePapiers, UneCleNommeLesQuatorzeAutresDansLOrdre) {
     auto e = Moteur();
     RemplitCoup(*e);
     const TResultatCollage r = e->CollePressePapiersTexte("Vq=431");
@@ -509,7 +509,7 @@ TEST(PressePapiers, OneKeyNamesTheOtherFourteenInOrder) {
     EXPECT_EQ(e->Trajets[3][0].Position.y, -60.75);
 }
 
-TEST(PressePapiers, KeysInAnyCaseAndOrderFirstOccurrenceWins) {
+TEST(PressePapiers, ClesDansToutesCassesEtTousOrdresLaPremiereOccurrenceLEmporte) {
     auto e = Moteur();
     RemplitCoup(*e);
     const TResultatCollage r = e->CollePressePapiersTexte(
@@ -528,7 +528,7 @@ TEST(PressePapiers, KeysInAnyCaseAndOrderFirstOccurrenceWins) {
     EXPECT_EQ(e->Trajets[3][0].Position.z, 1);
 }
 
-TEST(PressePapiers, BlanksBeforeTheEqualsSignOrAnEmptyValueMeanMissing) {
+TEST(PressePapiers, DesBlancsAvantLEgalOuUneValeurVideVeulentDireManquant) {
     auto e = Moteur();
     RemplitCoup(*e);
     const TResultatCollage r =
@@ -541,7 +541,7 @@ TEST(PressePapiers, BlanksBeforeTheEqualsSignOrAnEmptyValueMeanMissing) {
     EXPECT_EQ(e->Coup.AngleOx, 0.5);
 }
 
-TEST(PressePapiers, AValueThatDoesNotConvertStopsThere) {
+TEST(PressePapiers, UneValeurQuiNeSeConvertitPasArreteLa) {
     auto e = Moteur();
     RemplitCoup(*e);
     const TResultatCollage r = e->CollePressePapiersTexte(
@@ -560,7 +560,7 @@ TEST(PressePapiers, AValueThatDoesNotConvertStopsThere) {
     EXPECT_EQ(f->Coup.Vq, 0);
 }
 
-TEST(PressePapiers, AVariant2FileChangesOnlyThePositions) {
+TEST(PressePapiers, UnFichierVariante2NeChangeQueLesPositions) {
     auto a = Moteur();
     RemplitCoup(*a);
     auto b = Moteur();
@@ -575,7 +575,7 @@ TEST(PressePapiers, AVariant2FileChangesOnlyThePositions) {
     EXPECT_EQ(b->Trajets[1][0].Vitesse.x, 1);
 }
 
-TEST_F(PositionFichier, AFileThatCannotBeReadChangesNothing) {
+TEST_F(PositionFichier, UnFichierIlisibleNeChangeRien) {
     // A folder stands for any file that exists but cannot be read.
     fs::create_directories(Racine / "dossier.alv");
     fs::create_directories(Racine / "dossier.alv2");
@@ -589,7 +589,7 @@ TEST_F(PositionFichier, AFileThatCannotBeReadChangesNothing) {
     EXPECT_EQ(e->NomFichier, avant->NomFichier);
 }
 
-TEST_F(PositionFichier, ALargeForeignFileKeepsEveryLineItDoesNotOwn) {
+TEST_F(PositionFichier, UnGrandFichierEtrangerGardeChaqueLigneQuiNEstPasASoi) {
     // 10 MB of somebody else's lines around a duplicated section and key, odd line ends.
     std::string entete = "[Queue]\r\nVq=1\r\nVq=2\r\n[Queue]\r\nm=3\n";
     std::string remplissage;
@@ -651,7 +651,7 @@ long MemoireTravailKo(const std::function<void()>& travail) {
 
 } // namespace
 
-TEST(ProfilIni, ALeadingByteOrderMarkIsSkippedAndKept) {
+TEST(ProfilIni, UneMarqueDOrdreDesOctetsEnTeteEstSauteeEtGardee) {
     const std::string avant = std::string(Bom) + "[Queue]\r\nVq=1\r\n[Positions]\r\nP1x=2\r\n";
     TProfilIni ini(avant);
     EXPECT_EQ(ini.Lit("Queue", "Vq"), "1");
@@ -670,7 +670,7 @@ TEST(ProfilIni, ALeadingByteOrderMarkIsSkippedAndKept) {
     EXPECT_EQ(seul.Texte(), std::string(Bom) + "[S]\r\nk=v\r\n");
 }
 
-TEST_F(PositionFichier, AFileWithAByteOrderMarkReadsAsWithout) {
+TEST_F(PositionFichier, UnFichierAvecMarqueDOrdreDesOctetsSeLitCommeSans) {
     const std::string echantillon =
         LitFichier(fs::path(ALVERAN_SOURCE_DIR) / "samples" / "defaut.alv");
     EcritFichier(Racine / "windows.alv", std::string(Bom) + echantillon);
@@ -696,7 +696,7 @@ TEST_F(PositionFichier, AFileWithAByteOrderMarkReadsAsWithout) {
     EXPECT_EQ(relu->Coup.Vq, 250);
 }
 
-TEST_F(PositionFichier, FilesAboveTheSizeCapAreRefusedAndChangeNothing) {
+TEST_F(PositionFichier, LesFichiersAuDelaDeLaTailleMaximaleSontRefusesEtNeChangentRien) {
     // Just above the cap, with valid keys first: refused before anything is taken.
     {
         std::ofstream f(Racine / "gros.alv", std::ios::binary);
@@ -723,7 +723,7 @@ TEST_F(PositionFichier, FilesAboveTheSizeCapAreRefusedAndChangeNothing) {
     EXPECT_EQ(fs::file_size(Racine / "gros.alv"), TailleMaxProfil + 1);
 }
 
-TEST_F(PositionFichier, MemoryStaysProportionalToTheFile) {
+TEST_F(PositionFichier, LaMemoireResteProportionnelleAuFichier) {
     // Blank lines cost the most per byte: 16 million of them, just under the cap, with the
     // keys at the far end. Reading and rewriting such a file must not multiply it.
     const std::size_t blancs = TailleMaxProfil - 100;
@@ -749,7 +749,7 @@ TEST_F(PositionFichier, MemoryStaysProportionalToTheFile) {
                                 "P2y=0\r\nP2z=0\r\nP3x=0\r\nP3y=0\r\nP3z=0\r\n"));
 }
 
-TEST_F(PositionFichier, AReadOnlyFileIsNotReplacedAndPermissionsAreKept) {
+TEST_F(PositionFichier, UnFichierEnLectureSeuleNEstPasRemplaceEtGardeSesPermissions) {
     // Read-only by its permission bits, which hold whoever runs the test.
     EcritFichier(Racine / "protege.alv", "[Queue]\r\nVq=1\r\n");
     fs::permissions(Racine / "protege.alv",
@@ -782,7 +782,7 @@ TEST_F(PositionFichier, AReadOnlyFileIsNotReplacedAndPermissionsAreKept) {
     EXPECT_EQ(LitFichier(Racine / "groupe.alv").substr(0, 17), "[Queue]\r\nVq=430\r\n");
 }
 
-TEST_F(PositionFichier, TheReportSaysWhatTheFileGave) {
+TEST_F(PositionFichier, LeCompteRenduDitCeQueLeFichierADonne) {
     std::string octets(4096, '\0');
     std::mt19937 alea(12);
     for (char& c : octets) c = static_cast<char>(alea());

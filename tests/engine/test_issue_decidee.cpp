@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(IssueDecidee, RandomStrokesAndConstantsScoreAsTheWholeShot) {
+TEST(IssueDecidee, DesCoupsEtDesConstantesAleatoiresMarquentCommeLeCoupEntier) {
     // The heavy tests run 200 000 of them; here enough for the sanitizer builds.
     const issues_comparees::TBilan b = issues_comparees::Compare(6000, 31);
     EXPECT_TRUE(b.PremiereDifference.empty()) << b.PremiereDifference;
@@ -18,7 +18,7 @@ TEST(IssueDecidee, RandomStrokesAndConstantsScoreAsTheWholeShot) {
     EXPECT_LT(b.PasArretes, b.PasComplets);
 }
 
-TEST(IssueDecidee, OffByDefaultAndStopsTheDefaultShotAfterItsPoint) {
+TEST(IssueDecidee, InactiveParDefautEtArreteLeCoupParDefautApresSonPoint) {
     auto e = std::make_unique<TBillardAlveran>();
     EXPECT_FALSE(e->ArretIssueDecidee);
     PlaceCoupDefaut(*e);
@@ -35,7 +35,7 @@ TEST(IssueDecidee, OffByDefaultAndStopsTheDefaultShotAfterItsPoint) {
     EXPECT_GE(e->NbEnr, e->IndicePoint);
 }
 
-TEST(IssueDecidee, SecondObjectBallBeforeTheThirdCushionEndsTheShotAsAMiss) {
+TEST(IssueDecidee, LaSecondeBilleAvantLaTroisiemeBandeFinitLeCoupManque) {
     auto e = std::make_unique<TBillardAlveran>();
     PlaceCoupDefaut(*e);
     e->ModeDeJeu = j3Bandes;

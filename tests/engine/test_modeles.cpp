@@ -40,7 +40,7 @@ TCinematique Frappe(TBillardAlveran& e, double Vq, double effet, double hauteur,
 }
 } // namespace
 
-TEST(OptionsModele, NamesDefaultsAndPresetRoundTrip) {
+TEST(OptionsModele, NomsDefautsEtReglagesPredefinisFontLAllerRetour) {
     TPARAMPHYS f;
     for (int i = TPARAMPHYS::NbParametres; i < TPARAMPHYS::NbParametresModele; ++i) {
         const char* nom = TPARAMPHYS::NomParametre(i);
@@ -54,7 +54,7 @@ TEST(OptionsModele, NamesDefaultsAndPresetRoundTrip) {
     EXPECT_EQ(TPARAMPHYS::IndiceParametre("rendementprocede"), -1); // exact case only
 }
 
-TEST(OptionsModele, CentreStrikeHasNeitherSquirtNorLostSpin) {
+TEST(OptionsModele, UneFrappeAuCentreNaNiDeviationNiPerteDEffet) {
     auto base = std::make_unique<TBillardAlveran>();
     auto options = std::make_unique<TBillardAlveran>();
     Options(*options, 0.6, 12, 0.5, 0.4);
@@ -71,7 +71,7 @@ TEST(OptionsModele, CentreStrikeHasNeitherSquirtNorLostSpin) {
     }
 }
 
-TEST(OptionsModele, SquirtFollowsTheEndMassAwayFromTheSide) {
+TEST(OptionsModele, LaDeviationSuitLaMasseDuBoutALOpposeDeLEffet) {
     auto e = std::make_unique<TBillardAlveran>();
     const double visee = 1.1;
     double precedent = 0;
@@ -102,7 +102,7 @@ TEST(OptionsModele, SquirtFollowsTheEndMassAwayFromTheSide) {
     EXPECT_LT(e->AngleDeviation() * 180 / Pi, 2.6);
 }
 
-TEST(OptionsModele, TipEfficiencyScalesTheSpinPerUnitSpeed) {
+TEST(OptionsModele, LEfficaciteDuProcedeEchelonneLEffetParUniteDeVitesse) {
     auto ideal = std::make_unique<TBillardAlveran>();
     auto reduit = std::make_unique<TBillardAlveran>();
     Options(*reduit, 0.7, 0, 0, 1);
@@ -117,7 +117,7 @@ TEST(OptionsModele, TipEfficiencyScalesTheSpinPerUnitSpeed) {
     EXPECT_TRUE(reduit->QueueInsoluble);
 }
 
-TEST(OptionsModele, NoEnergyCreatedByTheCueOverASweep) {
+TEST(OptionsModele, AucuneEnergieCreeeParLaQueueSurUnBalayage) {
     auto e = std::make_unique<TBillardAlveran>();
     const double m = e->Coup.m;
     int essais = 0;
@@ -151,7 +151,7 @@ TEST(OptionsModele, NoEnergyCreatedByTheCueOverASweep) {
     EXPECT_GT(essais, 500);
 }
 
-TEST(OptionsModele, NoEnergyCreatedAtTheCushionOverASweep) {
+TEST(OptionsModele, AucuneEnergieCreeeALaBandeSurUnBalayage) {
     std::mt19937_64 alea(25);
     std::uniform_real_distribution<double> u(-1, 1);
     auto e = std::make_unique<TBillardAlveran>();
@@ -175,7 +175,7 @@ TEST(OptionsModele, NoEnergyCreatedAtTheCushionOverASweep) {
         }
 }
 
-TEST(OptionsModele, SquareOnWithoutSpinComesSquareBack) {
+TEST(OptionsModele, DeFaceSansEffetRevientDeFace) {
     auto e = std::make_unique<TBillardAlveran>();
     for (const double rapport : {0.0, 0.5, 1.0})
         for (const double perte : {0.0, 0.5, 1.0})
@@ -192,7 +192,7 @@ TEST(OptionsModele, SquareOnWithoutSpinComesSquareBack) {
             }
 }
 
-TEST(OptionsModele, CushionOptionsDoWhatTheySay) {
+TEST(OptionsModele, LesOptionsDeBandeFontCeQuEllesDisent) {
     const double L = 142.25;
     // A ball with running side into cushion 1 at 45°: less friction along the rail, less
     // angle change from the side.

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(IssueDecideeLourd, TwoHundredThousandStrokesScoreAsTheWholeShot) {
+TEST(IssueDecideeLourd, DeuxCentMilleCoupsMarquentCommeLeCoupEntier) {
     const issues_comparees::TBilan b = issues_comparees::Compare(200000, 2026);
     EXPECT_TRUE(b.PremiereDifference.empty()) << b.PremiereDifference;
     EXPECT_GT(b.Points, 1000);

@@ -505,7 +505,7 @@ class TestMain : public TTestFenetre {
         QVERIFY(!F->LignesTracees());
     }
 
-    void unSecondTirPendantLeReplayEstIgnore() {
+    void unSecondTirPendantLaRelectureEstIgnore() {
         Action(*F, "BillesMnu")->trigger();
         // Both keys reach the window from inside the replay, which lets events through.
         QCoreApplication::postEvent(F.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Space,
