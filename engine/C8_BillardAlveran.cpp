@@ -1,5 +1,6 @@
 #include "engine/C8_BillardAlveran.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cmath>
 
@@ -242,7 +243,7 @@ bool TBillardAlveran::IssueDecidee(const TBoucle& c) const {
     for (const TEtatBille& b : c.B)
         if (b.Etat == mDehors) return true;
     // The point callback is left in place until the point is made or made impossible.
-    if (c.B[0].SurPoint != nullptr) return false;
+    if (c.B[0].SurPoint != nullptr) return SansAutreChoc(c);
     if (!PointReussi) return true;
     double energie = 0.0; // per unit mass
     for (const TEtatBille& b : c.B) {
@@ -250,6 +251,72 @@ bool TBillardAlveran::IssueDecidee(const TBoucle& c) const {
         energie += 0.5 * Norme2(b.Vitesse) + 0.2 * Fisik.RayonBilles2 * Norme2(b.Rotation);
     }
     return energie < PartEnergieDecidee * Fisik.G * Fisik.HautBdes();
+}
+
+namespace {
+/// Box of the centre's path over the rest of a ball's motion if nothing strikes it.
+struct TBoite {
+    double x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+    void Ajoute(const TVecteur& p) {
+        x0 = std::min(x0, p.x);
+        x1 = std::max(x1, p.x);
+        y0 = std::min(y0, p.y);
+        y1 = std::max(y1, p.y);
+    }
+};
+
+/// False when the ball's motion is not one this bound knows (flying, off the table) or not a
+/// finite one. The slide is a parabola P + V·s − A·s²/2, inside the hull of P, P + V·τ/2 and its
+/// end (a quadratic Bézier curve); the roll a straight run along its starting velocity that
+/// stops within that velocity times its duration.
+bool BoiteTrajet(const TEtatBille& b, double t, TBoite& boite, bool& bouge) {
+    const TVecteur P = b.Position;
+    boite = {P.x, P.x, P.y, P.y};
+    bouge = false;
+    if (b.Etat == mArret || b.Etat == mPivotSeul) return std::isfinite(P.x) && std::isfinite(P.y);
+    if (b.Etat != mGlisse && b.Etat != mRoule) return false;
+    bouge = true;
+    TVecteur fin = P, V = b.Vitesse;
+    double debutRoule = t;
+    if (b.Etat == mGlisse) {
+        const double tau = std::max(0.0, b.TFinGlisse - t);
+        boite.Ajoute(Somme(P, Mult(V, tau / 2)));
+        fin = Diff(Somme(P, Mult(V, tau)), Mult(b.DemiAccGlisse, tau * tau));
+        V = Diff(V, Mult(b.AccGlisse, tau));
+        boite.Ajoute(fin);
+        debutRoule = std::max(t, b.TFinGlisse);
+    }
+    const double duree = std::max(0.0, b.TFinRoule - debutRoule);
+    boite.Ajoute(Somme(fin, Mult(V, duree)));
+    return std::isfinite(boite.x0) && std::isfinite(boite.x1) && std::isfinite(boite.y0) &&
+           std::isfinite(boite.y1);
+}
+} // namespace
+
+bool TBillardAlveran::SansAutreChoc(const TBoucle& c) const {
+    // Rounding between this closed form and the steps that follow it is far below this.
+    constexpr double marge = 0.01; // cm
+    TBoite boites[3];
+    for (int i = 0; i < 3; ++i) {
+        bool bouge = false;
+        if (!BoiteTrajet(c.B[i], c.t, boites[i], bouge)) return false;
+        // A moving ball kept out of every cushion's reach meets none.
+        const TBoite& b = boites[i];
+        if (bouge && !(b.x0 >= -c.k.PorteeX + marge && b.x1 <= c.k.PorteeX - marge &&
+                       b.y0 >= -c.k.PorteeY + marge && b.y1 <= c.k.PorteeY - marge))
+            return false;
+    }
+    // Two balls whose centres' boxes stay a diameter apart along x or y never touch.
+    const double ecart = c.D + marge;
+    for (int i = 0; i < 3; ++i)
+        for (int j = i + 1; j < 3; ++j) {
+            const TBoite& a = boites[i];
+            const TBoite& b = boites[j];
+            const bool separees = a.x1 + ecart <= b.x0 || b.x1 + ecart <= a.x0 ||
+                                  a.y1 + ecart <= b.y0 || b.y1 + ecart <= a.y0;
+            if (!separees) return false;
+        }
+    return true;
 }
 
 TBillardAlveran::TSuitePas TBillardAlveran::Detecte(TBoucle& c) {
@@ -421,9 +488,9 @@ TBillardAlveran::TSuitePas TBillardAlveran::Course(TBoucle& c) {
             Adherences[NbEnr] = 1000;
             tEnr = tEnr + c.dtEnr;
             if (NbEnr >= NbEnrMax) break;
-            // Once the point is settled, the loop looks at each record whether the rest of
-            // the shot can still change it.
-            if (ArretIssueDecidee && B1.SurPoint == nullptr) break;
+            // The loop looks at each record whether the rest of the shot can still change the
+            // point (leaving the run and coming back to it computes the same steps).
+            if (ArretIssueDecidee) break;
         }
         // A ball that stops may be the last one moving; a shot cut at TFinCalcul ends with
         // the first step past it.

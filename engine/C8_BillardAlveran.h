@@ -141,6 +141,11 @@ class TBillardAlveran : public TAlveranMouvements {
     /// ground between the point and the ball's flight, at least 1.2 × M·g·HautBdes of kinetic
     /// energy in the random strokes and constants measured, hence the margin of four.
     bool IssueDecidee(const TBoucle& c) const;
+    /// No ball flies, and none can strike a cushion or another ball again: the paths that the
+    /// balls' present slides and rolls would sweep stay out of every cushion's reach and a
+    /// diameter apart. Nothing then changes the balls' motions, so a point not yet made is
+    /// missed. Sound whatever the constants: it reads the motions the engine itself will run.
+    bool SansAutreChoc(const TBoucle& c) const;
     /// Where a step of the trajectory loop stands.
     enum class TSuitePas {
         Aucune, ///< nothing done: the balls' states leave the step to the general path

@@ -54,3 +54,35 @@ TEST(IssueDecidee, LaSecondeBilleAvantLaTroisiemeBandeFinitLeCoupManque) {
     }
     EXPECT_GT(arretes, 0);
 }
+
+TEST(IssueDecidee, AMissIsDecidedOnceNoBallCanMeetAnotherOrACushion) {
+    // Object balls resting in the far corners, a cue ball in the middle of the cloth heading
+    // along the table's length. Struck softly it stops long before anything, and the miss is
+    // decided as soon as its slide ends; struck hard, not before its bounce off the cushion.
+    auto e = std::make_unique<TBillardAlveran>();
+    PlaceCoupDefaut(*e);
+    const double L = e->Fisik.largeurJeu();
+    const double R = e->Fisik.RayonBilles();
+    e->Trajets[1][0] = {Vecteur(0, 0, R), VecteurNul, VecteurNul};
+    e->Trajets[2][0] = {Vecteur(L / 2 - 2 * R, L - 2 * R, R), VecteurNul, VecteurNul};
+    e->Trajets[3][0] = {Vecteur(-L / 2 + 2 * R, -L + 2 * R, R), VecteurNul, VecteurNul};
+    e->Coup.AngleOx = std::numbers::pi / 2;
+    e->Coup.AngleTapis = 0;
+    e->Coup.Effet = 0;
+    e->Coup.Hauteur = 0;
+    for (const double vq : {10.0, 1500.0}) {
+        e->Coup.Vq = vq;
+        e->ArretIssueDecidee = false;
+        e->TireCoup();
+        ASSERT_FALSE(e->PointReussi);
+        const int64_t pasComplets = e->NbPas;
+        e->ArretIssueDecidee = true;
+        e->TireCoup();
+        EXPECT_FALSE(e->PointReussi);
+        if (vq < 100)
+            EXPECT_LT(e->NbPas * 4, pasComplets) << "slow stroke: decided at once";
+        else
+            // A fast cue ball reaches the short cushion: nothing decided before its bounce.
+            EXPECT_GT(e->NbPas * 4, pasComplets) << "fast stroke";
+    }
+}
