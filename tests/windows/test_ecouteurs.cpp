@@ -8,6 +8,7 @@
 #include "dbalv/FenetreDbAlv.h"
 #include "ui/Dialogues.h"
 #include "support/DialoguesScriptes.h"
+#include "support/ReglagesDeTest.h"
 #include "dessin/TexteCoup.h"
 #include "windows/LienDbAlv.h"
 #include "windows/Main.h"
@@ -101,6 +102,7 @@ class TestEcouteurs : public QObject {
 
   private slots:
     void initTestCase() {
+        ReglagesVierges();
         NomDb = QStringLiteral("test-ecouteurs-dbAlv-") +
                 QString::number(QCoreApplication::applicationPid());
         Db = std::make_unique<TFenetreDbAlv>(Dossier.filePath("coups.sqlite"), NomDb);

@@ -3,6 +3,7 @@
 
 #include "windows/Systeme.h"
 #include "support/Actions.h"
+#include "support/ReglagesDeTest.h"
 #include "support/DialoguesScriptes.h"
 #include "dessin/TexteCoup.h"
 #include "windows/LienDbAlv.h"
@@ -51,6 +52,7 @@ class TestSystemeFrm : public QObject {
 
   private slots:
     void init() {
+        ReglagesVierges();
         QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
         D = std::make_unique<TDialoguesScriptes>();
         F = std::make_unique<TMainFrm>(D.get());

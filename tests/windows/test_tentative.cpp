@@ -3,6 +3,7 @@
 // listed in the result text; the balls and the stroke stay as they were.
 
 #include "support/Actions.h"
+#include "support/ReglagesDeTest.h"
 #include "support/DialoguesScriptes.h"
 #include "ui/CIbh3billes.h"
 #include "windows/Main.h"
@@ -53,6 +54,7 @@ class TestTentative : public QObject {
 
   private slots:
     void init() {
+        ReglagesVierges();
         QLocale::setDefault(QLocale::c());
         D = std::make_unique<TDialoguesScriptes>();
         F = std::make_unique<TMainFrm>(D.get());
