@@ -254,6 +254,7 @@ bool CaracteriseFamilles(const TBillardAlveran& moteur, const TValeursRecherche&
         const TResultatTolerance r = evaluation.Attend();
         if (r.Interrompu) return false;
         f->Tolerance = r.NbReussis;
+        f->ToleranceEssais = parFamille;
         faits += parFamille;
     }
     return true;

@@ -31,7 +31,8 @@ struct TFamille {
     int64_t Centre = 0;
     int32_t Numero = 0; ///< among every family of the search, listed or not, from 1, in rank order
     double D13 = CaracteristiqueNonCalculee; ///< of the central stroke (cm), once characterised
-    int64_t Tolerance = -1; ///< tolerance count of the central stroke; −1 when not computed
+    int64_t Tolerance = -1;      ///< tolerance count of the central stroke; −1 when not computed
+    int64_t ToleranceEssais = 0; ///< strokes fired for that count, once computed
     /// The family's safest stroke for a player, once computed.
     std::optional<TCoupSur> Chance;
 };

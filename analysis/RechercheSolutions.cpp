@@ -3,6 +3,7 @@
 #include "analysis/ComdbAlv.h"
 
 #include <algorithm>
+#include <numeric>
 #include <charconv>
 #include <cmath>
 #include <numbers>
@@ -175,6 +176,24 @@ int64_t NbBlocsPartage(const TDimensionsRecherche& d, TPartageRecherche partage)
 
 } // namespace
 
+int64_t PasOrdreTirs(int64_t nbBlocs) {
+    if (nbBlocs <= 2) return 1;
+    // Near the golden section of the count: consecutive ranks land far apart and every
+    // stretch of ranks spreads evenly over the grid, whatever the count.
+    const auto ideal = static_cast<int64_t>(static_cast<double>(nbBlocs) * 0.6180339887498949);
+    for (int64_t ecart = 0; ecart < nbBlocs; ++ecart) {
+        for (const int64_t pas : {ideal - ecart, ideal + ecart})
+            if (pas >= 1 && pas < nbBlocs && std::gcd(pas, nbBlocs) == 1) return pas;
+    }
+    return 1;
+}
+
+int64_t BlocDuRang(int64_t rang, int64_t nbBlocs, int64_t pas) {
+    // Within 64 bits: both factors are below the number of blocks, itself below 2^31 for any
+    // grid a machine can hold.
+    return rang * pas % nbBlocs;
+}
+
 int64_t NbCoupsATirer(const TBillardAlveran& moteur, const TGrilleRecherche& grille,
                       TPartageRecherche partage) {
     return NbCoupsATirer(moteur, ValeursRecherche(grille), DimensionsRecherche(grille), partage);
@@ -222,12 +241,18 @@ void TRechercheSolutions::Demarre(const TBillardAlveran& moteur, const TValeursR
     FTires.store(0);
     FReussis.store(0);
     const int64_t blocs = NbBlocsPartage(FDimensions, partage);
+    FNbBlocs = blocs;
+    FPas = PasOrdreTirs(blocs);
     FEquipe.Demarre(
         moteur, static_cast<int>(std::clamp<int64_t>(nbThreads, 1, std::max<int64_t>(blocs, 1))),
         blocs, [this](TBillardAlveran& copie, int64_t rang) { return Bloc(copie, rang); });
 }
 
-bool TRechercheSolutions::Bloc(TBillardAlveran& moteur, int64_t rang) {
+bool TRechercheSolutions::Bloc(TBillardAlveran& moteur, int64_t ordre) {
+    // Blocks are fired in a stride order, not grid order (slowest speed first): a search
+    // stopped early has sampled every speed, height and effect, and a complete one has fired
+    // the very same blocks.
+    const int64_t rang = BlocDuRang(ordre, FNbBlocs, FPas);
     const int64_t debut = (FPartage.Indice + rang * FPartage.Nombre) * TailleBlocRecherche;
     const int64_t fin = std::min(debut + TailleBlocRecherche, FDimensions.NbPoints());
     int64_t tires = 0;

@@ -113,6 +113,13 @@ bool PointeHorsGrille(const TBillardAlveran& moteur, double effet, double hauteu
 using TPartageRecherche = TPartageTolerance;
 inline constexpr int64_t TailleBlocRecherche = 16;
 
+/// The order in which a search fires its blocks: the k-th block fired is block
+/// BlocDuRang(k, nbBlocs, PasOrdreTirs(nbBlocs)) of its share. The step is coprime with the
+/// count, so every block is fired exactly once, and near its golden section, so that any
+/// first part of the order is spread over the whole grid.
+int64_t PasOrdreTirs(int64_t nbBlocs);
+int64_t BlocDuRang(int64_t rang, int64_t nbBlocs, int64_t pas);
+
 /// Outcome of the strokes of a search.
 struct TCoupsRecherche {
     TDimensionsRecherche Dimensions;
@@ -159,12 +166,14 @@ class TRechercheSolutions {
     TCoupsRecherche Attend();
 
   private:
-    bool Bloc(TBillardAlveran& moteur, int64_t rang);
+    bool Bloc(TBillardAlveran& moteur, int64_t ordre);
     uint32_t CodeSequence(const std::string& sequence);
 
     TValeursRecherche FValeurs;
     TDimensionsRecherche FDimensions;
     TPartageRecherche FPartage;
+    int64_t FNbBlocs = 0; ///< blocks of the share
+    int64_t FPas = 1;     ///< step of the firing order (PasOrdreTirs)
     TCinematique FDepart; ///< the cue ball's record-0 state, put back before every strike
     int64_t FATirer = 0;
     std::vector<uint32_t> FCodes;

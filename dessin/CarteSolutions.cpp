@@ -1,5 +1,7 @@
 #include "dessin/CarteSolutions.h"
 
+#include "analysis/RouteEnMots.h"
+
 #include <QFont>
 #include <QFontMetrics>
 #include <QLocale>
@@ -93,7 +95,7 @@ QString Titre(const TValeursRecherche& v, const TCoupeCarte& coupe) {
 
 /// The legend of a slice: the listed families present, in rank order, then the others.
 std::vector<TLegende> LegendeFamilles(const TSolutions& solutions,
-                                      const std::vector<int32_t>& contenu) {
+                                      const std::vector<int32_t>& contenu, TBilleJoueur joueur) {
     std::vector<bool> present(static_cast<size_t>(solutions.NbFamilles) + 1, false);
     for (int32_t f : contenu)
         if (f > 0) present[static_cast<size_t>(f)] = true;
@@ -117,6 +119,14 @@ std::vector<TLegende> LegendeFamilles(const TSolutions& solutions,
         legende.push_back(
             {QColor(), QStringLiteral("… et %1 autres familles").arg(locale.toString(autres))});
     legende.push_back({CouleurIsoles, QStringLiteral("petites familles, coups isolés")});
+    // What the routes' letters say, one short line each so that none is cut.
+    legende.push_back({QColor(), QString()});
+    legende.push_back({QColor(), QStringLiteral("S, N : grandes bandes")});
+    legende.push_back({QColor(), QStringLiteral("E, O : petites bandes")});
+    legende.push_back({QColor(), QStringLiteral("2 : %1, 3 : %2 (joueur : %3)")
+                                     .arg(QString::fromStdString(CouleurBilleMoteur(2, joueur)),
+                                          QString::fromStdString(CouleurBilleMoteur(3, joueur)),
+                                          QString::fromStdString(CouleurBilleMoteur(1, joueur)))});
     return legende;
 }
 
@@ -203,14 +213,14 @@ QColor CouleurCompte(int32_t n, int32_t max) {
 }
 
 QImage DessineCarte(const TGrilleRecherche& grille, const TSolutions& solutions,
-                    const TCoupeCarte& coupe) {
+                    const TCoupeCarte& coupe, TBilleJoueur joueur) {
     const TDimensionsRecherche d = DimensionsRecherche(grille);
     const TValeursRecherche v = ValeursRecherche(grille);
     const TGeometrieCarte g = GeometrieCarte(d);
     const std::vector<int32_t> contenu = ContenuCarte(d, solutions, coupe);
     const int32_t max = contenu.empty() ? 0 : *std::max_element(contenu.begin(), contenu.end());
     const std::vector<TLegende> legende =
-        coupe.Toutes ? LegendeComptes(max) : LegendeFamilles(solutions, contenu);
+        coupe.Toutes ? LegendeComptes(max) : LegendeFamilles(solutions, contenu, joueur);
 
     const int largeur = g.Zone.right() + 1 + 20 + LargeurLegende;
     const int hauteur = std::max(g.Zone.bottom() + 1 + MargeBas,

@@ -5,6 +5,7 @@
 // score. The legend names the families shown, in rank order.
 
 #include "dessin/EcritCarte.h"
+#include "engine/C8_BillardAlveran.h"
 
 #include <QColor>
 #include <QImage>
@@ -43,8 +44,10 @@ inline const QColor CouleurVide{244, 244, 244};
 /// Shade of a "toutes" cell where `n` of at most `max` speeds and heights score (n ≥ 1).
 QColor CouleurCompte(int32_t n, int32_t max);
 
+/// The map of one cut. Its legend of families ends with what the route letters stand for,
+/// balls named by colour for this cue ball.
 QImage DessineCarte(const TGrilleRecherche& grille, const TSolutions& solutions,
-                    const TCoupeCarte& coupe);
+                    const TCoupeCarte& coupe, TBilleJoueur joueur = bjInconnue);
 
 /// Shade of a cell where the stroke's chance is `p` (0 to 1): from a pale yellow to a dark
 /// green.

@@ -2,6 +2,8 @@
 
 #include "analysis/SystemeDiamants.h"
 #include "dessin/TexteCoup.h"
+#include "analysis/ComdbAlv.h"
+#include "analysis/RouteEnMots.h"
 #include "engine/EcritureFichier.h"
 
 #include <QBuffer>
@@ -287,6 +289,11 @@ QStringList LegendeCoup(const TBillardAlveran& moteur, const QString& texteResul
         if (f.startsWith(QStringLiteral("- "))) f.remove(0, 2);
     if (!faits.isEmpty()) lignes << faits.mid(0, 2).join(QStringLiteral(" — "));
     if (faits.size() > 2) lignes << faits.mid(2).join(QStringLiteral("   "));
+    // The cue ball's route up to the point, letters and numbers spelled out for the reader.
+    if (const std::string route = SequencePoint(moteur); !route.empty())
+        lignes << QStringLiteral("Route %1 : %2")
+                      .arg(QString::fromStdString(route),
+                           QString::fromStdString(RouteEnMots(route, moteur.BilleJoueur)));
     return lignes;
 }
 

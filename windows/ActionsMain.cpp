@@ -13,6 +13,23 @@ namespace {
 const QString CleNumerosBandes = QStringLiteral("Dessin/NumeroterBandes");
 const QString CleSensParcours = QStringLiteral("Dessin/SensParcours");
 const QString CleDiamantsBandes = QStringLiteral("Dessin/DiamantsBandes");
+// The choices of a group of items kept between runs: the object name of the item checked.
+const QString CleDessin = QStringLiteral("Dessin/Trajets");
+const QString CleBilleJoueur = QStringLiteral("Partie/BilleJoueur");
+const QString CleMode = QStringLiteral("Partie/Mode");
+
+/// Checks the item of `items` the settings name under `cle` (nothing changes for an unknown
+/// name), and remembers the item checked from now on.
+void RetientChoix(const QList<QAction*>& items, const QString& cle) {
+    const QString garde = QSettings().value(cle).toString();
+    for (QAction* a : items) {
+        if (!garde.isEmpty() && a->objectName() == garde) a->setChecked(true);
+        // Toggled, not triggered: a choice made by the window itself counts too.
+        QObject::connect(a, &QAction::toggled, a, [a, cle](bool coche) {
+            if (coche) QSettings().setValue(cle, a->objectName());
+        });
+    }
+}
 
 } // namespace
 
@@ -99,6 +116,10 @@ TActionsMain::TActionsMain(QObject* parent) : QObject(parent) {
     TroisBandes = coche("3 bandes", "TroisBandesMnu", true);
     connect(groupe({Libre, UneBande, TroisBandes}), &QActionGroup::triggered, this,
             &TActionsMain::ModeChoisi);
+    // The drawing mode, the cue ball and the game mode come back as the player left them.
+    RetientChoix({Lignes, Billes, LignesEtBilles, TraceSimultanee}, CleDessin);
+    RetientChoix({Blanche, Jaune}, CleBilleJoueur);
+    RetientChoix({Libre, UneBande, TroisBandes}, CleMode);
 
     Cm = coche("cm", "CmMnu", false);
     Diamants = coche("diamants", "DiamantsMnu", true);

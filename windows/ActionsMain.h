@@ -1,7 +1,8 @@
 #pragma once
 // The main window's menu items and menus. The items are created here with their texts, check
 // marks, groups and shortcuts; the main window connects them to what they do. The drawing helps
-// ("Numéroter les bandes", "Sens de parcours") are remembered here between runs.
+// ("Numéroter les bandes", "Sens de parcours"), the drawing mode, the cue ball and the game mode
+// are remembered here between runs.
 
 #include <QList>
 #include <QObject>

@@ -152,6 +152,11 @@ TMainFrm::TMainFrm(TDialogues* dialogues, QWidget* parent)
              .m = FEhvi1->MasseQueue()};
     NoteAffichage();
     BillardGraphViseeChange();
+    // The cue ball and the game mode the player left last time.
+    if (FActions->Jaune->isChecked()) emit FActions->BilleJoueurChoisie(FActions->Jaune);
+    FMoteur->BilleJoueur = FActions->Jaune->isChecked() ? bjJaune : bjBlanche;
+    for (QAction* mode : {FActions->Libre, FActions->UneBande, FActions->TroisBandes})
+        if (mode->isChecked()) emit FActions->ModeChoisi(mode);
 
     // Keys reach the window before its controls.
     FClavier = new TClavierMain(this, FEhvi1, FBillardGraph);
@@ -209,6 +214,7 @@ void TMainFrm::ConnecteActions() {
         FBillardGraph->ChoisitBilleJoueur(item == FActions->Blanche ? FBillardGraph->bhBille2()
                                                                     : FBillardGraph->bhBille1());
         FEhvi1->SetclBille(FBillardGraph->BilleJoueur()->cl());
+        FMoteur->BilleJoueur = item == FActions->Jaune ? bjJaune : bjBlanche;
         RedessineSansLignes();
     });
     connect(FActions, &TActionsMain::DessinChoisiChange, this, [this] { RedessineSansLignes(); });

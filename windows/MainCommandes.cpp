@@ -37,7 +37,12 @@ void TMainFrm::AfficheNomFichier() {
 
 void TMainFrm::PrendBilleJoueurFichier() {
     // A file that names its cue ball is played with that ball: its engine ball 1 is that one.
-    if (FMoteur->BilleJoueur == bjInconnue) return;
+    // One that does not is played with the ball in use, which the engine then notes, so that
+    // what names balls by colour (routes, captions) names the right ones.
+    if (FMoteur->BilleJoueur == bjInconnue) {
+        FMoteur->BilleJoueur = FActions->Jaune->isChecked() ? bjJaune : bjBlanche;
+        return;
+    }
     QAction* choix = FMoteur->BilleJoueur == bjJaune ? FActions->Jaune : FActions->Blanche;
     if (choix->isChecked()) return;
     choix->setChecked(true);

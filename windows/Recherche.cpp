@@ -1,6 +1,7 @@
 #include "windows/Recherche.h"
 
 #include "analysis/DureeEssai.h"
+#include "analysis/RouteEnMots.h"
 #include "dessin/EcritImage.h"
 #include "ui/SaisieNombre.h"
 #include "windows/Chances.h"
@@ -190,6 +191,14 @@ TRechercheFrm::TRechercheFrm(TServicesMain& services, QWidget* parent)
         const QVariant famille = item->data(0, RoleFamille);
         if (famille.isValid()) JoueFamille(famille.toInt());
     });
+    // Enter on the selected family plays it, as a click does.
+    connect(RoutesArb, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item, int) {
+        const QVariant famille = item->data(0, RoleFamille);
+        if (famille.isValid()) JoueFamille(famille.toInt());
+    });
+    LegendeRoutesLbl = new QLabel(this);
+    LegendeRoutesLbl->setObjectName(QStringLiteral("LegendeRoutesLbl"));
+    LegendeRoutesLbl->setWordWrap(true);
 
     VitesseCbx = new QComboBox(this);
     VitesseCbx->setObjectName(QStringLiteral("VitesseCbx"));
@@ -227,7 +236,12 @@ TRechercheFrm::TRechercheFrm(TServicesMain& services, QWidget* parent)
     coteCarte->addWidget(defilement, 1);
 
     auto* partage = new QSplitter(Qt::Vertical, this);
-    partage->addWidget(RoutesArb);
+    auto* routes = new QWidget(this);
+    auto* routesCol = new QVBoxLayout(routes);
+    routesCol->setContentsMargins(0, 0, 0, 0);
+    routesCol->addWidget(LegendeRoutesLbl);
+    routesCol->addWidget(RoutesArb, 1);
+    partage->addWidget(routes);
     partage->addWidget(cote);
     partage->setStretchFactor(0, 1);
     partage->setStretchFactor(1, 2);
@@ -433,9 +447,17 @@ void TRechercheFrm::RemplitArbre() {
     const QLocale locale;
     RoutesArb->clear();
     FColonneTri = -1;
+    const TBilleJoueur joueur = FMoteur ? FMoteur->BilleJoueur : bjInconnue;
+    LegendeRoutesLbl->setText(QString::fromStdString(LegendeRoutes(joueur)));
+    // Families are numbered as listed: those too small to be listed leave no gap.
+    int numeroAffiche = 0;
+    int64_t toleranceTotale = 0;
+    bool toleranceCalculee = false;
     for (const TRoute& route : Solutions.Routes) {
         auto* r = new TItemTri(RoutesArb);
-        r->setText(0, QString::fromStdString(route.Sequence));
+        r->setText(0, QStringLiteral("%1 : %2").arg(
+                          QString::fromStdString(route.Sequence),
+                          QString::fromStdString(RouteEnMots(route.Sequence, joueur))));
         r->setText(1, TexteGroupe(route.Reussis));
         r->setData(1, RoleTri, static_cast<double>(route.Reussis));
         r->setText(2, TexteGroupe(route.Isoles));
@@ -443,7 +465,7 @@ void TRechercheFrm::RemplitArbre() {
         const TChance* meilleure = nullptr;
         for (const TFamille& f : route.Familles) {
             auto* item = new TItemTri(r);
-            item->setText(0, QStringLiteral("famille %1").arg(f.Numero));
+            item->setText(0, QStringLiteral("famille %1").arg(++numeroAffiche));
             item->setText(1, TexteGroupe(f.Taille));
             item->setData(1, RoleTri, static_cast<double>(f.Taille));
             const double de = FValeurs.AnglesDegres[static_cast<size_t>(f.AngleDebut)];
@@ -452,8 +474,18 @@ void TRechercheFrm::RemplitArbre() {
                                                            locale.toString(a, 'g', 6)));
             item->setData(3, RoleTri, de);
             if (f.Tolerance >= 0) {
-                item->setText(4, TexteGroupe(f.Tolerance));
+                // The count, of how many strokes fired around the central one.
+                item->setText(
+                    4, f.ToleranceEssais > 0
+                           ? QStringLiteral("%1 / %2 (%3 %)")
+                                 .arg(TexteGroupe(f.Tolerance), TexteGroupe(f.ToleranceEssais),
+                                      locale.toString(100.0 * static_cast<double>(f.Tolerance) /
+                                                          static_cast<double>(f.ToleranceEssais),
+                                                      'f', 1))
+                           : TexteGroupe(f.Tolerance));
                 item->setData(4, RoleTri, static_cast<double>(f.Tolerance));
+                toleranceTotale += f.Tolerance;
+                toleranceCalculee = true;
             }
             if (f.Chance) {
                 item->setText(ColonneReussite, TextePourcent(f.Chance->Chance));
@@ -472,6 +504,10 @@ void TRechercheFrm::RemplitArbre() {
         }
         for (int c = 1; c <= ColonneReussite; ++c) r->setTextAlignment(c, Qt::AlignRight);
     }
+    RoutesArb->headerItem()->setText(
+        4, toleranceCalculee
+               ? QStringLiteral("Tolérance (total %1)").arg(TexteGroupe(toleranceTotale))
+               : QStringLiteral("Tolérance"));
 }
 
 void TRechercheFrm::TrieColonne(int colonne) {
@@ -532,7 +568,8 @@ void TRechercheFrm::DessineCarteCourante() {
         FCarte =
             DessineCarteChances(Grille, coupe, FChancesCarte, QString::fromStdString(FJoueur->Nom));
     } else {
-        FCarte = DessineCarte(Grille, Solutions, coupe);
+        FCarte =
+            DessineCarte(Grille, Solutions, coupe, FMoteur ? FMoteur->BilleJoueur : bjInconnue);
         if (chances) CalculeChancesCarte();
     }
     CarteImg->setPixmap(QPixmap::fromImage(FCarte));

@@ -53,6 +53,7 @@ class TRechercheFrm : public QWidget {
     /// Routes (sequence, scoring strokes, isolated strokes), each unfolding into its families
     /// (size, aim range, tolerance when computed).
     QTreeWidget* RoutesArb;
+    QLabel* LegendeRoutesLbl;   ///< what the route letters and ball numbers stand for
     QComboBox* VitesseCbx;      ///< the map's speed, or "toutes"
     QComboBox* HauteurCbx;      ///< the map's height (unused with "toutes")
     QLabel* CarteImg;           ///< the map; a click on a cell plays its stroke

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <memory>
 #include <set>
 
@@ -203,6 +205,37 @@ TEST(RechercheCoups, UnArretDemandeLaisseDesCoupsNonTiresEtLeDit) {
     EXPECT_TRUE(coups.Interrompu);
     EXPECT_LT(coups.Tires, recherche.Progression().ATirer);
     EXPECT_EQ(recherche.Progression().ATirer, 298080);
+}
+
+TEST(RechercheCoups, FiringOrderFiresEveryBlockOnceWhateverTheirCount) {
+    for (int64_t n : {1, 2, 3, 4, 5, 12, 16, 97, 100, 360, 1024, 18630}) {
+        const int64_t pas = PasOrdreTirs(n);
+        std::vector<int> vus(static_cast<size_t>(n), 0);
+        for (int64_t k = 0; k < n; ++k) {
+            const int64_t b = BlocDuRang(k, n, pas);
+            ASSERT_GE(b, 0);
+            ASSERT_LT(b, n);
+            ++vus[static_cast<size_t>(b)];
+        }
+        EXPECT_EQ(std::count(vus.begin(), vus.end(), 1), n) << n << " blocks";
+    }
+}
+
+TEST(RechercheCoups, FiringOrderEarlyPartSamplesEverySpeedFairly) {
+    // Eight speeds of 1,000 blocks each, in grid order speed by speed: the first tenth of the
+    // order must hold about as many blocks of each speed, not the slowest speed alone.
+    const int64_t parVitesse = 1000;
+    const int64_t n = 8 * parVitesse;
+    const int64_t pas = PasOrdreTirs(n);
+    for (int64_t debut : {n / 100, n / 10}) {
+        std::array<int64_t, 8> parTranche{};
+        for (int64_t k = 0; k < debut; ++k)
+            ++parTranche[static_cast<size_t>(BlocDuRang(k, n, pas) / parVitesse)];
+        for (int64_t compte : parTranche) {
+            EXPECT_GE(compte, debut / 8 * 3 / 4) << debut;
+            EXPECT_LE(compte, debut / 8 * 5 / 4 + 1) << debut;
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -63,6 +63,19 @@ class TestCarte : public QObject {
         QVERIFY(Pixel(autre, g.Cellule(1, 1).center()) != CouleurVide);
     }
 
+    void LegendeNommeLesBillesSelonLaBilleJoueur() {
+        // The same cut with the white and the yellow cue ball: the cells agree, the legend's
+        // ball names do not, since the engine's "2" and "3" are other balls.
+        const TSolutions s = RoutesEtFamilles(Coups(), false, 3);
+        const QImage blanche = DessineCarte(Grille(), s, {false, 1, 0}, bjBlanche);
+        const QImage jaune = DessineCarte(Grille(), s, {false, 1, 0}, bjJaune);
+        const TGeometrieCarte g = GeometrieCarte(DimensionsRecherche(Grille()));
+        QCOMPARE(blanche.size(), jaune.size());
+        QCOMPARE(blanche.copy(g.Zone), jaune.copy(g.Zone));
+        QVERIFY(blanche != jaune);
+        QCOMPARE(DessineCarte(Grille(), s, {false, 1, 0}), blanche);
+    }
+
     void ToutesLesCoupesParNombreDeCoupsReussis() {
         const TSolutions s = RoutesEtFamilles(Coups(), false, 3);
         const TCoupeCarte toutes;

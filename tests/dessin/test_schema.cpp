@@ -2,6 +2,8 @@
 // ball's cushion contacts numbered), the PNG's pixels where the balls started, the command
 // line's draw, and the main window's export drawing the same picture.
 
+#include "analysis/ComdbAlv.h"
+#include "analysis/RouteEnMots.h"
 #include "dessin/SchemaCoup.h"
 #include "analysis/SystemeDiamants.h"
 #include "dessin/TexteCoup.h"
@@ -9,6 +11,7 @@
 #include "support/Actions.h"
 #include "support/DialoguesScriptes.h"
 #include "support/Processus.h"
+#include "support/ReglagesDeTest.h"
 #include "windows/LienDbAlv.h"
 #include "windows/Main.h"
 
@@ -85,7 +88,10 @@ class TestSchema : public QObject {
     QTemporaryDir Dossier;
 
   private slots:
-    void init() { QLocale::setDefault(QLocale::c()); }
+    void init() {
+        ReglagesVierges();
+        QLocale::setDefault(QLocale::c());
+    }
 
     void contactsDuCoupParDefaut() {
         const auto m = CoupParDefaut();
@@ -96,6 +102,21 @@ class TestSchema : public QObject {
         QVERIFY(std::is_sorted(contacts.begin(), contacts.end()));
         QVERIFY(contacts[2] < m->IndicePoint && contacts[3] > m->IndicePoint);
         QCOMPARE(ResultatMoteur(*m).Bandes, 3);
+    }
+
+    void legendeDitLaRouteEnMotsSelonLaBilleJoueur() {
+        const auto m = CoupParDefaut();
+        const std::string route = SequencePoint(*m);
+        QVERIFY(!route.empty());
+        m->BilleJoueur = bjBlanche;
+        const QStringList blanche = Schema(*m).Legende;
+        QCOMPARE(blanche.last(), QStringLiteral("Route %1 : %2")
+                                     .arg(QString::fromStdString(route),
+                                          QString::fromStdString(RouteEnMots(route, bjBlanche))));
+        QVERIFY(blanche.last().contains(QStringLiteral("bande")));
+        // The same shot played with the yellow ball names other colours for 2 and 3.
+        m->BilleJoueur = bjJaune;
+        QVERIFY(Schema(*m).Legende.last() != blanche.last());
     }
 
     void svgUnCheminParBilleQuiBouge() {
@@ -233,13 +254,15 @@ class TestSchema : public QObject {
         Action(f, "ExporterSchemaMnu")->trigger();
 
         const QString cli = Dossier.filePath(QStringLiteral("jaune-cli.svg"));
-        const processus::TExecution p = processus::Lance(
-            ALVERAN_CLI, {"draw", alv.toStdString(), "--out", cli.toStdString()});
+        const processus::TExecution p =
+            processus::Lance(ALVERAN_CLI, {"draw", alv.toStdString(), "--out", cli.toStdString()});
         QCOMPARE(p.Statut, 0);
         QFile a(cli), b(Dossier.filePath(QStringLiteral("jaune-fenetre.svg")));
         QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
         QCOMPARE(b.readAll(), a.readAll());
 
+        // A first run elsewhere (the cue ball chosen last is remembered between runs).
+        ReglagesVierges();
         TMainFrm g(&d);
         g.CreeFenetres();
         QVERIFY(Action(g, "BlancheMnu")->isChecked());

@@ -5,6 +5,7 @@
 
 #include "support/Compteurs.h"
 #include "support/DialoguesScriptes.h"
+#include "support/ReglagesDeTest.h"
 #include "dessin/TexteCoup.h"
 #include "windows/LienDbAlv.h"
 #include "windows/Main.h"
@@ -30,6 +31,8 @@ class TTestFenetre : public QObject {
     /// A fresh main window; false when it was to be shown and never got exposed.
     bool OuvreFenetre(const TOuverture& o) {
         F.reset(); // a window open before goes before the dialogs it answers through
+        // Every test starts from the settings of a first run.
+        ReglagesVierges();
         QLocale::setDefault(o.Locale);
         D = std::make_unique<TDialoguesScriptes>();
         F = std::make_unique<TMainFrm>(D.get());

@@ -9,6 +9,7 @@
 #include "ui/Dialogues.h"
 #include "support/DialoguesScriptes.h"
 #include "support/FenetrePrincipale.h"
+#include "support/ReglagesDeTest.h"
 #include "dessin/TexteCoup.h"
 #include "windows/LienDbAlv.h"
 #include "windows/Main.h"
@@ -100,6 +101,7 @@ class TestEcouteurs : public TTestFenetre {
 
   private slots:
     void initTestCase() {
+        ReglagesVierges();
         NomDb = QStringLiteral("test-ecouteurs-dbAlv-") +
                 QString::number(QCoreApplication::applicationPid());
         Db = std::make_unique<TFenetreDbAlv>(Dossier.filePath("coups.sqlite"), NomDb);

@@ -7,6 +7,7 @@
 #include "ui/CIbi.h"
 #include "ui/EHVI3_ehvi.h"
 #include "support/Actions.h"
+#include "support/ReglagesDeTest.h"
 #include "support/DialoguesScriptes.h"
 #include "support/Processus.h"
 #include "dessin/TexteCoup.h"
@@ -122,6 +123,7 @@ class TestLancement : public QObject {
 
   private slots:
     void initTestCase() {
+        ReglagesVierges();
         QVERIFY(Dossier.isValid());
         TDialoguesScriptes d;
         Defaut = Lance({QStringLiteral("alveran")}, d);

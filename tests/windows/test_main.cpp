@@ -150,7 +150,8 @@ class TestMain : public TTestFenetre {
         const QString attendu = QStringLiteral(
             "&Fichier\n  Charger une position\n  Sauvegarder une position\n  Sauver l'image\n"
             "  Exporter le schéma du coup\n  -\n"
-            "  Importer une trajectoire mesurée…\n  Ajuster le coup\n  Comparer une tentative au coup voulu…\n  -\n"
+            "  Importer une trajectoire mesurée…\n  Ajuster le coup\n  Comparer une tentative au "
+            "coup voulu…\n  -\n"
             "  Sauvegarde dbAlv\n    [ ] Auto\n    -\n    [x] Queue\n    [ ] Vitesse et Rotation\n"
             "  -\n  Paramètres physiques\n  -\n  Quitter\tCtrl+Q\n"
             "&Edition\n  Annuler\tCtrl+Z\n  Rétablir\tCtrl+Y\n  -\n"
@@ -243,6 +244,34 @@ class TestMain : public TTestFenetre {
         Action(*F, "AnnulerMnu")->trigger();
         QVERIFY(Action(*F, "BlancheMnu")->isChecked());
         COMPARE_ETAT(F->EtatPartie(), deplace);
+    }
+
+    void choixDeLaPartieRetenusPourLaProchaineFois() {
+        Action(*F, "JauneMnu")->trigger();
+        Action(*F, "UneBandeMnu")->trigger();
+        Action(*F, "BillesMnu")->trigger();
+        {
+            // The next run plays as this one was left: yellow cue ball, one cushion, balls.
+            TMainFrm g(D.get());
+            QVERIFY(Action(g, "JauneMnu")->isChecked());
+            QVERIFY(Action(g, "UneBandeMnu")->isChecked());
+            QVERIFY(Action(g, "BillesMnu")->isChecked());
+            QCOMPARE(g.Moteur().ModeDeJeu, j1Bande);
+            QCOMPARE(g.BillardGraph()->BilleJoueur(), g.BillardGraph()->bhBille1());
+            QCOMPARE(g.Moteur().BilleJoueur, bjJaune);
+        }
+        // A name the program does not know leaves the default.
+        QSettings().setValue(QStringLiteral("Partie/Mode"), QStringLiteral("inconnu"));
+        {
+            TMainFrm h(D.get());
+            QVERIFY(Action(h, "TroisBandesMnu")->isChecked());
+        }
+        ReglagesVierges();
+        TMainFrm vierge(D.get());
+        QVERIFY(Action(vierge, "BlancheMnu")->isChecked());
+        QVERIFY(Action(vierge, "TroisBandesMnu")->isChecked());
+        QVERIFY(Action(vierge, "LignesMnu")->isChecked());
+        QCOMPARE(vierge.Moteur().ModeDeJeu, j3Bandes);
     }
 
     void quitterEtResultatEffacePendantUnDeplacement() {

@@ -4,6 +4,7 @@
 
 #include "windows/Recherche.h"
 #include "analysis/ComdbAlv.h"
+#include "analysis/RouteEnMots.h"
 #include "support/Actions.h"
 #include "support/Compteurs.h"
 #include "support/DialoguesScriptes.h"
@@ -181,6 +182,41 @@ class TestRechercheFrm : public TTestFenetre {
         QCOMPARE(F->Moteur().Coup.AngleOx, v.Angles[static_cast<size_t>(i[0])]);
         QCOMPARE(F->Moteur().Coup.Effet, v.Effets[static_cast<size_t>(i[1])]);
         QCOMPARE(F->Moteur().Coup.Vq, v.Vitesses[static_cast<size_t>(i[3])]);
+    }
+
+    void routesEnMotsFamillesSansTrouEtEntreeJoue() {
+        // With the yellow cue ball, the engine's "2" is the white ball: the tree must say so.
+        Action(*F, "JauneMnu")->trigger();
+        PositionFacile();
+        PetiteGrille();
+        R->ToleranceUD->setValue(1);
+        QVERIFY(Cherche());
+        QVERIFY(R->LegendeRoutesLbl->text().contains(QStringLiteral("2 : blanche, 3 : rouge")));
+        QVERIFY(R->RoutesArb->topLevelItemCount() > 0);
+        QTreeWidgetItem* route = R->RoutesArb->topLevelItem(0);
+        const std::string sequence = R->Solutions.Routes.front().Sequence;
+        QCOMPARE(route->text(0),
+                 QString::fromStdString(sequence + " : " + RouteEnMots(sequence, bjJaune)));
+        // Families numbered as listed, whatever the smaller ones left out.
+        int attendu = 0;
+        for (int r = 0; r < R->RoutesArb->topLevelItemCount(); ++r)
+            for (int f = 0; f < R->RoutesArb->topLevelItem(r)->childCount(); ++f)
+                QCOMPARE(R->RoutesArb->topLevelItem(r)->child(f)->text(0),
+                         QStringLiteral("famille %1").arg(++attendu));
+        // The largest family's tolerance count, with its trials and share, and the total.
+        QTreeWidgetItem* famille = PremiereFamille();
+        QVERIFY(famille);
+        QVERIFY2(famille->text(4).contains(QStringLiteral(" %)")), qPrintable(famille->text(4)));
+        QVERIFY(
+            R->RoutesArb->headerItem()->text(4).startsWith(QStringLiteral("Tolérance (total ")));
+        // Enter on the selected family plays it.
+        R->RoutesArb->expandAll();
+        R->RoutesArb->setFocus();
+        R->RoutesArb->setCurrentItem(famille);
+        F->PointLbl()->clear();
+        QTest::keyClick(R->RoutesArb, Qt::Key_Return);
+        QVERIFY2(F->PointLbl()->text().contains(QStringLiteral("Point réussi")),
+                 qPrintable(F->PointLbl()->text()));
     }
 
     void familleJoueeEnTraceSimultaneeUnSeulTirExact() {

@@ -3,6 +3,7 @@
 
 #include "windows/Systeme.h"
 #include "support/Actions.h"
+#include "support/ReglagesDeTest.h"
 #include "support/DialoguesScriptes.h"
 #include "support/FenetrePrincipale.h"
 #include "dessin/TexteCoup.h"

@@ -3,6 +3,7 @@
 // listed in the result text; the balls and the stroke stay as they were.
 
 #include "support/Actions.h"
+#include "support/ReglagesDeTest.h"
 #include "support/DialoguesScriptes.h"
 #include "support/FenetrePrincipale.h"
 #include "ui/CIbh3billes.h"
