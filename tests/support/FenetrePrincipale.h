@@ -22,6 +22,7 @@ class TTestFenetre : public QObject {
         bool Montre = false;           ///< shown, and exposed before the test goes on
         QLocale Locale = QLocale::c(); ///< the user's number format for the test
         bool CompteCoups = false;      ///< N counts the main engine's strikes and runs
+        bool ReglagesGardes = false;   ///< a later session: the settings left by the test stay
     };
 
     std::unique_ptr<TDialoguesScriptes> D;
@@ -31,8 +32,8 @@ class TTestFenetre : public QObject {
     /// A fresh main window; false when it was to be shown and never got exposed.
     bool OuvreFenetre(const TOuverture& o) {
         F.reset(); // a window open before goes before the dialogs it answers through
-        // Every test starts from the settings of a first run.
-        ReglagesVierges();
+        // Every test starts from the settings of a first run, unless it opens a later session.
+        if (!o.ReglagesGardes) ReglagesVierges();
         QLocale::setDefault(o.Locale);
         D = std::make_unique<TDialoguesScriptes>();
         F = std::make_unique<TMainFrm>(D.get());

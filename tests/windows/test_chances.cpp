@@ -96,7 +96,8 @@ class TestChances : public TTestFenetre {
         QCOMPARE(F->Chances().Joueur().EcartProcede, 0.12);
         QVERIFY(Calcule().endsWith(QStringLiteral(" (Mon jeu)")));
         // A new session finds both the choice and the spreads.
-        QVERIFY(OuvreFenetre({.Locale = QLocale(QLocale::French, QLocale::France)}));
+        QVERIFY(OuvreFenetre(
+            {.Locale = QLocale(QLocale::French, QLocale::France), .ReglagesGardes = true}));
         const TJoueur j = F->Chances().Joueur();
         QCOMPARE(j.Nom, std::string("Mon jeu"));
         QCOMPARE(j.EcartAngle, 0.3);
