@@ -58,7 +58,7 @@ struct TOptionsSolve {
     std::optional<int32_t> MinFamille;
     std::optional<int32_t> Tolerance;
     bool Cellules = false;
-    bool Force = false; ///< --force: a search of more than an hour
+    bool Force = false;                    ///< --force: a search of more than an hour
     bool Chance = false;                   ///< --chance
     TOptionsJoueur Joueur;                 ///< the player of --chance
     std::optional<int32_t> Meilleurs;      ///< --best

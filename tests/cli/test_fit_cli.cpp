@@ -38,9 +38,7 @@ class FitCli : public ::testing::Test {
     void TearDown() override { fs::remove_all(Dossier); }
 
     /// Runs `alveran-cli ARGUMENTS` (cut into arguments, no shell).
-    TSortie Lance(std::string_view arguments) const {
-        return lance_cli::Lance(arguments);
-    }
+    TSortie Lance(std::string_view arguments) const { return lance_cli::Lance(arguments); }
 
     /// `nombre` synthetic tracked shots written as files; their paths, blank-separated.
     std::string Coups(int nombre, uint64_t graine) const {

@@ -191,8 +191,7 @@ class TestLiaisonProcessus : public QObject {
     QString Erreurs(const processus::TProcessus& p) const {
         for (std::size_t n = 0; n < Programmes.size(); ++n)
             if (Programmes[n].get() == &p)
-                return QString::fromStdString(
-                    processus::Lit(FichierErreurs(n).toStdString()));
+                return QString::fromStdString(processus::Lit(FichierErreurs(n).toStdString()));
         return {};
     }
 
@@ -223,8 +222,8 @@ class TestLiaisonProcessus : public QObject {
 
     /// dbAlv (on `base`) or the main window, started with `execution` as runtime folder, and
     /// the socket file it will listen at.
-    std::pair<processus::TProcessus*, QString>
-    LanceUnDesDeux(bool dbAlv, const QString& execution, const QString& base) {
+    std::pair<processus::TProcessus*, QString> LanceUnDesDeux(bool dbAlv, const QString& execution,
+                                                              const QString& base) {
         processus::TProcessus& p = dbAlv ? LanceDbAlv(base, execution)
                                          : Lance(QStringLiteral(ALVERAN_PROGRAMME), {}, execution);
         return {&p, Socket(execution, dbAlv ? TTransportDbAlv::NomDbAlv()

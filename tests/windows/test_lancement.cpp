@@ -243,9 +243,9 @@ class TestLancement : public QObject {
         const QString nom = Chemin("reel.alv2");
         QVERIFY(QFile::copy(QStringLiteral(ALVERAN_SOURCE_DIR "/samples/defaut.alv2"), nom));
         const QString erreurs = Chemin("reel.erreurs");
-        processus::TProcessus programme(ALVERAN_PROGRAMME, {nom.toStdString()},
-                                        {.Erreurs = erreurs.toStdString(),
-                                         .Environnement = {"QT_QPA_PLATFORM=offscreen"}});
+        processus::TProcessus programme(
+            ALVERAN_PROGRAMME, {nom.toStdString()},
+            {.Erreurs = erreurs.toStdString(), .Environnement = {"QT_QPA_PLATFORM=offscreen"}});
         QVERIFY(programme.Demarre());
 
         TTransportDbAlv transport;
