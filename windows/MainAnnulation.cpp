@@ -3,7 +3,7 @@
 // paste.
 
 #include "ui/CIbh3billes.h"
-#include "windows/ActionsMain.h"
+#include "windows/ActionsPrincipales.h"
 #include "windows/Annulation.h"
 #include "windows/Main.h"
 

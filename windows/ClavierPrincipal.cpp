@@ -1,4 +1,4 @@
-#include "windows/ClavierMain.h"
+#include "windows/ClavierPrincipal.h"
 
 #include "ui/CIbh3billes.h"
 #include "ui/EHVI3_ehvi.h"

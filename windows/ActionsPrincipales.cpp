@@ -1,6 +1,6 @@
-#include "windows/ActionsMain.h"
+#include "windows/ActionsPrincipales.h"
 
-#include "windows/RelectureMain.h"
+#include "windows/RelecturePrincipale.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -1,4 +1,4 @@
-#include "windows/RelectureMain.h"
+#include "windows/RelecturePrincipale.h"
 
 #include "engine/C8_BillardAlveran.h"
 #include "ui/CIbh3billes.h"

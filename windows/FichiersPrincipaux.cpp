@@ -1,4 +1,4 @@
-#include "windows/FichiersMain.h"
+#include "windows/FichiersPrincipaux.h"
 
 #include "dessin/EcritImage.h"
 #include "ui/Canevas.h"
