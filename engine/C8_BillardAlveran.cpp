@@ -4,7 +4,11 @@
 #include <cassert>
 #include <cmath>
 
-TBillardAlveran::TBillardAlveran() = default;
+TBillardAlveran::TBillardAlveran() {
+    // Before any shot the balls stand on the cloth: record 0 says so (not the zero state,
+    // which is a flight).
+    for (auto& etats : EtatsEnr) etats[0] = mArret;
+}
 
 void TBillardAlveran::TireCoup() {
     ChocQueueBille();

@@ -2,6 +2,7 @@
 
 #include "ui/SaisieNombre.h"
 #include "windows/AjusteConstantes.h"
+#include "windows/Ecran.h"
 #include "windows/Services.h"
 
 #include <QComboBox>
@@ -131,7 +132,7 @@ void TCalibreFrm::AjusteBtnClick() {
         connect(FAjusteFrm, &TAjusteConstantesFrm::ConstantesAppliquees, this,
                 [this] { FisikListChange(FisikList); });
     }
-    FAjusteFrm->show();
+    MontreSurEcran(FAjusteFrm);
     FAjusteFrm->raise();
 }
 

@@ -8,6 +8,7 @@
 #include "windows/Calibrage.h"
 #include "windows/Chances.h"
 #include "windows/ClavierPrincipal.h"
+#include "windows/Ecran.h"
 #include "windows/EditVect.h"
 #include "windows/FichiersPrincipaux.h"
 #include "windows/ImportTrajectoire.h"
@@ -39,6 +40,10 @@ namespace {
 
 constexpr int HauteurEhviPanel = 129;
 constexpr int HauteurTable = 310;
+/// The cue panel's controls end 545 pixels from its left edge.
+constexpr int LargeurEhviPanelMin = 545;
+/// The table never shrinks below this height to fit a narrow window.
+constexpr int HauteurTableMin = 120;
 
 /// While the controls are being set from the stroke, live mode does not fire: one change of
 /// the stroke is one shot, not one per control.
@@ -67,27 +72,6 @@ QLabel* CreeLabel(QWidget* parent, const char* nom, int x, int y) {
     label->setObjectName(QString::fromLatin1(nom));
     label->move(x, y);
     return label;
-}
-
-/// Shows a window wholly on its screen: no larger than the screen's free area and with its
-/// frame inside it (at 200 % a window laid out for 100 % can be taller than the screen, its
-/// buttons out of reach).
-void Montre(QWidget* fenetre) {
-    if (!fenetre) return;
-    fenetre->show();
-    fenetre->raise();
-    const QScreen* ecran = fenetre->screen();
-    if (ecran == nullptr) return;
-    const QRect libre = ecran->availableGeometry();
-    const QSize cadre = fenetre->frameGeometry().size() - fenetre->size();
-    const QSize taille = fenetre->size()
-                             .boundedTo(libre.size() - cadre)
-                             .expandedTo(fenetre->minimumSizeHint().boundedTo(fenetre->size()));
-    if (taille != fenetre->size()) fenetre->resize(taille);
-    const QRect f = fenetre->frameGeometry();
-    fenetre->move(
-        std::clamp(f.left(), libre.left(), std::max(libre.left(), libre.right() - f.width() + 1)),
-        std::clamp(f.top(), libre.top(), std::max(libre.top(), libre.bottom() - f.height() + 1)));
 }
 
 } // namespace
@@ -141,7 +125,6 @@ TMainFrm::TMainFrm(TDialogues* dialogues, QWidget* parent)
     FQimgImage.fill(palette().color(QPalette::Window));
     FQimg->setPixmap(QPixmap::fromImage(FQimgImage));
     FEhvi1->SetclBille(FBillardGraph->BilleJoueur()->cl());
-    FHauteurPrec = height();
     // The first stroke is the one the control shows, effect and height on their pixel.
     FEhvi1->DecaleEffetHauteur(0.0, 0.0);
     FCoup = {.AngleOx = FBillardGraph->AngleVisee(),
@@ -194,14 +177,14 @@ void TMainFrm::ConnecteActions() {
         FImport->LanceAjustement(*FMoteur);
     });
     relie(a.ParamPhys, [this] { ParamPhysMnuClick(); });
-    relie(a.VueNum, [this] { Montre(FVueNumFrm.get()); });
-    relie(a.Calibrage, [this] { Montre(FCalibreFrm.get()); });
-    relie(a.Tolerance, [this] { Montre(FToleranceFrm.get()); });
-    relie(a.Recherche, [this] { Montre(FRechercheFrm.get()); });
-    relie(a.Systeme, [this] { Montre(FSystemeFrm.get()); });
+    relie(a.VueNum, [this] { MontreSurEcran(FVueNumFrm.get()); });
+    relie(a.Calibrage, [this] { MontreSurEcran(FCalibreFrm.get()); });
+    relie(a.Tolerance, [this] { MontreSurEcran(FToleranceFrm.get()); });
+    relie(a.Recherche, [this] { MontreSurEcran(FRechercheFrm.get()); });
+    relie(a.Systeme, [this] { MontreSurEcran(FSystemeFrm.get()); });
     relie(a.Copier, [this] { CopierMnuClick(); });
     relie(a.Coller, [this] { CollerMnuClick(); });
-    relie(a.Aide, [this] { Montre(FHlpFrm.get()); });
+    relie(a.Aide, [this] { MontreSurEcran(FHlpFrm.get()); });
     relie(a.Annuler, [this] { FAnnulation->Annule(); });
     relie(a.Retablir, [this] { FAnnulation->Retablit(); });
     relie(a.Quitter, [this] { close(); });
@@ -304,6 +287,8 @@ void TMainFrm::CreeComposants() {
     auto* centre = new TZoneClient(this);
     centre->setObjectName(QStringLiteral("Centre"));
     centre->OnResize = [this] { ZoneClientRedimensionnee(); };
+    // The cue panel's controls and "Feu !" stay whole; the table shrinks to what is left.
+    centre->setMinimumWidth(LargeurEhviPanelMin);
     setCentralWidget(centre);
 
     FBillardGraph = new TCIBillardHor3B(centre, HauteurTable);
@@ -415,10 +400,23 @@ void TMainFrm::showEvent(QShowEvent* evenement) {
 
 void TMainFrm::ZoneClientRedimensionnee() {
     if (!FBillardGraph || !FEhviPanel) return;
-    if (height() != FHauteurPrec) {
-        const int h = centralWidget()->height() - HauteurEhviPanel;
-        if (h > 300) FBillardGraph->FixeHauteur(h - 5);
-        FHauteurPrec = height();
+    const QSize zone = centralWidget()->size();
+    if (zone != FZonePrec) {
+        FZonePrec = zone;
+        // The table fills the height above the cue panel (never under its first 310 pixels
+        // there) and no more than the width: a window narrower than the table's 2:1 would
+        // otherwise cut its right part off.
+        const int h = zone.height() - HauteurEhviPanel;
+        int hauteur = h > 300 ? h - 5 : FBillardGraph->height();
+        FBillardGraph->FixeHauteur(hauteur);
+        // The width follows the height but for the rulers' text: two passes settle it.
+        for (int passe = 0; passe < 2 && FBillardGraph->width() > zone.width(); ++passe) {
+            hauteur = std::max(HauteurTableMin,
+                               hauteur * zone.width() / std::max(FBillardGraph->width(), 1));
+            FBillardGraph->FixeHauteur(hauteur);
+        }
+        while (FBillardGraph->width() > zone.width() && hauteur > HauteurTableMin)
+            FBillardGraph->FixeHauteur(--hauteur);
     }
     Dispose();
 }
@@ -600,7 +598,7 @@ void TMainFrm::TireEnLignes() {
 void TMainFrm::EditeVecteur(int bille, const QString& quoi, TVecteur* vecteur, int indice) {
     if (!FEditVectFrm) return;
     FEditVectFrm->Edite(bille, quoi, vecteur, indice);
-    Montre(FEditVectFrm.get());
+    MontreSurEcran(FEditVectFrm.get());
     FEditVectFrm->activateWindow();
 }
 

@@ -272,7 +272,7 @@ class TMainFrm : public QMainWindow, public TServicesMain {
     bool FCoupEnCours = false;
     bool FModifie = false;
     int FEtapeAffichee = 0; ///< record at which the last shot left the balls
-    int FHauteurPrec = 0;   ///< window height at the last resize
+    QSize FZonePrec;        ///< client area's size at the last resize
     int FPlacement = 0;     ///< while positive, changes of the controls do not fire the live shot
     QString FTexteResultat;
     TCaracteristiques FDerniers;

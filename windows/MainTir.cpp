@@ -8,6 +8,7 @@
 #include "ui/EHVI3_ehvi.h"
 #include "windows/ActionsPrincipales.h"
 #include "windows/ClavierPrincipal.h"
+#include "windows/Ecran.h"
 #include "windows/QueueNum.h"
 #include "windows/VueNum.h"
 #include "windows/hlp.h"
@@ -24,12 +25,6 @@ namespace {
 /// The effect and height steps of the arrows are widened by two pixels' worth away from zero.
 int Elargi(int n) {
     return n > 0 ? n + 2 : (n < 0 ? n - 2 : 0);
-}
-
-void Montre(QWidget* fenetre) {
-    if (!fenetre) return;
-    fenetre->show();
-    fenetre->raise();
 }
 
 } // namespace
@@ -88,10 +83,10 @@ void TMainFrm::CommandeTouche(int touche) {
         RedessineSansLignes();
         break;
     case Qt::Key_Q:
-        Montre(FQueueNumFrm.get());
+        MontreSurEcran(FQueueNumFrm.get());
         break;
     case Qt::Key_F1:
-        Montre(FHlpFrm.get());
+        MontreSurEcran(FHlpFrm.get());
         break;
     case Qt::Key_F9:
         CommandeF9();

@@ -310,6 +310,14 @@ class TestFenetresAnalyse : public TTestFenetre {
         QCOMPARE(TexteValeur(1234567.125), QStringLiteral("1234567,125"));
     }
 
+    void vueAvantToutCoup() {
+        // Before any shot the balls stand still: not "Vole", the zero of the records.
+        Action(*F, "VueNumMnu")->trigger();
+        V().BarPosChange();
+        for (QLabel* etat : {V().EtatLbl1, V().EtatLbl2, V().EtatLbl3})
+            QCOMPARE(etat->text(), QStringLiteral("Arret"));
+    }
+
     void vueApresUnCoup() {
         F->Tire();
         const TBillardAlveran& m = F->Moteur();

@@ -942,9 +942,25 @@ class TestMain : public TTestFenetre {
         F->resize(F->width(), F->height() - 40); // less than 301 pixels above the panel
         QCOMPARE(F->BillardGraph()->height(), h0);
         QCOMPARE(F->EhviPanel()->y() + F->EhviPanel()->height(), F->centralWidget()->height());
+        // Taller but as narrow: the table keeps within the width, whole.
         F->resize(F->width(), F->height() + 140);
+        QVERIFY(F->BillardGraph()->height() >= h0);
+        QVERIFY(F->BillardGraph()->width() <= F->centralWidget()->width());
+        QVERIFY(F->BillardGraph()->width() > F->centralWidget()->width() - 12);
+        // Wide enough: the height above the panel is the limit again.
+        F->resize(1000, F->height());
         QCOMPARE(F->BillardGraph()->height(), F->centralWidget()->height() - 129 - 5);
         QVERIFY(F->BillardGraph()->width() > 573);
+        QVERIFY(F->BillardGraph()->width() <= F->centralWidget()->width());
+        // Narrower than the table's 2:1: it shrinks to fit, ruler text included, down to the
+        // width that the cue panel's controls need.
+        F->resize(420, F->height());
+        QCOMPARE(F->centralWidget()->width(), 545);
+        QVERIFY(F->BillardGraph()->height() < h0);
+        QVERIFY(F->BillardGraph()->width() <= F->centralWidget()->width());
+        QVERIFY(F->BillardGraph()->width() > F->centralWidget()->width() - 12);
+        F->resize(563, F->height() - 100);
+        QCOMPARE(F->BillardGraph()->width() <= F->centralWidget()->width(), true);
     }
 
     void apparence() {
