@@ -28,6 +28,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -961,6 +962,37 @@ class TestMain : public TTestFenetre {
         QVERIFY(F->BillardGraph()->width() > F->centralWidget()->width() - 12);
         F->resize(563, F->height() - 100);
         QCOMPARE(F->BillardGraph()->width() <= F->centralWidget()->width(), true);
+    }
+
+    void fenetresSurLEcran() {
+        // Every secondary window, opened from the menus or the keys, lies wholly on the screen
+        // (the offscreen screen is 800 × 600: the search and diagram windows are laid out
+        // larger), as long as it can be made that small.
+        const QRect libre = F->screen()->availableGeometry();
+        int verifiees = 0;
+        const auto verifie = [&](const char* quoi) {
+            QWidget* w = nullptr;
+            for (QWidget* t : QApplication::topLevelWidgets())
+                if (t != F.get() && t->isVisible() && !t->windowTitle().isEmpty()) w = t;
+            QVERIFY2(w != nullptr, quoi);
+            const QSize mini = w->minimumSizeHint();
+            if (mini.width() <= libre.width() && mini.height() <= libre.height()) {
+                QVERIFY2(libre.contains(w->frameGeometry()), quoi);
+                ++verifiees;
+            }
+            w->close();
+        };
+        for (const char* nom :
+             {"RechercheMnu", "SystemeMnu", "VueNumMnu", "ToleranceMnu", "CalibrageMnu"}) {
+            Action(*F, nom)->trigger();
+            verifie(nom);
+        }
+        QTest::keyClick(F.get(), Qt::Key_F1);
+        verifie("F1");
+        QTest::keyClick(F.get(), Qt::Key_Q);
+        verifie("Q");
+        // All seven, the search window among them: laid out 1100 wide, it had to be brought down.
+        QVERIFY(verifiees >= 7);
     }
 
     void apparence() {
