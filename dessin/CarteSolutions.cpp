@@ -12,6 +12,7 @@
 #include <array>
 #include <cmath>
 #include <map>
+#include <optional>
 
 namespace {
 
@@ -212,16 +213,15 @@ QColor CouleurCompte(int32_t n, int32_t max) {
     return QColor(m(158, 8), m(202, 48), m(225, 107));
 }
 
-QImage DessineCarte(const TGrilleRecherche& grille, const TSolutions& solutions,
-                    const TCoupeCarte& coupe, TBilleJoueur joueur) {
-    const TDimensionsRecherche d = DimensionsRecherche(grille);
-    const TValeursRecherche v = ValeursRecherche(grille);
-    const TGeometrieCarte g = GeometrieCarte(d);
-    const std::vector<int32_t> contenu = ContenuCarte(d, solutions, coupe);
-    const int32_t max = contenu.empty() ? 0 : *std::max_element(contenu.begin(), contenu.end());
-    const std::vector<TLegende> legende =
-        coupe.Toutes ? LegendeComptes(max) : LegendeFamilles(solutions, contenu, joueur);
+namespace {
 
+/// The map picture: the cells that `couleur(k)` colours (k = effect × angles + angle; no
+/// colour, an empty cell), the axes, the title and the legend beside the map.
+template <class FCouleur>
+QImage CarteColoree(const TGrilleRecherche& grille, const std::vector<TLegende>& legende,
+                    const QString& titre, FCouleur couleur) {
+    const TDimensionsRecherche d = DimensionsRecherche(grille);
+    const TGeometrieCarte g = GeometrieCarte(d);
     const int largeur = g.Zone.right() + 1 + 20 + LargeurLegende;
     const int hauteur = std::max(g.Zone.bottom() + 1 + MargeBas,
                                  MargeHaut + static_cast<int>(legende.size()) * LigneLegende + 10);
@@ -229,29 +229,36 @@ QImage DessineCarte(const TGrilleRecherche& grille, const TSolutions& solutions,
     image.fill(Qt::white);
     QPainter p(&image);
     p.fillRect(g.Zone, CouleurVide);
-
-    const std::map<int32_t, int> rangs = RangsListes(solutions);
     for (int e = 0; e < d.NbEffets; ++e)
         for (int a = 0; a < d.NbAngles; ++a) {
-            const int32_t c = contenu[static_cast<size_t>(e) * static_cast<size_t>(d.NbAngles) +
-                                      static_cast<size_t>(a)];
-            if (c == 0) continue;
-            QColor couleur;
-            if (coupe.Toutes) {
-                couleur = CouleurCompte(c, max);
-            } else {
-                const auto r = rangs.find(c);
-                couleur = r == rangs.end() ? CouleurIsoles : CouleurFamille(r->second);
-            }
-            p.fillRect(g.Cellule(a, e), couleur);
+            const std::optional<QColor> c = couleur(
+                static_cast<size_t>(e) * static_cast<size_t>(d.NbAngles) + static_cast<size_t>(a));
+            if (c) p.fillRect(g.Cellule(a, e), *c);
         }
-
-    DessineAxes(p, g, v, grille);
+    DessineAxes(p, g, ValeursRecherche(grille), grille);
     p.setFont(Police(13, true));
-    p.drawText(QRect(g.Zone.left(), 4, largeur - g.Zone.left(), 20), Qt::AlignLeft,
-               Titre(v, coupe));
+    p.drawText(QRect(g.Zone.left(), 4, largeur - g.Zone.left(), 20), Qt::AlignLeft, titre);
     DessineLegende(p, QPoint(g.Zone.right() + 21, MargeHaut), legende);
     return image;
+}
+
+} // namespace
+
+QImage DessineCarte(const TGrilleRecherche& grille, const TSolutions& solutions,
+                    const TCoupeCarte& coupe, TBilleJoueur joueur) {
+    const std::vector<int32_t> contenu =
+        ContenuCarte(DimensionsRecherche(grille), solutions, coupe);
+    const int32_t max = contenu.empty() ? 0 : *std::max_element(contenu.begin(), contenu.end());
+    const std::map<int32_t, int> rangs = RangsListes(solutions);
+    return CarteColoree(
+        grille, coupe.Toutes ? LegendeComptes(max) : LegendeFamilles(solutions, contenu, joueur),
+        Titre(ValeursRecherche(grille), coupe), [&](size_t k) -> std::optional<QColor> {
+            const int32_t c = contenu[k];
+            if (c == 0) return std::nullopt;
+            if (coupe.Toutes) return CouleurCompte(c, max);
+            const auto r = rangs.find(c);
+            return r == rangs.end() ? CouleurIsoles : CouleurFamille(r->second);
+        });
 }
 
 QColor CouleurChance(double p) {
@@ -262,35 +269,17 @@ QColor CouleurChance(double p) {
 
 QImage DessineCarteChances(const TGrilleRecherche& grille, const TCoupeCarte& coupe,
                            const std::vector<double>& chances, const QString& joueur) {
-    const TDimensionsRecherche d = DimensionsRecherche(grille);
-    const TValeursRecherche v = ValeursRecherche(grille);
-    const TGeometrieCarte g = GeometrieCarte(d);
     const QLocale locale;
     std::vector<TLegende> legende;
     for (int pourcent : {0, 25, 50, 75, 100})
         legende.push_back({CouleurChance(pourcent / 100.0),
                            QStringLiteral("réussite %1 %").arg(locale.toString(pourcent))});
     legende.push_back({CouleurVide, QStringLiteral("aucun coup réussi")});
-
-    const int largeur = g.Zone.right() + 1 + 20 + LargeurLegende;
-    const int hauteur = std::max(g.Zone.bottom() + 1 + MargeBas,
-                                 MargeHaut + static_cast<int>(legende.size()) * LigneLegende + 10);
-    QImage image(largeur, hauteur, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter p(&image);
-    p.fillRect(g.Zone, CouleurVide);
-    for (int e = 0; e < d.NbEffets; ++e)
-        for (int a = 0; a < d.NbAngles; ++a) {
-            const size_t k =
-                static_cast<size_t>(e) * static_cast<size_t>(d.NbAngles) + static_cast<size_t>(a);
-            if (k < chances.size() && chances[k] >= 0)
-                p.fillRect(g.Cellule(a, e), CouleurChance(chances[k]));
-        }
-    DessineAxes(p, g, v, grille);
-    p.setFont(Police(13, true));
-    p.drawText(QRect(g.Zone.left(), 4, largeur - g.Zone.left(), 20), Qt::AlignLeft,
-               Titre(v, coupe).section(QStringLiteral(" : "), 0, 0) +
-                   QStringLiteral(" : réussite (%1)").arg(joueur));
-    DessineLegende(p, QPoint(g.Zone.right() + 21, MargeHaut), legende);
-    return image;
+    const QString titre =
+        Titre(ValeursRecherche(grille), coupe).section(QStringLiteral(" : "), 0, 0) +
+        QStringLiteral(" : réussite (%1)").arg(joueur);
+    return CarteColoree(grille, legende, titre, [&](size_t k) -> std::optional<QColor> {
+        if (k < chances.size() && chances[k] >= 0) return CouleurChance(chances[k]);
+        return std::nullopt;
+    });
 }
