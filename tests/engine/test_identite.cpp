@@ -7,6 +7,7 @@
 // new engine: each writes one line per shot ("family index hash"), and the two files compare.
 
 #include "engine/CoupDefaut.h"
+#include "support/AideMoteur.h"
 
 #include <gtest/gtest.h>
 
@@ -118,19 +119,7 @@ struct TTirage {
 
 /// Three balls on the cloth, inside the cushions, not overlapping.
 void PlaceBilles(TBillardAlveran& e, TTirage& t) {
-    const double R = e.Fisik.RayonBilles();
-    const double L = e.Fisik.largeurJeu();
-    for (int b = 1; b <= 3; ++b) {
-        TVecteur p;
-        bool libre = false;
-        while (!libre) {
-            p = Vecteur(t.Entre(-L / 2 + R, L / 2 - R), t.Entre(-L + R, L - R), R);
-            libre = true;
-            for (int a = 1; a < b; ++a)
-                libre = libre && Norme(Diff(p, e.Trajets[a][0].Position)) > e.Fisik.DiamBilles;
-        }
-        e.Trajets[b][0] = {p, VecteurNul, VecteurNul};
-    }
+    test::PlaceBillesAuHasard(e, [&t](double a, double b) { return t.Entre(a, b); });
 }
 
 /// A stroke in the controls' ranges, mostly as played (tip well inside the ball, cue nearly

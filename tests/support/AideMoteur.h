@@ -1,6 +1,6 @@
 #pragma once
 // Helpers shared by the engine tests: the default table position and stroke, and a ball
-// state built by hand.
+// state built by hand, balls placed at random.
 
 #include "engine/CoupDefaut.h"
 
@@ -29,6 +29,24 @@ inline TEtatBille Bille(TCinematique c) {
     TEtatBille b{};
     b.SetCinematique(c);
     return b;
+}
+
+/// Three balls anywhere on the cloth, inside the cushions and not overlapping, ball 1 first;
+/// `entre(a, b)` draws a number in [a, b) (x, then y, for each try).
+template <class FEntre> void PlaceBillesAuHasard(TBillardAlveran& e, FEntre&& entre) {
+    const double R = e.Fisik.RayonBilles();
+    const double L = e.Fisik.largeurJeu();
+    for (int b = 1; b <= 3; ++b) {
+        TVecteur p;
+        bool libre = false;
+        while (!libre) {
+            p = Vecteur(entre(-L / 2 + R, L / 2 - R), entre(-L + R, L - R), R);
+            libre = true;
+            for (int a = 1; a < b; ++a)
+                libre = libre && Norme(Diff(p, e.Trajets[a][0].Position)) > e.Fisik.DiamBilles;
+        }
+        e.Trajets[b][0] = {p, VecteurNul, VecteurNul};
+    }
 }
 
 inline double Energie(const TEtatBille& b, double R, double M) {

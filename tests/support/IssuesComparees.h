@@ -4,6 +4,7 @@
 // core tests run a modest number; the heavy tests the full hundreds of thousands.
 
 #include "analysis/ComdbAlv.h"
+#include "support/AideMoteur.h"
 #include "engine/C8_BillardAlveran.h"
 
 #include <cstdint>
@@ -40,19 +41,8 @@ inline TBilan Compare(int64_t nb, uint64_t graine) {
         if (i % 2 == 1)
             for (int k = 0; k < TPARAMPHYS::NbParametres; ++k)
                 e.Fisik.SetParametre(k, TPARAMPHYS::Defaut(k) * entre(0.5, 1.5));
+        test::PlaceBillesAuHasard(e, entre);
         const double R = e.Fisik.RayonBilles();
-        const double L = e.Fisik.largeurJeu();
-        for (int b = 1; b <= 3; ++b) {
-            TVecteur p;
-            bool libre = false;
-            while (!libre) {
-                p = Vecteur(entre(-L / 2 + R, L / 2 - R), entre(-L + R, L - R), R);
-                libre = true;
-                for (int a = 1; a < b; ++a)
-                    libre = libre && Norme(Diff(p, e.Trajets[a][0].Position)) > e.Fisik.DiamBilles;
-            }
-            e.Trajets[b][0] = {p, VecteurNul, VecteurNul};
-        }
         e.ModeDeJeu = static_cast<TModeDeJeu>(gen() % 3);
         const double pointe = 0.9 * R;
         do {
