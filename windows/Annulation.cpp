@@ -10,9 +10,7 @@ bool TEtatPartie::operator==(const TEtatPartie& autre) const {
         if (std::abs(Billes[k].x - autre.Billes[k].x) > Ecart ||
             std::abs(Billes[k].y - autre.Billes[k].y) > Ecart)
             return false;
-    return JoueurJaune == autre.JoueurJaune && Effet == autre.Effet && Hauteur == autre.Hauteur &&
-           Vitesse == autre.Vitesse && Inclinaison == autre.Inclinaison && Masse == autre.Masse &&
-           Visee == autre.Visee;
+    return JoueurJaune == autre.JoueurJaune && Coup == autre.Coup;
 }
 
 /// One step: the states before and after. Pushed once the change is already on screen.

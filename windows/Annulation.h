@@ -14,15 +14,15 @@
 #include <array>
 #include <functional>
 
+// After the library headers: moc, reading this header, cannot parse <numbers> first.
+#include "engine/CoupQueue.h"
+
 /// What a step of undo puts back.
 struct TEtatPartie {
     std::array<TPointTable, 3> Billes{}; ///< the table's three balls (yellow, white, red), cm
     bool JoueurJaune = false;            ///< the yellow ball is the cue ball
-    double Effet = 0, Hauteur = 0;       ///< cm
-    double Vitesse = 0;                  ///< cm/s
-    double Inclinaison = 0;              ///< rad
-    double Masse = 0;                    ///< g
-    double Visee = 0;                    ///< rad
+    /// The stroke as it is fired, exactly: undoing gives back the very values, not pixels.
+    TCoupQueue Coup;
     /// Ball places alike to within a nanometre: a new layout of the table gives back the same
     /// place through diamonds and pixels to within the last bits, and that is not a move.
     bool operator==(const TEtatPartie& autre) const;

@@ -30,13 +30,7 @@ TEtatPartie TMainFrm::EtatPartie() const {
                                  FBillardGraph->bhBille3()};
     for (std::size_t k = 0; k < 3; ++k) e.Billes[k] = billes[k]->PosCm();
     e.JoueurJaune = FBillardGraph->BilleJoueur() == FBillardGraph->bhBille1();
-    // The stroke as it is fired, exactly: undoing gives back the very values, not pixels.
-    e.Effet = FCoup.Effet;
-    e.Hauteur = FCoup.Hauteur;
-    e.Vitesse = FCoup.Vq;
-    e.Inclinaison = FCoup.AngleTapis;
-    e.Masse = FCoup.m;
-    e.Visee = FCoup.AngleOx;
+    e.Coup = FCoup;
     return e;
 }
 
@@ -52,12 +46,7 @@ void TMainFrm::RestaurePartie(const TEtatPartie& e) {
         TCIBille* billes[3] = {FBillardGraph->bhBille1(), FBillardGraph->bhBille2(),
                                FBillardGraph->bhBille3()};
         for (std::size_t k = 0; k < 3; ++k) billes[k]->DeplaceCm(e.Billes[k]);
-        FCoup.Effet = e.Effet;
-        FCoup.Hauteur = e.Hauteur;
-        FCoup.Vq = e.Vitesse;
-        FCoup.AngleTapis = e.Inclinaison;
-        FCoup.m = e.Masse;
-        FCoup.AngleOx = e.Visee;
+        FCoup = e.Coup;
         AfficheCoup();
         --FPlacement;
     }

@@ -6,6 +6,7 @@
 //   soak [COUNT] [SEED]      default 10000 shots, seed 1
 
 #include "engine/C8_BillardAlveran.h"
+#include "support/AideMoteur.h"
 
 #include <cmath>
 #include <cstdio>
@@ -32,20 +33,8 @@ void Prepare(TBillardAlveran& e, Tirage& t) {
     for (int i = 0; i < TPARAMPHYS::NbParametres; ++i)
         e.Fisik.SetParametre(i, TPARAMPHYS::Defaut(i) * t.Uniforme(0.5, 1.5));
     e.ModeDeJeu = static_cast<TModeDeJeu>(static_cast<int>(t.Uniforme(0, 3)));
+    test::PlaceBillesAuHasard(e, [&t](double a, double b) { return t.Uniforme(a, b); });
     const double R = e.Fisik.RayonBilles();
-    const double L = e.Fisik.largeurJeu();
-    // Three balls on the cloth, none overlapping another.
-    for (int b = 1; b <= 3; ++b) {
-        TVecteur p;
-        bool libre = false;
-        while (!libre) {
-            p = Vecteur(t.Uniforme(-L / 2 + R, L / 2 - R), t.Uniforme(-L + R, L - R), R);
-            libre = true;
-            for (int a = 1; a < b; ++a)
-                libre &= Norme(Diff(p, e.Trajets[a][0].Position)) > e.Fisik.DiamBilles;
-        }
-        e.Trajets[b][0] = {p, VecteurNul, VecteurNul};
-    }
     const double rayon = R * std::sqrt(t.Uniforme(0, 1));
     const double angle = t.Uniforme(0, 2 * std::numbers::pi);
     e.Coup.Effet = rayon * std::cos(angle);

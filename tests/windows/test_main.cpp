@@ -189,9 +189,12 @@ class TestMain : public TTestFenetre {
                          .arg(b.Billes[k].x, 0, 'g', 17)
                          .arg(b.Billes[k].y, 0, 'g', 17);
         const std::pair<const char*, std::pair<double, double>> valeurs[] = {
-            {"effet", {a.Effet, b.Effet}},       {"hauteur", {a.Hauteur, b.Hauteur}},
-            {"vitesse", {a.Vitesse, b.Vitesse}}, {"inclinaison", {a.Inclinaison, b.Inclinaison}},
-            {"masse", {a.Masse, b.Masse}},       {"visée", {a.Visee, b.Visee}}};
+            {"effet", {a.Coup.Effet, b.Coup.Effet}},
+            {"hauteur", {a.Coup.Hauteur, b.Coup.Hauteur}},
+            {"vitesse", {a.Coup.Vq, b.Coup.Vq}},
+            {"inclinaison", {a.Coup.AngleTapis, b.Coup.AngleTapis}},
+            {"masse", {a.Coup.m, b.Coup.m}},
+            {"visée", {a.Coup.AngleOx, b.Coup.AngleOx}}};
         for (const auto& [nom, v] : valeurs)
             if (v.first != v.second)
                 l << QStringLiteral("%1 : %2 / %3")
@@ -208,7 +211,7 @@ class TestMain : public TTestFenetre {
         // A stray click re-aims: undone at once, even before the change has settled.
         QTest::mouseClick(F->BillardGraph(), Qt::LeftButton, {}, QPoint(40, 40));
         const TEtatPartie vise = F->EtatPartie();
-        QVERIFY(vise.Visee != depart.Visee);
+        QVERIFY(vise.Coup.AngleOx != depart.Coup.AngleOx);
         Action(*F, "AnnulerMnu")->trigger();
         COMPARE_ETAT(F->EtatPartie(), depart);
         Action(*F, "RetablirMnu")->trigger();
